@@ -1,0 +1,27 @@
+// Finding and loading the RFC library beside the executable.
+#ifndef QUARLANE_RFC_LIBRARY_H
+#define QUARLANE_RFC_LIBRARY_H
+
+#include <string>
+
+#include "rfc/session.h"
+
+namespace quarlane {
+
+// Full path of the library the sensor loads: its own folder followed by
+// "librfc32.so" (Linux) or "librfc32.dll" (Windows).
+std::string RfcLibraryPath();
+
+// Loads the library once per process and resolves every function (the plain
+// name first, then the stdcall decorations "Name@N" and "_Name@N"). Throws
+// RunFailure "Error 1009: RFC-Library <path> could not be loaded !" when the
+// file cannot be loaded or a function is missing.
+const RfcLibrary &LoadRfcLibrary();
+
+// Resolves the functions of an already opened library; false when one is
+// missing. Used by LoadRfcLibrary; tests fill an RfcLibrary with fakes instead.
+bool ResolveRfcFunctions(void *handle, RfcLibrary &library);
+
+} // namespace quarlane
+
+#endif

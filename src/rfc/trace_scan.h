@@ -1,0 +1,22 @@
+// The last error line of the RFC library's trace file "Dev_Rfc.Trc".
+#ifndef QUARLANE_RFC_TRACE_SCAN_H
+#define QUARLANE_RFC_TRACE_SCAN_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "output/document.h"
+
+namespace quarlane {
+
+// The suffix for the given trace lines (nullopt: no trace file):
+// " - Look for Trace-File", " - " + retained text, or " - Please Check Trace-File !".
+std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_lines);
+
+// Appends the finding for "Dev_Rfc.Trc" in the working folder to the document.
+void ScanRfcTrace(OutputDocument &doc);
+
+} // namespace quarlane
+
+#endif
