@@ -34,6 +34,10 @@ void EmitChannel(OutputDocument &doc, const ChannelOptions &options, const std::
                  const std::string &value, const std::string &unit);
 void BuildErrorDocument(OutputDocument &doc, const std::string &text);
 
+// The Mistrane key of a channel name: blank / \ [ ] * ( ) : - and the first
+// "." become "_"; a later "." stays.
+std::string ChannelKey(const std::string &name);
+
 // Report text between BeginText and EndText: escaped for XML in the XML modes,
 // as it is in the text modes.
 void AppendText(OutputDocument &doc, const std::string &text);

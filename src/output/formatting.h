@@ -23,6 +23,9 @@ std::string GroupThousands(const std::string &digits);
 // digits up to the first other character), wrapped to 32 bits.
 std::uint32_t DecimalToU32(const std::string &text);
 
+// Letters a-z to upper case, nothing else changed.
+std::string UpperAscii(const std::string &text);
+
 // "&", "<", ">" written as entities, exactly once.
 std::string EscapeXml(const std::string &text);
 

@@ -16,8 +16,8 @@ std::string StartBanner(const std::string &time_of_day);
 // "\n* hh:mm:ss SAP Quarlane now processed..." (without the final line feed)
 std::string ClosingLine(const std::string &time_of_day);
 
-// Letters a-z to upper case, nothing else.
-std::string UpperAscii(const std::string &text);
+
+
 
 // Fills program_path, params, params_raw, second_argument and verbose; returns
 // the profile name as given (empty when argc < 2, and then has_profile_name is

@@ -1,0 +1,1 @@
+// exported functions of the simulated library
