@@ -14,6 +14,10 @@ int RunSensor(int argc, char **argv);
 // written, the connection is closed. Returns the exit status 2.
 int FailRun(Run &run, const std::string &text);
 
+// After a failed remote call: the trace file's finding is appended to the
+// document and the whole text becomes the error document.
+int FailedCallExit(Run &run);
+
 // The normal end (or, for a single-system run left at "ERR", the failed call
 // exit). Returns the exit status.
 int FinishRun(Run &run);

@@ -1,0 +1,17 @@
+// Writing to the run's standard output.
+#ifndef QUARLANE_SENSOR_CONSOLE_H
+#define QUARLANE_SENSOR_CONSOLE_H
+
+#include <string>
+
+#include "sensor/run_context.h"
+
+namespace quarlane {
+
+// Writes the text as it is and flushes, so that the pieces of an item run
+// reach PRTG in order even when the process ends abruptly afterwards.
+void Write(Run &run, const std::string &text);
+
+} // namespace quarlane
+
+#endif
