@@ -2,6 +2,7 @@
 #ifndef QUARLANE_RFC_LIBRARY_H
 #define QUARLANE_RFC_LIBRARY_H
 
+#include <functional>
 #include <string>
 
 #include "rfc/session.h"
@@ -21,6 +22,14 @@ const RfcLibrary &LoadRfcLibrary();
 // Resolves the functions of an already opened library; false when one is
 // missing. Used by LoadRfcLibrary; tests fill an RfcLibrary with fakes instead.
 bool ResolveRfcFunctions(void *handle, RfcLibrary &library);
+
+// The same over any lookup of exported names (nullptr: not exported).
+bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
+                             RfcLibrary &library);
+
+// The session's library: the one already set (a test's fakes), or the loaded
+// one, remembered in the session.
+const RfcLibrary &EnsureRfcLibrary(RfcSession &session);
 
 } // namespace quarlane
 

@@ -10,22 +10,26 @@
 namespace quarlane {
 
 // A parameter or table list for the library, ending in the entry without a
-// name. The names live in the list, so the RFC_PARAMETER entries stay valid
-// while it lives.
+// name. The names live in the list, so the entries returned by Entries() stay
+// valid while the list lives and nothing is added to it.
 class ParameterList {
 public:
   void Add(const char *name, RFC_TYPEHANDLE type, unsigned length, void *address);
   RFC_PARAMETER *Entries(); // the closing entry included
 private:
-  std::vector<RFC_PARAMETER> entries_;
+  std::vector<std::string> names_;
+  std::vector<RFC_PARAMETER> entries_; // without the closing entry
+  std::vector<RFC_PARAMETER> built_;   // what Entries() hands out
 };
 
 class TableList {
 public:
   void Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table);
-  RFC_TABLE *Entries();
+  RFC_TABLE *Entries(); // the closing entry included
 private:
+  std::vector<std::string> names_;
   std::vector<RFC_TABLE> entries_;
+  std::vector<RFC_TABLE> built_;
 };
 
 // Installs the structure unless its handle is already set; a failure goes to

@@ -1,0 +1,84 @@
+#include "rfc/library.h"
+
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "sensor/run_context.h"
+
+namespace quarlane {
+namespace {
+
+// A stdcall library built without --kill-at exports "Name@N" (or "_Name@N"),
+// N being the bytes of arguments: four per argument on 32-bit Windows.
+template <typename Function>
+bool Resolve(const std::function<void *(const char *)> &lookup, const char *name,
+             int argument_count, Function &function) {
+  const std::string bytes = std::to_string(4 * argument_count);
+  const std::string candidates[] = {name, std::string(name) + "@" + bytes,
+                                    "_" + std::string(name) + "@" + bytes};
+  for (const std::string &candidate : candidates) {
+    if (void *symbol = lookup(candidate.c_str())) {
+      function = reinterpret_cast<Function>(symbol);
+      return true;
+    }
+  }
+  function = nullptr;
+  return false;
+}
+
+} // namespace
+
+std::string RfcLibraryPath() {
+#if defined(_WIN32)
+  return ExecutableFolder() + "librfc32.dll";
+#else
+  return ExecutableFolder() + "librfc32.so";
+#endif
+}
+
+bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
+                             RfcLibrary &library) {
+  bool all = true;
+  all = Resolve(lookup, "RfcEnvironment", 1, library.RfcEnvironment) && all;
+  all = Resolve(lookup, "RfcOpen", 1, library.RfcOpen) && all;
+  all = Resolve(lookup, "RfcOpenEx", 2, library.RfcOpenEx) && all;
+  all = Resolve(lookup, "RfcClose", 1, library.RfcClose) && all;
+  all = Resolve(lookup, "RfcInstallStructure", 4, library.RfcInstallStructure) && all;
+  all = Resolve(lookup, "RfcCall", 4, library.RfcCall) && all;
+  all = Resolve(lookup, "RfcReceive", 4, library.RfcReceive) && all;
+  all = Resolve(lookup, "RfcLastError", 1, library.RfcLastError) && all;
+  all = Resolve(lookup, "ItCreate", 4, library.ItCreate) && all;
+  all = Resolve(lookup, "ItFill", 1, library.ItFill) && all;
+  all = Resolve(lookup, "ItGetLine", 2, library.ItGetLine) && all;
+  all = Resolve(lookup, "ItDelete", 1, library.ItDelete) && all;
+  return all;
+}
+
+bool ResolveRfcFunctions(void *handle, RfcLibrary &library) {
+  if (!handle) return false;
+  return ResolveRfcFunctionsWith([handle](const char *name) { return FindSymbol(handle, name); },
+                                 library);
+}
+
+const RfcLibrary &LoadRfcLibrary() {
+  // The loaded library belongs to the process, not to a run: it is loaded at
+  // most once and never unloaded.
+  static RfcLibrary loaded;
+  static bool ready = false;
+  if (ready) return loaded;
+
+  RfcLibrary library;
+  library.path = RfcLibraryPath();
+  void *handle = OpenSharedLibrary(library.path);
+  if (!ResolveRfcFunctions(handle, library))
+    throw RunFailure{"Error 1009: RFC-Library " + library.path + " could not be loaded !"};
+  loaded = library;
+  ready = true;
+  return loaded;
+}
+
+const RfcLibrary &EnsureRfcLibrary(RfcSession &session) {
+  if (!session.library) session.library = &LoadRfcLibrary();
+  return *session.library;
+}
+
+} // namespace quarlane

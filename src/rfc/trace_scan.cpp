@@ -1,0 +1,42 @@
+#include "rfc/trace_scan.h"
+
+#include "platform/files.h"
+
+namespace quarlane {
+namespace {
+
+bool StartsWith(const std::string &line, const char *prefix) {
+  return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The line from its column-th character (counting from 1); empty when shorter.
+std::string From(const std::string &line, std::size_t column) {
+  return line.size() >= column ? line.substr(column - 1) : std::string();
+}
+
+// Lines normally come without their line end; one left on is not part of the text.
+std::string WithoutLineEnd(std::string text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  return text;
+}
+
+} // namespace
+
+std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_lines) {
+  if (!trace_lines) return " - Look for Trace-File";
+  std::string retained;
+  for (const std::string &line : *trace_lines) {
+    // The three tests apply one after the other; on the same line the later wins.
+    if (StartsWith(line, "**** ERROR ")) retained.clear(); // a new error block begins
+    if (StartsWith(line, "ERROR ")) retained = WithoutLineEnd(From(line, 13));
+    if (line.size() >= 15 && line.compare(7, 8, "======> ") == 0)
+      retained = WithoutLineEnd(From(line, 16));
+  }
+  if (retained.empty()) return " - Please Check Trace-File !";
+  return " - " + retained;
+}
+
+void ScanRfcTrace(OutputDocument &doc) { doc.text += TraceFinding(ReadLines("Dev_Rfc.Trc")); }
+
+} // namespace quarlane
