@@ -20,8 +20,7 @@ namespace {
 // The library is needed from here on; it is loaded once and its error handler
 // registered before every logon.
 void PrepareRfcEnvironment(Run &run) {
-  if (!run.rfc.library) run.rfc.library = &LoadRfcLibrary();
-  RegisterRfcErrorHandler(*run.rfc.library, run.out);
+  RegisterRfcErrorHandler(EnsureRfcLibrary(run.rfc), run.out);
 }
 
 // "#..." and "@..." only switch modes; what stands before them is shown.
