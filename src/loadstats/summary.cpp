@@ -1,0 +1,158 @@
+// The workload summary call and its rows.
+#include "loadstats/summary.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "output/formatting.h"
+#include "rfc/error_report.h"
+#include "rfc/library.h"
+#include "rfc/remote_calls.h"
+
+namespace quarlane {
+
+namespace {
+
+constexpr std::size_t kHostIdLength = 8;
+constexpr std::size_t kInstanceLength = 39;
+constexpr std::size_t kDateLength = 8;
+constexpr std::size_t kTypeTextLength = 7;
+constexpr std::size_t kPackedLength = 8;
+
+// Offsets of the fields read, in the row the library lays out.
+constexpr std::size_t kCountOffset = 35;
+constexpr std::size_t kDbAccessesOffset = 43;
+constexpr std::size_t kResponseOffset = 67;
+constexpr std::size_t kCpuOffset = 75;
+constexpr std::size_t kRollOffset = 203;
+constexpr std::size_t kReadDirectOffset = 219;
+constexpr std::size_t kReadSequentialOffset = 251;
+constexpr std::size_t kChangeOffset = 283;
+constexpr std::size_t kGuiOffset = 392;
+
+std::string Filled(const std::string &text, std::size_t length, char fill) {
+  std::string field = text.substr(0, length);
+  field.resize(length, fill);
+  return field;
+}
+
+// Releases up to 4.6 know the instance only by its name in HOSTID.
+bool IsOldRelease(const std::string &release) {
+  // The first four bytes, a short text's terminator and what follows it as
+  // zero bytes, compared unsigned with "460" and its terminator.
+  const std::string bytes = Filled(release, 4, '\0');
+  static const unsigned char kRelease46[4] = {'4', '6', '0', '\0'};
+  return std::memcmp(bytes.data(), kRelease46, 4) <= 0;
+}
+
+std::uint32_t PackedValue(const unsigned char *row, std::size_t offset) {
+  return DecimalToU32(PackedToText(row + offset, kPackedLength, 0));
+}
+
+struct FieldDescription {
+  const char *name;
+  RFC_TYPEHANDLE type;
+  unsigned length;
+};
+
+// SAPWLSUMRY in its field order.
+const FieldDescription kSummaryFields[] = {
+    {"TASKTYPE", RFCTYPE_CHAR, 7},  {"FIRSTRECTI", RFCTYPE_BCD, 6}, {"FIRSTRECDY", RFCTYPE_CHAR, 8},
+    {"LASTRECTI", RFCTYPE_BCD, 6},  {"LASTRECDY", RFCTYPE_CHAR, 8}, {"COUNT", RFCTYPE_BCD, 8},
+    {"DBACTIVCNT", RFCTYPE_BCD, 8}, {"QUEUELIMIT", RFCTYPE_BCD, 8}, {"ELAPSEDTI", RFCTYPE_BCD, 8},
+    {"RESPTI", RFCTYPE_BCD, 8},     {"CPUTI", RFCTYPE_BCD, 8},      {"QUEUETI", RFCTYPE_BCD, 8},
+    {"LOADGENTI", RFCTYPE_BCD, 8},  {"COMMITTI", RFCTYPE_BCD, 8},   {"DDICTI", RFCTYPE_BCD, 8},
+    {"QUETI", RFCTYPE_BCD, 8},      {"CPICTI", RFCTYPE_BCD, 8},     {"MCODETI", RFCTYPE_BCD, 8},
+    {"ROLLINCNT", RFCTYPE_BCD, 8},  {"ROLLINSTEP", RFCTYPE_BCD, 8}, {"ROLLINTI", RFCTYPE_BCD, 8},
+    {"ROLLOUTCNT", RFCTYPE_BCD, 8}, {"ROLLOUTSTP", RFCTYPE_BCD, 8}, {"ROLLOUTTI", RFCTYPE_BCD, 8},
+    {"ROLLSTEP", RFCTYPE_BCD, 8},   {"ROLLWAITTI", RFCTYPE_BCD, 8}, {"ROLLTI", RFCTYPE_BCD, 8},
+    {"READDIRCNT", RFCTYPE_BCD, 8}, {"READDIRTI", RFCTYPE_BCD, 8},  {"READDIRBUF", RFCTYPE_BCD, 8},
+    {"READDIRREC", RFCTYPE_BCD, 8}, {"READSEQCNT", RFCTYPE_BCD, 8}, {"READSEQTI", RFCTYPE_BCD, 8},
+    {"READSEQBUF", RFCTYPE_BCD, 8}, {"READSEQREC", RFCTYPE_BCD, 8}, {"CHNGCNT", RFCTYPE_BCD, 8},
+    {"CHNGTI", RFCTYPE_BCD, 8},     {"CHNGREC", RFCTYPE_BCD, 8},    {"PHYREADCNT", RFCTYPE_BCD, 8},
+    {"PHYCHNGREC", RFCTYPE_BCD, 8}, {"MCREADCNT", RFCTYPE_BCD, 8},  {"MCCHNGCNT", RFCTYPE_BCD, 8},
+    {"PHYCALLS", RFCTYPE_BCD, 8},   {"BYTES", RFCTYPE_BCD, 8},      {"LOCKTI", RFCTYPE_BCD, 8},
+    {"CNT001", RFCTYPE_INT, 4},     {"CNT002", RFCTYPE_INT, 4},     {"CNT003", RFCTYPE_INT, 4},
+    {"CNT004", RFCTYPE_INT, 4},     {"CNT005", RFCTYPE_INT, 4},     {"CNT006", RFCTYPE_INT, 4},
+    {"CNT007", RFCTYPE_INT, 4},     {"CNT008", RFCTYPE_INT, 4},     {"CNT009", RFCTYPE_INT, 4},
+    {"GUITIME", RFCTYPE_BCD, 8},    {"GUICNT", RFCTYPE_BCD, 8},     {"GUINETTIME", RFCTYPE_BCD, 8},
+};
+
+} // namespace
+
+ExportingValues FormExportingValues(const SapSystem &sap) {
+  ExportingValues values;
+  values.hostid = Filled(UpperAscii(sap.SystemHost), kHostIdLength, ' ');
+  values.instance = Filled("TOTAL", kInstanceLength, ' ');
+  if (!sap.InstanceName.empty()) {
+    values.hostid = std::string(kHostIdLength, ' ');
+    values.instance = Filled(sap.InstanceName, kInstanceLength, ' ');
+    if (IsOldRelease(sap.SapRelease)) {
+      values.hostid = Filled(sap.InstanceName, kHostIdLength, ' ');
+      values.instance = std::string(kInstanceLength, ' ');
+    }
+  }
+  values.periodtype = "D";
+  values.startdate = Filled(sap.SystemDate, kDateLength, '0');
+  return values;
+}
+
+const std::vector<RFC_TYPE_ELEMENT> &SummaryStructure() {
+  static const std::vector<RFC_TYPE_ELEMENT> elements = [] {
+    std::vector<RFC_TYPE_ELEMENT> list;
+    for (const FieldDescription &field : kSummaryFields) {
+      // The library only reads the names.
+      RFC_TYPE_ELEMENT element{const_cast<char *>(field.name), field.type, field.length, 0, 0};
+      list.push_back(element);
+    }
+    return list;
+  }();
+  return elements;
+}
+
+SummaryRow ReadSummaryRow(const unsigned char *row) {
+  SummaryRow summary;
+  for (std::size_t i = 0; i < kTypeTextLength && row[i] != '\0'; ++i)
+    summary.type_text += static_cast<char>(row[i]);
+  TaskCounters &c = summary.counters;
+  c.count = PackedValue(row, kCountOffset);
+  c.db_accesses = PackedValue(row, kDbAccessesOffset);
+  c.resp_time = PackedValue(row, kResponseOffset);
+  c.cpu_time = PackedValue(row, kCpuOffset);
+  c.db_time = PackedValue(row, kReadDirectOffset) + PackedValue(row, kReadSequentialOffset) +
+              PackedValue(row, kChangeOffset);
+  c.roll_time = PackedValue(row, kRollOffset);
+  c.gui_time = PackedValue(row, kGuiOffset);
+  return summary;
+}
+
+RFC_RC CallLoadSummary(Run &run, ExportingValues &values, ITAB_H table, std::string &exception) {
+  const std::vector<RFC_TYPE_ELEMENT> &structure = SummaryStructure();
+  EnsureStructureInstalled(run, "SAPWLSUMRY", structure.data(),
+                           static_cast<unsigned>(structure.size()), run.rfc.sapwlsumry_type);
+
+  ParameterList exporting;
+  exporting.Add("HOSTID", RFCTYPE_CHAR, kHostIdLength, &values.hostid[0]);
+  exporting.Add("INSTANCE", RFCTYPE_CHAR, kInstanceLength, &values.instance[0]);
+  exporting.Add("PERIODTYPE", RFCTYPE_CHAR, 1, &values.periodtype[0]);
+  exporting.Add("STARTDATE", RFCTYPE_DATE, kDateLength, &values.startdate[0]);
+  TableList tables;
+  tables.Add("SUMMARY", run.rfc.sapwlsumry_type, table);
+  ParameterList importing;
+  return CallAndReceive(run, "SAPWL_WORKLOAD_GET_SUMMARY", exporting, tables, importing, exception);
+}
+
+std::vector<SummaryRow> ReadSummaryRows(Run &run, ITAB_H table) {
+  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
+  std::vector<SummaryRow> rows;
+  const unsigned row_count = library.ItFill(table);
+  for (unsigned index = 0; index < row_count; ++index) {
+    const void *row = library.ItGetLine(table, index + 1); // rows are numbered from 1
+    if (row == nullptr)
+      ReportRfcError("ItGetLine SUMMARY");
+    rows.push_back(ReadSummaryRow(static_cast<const unsigned char *>(row)));
+  }
+  return rows;
+}
+
+} // namespace quarlane

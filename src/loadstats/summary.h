@@ -1,0 +1,49 @@
+// The day's workload summary of one SAP instance: the call of
+// SAPWL_WORKLOAD_GET_SUMMARY and the rows it delivers.
+#ifndef QUARLANE_LOADSTATS_SUMMARY_H
+#define QUARLANE_LOADSTATS_SUMMARY_H
+
+#include <string>
+#include <vector>
+
+#include "loadstats/counters.h"
+#include "rfc/rfc_abi.h"
+#include "sensor/run_context.h"
+
+namespace quarlane {
+
+// The exporting values of the call, each exactly as long as its parameter
+// (HOSTID 8, INSTANCE 39, PERIODTYPE 1, STARTDATE 8), blank- or zero-filled.
+struct ExportingValues {
+  std::string hostid;
+  std::string instance;
+  std::string periodtype;
+  std::string startdate;
+};
+
+// Without an instance name the summary of the whole system ("TOTAL") on the
+// upper-cased host. With one, the instance itself; releases up to 4.6 (the
+// first four bytes of the release, its terminator counting as a byte,
+// compared with "460" and a zero byte) take the instance name as HOSTID and a
+// blank INSTANCE instead.
+ExportingValues FormExportingValues(const SapSystem &sap);
+
+// The 57 fields of the structure SAPWLSUMRY, offsets 0: the library lays the
+// 416-byte row out.
+const std::vector<RFC_TYPE_ELEMENT> &SummaryStructure();
+
+// The fields the load analysis reads, at their offsets in a 416-byte row.
+SummaryRow ReadSummaryRow(const unsigned char *row);
+
+// Installs SAPWLSUMRY at the first call of the process, then calls the
+// function module with the exporting values into the table. Returns the RFC
+// result code; on codes 2 and 3 the exception name is in exception.
+RFC_RC CallLoadSummary(Run &run, ExportingValues &values, ITAB_H table, std::string &exception);
+
+// Every row of the filled table, read once; a row the library cannot give
+// goes to ReportRfcError("ItGetLine SUMMARY").
+std::vector<SummaryRow> ReadSummaryRows(Run &run, ITAB_H table);
+
+} // namespace quarlane
+
+#endif

@@ -1,0 +1,79 @@
+// The fourteen task types of the workload summary.
+#include "loadstats/task_types.h"
+
+namespace quarlane {
+
+namespace {
+
+bool Contains(const std::string &text, const char *word) {
+  return text.find(word) != std::string::npos;
+}
+
+// The keys back to back, in two columns, as they are searched for a type text.
+const char kFirstColumn[] = "DIALOG BCKGRD UPDATE SPOOL  BUF.SYNAUTOABAUPDATE2";
+const char kSecondColumn[] = "AUTOTH RPCTH  DDLOG CDEL. THHTTP   HTTPS  RFC    ";
+
+} // namespace
+
+const std::array<TaskType, kTaskTypeCount> &TaskTypes() {
+  // The update type's selection word carries a full stop, so that "UPDATE2"
+  // alone does not select the update type as well; likewise "HTTP.".
+  static const std::array<TaskType, kTaskTypeCount> types = {{
+      {"DIALOG ", "DIALOG", "-DIALOG", " Dialog=", "Dialog", "Avg Dialog"},
+      {"BCKGRD ", "BATCH", "-BATCH", ", Batch=", "Batch", "Avg Batch"},
+      {"UPDATE ", "UPDATE.", "-UPDATE", ", Update=", "Update", "Avg Update"},
+      {"SPOOL  ", "SPOOL", "-SPOOL", ", Spool=", "Spool", "Avg Spool"},
+      {"BUF.SYN", "BUFFER", "-BUFFER", nullptr, "BufSync", "Avg BufSync"},
+      {"AUTOABA", "AUTOABAP", "-AUTOABAP", nullptr, "AutoAbap", "Avg AutoAbap"},
+      {"UPDATE2", "UPDATE2", "-UPDATE2", nullptr, "Update2", "Avg Update2"},
+      {"AUTOTH ", "AUTOTH", "-AUTOTH", nullptr, "Auto.Th", "Avg Auto.Th"},
+      {"RPCTH  ", "RPC", "-RPC", nullptr, "RPC Th", "Avg RPC Th"},
+      {"DDLOG C", "DLOG", "-DLOG", nullptr, "Ddlog C", "Avg Ddlog C"},
+      {"DEL. TH", "DEL.TH", "-DEL.TH", nullptr, "Del.Th", "Avg Del.Th"},
+      {"HTTP   ", "HTTP.", "-HTTP", ", HTTP=", "HTTP", "Avg HTTP"},
+      {"HTTPS  ", "HTTPS", "-HTTPS", nullptr, "HTTPS", "Avg HTTPS"},
+      {"RFC    ", "RFC", "-RFC", ", RFC=", "RFC", "Avg RFC"},
+  }};
+  return types;
+}
+
+std::optional<std::size_t> TaskTypeOfKey(const std::string &type_text) {
+  const auto &types = TaskTypes();
+  for (std::size_t i = 0; i < types.size(); ++i)
+    if (type_text == types[i].key)
+      return i;
+  return std::nullopt;
+}
+
+bool IsKnownTypeText(const std::string &type_text) {
+  const std::string first = kFirstColumn;
+  const std::string second = kSecondColumn;
+  return first.find(type_text) != std::string::npos || second.find(type_text) != std::string::npos;
+}
+
+std::optional<std::size_t> SelectedTaskType(const std::string &params) {
+  std::optional<std::size_t> selected;
+  if (Contains(params, "-"))
+    return selected;
+  const auto &types = TaskTypes();
+  for (std::size_t i = 0; i < types.size(); ++i)
+    if (Contains(params, types[i].selection_word))
+      selected = i;
+  // The responses and transaction reports cover every type.
+  if (Contains(params, "RESPONSE") || Contains(params, "TRANSACTION"))
+    selected.reset();
+  return selected;
+}
+
+bool IsExcludedType(const std::string &params, std::size_t type) {
+  return Contains(params, TaskTypes()[type].exclusion_word);
+}
+
+std::string TrimmedKey(std::size_t type) {
+  std::string key = TaskTypes()[type].key;
+  const std::size_t end = key.find_last_not_of(' ');
+  key.erase(end == std::string::npos ? 0 : end + 1);
+  return key;
+}
+
+} // namespace quarlane
