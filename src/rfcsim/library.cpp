@@ -1,0 +1,114 @@
+#include "rfcsim/library.h"
+
+#include "rfcsim/call_log.h"
+#include "rfcsim/text.h"
+
+namespace quarlane::rfcsim {
+
+namespace {
+
+bool IsAbsolute(const std::string &path) {
+  if (path.empty()) return false;
+  if (path[0] == '/' || path[0] == '\\') return true;
+  return path.size() >= 2 && path[1] == ':';
+}
+
+} // namespace
+
+Library &ProcessLibrary() {
+  static Library *const library = new Library();
+  return *library;
+}
+
+const Landscape &CurrentLandscape(Library &library) {
+  if (!library.landscape_loaded) return ReloadLandscape(library);
+  return library.landscape;
+}
+
+const Landscape &ReloadLandscape(Library &library) {
+  library.landscape = LoadLandscape(library.folder);
+  library.landscape_loaded = true;
+  return library.landscape;
+}
+
+void LogCall(Library &library, const std::string &line) {
+  const std::string &name = CurrentLandscape(library).call_log;
+  if (name.empty()) return;
+  AppendCallLog(IsAbsolute(name) ? name : InFolder(library.folder, name), line);
+}
+
+void RecordFailure(Library &library, const ErrorEntry &entry) {
+  library.has_error = true;
+  library.last_error = entry;
+  AppendErrorBlock(library.folder, entry, library.clock());
+}
+
+void CallHandler(const Library &library, const std::string &operation) {
+  const RFC_ERROR_HANDLER handler = library.handler;
+  if (handler == nullptr) return;
+  // The handler gets its own copy: it may re-enter the library or never return.
+  std::string text = operation;
+  handler(text.data());
+}
+
+void RecordInternalFailure(Library &library, const char *operation) noexcept {
+  try {
+    ErrorEntry entry;
+    entry.operation = operation;
+    entry.key = "RFC_ERROR_MEMORY_INSUFFICIENT";
+    entry.status = std::string(operation) + " could not be completed";
+    entry.message = "memory exhausted in the librfc32 simulator";
+    RecordFailure(library, entry);
+  } catch (...) {
+    library.has_error = true;
+  }
+}
+
+const std::vector<Fault> &FaultsWithoutConnection(Library &library) {
+  if (library.opened_any) return library.recent_faults;
+  return CurrentLandscape(library).faults;
+}
+
+void Environment(Library &library, RFC_ENV *env) {
+  try {
+    library.handler = env == nullptr ? nullptr : env->errorhandler;
+    LogCall(library, std::string("RfcEnvironment") +
+                         (env == nullptr ? " env=(null)"
+                                         : std::string(" errorhandler=") + (env->errorhandler ? "set" : "(null)") +
+                                               " allocate=" + (env->allocate ? "set" : "(null)")));
+  } catch (...) {
+    RecordInternalFailure(library, "RfcEnvironment");
+  }
+}
+
+void Close(Library &library, RFC_HANDLE handle) {
+  try {
+    bool known = true;
+    if (handle == 0) {
+      library.connections.clear();
+    } else {
+      known = library.connections.erase(handle) > 0;
+    }
+    LogCall(library, "RfcClose handle=" + std::to_string(handle) + (known ? "" : " (not open)"));
+  } catch (...) {
+    RecordInternalFailure(library, "RfcClose");
+  }
+}
+
+int LastError(Library &library, RFC_ERROR_INFO *info) {
+  try {
+    LogCall(library, std::string("RfcLastError -> ") + (library.has_error ? "0" : "1 (no error)"));
+    if (info == nullptr) return 1;
+    const ErrorEntry none;
+    const ErrorEntry &error = library.has_error ? library.last_error : none;
+    CopyToField(info->key, sizeof info->key, OneLine(error.key));
+    CopyToField(info->status, sizeof info->status, OneLine(error.status));
+    CopyToField(info->message, sizeof info->message, OneLine(error.message));
+    CopyToField(info->intstat, sizeof info->intstat, OneLine(error.intstat));
+    return library.has_error ? 0 : 1;
+  } catch (...) {
+    return 1;
+  }
+}
+
+} // namespace quarlane::rfcsim

@@ -1,0 +1,155 @@
+#include "rfcsim/text.h"
+
+#include <cstring>
+#include <limits>
+
+namespace quarlane::rfcsim {
+
+namespace {
+char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+} // namespace
+
+std::string Upper(std::string text) {
+  for (char &c : text) c = UpperChar(c);
+  return text;
+}
+
+bool SameText(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  return true;
+}
+
+std::string TrimRight(const std::string &text) {
+  std::size_t end = text.size();
+  while (end > 0 && IsBlank(text[end - 1])) --end;
+  return text.substr(0, end);
+}
+
+std::string Trim(const std::string &text) {
+  std::size_t begin = 0;
+  while (begin < text.size() && IsBlank(text[begin])) ++begin;
+  return TrimRight(text.substr(begin));
+}
+
+std::string PadRight(const std::string &text, std::size_t width) {
+  std::string padded = text.substr(0, width);
+  padded.resize(width, ' ');
+  return padded;
+}
+
+std::string FromBytes(const void *bytes, std::size_t length) {
+  if (bytes == nullptr) return std::string();
+  return std::string(static_cast<const char *>(bytes), length);
+}
+
+std::string FromCString(const char *text) { return text == nullptr ? std::string() : std::string(text); }
+
+std::string OneLine(const std::string &text) {
+  std::string line = text;
+  for (char &c : line) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) c = '?';
+  }
+  return line;
+}
+
+std::string Escaped(const std::string &text) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7f && c != '\\' && c != '[' && c != ']') {
+      out += c;
+    } else {
+      out += "\\x";
+      out += digits[u >> 4];
+      out += digits[u & 0x0f];
+    }
+  }
+  return out;
+}
+
+bool ParseInteger(const std::string &text, std::int64_t *value) {
+  std::size_t pos = 0;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  if (pos == text.size()) return false;
+  // Collect the magnitude unsigned, so the most negative value parses too.
+  const std::uint64_t limit = negative
+                                  ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
+                                  : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  std::uint64_t magnitude = 0;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c < '0' || c > '9') return false;
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (magnitude > (limit - digit) / 10) return false;
+    magnitude = magnitude * 10 + digit;
+  }
+  if (negative) {
+    *value = magnitude == 0 ? 0 : -static_cast<std::int64_t>(magnitude - 1) - 1;
+  } else {
+    *value = static_cast<std::int64_t>(magnitude);
+  }
+  return true;
+}
+
+void CopyToField(char *field, std::size_t size, const std::string &text) {
+  if (field == nullptr || size == 0) return;
+  const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(field, text.data(), n);
+  std::memset(field + n, 0, size - n);
+}
+
+bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error) {
+  words->clear();
+  std::string word;
+  bool in_word = false;
+  bool quoted = false;
+  for (char c : line) {
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        word += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+      in_word = true;
+    } else if (IsBlank(c)) {
+      if (in_word) words->push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (quoted) {
+    *error = "a double quote is not closed";
+    return false;
+  }
+  if (in_word) words->push_back(word);
+  return true;
+}
+
+bool SplitAssignment(const std::string &word, std::string *key, std::string *value) {
+  const std::size_t equals = word.find('=');
+  if (equals == std::string::npos || equals == 0) return false;
+  *key = word.substr(0, equals);
+  *value = word.substr(equals + 1);
+  return true;
+}
+
+std::string InFolder(const std::string &folder, const std::string &name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  if (last == '/' || last == '\\') return folder + name;
+  return folder + "/" + name;
+}
+
+} // namespace quarlane::rfcsim

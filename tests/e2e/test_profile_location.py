@@ -1,0 +1,345 @@
+"""Finding the profile: "C:\\PRTG_Path.Txt", the fixed PRTG folders, the
+ExeXml folder check, "@", and the server listing of item runs."""
+
+from harness import EXEXML, EXEXML_FOLDERS, SensorTest, eol
+
+PATH_USAGE = "Sorry, invalid Path-Usage..."
+# The profile that the search should find is left empty, so the run stops at
+# the first profile check; every other copy names a user, so a run that read
+# the wrong copy stops at the missing password instead.
+CHOSEN = "Error 1006: Username in Profile PRD.P00 is missing..."
+DECOY = "Error 1007: Password in Profile PRD.P00 is missing..."
+MISSING = "Error 1002: Profile PRD.P00 is missing..."
+SUBFOLDERS = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\"
+
+
+class Location(SensorTest):
+    def place(self, profiles):
+        """profiles: {folder: True for the copy that must be found}."""
+        for folder, chosen in profiles.items():
+            self.box.put(folder + "PRD.P00", b"" if chosen else "User.......: decoy" + eol())
+
+    def check(self, cases, args=("PRD",)):
+        for name, prtg_path, profiles, message in cases:
+            with self.case(case=name):
+                if prtg_path is not None:
+                    self.box.put("C:\\PRTG_Path.Txt", prtg_path)
+                self.place(profiles)
+                self.assertFails(list(args), message)
+
+
+class FixedFolders(Location):
+    """Without "C:\\PRTG_Path.Txt": the working folder, then \\Programme,
+    \\Program Files and \\Program Files (x86), each with the ExeXml folder."""
+
+    def test_search_order(self):
+        work, programme, files, x86 = ("", EXEXML_FOLDERS["Programme"],
+                                       EXEXML_FOLDERS["Program Files"],
+                                       EXEXML_FOLDERS["Program Files (x86)"])
+        self.check([
+            ("Programme only", None, {programme: True}, CHOSEN),
+            ("Program Files only", None, {files: True}, CHOSEN),
+            ("Program Files (x86) only", None, {x86: True}, CHOSEN),
+            ("Programme before Program Files", None, {programme: True, files: False}, CHOSEN),
+            ("Program Files before (x86)", None, {files: True, x86: False}, CHOSEN),
+            ("all three", None, {x86: False, files: False, programme: True}, CHOSEN),
+            ("working folder first, then the check fails", None, {work: True, files: False},
+             PATH_USAGE),
+            ("nowhere", None, {}, MISSING),
+            ("PRTG_Path.Txt is a folder", None, {"C:\\PRTG_Path.Txt\\": False, files: True}, CHOSEN),
+            ("other ExeXml-like folders are not searched", None,
+             {"C:\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\": True}, MISSING),
+        ])
+
+
+class PrtgPathFile(Location):
+    """"C:\\PRTG_Path.Txt" names the PRTG folder; below it the profile is
+    looked for in "PRTG Network Monitor\\Custom Sensors\\ExeXml\\", then in
+    "Custom Sensors\\ExeXml\\", then in the folder itself."""
+
+    def test_folder_named_in_the_file(self):
+        n = eol()
+        self.check([
+            ("drive folder without backslash", "D:\\Tools" + n,
+             {"D:\\Tools\\" + SUBFOLDERS: True}, CHOSEN),
+            ("drive folder with backslash", "D:\\Tools\\" + n,
+             {"D:\\Tools\\" + SUBFOLDERS: True}, CHOSEN),
+            ("PRTG folder itself", "C:\\PRTG Network Monitor" + n,
+             {"C:\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\": True}, CHOSEN),
+            ("ExeXml folder itself", "C:\\Mon\\Custom Sensors\\ExeXml\\" + n,
+             {"C:\\Mon\\Custom Sensors\\ExeXml\\": True}, CHOSEN),
+            ("first sub-folder before the second", "C:\\Mon" + n,
+             {"C:\\Mon\\" + SUBFOLDERS: True, "C:\\Mon\\Custom Sensors\\ExeXml\\": False}, CHOSEN),
+            ("folder ending in EXEXML in any case", "C:\\Mon\\EXEXML" + n,
+             {"C:\\Mon\\EXEXML\\": True}, CHOSEN),
+            ("root of the drive", "\\" + n,
+             {"C:\\" + SUBFOLDERS: True}, CHOSEN),
+            ("no line names a folder: the root", "PRTG is installed on D:" + n,
+             {"C:\\" + SUBFOLDERS: True}, CHOSEN),
+            ("empty file: the root", "",
+             {"C:\\" + SUBFOLDERS: True}, CHOSEN),
+            ("found in a folder that is not ExeXml", "C:\\Sensors" + n,
+             {"C:\\Sensors\\": True}, PATH_USAGE),
+        ])
+
+    def test_the_last_folder_line_wins(self):
+        n = eol()
+        lines = ["C:\\Old", "; PRTG moved to D: in 2021", "D:\\Tools", "see the wiki", "# end"]
+        self.check([
+            ("last of several", n.join(lines) + n,
+             {"C:\\Old\\" + SUBFOLDERS: False, "D:\\Tools\\" + SUBFOLDERS: True}, CHOSEN),
+            ("no line end after the last line", n.join(lines),
+             {"C:\\Old\\" + SUBFOLDERS: False, "D:\\Tools\\" + SUBFOLDERS: True}, CHOSEN),
+            ("a drive letter alone counts", "D:\\Tools" + n + "C:" + n,
+             {"D:\\Tools\\" + SUBFOLDERS: False, "C:\\" + SUBFOLDERS: True}, CHOSEN),
+        ])
+
+    def test_line_ends_of_either_platform(self):
+        for line_end in ("\n", "\r\n"):
+            self.check([
+                ("line end %r" % line_end, "C:\\Old" + line_end + "D:\\Tools" + line_end,
+                 {"C:\\Old\\" + SUBFOLDERS: False, "D:\\Tools\\" + SUBFOLDERS: True}, CHOSEN),
+            ])
+
+    def test_a_long_line_is_one_line(self):
+        # The tail of a long comment line is no folder line of its own.
+        n = eol()
+        comment = "; " + "x" * 97 + "C:\\Elsewhere"
+        self.check([
+            ("long comment", "D:\\Tools" + n + comment + n,
+             {"D:\\Tools\\" + SUBFOLDERS: True, "C:\\Elsewhere\\" + SUBFOLDERS: False}, CHOSEN),
+            ("long folder line", "D:\\" + "T" * 150 + n,
+             {"D:\\" + "T" * 150 + "\\" + SUBFOLDERS: True}, CHOSEN),
+        ])
+
+    def test_no_fallback_to_the_fixed_folders(self):
+        n = eol()
+        self.check([
+            ("profile only in Program Files", "D:\\Tools" + n, {EXEXML: True}, MISSING),
+            ("profile only in the working folder", "D:\\Tools" + n, {"": True}, MISSING),
+            ("folder missing", "D:\\Nowhere" + n, {EXEXML: True}, MISSING),
+        ])
+
+    def test_binary_file(self):
+        junk = bytes(range(256)) * 8
+        self.check([("binary content", junk, {EXEXML: True}, MISSING)])
+
+
+class FolderFromTheName(Location):
+    """"@" takes the profile from the folder given with its name (none: the
+    working folder), with no search and no ExeXml check; without "@" a folder
+    part is dropped and the search is made with the bare name."""
+
+    def test_at_sign(self):
+        self.check([
+            ("folder given", None, {"C:\\Sensors\\": True, EXEXML: False}, CHOSEN),
+            ("folder given, profile elsewhere", None, {EXEXML: True},
+             "Error 1002: Profile C:\\Sensors\\PRD.P00 is missing..."),
+        ], args=("C:\\Sensors\\PRD", "@"))
+        self.check([
+            ("working folder", None, {"": True, EXEXML: False}, CHOSEN),
+            ("not in the working folder", None, {EXEXML: True}, MISSING),
+        ], args=("PRD", "@"))
+        self.check([
+            ("relative folder", None, {"Sub\\": True, "": False}, CHOSEN),
+        ], args=("Sub\\PRD", "#@"))
+
+    def test_leading_backslash_alone_is_no_folder(self):
+        with self.case(case="present"):
+            self.box.put("C:\\PRD.P00", b"")
+            self.assertFails(["\\PRD", "@"], "Error 1006: Username in Profile \\PRD.P00 is missing...")
+        with self.case(case="absent"):
+            self.assertFails(["\\PRD", "@"], "Error 1002: Profile \\PRD.P00 is missing...")
+
+    def test_without_at_sign_the_folder_part_is_dropped(self):
+        self.check([
+            ("found by the search", None, {"C:\\Sensors\\": False, EXEXML: True}, CHOSEN),
+            ("only in the named folder", None, {"C:\\Sensors\\": True}, MISSING),
+        ], args=("C:\\Sensors\\PRD",))
+
+
+# ------------------------------------------------------------- item runs
+
+MARK = 'Sensor="SAP Quarlane"'
+GBL = "SAP Corvanta.Gbl"
+
+
+def listing_line(key, text, tag="GSNG"):
+    """"# GSNG: " + key in ten columns + two columns not examined + text."""
+    return "# %s: %-10s  %s" % (tag, key, text)
+
+
+def allocation_line(key, allocation, tag="GSNX"):
+    """"# GSNX: " + key in ten columns + one column not examined + allocation."""
+    return "# %s: %-10s %s" % (tag, key, allocation)
+
+
+def item_listing_line(text, tag="Gsng", note="PRD"):
+    """A listing line of "Corvanta.Prf": columns 8 to 19 are not examined."""
+    return "# %s: %-12s%s" % (tag, note, text)
+
+
+def summary(item, systems):
+    """Standard output of an item run whose listed profiles are all missing."""
+    return ("\n<Prtg>\n\n\n<Text>(***) %s: NoSystems=%d, Processed=0, Failed=0</Text>\n\n</Prtg>\n\n"
+            % (item, systems)).encode()
+
+
+class GlobalSensorFile(SensorTest):
+    """"GLOBAL" and a key: the server listing and the allocation come from
+    "SAP Corvanta.Gbl" in the ExeXml folder."""
+
+    def check(self, cases):
+        for name, args, lines, message in cases:
+            with self.case(case=name):
+                self.box.put_text(EXEXML + GBL, lines)
+                self.assertFails(args, message)
+
+    def test_failures(self):
+        good_listing = listing_line("PRD", "PRD.P00#QAS.P00#")
+        good_allocation = allocation_line("PRD", "Item=Avg:Dialog,Alias," + MARK)
+        not_found = "Error 1030: Global Sensor %s not found..."
+        invalid = "Error 1029: Invalid Sensor-Allocation..."
+        no_listing = "Error 1025: Global Server Listing missing..."
+        no_item = "Error 1026: Global Item Idenification missing..."
+        self.check([
+            ("key only in listing lines", ["GLOBAL", "Prd", "more"], [good_listing],
+             not_found % "Prd"),
+            ("no key given", ["GLOBAL"], [good_listing, good_allocation], not_found % ""),
+            ("other key", ["GLOBAL", "QAS"], [good_listing, good_allocation], not_found % "QAS"),
+            ("key shorter by one", ["global", "PR"], [good_listing, good_allocation],
+             not_found % "PR"),
+            ("empty file", ["GLOBAL", "PRD"], [], not_found % "PRD"),
+            ("allocation without the sensor mark", ["GLOBAL", "PRD"],
+             [good_listing, allocation_line("PRD", "Item=Avg:Dialog,Alias")], invalid),
+            ("sensor mark in other case", ["GLOBAL", "PRD"],
+             [good_listing, allocation_line("PRD", 'Item=Avg,sensor="SAP Quarlane"')], invalid),
+            ("invalid allocation before a good one", ["GLOBAL", "PRD"],
+             [good_listing, allocation_line("PRD", "Item=Avg"), good_allocation], invalid),
+            ("invalid allocation of another key is ignored", ["GLOBAL", "PRD"],
+             [allocation_line("QAS", "Item=Avg"), good_allocation], no_listing),
+            ("no listing", ["GLOBAL", "PRD"], [good_allocation], no_listing),
+            ("listing of another key only", ["GLOBAL", "PRD"],
+             [listing_line("QAS", "QAS.P00#"), good_allocation], no_listing),
+            ("no item", ["GLOBAL", "PRD"], [good_listing, allocation_line("PRD", "Alias," + MARK)],
+             no_item),
+            ("empty item", ["GLOBAL", "PRD"],
+             [good_listing, allocation_line("PRD", "Item=,Alias," + MARK)], no_item),
+            ("no listing and no item", ["GLOBAL", "PRD"], [allocation_line("PRD", MARK)],
+             no_listing),
+            ("key in lower case in the file", ["GLOBAL", "PRD"],
+             [allocation_line("prd", "Item=Avg", tag="gsnx")], invalid),
+            ("key given in lower case", ["GLOBAL", "prd"],
+             [allocation_line("PRD", "Item=Avg")], invalid),
+        ])
+
+    def test_only_the_first_ten_characters_of_the_key_count(self):
+        lines = [allocation_line("PRODUCTION", "Item=Avg")]  # no sensor mark: 1029 when matched
+        invalid = "Error 1029: Invalid Sensor-Allocation..."
+        self.check([
+            ("eleven characters", ["GLOBAL", "PRODUCTION1"], lines, invalid),
+            ("fifteen characters", ["GLOBAL", "Production_East"], lines, invalid),
+            ("nine characters", ["GLOBAL", "PRODUCTIO"], lines,
+             "Error 1030: Global Sensor PRODUCTIO not found..."),
+            ("key ends at the first blank", ["GLOBAL", "PRODUCTION x"], lines, invalid),
+        ])
+
+    def test_the_listing_and_the_item_are_kept_whole(self):
+        alloc = allocation_line("PRD", "Item=Avg:Dialog," + MARK)
+        long_listing = "".join("S%03d.P00#" % i for i in range(300))
+        cases = [
+            ("an entry split over two lines runs together",
+             [listing_line("PRD", "PRD.P00#QA"), listing_line("PRD", "S.P00#"), alloc],
+             "Avg Dialog", 2),
+            ("the last entry without #", [listing_line("PRD", "PRD.P00#QAS.P00"), alloc],
+             "Avg Dialog", 2),
+            ("one long listing line", [listing_line("PRD", long_listing), alloc], "Avg Dialog", 300),
+            ("many listing lines", [listing_line("PRD", "A.P00#B.P00#C.P00#")] * 200 + [alloc],
+             "Avg Dialog", 600),
+            ("item name cut at 90 characters",
+             [listing_line("PRD", "PRD.P00#"), allocation_line("PRD", "Item=" + "i" * 200 + "," + MARK)],
+             "i" * 90, 1),
+        ]
+        for name, lines, item, systems in cases:
+            with self.case(case=name):
+                self.box.drop_library()
+                self.box.put_text(EXEXML + GBL, lines)
+                self.assertRun(["GLOBAL", "PRD"], summary(item, systems), 0)
+
+    def test_binary_file(self):
+        self.box.put(EXEXML + GBL, bytes(range(256)) * 64)
+        self.assertFails(["GLOBAL", "PRD"], "Error 1030: Global Sensor PRD not found...")
+
+    def test_a_run_whose_listed_profiles_are_missing_needs_no_rfc_library(self):
+        self.box.drop_library()
+        self.box.put_text(EXEXML + GBL, [
+            "; global sensors of the Corvanta landscape",
+            listing_line("PRD", "PRD.P00#"),
+            listing_line("QAS", "QAS.P00#"),
+            listing_line("PRD", "PRX.P00#"),
+            allocation_line("PRD", "Item=Avg:Dialog,Host," + MARK + ",Item=Other"),
+        ])
+        self.assertRun(["GLOBAL", "PRD"], summary("Avg Dialog", 2), 0)
+
+
+class ItemProfile(SensorTest):
+    """"ITEM=": the server listing comes from "Corvanta.Prf"."""
+
+    def test_failures(self):
+        no_listing = "Error 1025: Global Server Listing missing..."
+        no_item = "Error 1026: Global Item Idenification missing..."
+        listing = item_listing_line("PRD.P00#")
+        cases = [
+            ("no listing lines", ["PRD", "ITEM=Avg:Dialog"], ["# comment"], no_listing),
+            ("listing line in other case", ["PRD", "ITEM=Avg:Dialog"],
+             [item_listing_line("PRD.P00#", tag="GSNG")], no_listing),
+            ("empty file", ["PRD", "ITEM=Avg"], [], no_listing),
+            ("empty item", ["PRD", "ITEM="], [listing], no_item),
+            ("item ends at a comma", ["PRD", "ITEM=,Avg"], [listing], no_item),
+            ("item ends at a blank", ["PRD", "ITEM=", "Avg"], [listing], no_item),
+        ]
+        for name, args, lines, message in cases:
+            with self.case(case=name):
+                self.box.put_text(EXEXML + "Corvanta.Prf", lines)
+                self.assertFails(args, message)
+
+    def test_binary_file(self):
+        self.box.put(EXEXML + "Corvanta.Prf", bytes(range(256)) * 64)
+        self.assertFails(["PRD", "ITEM=Avg"], "Error 1025: Global Server Listing missing...")
+
+    def test_item_name_cut_at_90_characters(self):
+        self.box.drop_library()
+        self.box.put_text(EXEXML + "Corvanta.Prf", [item_listing_line("PRD.P00#")])
+        self.assertRun(["PRD", "ITEM=" + "n:" * 100], summary("n " * 45, 1), 0)
+
+    def test_in_a_variant_mode_the_item_profile_is_taken_from_the_working_folder(self):
+        self.box.program("quarlane-kelbrun")
+        self.box.put_text(EXEXML + "Corvanta.Prf", [item_listing_line("PRD.P00#")])
+        self.assertFails(["C:\\Sensors\\PRD", "ITEM=Avg"], "Error 1002: Profile Corvanta.Prf is missing...",
+                         program="quarlane-kelbrun")
+
+    def test_global_file_in_a_variant_mode_is_taken_from_the_named_folder(self):
+        self.box.program("quarlane-mistrane")
+        self.box.put_text(EXEXML + GBL, [listing_line("PRD", "PRD.P00#")])
+        self.assertFails(["C:\\Sensors\\GLOBAL", "PRD"],
+                         "Error 1002: Profile C:\\Sensors\\SAP Corvanta.Gbl is missing...",
+                         program="quarlane-mistrane")
+
+    def test_a_run_whose_listed_profiles_are_missing(self):
+        self.box.drop_library()
+        self.box.put_text(EXEXML + "Corvanta.Prf", [
+            item_listing_line("PRD.P00#QAS.P00#"),
+            item_listing_line("DEV.P00#", note="more"),
+            item_listing_line("XXX.P00#", tag="GSNG"),
+            "# Gsng:PRD          YYY.P00#",
+        ])
+        self.assertRun(["PRD", "item=Steps:Dialog,Alias"], summary("Steps Dialog", 3), 0)
+
+    def test_verbose_run_from_the_working_folder(self):
+        self.box.drop_library()
+        self.box.put_text("Corvanta.Prf", [item_listing_line("PRD.P00#")])
+        expected = (b"* hh:mm:ss SAP Quarlane Vers 4.3 / 29.08.22\n"
+                    b"* hh:mm:ss ITEM=Avg Dialog State=Executing\n"
+                    + summary("Avg Dialog", 1) +
+                    b"\n* hh:mm:ss SAP Quarlane now processed...\n")
+        self.assertRun(["PRD", "ITEM=Avg:Dialog", "@"], expected, 0, times=True)

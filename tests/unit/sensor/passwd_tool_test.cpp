@@ -1,0 +1,169 @@
+// quarlane-passwd is a program of its own; its logic is compiled in here so
+// that the tool is tested against the same key table and profile reader.
+#include "../../../tools/quarlane-passwd/passwd_tool.cpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sensor/folder_fixtures.h"
+#include "sensor/password.h"
+
+namespace quarlane {
+namespace {
+
+struct ToolResult {
+  int status;
+  std::string out, err;
+};
+
+ToolResult Tool(const std::vector<std::string> &args, const std::string &input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  int status = RunPasswdTool(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(PasswdTool, PrintsTheStoredValueOnALineOfItsOwn) {
+  const std::string passwords[] = {"Secret99", "ab", "with blank", "12345678901234567890",
+                                   "!\"#$%&'()*+,-./:;<=>"};
+  for (const std::string &password : passwords) {
+    ToolResult r = Tool({password});
+    EXPECT_EQ(r.status, 0) << password;
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(r.out.size(), 25u) << r.out;
+    EXPECT_EQ(r.out.back(), '\n');
+    UnscrambleResult u = UnscramblePassword(r.out.substr(0, 24));
+    EXPECT_EQ(u.status, UnscrambleStatus::Ok);
+    EXPECT_EQ(u.password, password);
+  }
+  ToolResult dashed = Tool({"--", "-secret"});
+  EXPECT_EQ(dashed.status, 0);
+  EXPECT_EQ(UnscramblePassword(dashed.out.substr(0, 24)).password, "-secret");
+
+  ToolResult piped = Tool({"--stdin"}, "pass word\r\nignored\n");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(UnscramblePassword(piped.out.substr(0, 24)).password, "pass word");
+}
+
+TEST(PasswdTool, RefusesPasswordsItCannotStore) {
+  // Ten characters that, each at its own key offset, would scramble to a blank.
+  std::string crafted;
+  for (int j = 0; j < 10; ++j)
+    crafted += static_cast<char>(0x20 ^ kPasswordKeyTable[j + (j % 2 == 0 ? j / 2 : 19 - j / 2)]);
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    std::string says;
+  } cases[] = {
+      {{"123456789012345678901"}, "", "the password has 21 characters; a profile holds at most 20"},
+      {{"tab\there"}, "", "character 4 of the password is not printable ASCII"},
+      {{"gr\xc3\xbc\xc3\x9f"}, "", "character 3 of the password is not printable ASCII"},
+      {{"x"}, "", "the password has 1 character; the sensor needs at least 2"},
+      {{"--", ""}, "", "the password has 0 characters"},
+      {{crafted}, "", "please choose another password"},
+      {{"--stdin"}, "", "no password on standard input"},
+  };
+  for (const auto &c : cases) {
+    ToolResult r = Tool(c.args, c.input);
+    EXPECT_EQ(r.status, 1) << c.says;
+    EXPECT_EQ(r.out, "") << c.says;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+}
+
+TEST(PasswdTool, WrongUsage) {
+  const std::vector<std::string> cases[] = {
+      {}, {"two", "words"}, {"-secret"}, {"--check"}, {"--check", "a", "b"},
+      {"--check-profile"}, {"--stdin", "x"}, {"--", "a", "b"}, {"--verbose"},
+  };
+  for (const auto &args : cases) {
+    ToolResult r = Tool(args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("quarlane-passwd --help"), std::string::npos) << r.err;
+  }
+  ToolResult help = Tool({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out, kPasswdUsage);
+}
+
+TEST(PasswdTool, ChecksAStoredValue) {
+  const std::string good = ScramblePassword("Secret99");
+  std::string wrong = good;
+  wrong[0] = static_cast<char>(wrong[0] ^ 0x01);
+  const struct {
+    std::string stored;
+    int status;
+    std::string says;
+  } cases[] = {
+      {good, 0, "OK: the stored value unscrambles to a password of 8 characters\n"},
+      {good.substr(1), 1, "Error 1004: invalid stored value"},
+      {good + " ", 1, "Error 1004: invalid stored value"},
+      {wrong, 1, "Error 1005: wrong stored value"},
+      {ScramblePassword(""), 1, "Error 1007: the stored value unscrambles to an empty password"},
+      {"", 1, "Error 1007: an empty stored value"},
+      {ScramblePassword("a"), 1, "Error 1003: the stored value unscrambles to a password of 1 character"},
+  };
+  for (const auto &c : cases) {
+    ToolResult r = Tool({"--check", c.stored});
+    EXPECT_EQ(r.status, c.status) << c.says;
+    EXPECT_EQ(r.out.compare(0, c.says.size(), c.says), 0) << r.out;
+  }
+}
+
+class PasswdToolProfile : public WorkingFolderTest {
+protected:
+  static std::string Profile(const std::string &password_line, const std::string &gwhost_line) {
+    return "Extcompany.: ACME\r\nDestination: PRD\r\nClient.....: 100\r\n"
+           "User.......: sapadm\r\n" + password_line + "\r\nLanguage...: EN\r\n"
+           "Mode.......: CPIC\r\nHostname...: sap01\r\nSysnr......: 00\r\n" + gwhost_line +
+           "\r\nGwservice..: sapgw00\r\n# Rsp history\r\n";
+  }
+};
+
+TEST_F(PasswdToolProfile, ReportsWhatTheSensorSays) {
+  const std::string stored = ScramblePassword("Secret99");
+  Put("Sensors\\PRD.P00", Profile("Password...: " + stored, "Gwhost.....: gw01"));
+  ToolResult ok = Tool({"--check-profile", "Sensors\\PRD.P00"});
+  EXPECT_EQ(ok.status, 0) << ok.out << ok.err;
+  EXPECT_EQ(ok.out.rfind("OK: the sensor accepts the connection parameters of PRD.P00\n", 0), 0u)
+      << ok.out;
+  EXPECT_NE(ok.out.find("  User.......: \"SAPADM\"\n"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("  Password...: 8 characters\n"), std::string::npos) << ok.out;
+  EXPECT_EQ(ok.out.find("Secret99"), std::string::npos) << "the password is not shown";
+
+  Put("QAS.P00", Profile("Password...: " + stored, "Gwhost.....:"));
+  ToolResult short_gateway = Tool({"--check-profile", "QAS.P00"});
+  EXPECT_EQ(short_gateway.status, 1);
+  EXPECT_EQ(short_gateway.out.rfind("Error 1003: Invalid Parameter(s) at QAS.P00 found...\n"
+                                    "  Gwhost.....: is shorter than the sensor accepts\n",
+                                    0),
+            0u)
+      << short_gateway.out;
+
+  Put("DEV.P00", Profile("Password...:  " + stored, "Gwhost.....: gw01"));
+  ToolResult blank = Tool({"--check-profile", "DEV.P00"});
+  EXPECT_EQ(blank.status, 1);
+  EXPECT_EQ(blank.out, "Error 1004: Invalid Password in Profile DEV.P00 found...\n"
+                       "  the value of \"Password...:\" (from column 14) has 25 characters;"
+                       " a stored value is exactly 24, without blanks around it\n");
+
+  Put("TST.P00", Profile("Password...:", "Gwhost.....: gw01"));
+  ToolResult empty = Tool({"--check-profile", "TST.P00"});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.out.rfind("Error 1007: Password in Profile TST.P00 is missing...\n", 0), 0u);
+
+  ToolResult missing = Tool({"--check-profile", "NONE.P00"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("cannot read the profile NONE.P00"), std::string::npos);
+
+  MakeFolder("Folder.P00");
+  EXPECT_EQ(Tool({"--check-profile", "Folder.P00"}).status, 1);
+}
+
+} // namespace
+} // namespace quarlane

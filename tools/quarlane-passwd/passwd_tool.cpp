@@ -1,0 +1,236 @@
+#include "passwd_tool.h"
+
+#include <cstddef>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "sensor/password.h"
+#include "sensor/run_context.h"
+#include "sensor/system_profile.h"
+
+namespace quarlane {
+
+const char *const kPasswdUsage =
+    "Usage: quarlane-passwd PASSWORD\n"
+    "       quarlane-passwd --stdin\n"
+    "       quarlane-passwd --check STORED\n"
+    "       quarlane-passwd --check-profile PROFILE\n"
+    "       quarlane-passwd --help\n"
+    "\n"
+    "Writes the stored (scrambled) form of a password for the \"Password...:\"\n"
+    "line of a Quarlane profile, and checks stored values and whole profiles.\n"
+    "\n"
+    "  PASSWORD                 2 to 20 printable ASCII characters, blanks\n"
+    "                           included; prints the stored value (24\n"
+    "                           characters) on a line of its own\n"
+    "  --stdin                  takes the password from the first line of\n"
+    "                           standard input instead\n"
+    "  --check STORED           tells whether a stored value unscrambles and\n"
+    "                           what the sensor reports for it\n"
+    "  --check-profile PROFILE  reads a profile as the sensor does and reports\n"
+    "                           what the sensor says about its connection\n"
+    "                           parameters (on Linux, C:\\... and \\... paths lie\n"
+    "                           below $QUARLANE_ROOT)\n"
+    "  --help                   shows this text\n"
+    "\n"
+    "A password that begins with \"-\" follows \"--\": quarlane-passwd -- -secret\n"
+    "\n"
+    "Exit status: 0 done or OK, 1 the password cannot be stored or the check\n"
+    "found a fault, 2 wrong usage.\n";
+
+namespace {
+
+constexpr std::size_t kLongestPassword = 20;
+constexpr std::size_t kShortestPassword = 2;   // the sensor's minimum length
+constexpr std::size_t kStoredLength = 24;
+constexpr int kDone = 0, kFault = 1, kUsage = 2;
+
+const char kPasswordLabel[] = "Password...:";
+constexpr std::size_t kValueColumn = 13;
+constexpr std::size_t kValueLimit = 60;
+
+int WrongUsage(std::ostream &err, const std::string &problem) {
+  err << "quarlane-passwd: " << problem << "\nTry \"quarlane-passwd --help\".\n";
+  return kUsage;
+}
+
+std::string Characters(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " character" : " characters");
+}
+
+int StorePassword(const std::string &password, std::ostream &out, std::ostream &err) {
+  if (password.size() > kLongestPassword) {
+    err << "quarlane-passwd: the password has " << Characters(password.size())
+        << "; a profile holds at most " << kLongestPassword << "\n";
+    return kFault;
+  }
+  for (std::size_t i = 0; i < password.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(password[i]);
+    if (c < 0x20 || c > 0x7E) {
+      err << "quarlane-passwd: character " << i + 1
+          << " of the password is not printable ASCII and cannot be stored\n";
+      return kFault;
+    }
+  }
+  if (password.size() < kShortestPassword) {
+    err << "quarlane-passwd: the password has " << Characters(password.size())
+        << "; the sensor needs at least " << kShortestPassword
+        << " (an empty one is Error 1007, a shorter one Error 1003)\n";
+    return kFault;
+  }
+  const std::string stored = ScramblePassword(password);
+  if (stored.empty()) {
+    err << "quarlane-passwd: this password has no stored form of 24 printable characters"
+           " with any key offset; please choose another password\n";
+    return kFault;
+  }
+  out << stored << "\n";
+  return kDone;
+}
+
+int CheckStored(const std::string &stored, std::ostream &out) {
+  if (stored.empty()) {
+    out << "Error 1007: an empty stored value gives an empty password\n";
+    return kFault;
+  }
+  const UnscrambleResult result = UnscramblePassword(stored);
+  switch (result.status) {
+  case UnscrambleStatus::Invalid:
+    out << "Error 1004: invalid stored value: it must be " << kStoredLength
+        << " characters whose first four unscramble to digits; it has "
+        << Characters(stored.size()) << "\n";
+    return kFault;
+  case UnscrambleStatus::Wrong:
+    out << "Error 1005: wrong stored value: the check digit does not match\n";
+    return kFault;
+  case UnscrambleStatus::Ok:
+    break;
+  }
+  if (result.password.empty()) {
+    out << "Error 1007: the stored value unscrambles to an empty password\n";
+    return kFault;
+  }
+  if (result.password.size() < kShortestPassword) {
+    out << "Error 1003: the stored value unscrambles to a password of "
+        << Characters(result.password.size()) << "; the sensor needs at least "
+        << kShortestPassword << "\n";
+    return kFault;
+  }
+  out << "OK: the stored value unscrambles to a password of "
+      << Characters(result.password.size()) << "\n";
+  return kDone;
+}
+
+// The profile name the sensor shows in its messages: the file name alone.
+std::string FileNameOf(const std::string &path) {
+  return path.substr(path.find_last_of("\\/") + 1);
+}
+
+// Why a password line failed to unscramble: most often blanks around the
+// value, which the sensor keeps.
+void ExplainPasswordLines(const std::vector<std::string> &lines, std::ostream &out) {
+  for (const std::string &line : lines) {
+    if (line.compare(0, sizeof kPasswordLabel - 1, kPasswordLabel) != 0) continue;
+    const std::string value =
+        line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit) : std::string();
+    if (value.empty() || UnscramblePassword(value).status == UnscrambleStatus::Ok) continue;
+    out << "  the value of \"" << kPasswordLabel << "\" (from column 14) has "
+        << Characters(value.size()) << "; a stored value is exactly " << kStoredLength
+        << ", without blanks around it\n";
+    return;
+  }
+}
+
+void ShowParameters(const Run &run, std::ostream &out) {
+  const ConnectionParameters &c = run.conn;
+  const std::pair<const char *, const std::string *> shown[] = {
+      {"Extcompany.:", &c.Extcompany}, {"Destination:", &c.Destination},
+      {"Client.....:", &c.Client},     {"User.......:", &c.User},
+      {kPasswordLabel, nullptr},       {"Language...:", &c.Language},
+      {"Mode.......:", &c.Mode},       {"Hostname...:", &c.Hostname},
+      {"Sysnr......:", &c.Sysnr},      {"Gwhost.....:", &c.Gwhost},
+      {"Gwservice..:", &c.Gwservice},
+  };
+  // Quoted, because blanks around a value belong to it; the password is only
+  // counted.
+  for (const auto &parameter : shown) {
+    out << "  " << parameter.first << " ";
+    if (parameter.second)
+      out << "\"" << *parameter.second << "\"\n";
+    else
+      out << Characters(c.Password.size()) << "\n";
+  }
+}
+
+int CheckProfile(const std::string &path, std::ostream &out, std::ostream &err) {
+  const std::optional<std::vector<std::string>> lines = ReadLines(path);
+  if (!lines) {
+    err << "quarlane-passwd: cannot read the profile " << path << " (opened as "
+        << HostPath(path) << ")\n";
+    return kFault;
+  }
+  Run run;
+  run.ctx.profile_name = FileNameOf(path);
+  run.ctx.profile_path = path;
+  bool read_whole = false;
+  try {
+    ReadSystemProfile(run, *lines);
+    read_whole = true;
+    CheckConnectionParameters(run);
+  } catch (const RunFailure &failure) {
+    out << failure.text << "\n";
+    if (!read_whole) {
+      ExplainPasswordLines(*lines, out);
+      return kFault;
+    }
+    for (const std::string &label : ParametersBelowMinimum(run.conn))
+      out << "  " << label << " is shorter than the sensor accepts\n";
+    ShowParameters(run, out);
+    return kFault;
+  }
+  out << "OK: the sensor accepts the connection parameters of " << run.ctx.profile_name << "\n";
+  ShowParameters(run, out);
+  return kDone;
+}
+
+} // namespace
+
+int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
+                  std::ostream &err) {
+  if (args.empty()) return WrongUsage(err, "nothing to do");
+  const std::string &first = args[0];
+  if (first == "--help" || first == "-h") {
+    out << kPasswdUsage;
+    return kDone;
+  }
+  if (first == "--check" || first == "--check-profile") {
+    if (args.size() != 2) return WrongUsage(err, first + " takes exactly one argument");
+    return first == "--check" ? CheckStored(args[1], out) : CheckProfile(args[1], out, err);
+  }
+  if (first == "--stdin") {
+    if (args.size() != 1) return WrongUsage(err, "--stdin takes no argument");
+    std::string password;
+    if (!std::getline(in, password)) {
+      err << "quarlane-passwd: no password on standard input\n";
+      return kFault;
+    }
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return StorePassword(password, out, err);
+  }
+  if (first == "--") {
+    if (args.size() != 2) return WrongUsage(err, "-- is followed by exactly one password");
+    return StorePassword(args[1], out, err);
+  }
+  if (!first.empty() && first[0] == '-') return WrongUsage(err, "unknown option " + first);
+  if (args.size() != 1)
+    return WrongUsage(err, "one password only (quote a password that holds blanks)");
+  return StorePassword(first, out, err);
+}
+
+} // namespace quarlane
