@@ -58,6 +58,12 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content)
   const std::string temporary = TemporaryNameFor(host_path);
   HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+    // Left by a killed run that had our process id: no living process owns it.
+    DeleteFileA(temporary.c_str());
+    file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   std::size_t written_total = 0;
@@ -129,6 +135,11 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content)
   const std::string temporary = TemporaryNameFor(host_path);
   mode_t mode = exists ? (original.st_mode & 07777) : 0644;
   int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0 && errno == EEXIST) {
+    // Left by a killed run that had our process id: no living process owns it.
+    unlink(temporary.c_str());
+    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  }
   if (fd < 0) return false;
   bool ok = WriteWhole(fd, content);
   if (ok && exists) {
@@ -196,7 +207,14 @@ bool WriteBytes(const std::string &path, const std::string &bytes) {
   return ok;
 }
 
-bool RemoveFile(const std::string &path) { return std::remove(HostPath(path).c_str()) == 0; }
+bool RemoveFile(const std::string &path) {
+#if defined(_WIN32)
+  return std::remove(HostPath(path).c_str()) == 0;
+#else
+  // unlink, not remove: a folder of that name is never taken away.
+  return unlink(HostPath(path).c_str()) == 0;
+#endif
+}
 
 const char *PlatformLineEnd() {
 #if defined(_WIN32)

@@ -8,8 +8,11 @@
 
 #include "platform/files.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace quarlane {
@@ -94,6 +97,19 @@ TEST_F(FilesTest, ReplaceKeepsPermissionsAndLeavesNoTemporaryFile) {
   ASSERT_EQ(stat("p.P00", &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
 #endif
+  EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
+}
+
+TEST_F(FilesTest, StaleTemporaryFileOfAKilledRunDoesNotBlockTheReplace) {
+  Put("p.P00", "old\n");
+#if defined(_WIN32)
+  const std::string pid = std::to_string(GetCurrentProcessId());
+#else
+  const std::string pid = std::to_string(getpid());
+#endif
+  Put("p.P00." + pid + ".tmp", "half of a profile");
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
+  EXPECT_EQ(Get("p.P00"), "new\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
 }
 
