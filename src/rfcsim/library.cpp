@@ -1,5 +1,8 @@
 #include "rfcsim/library.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "rfcsim/call_log.h"
 #include "rfcsim/text.h"
 
@@ -26,7 +29,23 @@ const Landscape &CurrentLandscape(Library &library) {
 }
 
 const Landscape &ReloadLandscape(Library &library) {
-  library.landscape = LoadLandscape(library.folder);
+  // Every open reads the file anew, but an item run opens one system after
+  // another: the parse is only redone when the text has changed.
+  const std::string path = InFolder(library.folder, kLandscapeFileName);
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    library.landscape = LoadLandscape(library.folder);
+    library.landscape_text.clear();
+  } else {
+    std::ostringstream content;
+    content << file.rdbuf();
+    std::string text = content.str();
+    if (!library.landscape_loaded || !library.landscape.found || text != library.landscape_text) {
+      library.landscape = ParseLandscape(text, kLandscapeFileName);
+      library.landscape.path = path;
+      library.landscape_text = std::move(text);
+    }
+  }
   library.landscape_loaded = true;
   return library.landscape;
 }

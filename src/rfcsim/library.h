@@ -43,6 +43,7 @@ struct Library {
   Clock clock = SystemClock;
   bool landscape_loaded = false;
   Landscape landscape;
+  std::string landscape_text; // the file as last parsed
   RFC_ERROR_HANDLER handler = nullptr;
   std::map<RFC_HANDLE, Connection> connections;
   RFC_HANDLE next_handle = 1;
