@@ -63,6 +63,23 @@ std::string TakeNextEntry(std::string &server_listing) {
   return entry;
 }
 
+// The remote work on the open connection: CPU data, system information, then
+// the load analysis, after which the connection is closed. False when one of
+// the first two calls failed: that ends the whole run, with the connection
+// still open for the error exit to close.
+bool AnalyseOpenSystem(Run &run) {
+  run.ctx.run_status = "ERR";
+  FetchCpuData(run);
+  if (run.ctx.run_status != "OK") return false;
+  run.ctx.run_status = "ERR";
+  FetchSystemInfo(run);
+  if (run.ctx.run_status != "OK") return false;
+  run.ctx.run_status = "ERR";
+  RunLoadAnalysis(run);
+  CloseRfcConnection(run);
+  return true;
+}
+
 } // namespace
 
 int ProcessSingleSystem(Run &run) {
@@ -90,15 +107,7 @@ int ProcessSingleSystem(Run &run) {
     throw RunFailure{"Error 1011: RFC-Open for " + run.conn.Destination + " failed !"};
   run.rfc.handle = handle;
 
-  run.ctx.run_status = "ERR";
-  FetchCpuData(run);
-  if (run.ctx.run_status != "OK") return FailedCallExit(run);
-  run.ctx.run_status = "ERR";
-  FetchSystemInfo(run);
-  if (run.ctx.run_status != "OK") return FailedCallExit(run);
-  run.ctx.run_status = "ERR";
-  RunLoadAnalysis(run);
-  CloseRfcConnection(run);
+  if (!AnalyseOpenSystem(run)) return FailedCallExit(run);
   return FinishRun(run);
 }
 
@@ -136,15 +145,7 @@ int ProcessServerListing(Run &run) {
       item.profile_check_flag = 'X';
     } else {
       run.rfc.handle = handle;
-      run.ctx.run_status = "ERR";
-      FetchCpuData(run);
-      if (run.ctx.run_status != "OK") return FailedCallExit(run);
-      run.ctx.run_status = "ERR";
-      FetchSystemInfo(run);
-      if (run.ctx.run_status != "OK") return FailedCallExit(run);
-      run.ctx.run_status = "ERR";
-      RunLoadAnalysis(run);
-      CloseRfcConnection(run);
+      if (!AnalyseOpenSystem(run)) return FailedCallExit(run);
     }
 
     const char *state = "Processed";
