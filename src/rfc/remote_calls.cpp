@@ -89,42 +89,16 @@ std::string CharacterField(unsigned length) { return std::string(length, ' '); }
 } // namespace
 
 void ParameterList::Add(const char *name, RFC_TYPEHANDLE type, unsigned length, void *address) {
-  names_.emplace_back(name ? name : "");
-  RFC_PARAMETER entry;
-  std::memset(&entry, 0, sizeof entry);
-  entry.nlen = static_cast<unsigned>(names_.back().size());
+  RFC_PARAMETER &entry = AddNamed(name);
   entry.type = type;
   entry.leng = length;
   entry.addr = address;
-  entries_.push_back(entry);
-}
-
-RFC_PARAMETER *ParameterList::Entries() {
-  built_ = entries_;
-  for (std::size_t i = 0; i < built_.size(); ++i) built_[i].name = names_[i].data();
-  RFC_PARAMETER closing;
-  std::memset(&closing, 0, sizeof closing);
-  built_.push_back(closing);
-  return built_.data();
 }
 
 void TableList::Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table) {
-  names_.emplace_back(name ? name : "");
-  RFC_TABLE entry;
-  std::memset(&entry, 0, sizeof entry);
-  entry.nlen = static_cast<unsigned>(names_.back().size());
+  RFC_TABLE &entry = AddNamed(name);
   entry.type = type;
   entry.ithandle = table;
-  entries_.push_back(entry);
-}
-
-RFC_TABLE *TableList::Entries() {
-  built_ = entries_;
-  for (std::size_t i = 0; i < built_.size(); ++i) built_[i].name = names_[i].data();
-  RFC_TABLE closing;
-  std::memset(&closing, 0, sizeof closing);
-  built_.push_back(closing);
-  return built_.data();
 }
 
 void EnsureStructureInstalled(Run &run, const char *name, const RFC_TYPE_ELEMENT *elements,

@@ -12,24 +12,38 @@ namespace quarlane {
 // A parameter or table list for the library, ending in the entry without a
 // name. The names live in the list, so the entries returned by Entries() stay
 // valid while the list lives and nothing is added to it.
-class ParameterList {
+template <typename Entry> class NamedEntryList {
 public:
-  void Add(const char *name, RFC_TYPEHANDLE type, unsigned length, void *address);
-  RFC_PARAMETER *Entries(); // the closing entry included
+  Entry *Entries() { // the closing entry included
+    built_ = entries_;
+    for (std::size_t i = 0; i < built_.size(); ++i) built_[i].name = names_[i].data();
+    built_.push_back(Entry{});
+    return built_.data();
+  }
+
+protected:
+  // A zeroed entry carrying the name's length; the name itself is set by Entries().
+  Entry &AddNamed(const char *name) {
+    names_.emplace_back(name ? name : "");
+    entries_.push_back(Entry{});
+    entries_.back().nlen = static_cast<unsigned>(names_.back().size());
+    return entries_.back();
+  }
+
 private:
   std::vector<std::string> names_;
-  std::vector<RFC_PARAMETER> entries_; // without the closing entry
-  std::vector<RFC_PARAMETER> built_;   // what Entries() hands out
+  std::vector<Entry> entries_; // without the closing entry
+  std::vector<Entry> built_;   // what Entries() hands out
 };
 
-class TableList {
+class ParameterList : public NamedEntryList<RFC_PARAMETER> {
+public:
+  void Add(const char *name, RFC_TYPEHANDLE type, unsigned length, void *address);
+};
+
+class TableList : public NamedEntryList<RFC_TABLE> {
 public:
   void Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table);
-  RFC_TABLE *Entries(); // the closing entry included
-private:
-  std::vector<std::string> names_;
-  std::vector<RFC_TABLE> entries_;
-  std::vector<RFC_TABLE> built_;
 };
 
 // Installs the structure unless its handle is already set; a failure goes to
