@@ -9,6 +9,7 @@
 
 #include "fuzz_input.h"
 #include "loadstats/history.h"
+#include "util/text_lines.h"
 
 using namespace quarlane;
 
@@ -41,10 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const std::string system_date = DateOf(input);
   const std::string system_time = "16:20:21";
   const std::vector<SummaryRow> rows = RowsOf(input);
-  const std::string options = input.ConsumeRandomLengthString(40);
+  const auto exclusions = input.ConsumeIntegral<std::uint16_t>();
   const bool select = input.ConsumeBool();
   const std::size_t selected = input.ConsumeIntegralInRange<std::size_t>(0, kTaskTypeCount - 1);
-  const std::vector<std::string> lines = quarlane_fuzz::SplitLines(input.ConsumeRemainingBytesAsString(), true);
+  const std::string bytes = input.ConsumeRemainingBytesAsString();
+  const TextLines profile(bytes);
+  const std::vector<std::string> lines = profile.ToVector();
 
   for (const std::string &line : lines) {
     HistoryFields(line);
@@ -54,28 +57,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
 
   const DayCounts day = CountTaskTypes(rows);
-  const HistoryPlan plan = PlanHistoryUpdate(lines, system_date, system_time, day, "\n");
-  std::vector<std::string> history = lines;
+  const HistoryPlan plan = PlanHistoryUpdate(profile, system_date, system_time, day, "\n");
+  HistoryLines history = FindHistoryLines(profile);
   if (plan.rewrite) {
-    history = quarlane_fuzz::SplitLines(plan.content, true);
+    const TextLines rewritten(plan.content);
+    // Cut at each LF only: a kept line may end in a CR of its own.
+    const std::vector<std::string> new_lines = quarlane_fuzz::SplitLines(plan.content, true);
+    history = FindHistoryLines(rewritten);
     // The rewritten history reads back as written: another run with the same
     // figures leaves the file alone and measures from the same total.
-    const HistoryPlan again = PlanHistoryUpdate(history, system_date, system_time, day, "\n");
+    const HistoryPlan again = PlanHistoryUpdate(rewritten, system_date, system_time, day, "\n");
     FUZZ_EXPECT(!again.rewrite);
     FUZZ_EXPECT(again.carried_total == day.total_count);
     for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
-      const std::optional<std::string> line =
-          FindLine(history, "# Rsp " + std::string(TaskTypes()[type].key));
-      FUZZ_EXPECT(line.has_value());
-      FUZZ_EXPECT(HistoryFields(*line) == ValuesOf(day.types[type]));
+      FUZZ_EXPECT(history.current[type].has_value());
+      FUZZ_EXPECT(HistoryFields(*history.current[type]) == ValuesOf(day.types[type]));
     }
-    // Every line that is not a history line stays, in its order.
+    // Every line that is not a history line stays, in its order, and the
+    // content is the same wherever it was built (in place or aside).
+    std::string kept;
     std::size_t next = 0;
     for (const std::string &line : lines) {
       if (line.compare(0, 6, "# Rsp ") == 0 || line.compare(0, 6, "# Rsx ") == 0) continue;
-      FUZZ_EXPECT(next < history.size() && history[next] == line);
+      FUZZ_EXPECT(next < new_lines.size() && new_lines[next] == line);
+      kept += line + "\n";
       ++next;
     }
+    FUZZ_EXPECT(plan.content.compare(0, kept.size(), kept) == 0);
+    FUZZ_EXPECT(plan.content.compare(kept.size(), 11, "# Rsp Date=") == 0);
+    const HistoryPlan crlf = PlanHistoryUpdate(profile, system_date, system_time, day, "\r\n");
+    FUZZ_EXPECT(quarlane_fuzz::SplitLines(crlf.content) == new_lines);
   } else {
     FUZZ_EXPECT(plan.content.empty());
   }
@@ -85,13 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   interval.system_date = system_date;
   interval.carried_total = plan.carried_total;
   if (select) interval.selected = selected;
-  interval.options = options;
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type)
+    interval.excluded[type] = (exclusions >> type) & 1u;
   const TypeCounters measured = IntervalCounters(rows, interval);
   // No counter shows more than the day's value: differences never wrap.
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
     const CounterValues got = ValuesOf(measured[type]);
     const CounterValues whole = ValuesOf(day.types[type]);
     for (std::size_t i = 0; i < kCounterCount; ++i) FUZZ_EXPECT(got[i] <= whole[i]);
+    if (interval.excluded[type]) FUZZ_EXPECT(measured[type] == TaskCounters{});
   }
 
   interval.history = nullptr; // an item run: the day's counters as they are

@@ -1,8 +1,8 @@
-// The parameter string of the command line and the options read from it:
-// "CH=" through a channel emission in Kelbrun mode, "Item=", the task-type
-// selection and exclusion words, the key of the global sensor file, and
-// ",HOST=" / ",NO=" as the logon hands them to the RFC library (a fake one
-// here, which only records what it was given).
+// The parameter string of the command line and the options read from it
+// once: "CH=" through the channels of a Kelbrun document, "Item=", the
+// task-type selection and exclusion words, the key of the global sensor file,
+// and ",HOST=" / ",NO=" as the logon hands them to the RFC library (a fake
+// one here, which only records what it was given).
 // The input is the second and, after the first LF, the third argument.
 #include <cstddef>
 #include <cstdint>
@@ -10,12 +10,12 @@
 
 #include "fuzz_input.h"
 #include "loadstats/task_types.h"
-#include "output/document.h"
-#include "output/formatting.h"
+#include "output/render.h"
 #include "rfc/connection.h"
 #include "rfc/session.h"
 #include "sensor/command_line.h"
-#include "sensor/server_listing.h"
+#include "sensor/options.h"
+#include "util/text.h"
 
 using namespace quarlane;
 
@@ -41,24 +41,24 @@ RFC_HANDLE RFC_CALL FakeRfcOpen(RFC_OPTIONS *options) {
   return 0; // no connection: nothing to close
 }
 
-// The logon with the parameters of ctx, against the fake library.
-void CheckLogonOptions(const RunContext &ctx, bool gateway_mode) {
+// The logon with the options of the parameters, against the fake library.
+void CheckLogonOptions(const std::string &params_raw, const Options &options, bool gateway_mode) {
   static RfcLibrary library;
   library.RfcOpen = FakeRfcOpen;
-  Run run;
-  run.ctx = ctx;
-  run.rfc.library = &library;
-  run.conn.Destination = "FUZZ-NO-DESTINATION-FILE";
-  run.conn.Hostname = "profilehost";
-  run.conn.Sysnr = "00";
-  run.conn.Mode = gateway_mode ? "R/2" : "R/3";
+  RfcSession session;
+  session.library = &library;
+  ConnectionParameters profile;
+  profile.destination = "FUZZ-NO-DESTINATION-FILE";
+  profile.hostname = "profilehost";
+  profile.sysnr = "00";
+  profile.mode = gateway_mode ? "R/2" : "R/3";
+  StepLog log; // not enabled: the fuzzer writes no log
   last_open = OpenRecord{};
-  FUZZ_EXPECT(OpenRfcConnection(run) == 0);
-  if (run.log) std::fclose(run.log);
+  FUZZ_EXPECT(OpenRfcConnection(session, profile, options.overrides, log, stdout) == 0);
   FUZZ_EXPECT(last_open.called);
   FUZZ_EXPECT(last_open.mode == (gateway_mode ? 1 : 0));
   if (gateway_mode) return;
-  const std::size_t host_at = ctx.params.find(",HOST=");
+  const std::size_t host_at = UpperAscii(params_raw).find(",HOST=");
   if (host_at == std::string::npos) {
     FUZZ_EXPECT(last_open.hostname == "profilehost");
     return;
@@ -67,7 +67,7 @@ void CheckLogonOptions(const RunContext &ctx, bool gateway_mode) {
   const std::string &host = last_open.hostname;
   FUZZ_EXPECT(last_open.hostname_null == host.empty());
   FUZZ_EXPECT(host.find_first_of(", ") == std::string::npos);
-  FUZZ_EXPECT(ctx.params_raw.compare(host_at + 6, host.size(), host) == 0);
+  FUZZ_EXPECT(params_raw.compare(host_at + 6, host.size(), host) == 0);
 }
 
 } // namespace
@@ -85,58 +85,58 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   char *argv[] = {program, profile, &second[0], &third[0], nullptr};
   const int argc = cut == std::string::npos ? 3 : 4;
 
-  RunContext ctx;
-  const CommandLine command_line = ReadCommandLine(ctx, argc, argv);
-  FUZZ_EXPECT(command_line.has_profile_name && command_line.profile_name == "Fuzz.P00");
-  FUZZ_EXPECT(ctx.params == UpperAscii(ctx.params_raw));
-  FUZZ_EXPECT(ctx.params_raw.compare(0, second.size(), second) == 0);
+  const CommandLine command_line = ReadCommandLine(argc, argv);
+  FUZZ_EXPECT(command_line.profile_name == std::optional<std::string>("Fuzz.P00"));
+  const std::string &raw = command_line.parameters;
+  FUZZ_EXPECT(raw.compare(0, second.size(), second) == 0);
+  const std::string params = UpperAscii(raw);
+  const Options options = ParseOptions(raw);
 
   // "CH=": the selected channel's value alone, or every channel as a line.
-  OutputDocument doc;
-  doc.mode = OutputMode::Kelbrun;
-  const ChannelOptions options = ChannelOptionsOf(ctx);
-  const bool selects = ctx.params.find("CH=") != std::string::npos;
+  const bool selects = params.find("CH=") != std::string::npos;
+  FUZZ_EXPECT(options.channel.has_value() == selects);
+  if (options.channel) FUZZ_EXPECT(*options.channel >= -99 && *options.channel <= 999);
+  Renderer renderer(OutputFormat{OutputMode::Kelbrun, options.channel});
   int values_written = 0;
   // A selection names at most channel 999; without one a few channels show the lines.
   const int channels = selects ? 1001 : 20;
   for (int channel = 1; channel <= channels; ++channel) {
-    const std::size_t before = doc.text.size();
-    EmitChannel(doc, options, "Channel", "7", "#");
-    if (doc.text.size() != before) {
+    const std::string written = renderer.Channels({{"Channel", "7", "#"}});
+    if (!written.empty()) {
       ++values_written;
-      if (selects) FUZZ_EXPECT(doc.text.size() == before + 1);
+      if (selects) FUZZ_EXPECT(written == "7");
     }
   }
-  FUZZ_EXPECT(doc.channel_counter == channels);
+  FUZZ_EXPECT(renderer.channels_rendered() == channels);
   FUZZ_EXPECT(selects ? values_written <= 1 : values_written == channels);
-  EndText(doc, options);
-  for (OutputMode mode : {OutputMode::Mistrane, OutputMode::ExeXml}) {
-    OutputDocument other;
-    other.mode = mode;
-    BeginDocument(other);
-    BeginText(other);
-    AppendText(other, ctx.params_raw);
-    EndText(other, options);
-    EmitChannel(other, options, ctx.params_raw, ctx.params_raw, ctx.params_raw);
-    EndDocument(other);
+  const Report report{raw, {{raw, raw, raw}}, false};
+  for (OutputMode mode : {OutputMode::Mistrane, OutputMode::ExeXml, OutputMode::Kelbrun}) {
+    Renderer other(OutputFormat{mode, options.channel});
+    other.Document(report);
+    other.Closing(raw);
   }
 
-  // "Item="
-  for (std::size_t at = ctx.params.find("ITEM="); at != std::string::npos;
-       at = ctx.params.find("ITEM=", at + 1)) {
-    const std::string name = ItemNameAt(ctx.params_raw, at + 5);
-    FUZZ_EXPECT(name.size() <= 90);
+  // "Item=": the name is what follows the first "ITEM=", at most 90 characters.
+  const std::size_t item_at = params.find("ITEM=");
+  FUZZ_EXPECT(options.item.has_value() == (item_at != std::string::npos));
+  if (options.item) {
+    FUZZ_EXPECT(options.item->size() <= 90);
+    FUZZ_EXPECT(options.item->find_first_of(":,") == std::string::npos);
   }
-  FUZZ_EXPECT(GlobalSensorKey(ctx.params).size() == 10);
+  FUZZ_EXPECT(options.global_key.size() == 10);
+  // The report and task-type words are searched without the item names.
+  const std::string words = WithoutItemOption(params);
+  FUZZ_EXPECT(words.size() == params.size());
+  FUZZ_EXPECT(words.find("ITEM=") == std::string::npos);
 
   // Task types: a selection names a type, and never with a "-" about.
-  const std::optional<std::size_t> selected = SelectedTaskType(ctx.params);
-  if (selected) {
-    FUZZ_EXPECT(*selected < kTaskTypeCount);
-    FUZZ_EXPECT(ctx.params.find('-') == std::string::npos);
+  if (options.analysis.task_type) {
+    FUZZ_EXPECT(*options.analysis.task_type < kTaskTypeCount);
+    FUZZ_EXPECT(words.find('-') == std::string::npos);
   }
-  for (std::size_t type = 0; type < kTaskTypeCount; ++type) IsExcludedType(ctx.params, type);
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type)
+    if (options.analysis.excluded[type]) FUZZ_EXPECT(words.find('-') != std::string::npos);
 
-  CheckLogonOptions(ctx, size % 2 == 1);
+  CheckLogonOptions(raw, options, size % 2 == 1);
   return 0;
 }

@@ -10,17 +10,14 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "output/formatting.h"
+#include "sensor/options.h"
 #include "sensor/profile_location.h"
 #include "sensor/server_listing.h"
+#include "util/text.h"
 
 using namespace quarlane;
 
 namespace {
-
-bool StartsWith(const std::string &text, const char *prefix) {
-  return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
 
 void ExpectItemName(const std::string &name) {
   FUZZ_EXPECT(name.size() <= 90);
@@ -43,16 +40,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   FUZZ_EXPECT(item_listing.size() == listed);
 
   // "SAP Corvanta.Gbl"
-  const std::string key = GlobalSensorKey(params);
+  const std::string key = ParseOptions(params_raw).global_key;
   FUZZ_EXPECT(key.size() == 10);
-  try {
-    const GlobalAllocation allocation = ReadGlobalSensorFile(lines, key);
-    FUZZ_EXPECT(allocation.ident_kind >= '1' && allocation.ident_kind <= '4');
-    ExpectItemName(allocation.item_name);
-    FUZZ_EXPECT(allocation.allocation_found || allocation.allocation_text.empty());
-    FUZZ_EXPECT(allocation.allocation_text.find(':') == std::string::npos);
-  } catch (const RunFailure &failure) {
-    FUZZ_EXPECT(failure.text == "Error 1029: Invalid Sensor-Allocation...");
+  const Result<GlobalAllocation> allocation = ReadGlobalSensorFile(lines, key);
+  if (allocation) {
+    ExpectItemName(allocation->item_name);
+    FUZZ_EXPECT(allocation->allocation_found || allocation->allocation_text.empty());
+    FUZZ_EXPECT(allocation->allocation_text.find(':') == std::string::npos);
+    // The entries of the listing hold no "#" and give the listing back.
+    std::string listing;
+    for (const std::string &entry : SplitServerListing(allocation->server_listing)) {
+      FUZZ_EXPECT(entry.find('#') == std::string::npos);
+      listing += entry + "#";
+    }
+    FUZZ_EXPECT(listing.compare(0, allocation->server_listing.size(),
+                                allocation->server_listing) == 0);
+  } else {
+    FUZZ_EXPECT(allocation.failure().text == "Error 1029: Invalid Sensor-Allocation...");
   }
 
   // "Item=" in the parameters, anywhere.

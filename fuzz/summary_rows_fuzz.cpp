@@ -58,11 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const DayCounts day = CountTaskTypes(rows);
   if (rows.empty()) FUZZ_EXPECT(day.total_count == 0);
 
-  SapSystem sap;
-  sap.SystemHost = text.substr(0, 20);
-  sap.InstanceName = text.substr(0, 50);
-  sap.SapRelease = text.substr(0, 5);
-  const ExportingValues values = FormExportingValues(sap);
+  SystemInfo system;
+  system.identity.host = text.substr(0, 20);
+  system.identity.instance_name = text.substr(0, 50);
+  system.identity.sap_release = text.substr(0, 5);
+  system.clock.date = text.substr(0, 9);
+  const ExportingValues values = FormExportingValues(system);
   FUZZ_EXPECT(values.hostid.size() == 8 && values.instance.size() == 39);
   FUZZ_EXPECT(values.periodtype.size() == 1 && values.startdate.size() == 8);
   return 0;

@@ -1,7 +1,11 @@
 // The history lines of the sensor profile and the interval pass over them.
 #include "loadstats/history.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "output/formatting.h"
+#include "util/text.h"
 
 namespace quarlane {
 
@@ -16,11 +20,9 @@ constexpr std::size_t kFieldWidth = 11;
 constexpr std::size_t kDateWidth = 8;
 constexpr std::size_t kTotalDigitsLimit = 11;
 
-bool StartsWith(const std::string &text, const std::string &prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
+constexpr std::size_t kKeyLength = 7;
 
-bool IsHistoryLine(const std::string &line) {
+bool IsHistoryLine(std::string_view line) {
   return StartsWith(line, kCurrentPrefix) || StartsWith(line, kBaselinePrefix);
 }
 
@@ -42,11 +44,22 @@ bool IsAsciiAlnum(char c) {
 
 } // namespace
 
-std::optional<std::string> FindLine(const std::vector<std::string> &lines, const std::string &key) {
-  for (const std::string &line : lines)
-    if (StartsWith(line, key))
-      return line;
-  return std::nullopt;
+HistoryLines FindHistoryLines(const TextLines &profile) {
+  HistoryLines history;
+  profile.ForEach([&](std::string_view line) {
+    if (!IsHistoryLine(line)) return;
+    if (StartsWith(line, kDateKey)) {
+      if (!history.date_line) history.date_line = std::string(line);
+      return;
+    }
+    // "# Rsp " or "# Rsx " and a key of seven characters, whatever follows.
+    const std::optional<std::size_t> type =
+        TaskTypeOfKey(std::string(line.substr(kPrefixLength, kKeyLength)));
+    if (!type) return;
+    auto &slot = StartsWith(line, kCurrentPrefix) ? history.current[*type] : history.baseline[*type];
+    if (!slot) slot = std::string(line);
+  });
+  return history;
 }
 
 std::string CurrentValuesLine(std::size_t type, const TaskCounters &counters) {
@@ -86,11 +99,62 @@ bool IsDateLineOf(const std::string &date_line, const std::string &system_date) 
   return date_line.substr(start, kDateWidth) == system_date.substr(0, kDateWidth);
 }
 
-HistoryPlan PlanHistoryUpdate(const std::vector<std::string> &lines, const std::string &system_date,
+namespace {
+
+// The lines other than history lines, each followed by line_end, then the
+// block: in the bytes' own buffer when no kept line would be written over
+// one not yet read, otherwise in a buffer of its own.
+std::string KeptLinesAndBlock(std::string bytes, const std::string &line_end,
+                              const std::string &block) {
+  std::size_t kept = 0;
+  bool in_place = true;
+  TextLines::ForEachPlace(bytes, [&](std::size_t start, std::size_t length, std::size_t next) {
+    if (IsHistoryLine(std::string_view(bytes).substr(start, length))) return;
+    kept += length + line_end.size();
+    // After this line the writing must not have passed the next unread line
+    // (the last line may grow: nothing follows it).
+    if (next < bytes.size() && kept > next) in_place = false;
+  });
+
+  if (!in_place) {
+    std::string content;
+    content.reserve(kept + block.size());
+    TextLines::ForEachPlace(bytes, [&](std::size_t start, std::size_t length, std::size_t) {
+      const std::string_view line = std::string_view(bytes).substr(start, length);
+      if (!IsHistoryLine(line)) content.append(line).append(line_end);
+    });
+    return content + block;
+  }
+
+  // Each kept line moves down (or stays) before the next one is read; the
+  // writing stays below the next line, so the scan reads unwritten bytes.
+  std::size_t written = 0;
+  bool last_end_pending = false;
+  TextLines::ForEachPlace(bytes, [&](std::size_t start, std::size_t length, std::size_t next) {
+    if (IsHistoryLine(std::string_view(bytes).substr(start, length))) return;
+    std::memmove(&bytes[written], &bytes[start], length);
+    written += length;
+    if (next - written >= line_end.size()) {
+      std::memcpy(&bytes[written], line_end.data(), line_end.size());
+      written += line_end.size();
+    } else {
+      last_end_pending = true; // the last line: no room left before the end of the text
+    }
+  });
+  bytes.resize(written);
+  if (last_end_pending) bytes += line_end;
+  bytes += block;
+  return bytes;
+}
+
+} // namespace
+
+HistoryPlan PlanHistoryUpdate(TextLines profile, const std::string &system_date,
                               const std::string &system_time, const DayCounts &day,
                               const std::string &line_end) {
   HistoryPlan plan;
-  const std::optional<std::string> date_line = FindLine(lines, kDateKey);
+  plan.history = FindHistoryLines(profile);
+  const std::optional<std::string> &date_line = plan.history.date_line;
   const std::uint32_t previous_total = date_line ? RecordedTotal(*date_line) : 0;
   const bool same_day = date_line && IsDateLineOf(*date_line, system_date);
 
@@ -106,51 +170,43 @@ HistoryPlan PlanHistoryUpdate(const std::vector<std::string> &lines, const std::
   plan.carried_total = fresh_start ? 0 : day.total_count;
   plan.rewrite = true;
 
-  std::string &out = plan.content;
-  for (const std::string &line : lines)
-    if (!IsHistoryLine(line))
-      out += line + line_end;
-  out += kDateKey + system_date + " " + system_time + " Trns=" + std::to_string(day.total_count) +
-         line_end;
-  if (date_line)
-    out += kBaselinePrefix + date_line->substr(kPrefixLength) + line_end;
-
+  std::string block = kDateKey + system_date + " " + system_time +
+                      " Trns=" + std::to_string(day.total_count) + line_end;
+  if (date_line) block += kBaselinePrefix + date_line->substr(kPrefixLength) + line_end;
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
-    out += CurrentValuesLine(type, day.types[type]) + line_end;
-    const std::optional<std::string> stored =
-        FindLine(lines, kCurrentPrefix + std::string(TaskTypes()[type].key));
+    block += CurrentValuesLine(type, day.types[type]) + line_end;
+    const std::optional<std::string> &stored = plan.history.current[type];
     // The previous run's counters become the baseline of this run's.
     if (plan.carried_total == 0 || !stored)
-      out += ZeroBaselineLine(type) + line_end;
+      block += ZeroBaselineLine(type) + line_end;
     else
-      out += kBaselinePrefix + stored->substr(kPrefixLength) + line_end;
+      block += kBaselinePrefix + stored->substr(kPrefixLength) + line_end;
   }
+  plan.content = KeptLinesAndBlock(std::move(profile).TakeBytes(), line_end, block);
   return plan;
 }
 
 TypeCounters IntervalCounters(const std::vector<SummaryRow> &rows, const IntervalInput &input) {
   TypeCounters result{};
-  std::optional<std::string> date_line;
-  if (input.history)
-    date_line = FindLine(*input.history, kDateKey);
-  const bool measure = date_line && IsDateLineOf(*date_line, input.system_date);
+  const bool measure = input.history && input.history->date_line &&
+                       IsDateLineOf(*input.history->date_line, input.system_date);
 
   for (const SummaryRow &row : rows) {
     if (input.selected && row.type_text != TaskTypes()[*input.selected].key)
       continue;
     // Rows of unlisted types and excluded types are not reported.
     const std::optional<std::size_t> type = TaskTypeOfKey(row.type_text);
-    if (!type || IsExcludedType(input.options, *type))
+    if (!type || input.excluded[*type])
       continue;
 
     CounterValues values = ValuesOf(row.counters);
     if (measure) {
       CounterValues baseline{};
-      if (const auto line = FindLine(*input.history, kBaselinePrefix + row.type_text))
+      if (const auto &line = input.history->baseline[*type])
         baseline = HistoryFields(*line);
       if (input.carried_total == 0)
         baseline = CounterValues{};
-      if (const auto line = FindLine(*input.history, kCurrentPrefix + row.type_text)) {
+      if (const auto &line = input.history->current[*type]) {
         const CounterValues stored = HistoryFields(*line);
         for (std::size_t i = 0; i < values.size(); ++i) {
           const std::uint32_t subtrahend = values[i] == baseline[i] ? stored[i] : baseline[i];

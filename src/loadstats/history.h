@@ -10,6 +10,7 @@
 #ifndef QUARLANE_LOADSTATS_HISTORY_H
 #define QUARLANE_LOADSTATS_HISTORY_H
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,11 +18,18 @@
 #include <vector>
 
 #include "loadstats/counters.h"
+#include "loadstats/task_types.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 
-// The first line that begins with key.
-std::optional<std::string> FindLine(const std::vector<std::string> &lines, const std::string &key);
+// The history lines a profile holds: of each kind the first one.
+struct HistoryLines {
+  std::optional<std::string> date_line;                            // "# Rsp Date=..."
+  std::array<std::optional<std::string>, kTaskTypeCount> current;  // "# Rsp <key> ..."
+  std::array<std::optional<std::string>, kTaskTypeCount> baseline; // "# Rsx <key> ..."
+};
+HistoryLines FindHistoryLines(const TextLines &profile);
 
 // "# Rsp " + key + " " + the seven counters, each right-aligned in 11 columns.
 std::string CurrentValuesLine(std::size_t type, const TaskCounters &counters);
@@ -42,25 +50,29 @@ struct HistoryPlan {
   bool rewrite = false;            // false: the figures have not moved on, leave the file
   std::string content;             // the whole new profile when rewrite is true
   std::uint32_t carried_total = 0; // 0 when the history starts a new day
+  HistoryLines history;            // the history lines the profile held
 };
 
-// The history update over the profile's lines. Every line other than history
+// The history update over the profile, which it takes over: the new content
+// is built in the profile's own bytes wherever the kept lines never overtake
+// the lines still to be read (their line ends stay as long or get shorter),
+// so that a long profile is not held twice. Every line other than history
 // lines stays, whole and in its order, each followed by line_end; the history
 // follows them. A run on the same day with a smaller total than the recorded
 // one comes after a restart of the instance, whose counters began again at
 // zero: it starts the history afresh like a new day.
-HistoryPlan PlanHistoryUpdate(const std::vector<std::string> &lines, const std::string &system_date,
+HistoryPlan PlanHistoryUpdate(TextLines profile, const std::string &system_date,
                               const std::string &system_time, const DayCounts &day,
                               const std::string &line_end);
 
 struct IntervalInput {
-  // The profile's lines after the history update; nullptr in an item run,
+  // The profile's history after the history update; nullptr in an item run,
   // which reports the day's counters and never touches the history.
-  const std::vector<std::string> *history = nullptr;
+  const HistoryLines *history = nullptr;
   std::string system_date;
   std::uint32_t carried_total = 0;
   std::optional<std::size_t> selected; // the only type reported, when set
-  std::string options;                 // where the exclusion words are searched
+  ExcludedTypes excluded{};            // types not reported
 };
 
 // The interval pass: the counters of each known type measured against the

@@ -1,35 +1,36 @@
 // The history update applied to the sensor profile on disk.
 #include "loadstats/history_file.h"
 
+#include <optional>
 #include <utility>
 
-#include "loadstats/history.h"
 #include "platform/files.h"
 
 namespace quarlane {
 
-bool UpdateProfileHistory(Run &run, const DayCounts &day, std::uint32_t &carried_total) {
-  const HistoryPlan plan = PlanHistoryUpdate(run.profile_lines, run.sap.SystemDate,
-                                             run.sap.SystemTime, day, PlatformLineEnd());
-  carried_total = plan.carried_total;
-  if (!plan.rewrite)
-    return true;
+Result<HistoryUpdate> UpdateProfileHistory(SensorProfile profile, const SystemClock &clock,
+                                           const DayCounts &day) {
+  HistoryUpdate update;
+  // The plan takes the profile's text over: the new content replaces it.
+  HistoryPlan plan =
+      PlanHistoryUpdate(std::move(profile.text), clock.date, clock.time, day, PlatformLineEnd());
+  update.carried_total = plan.carried_total;
+  if (!plan.rewrite) {
+    update.history = std::move(plan.history);
+    return update;
+  }
 
-  const std::string &path = run.ctx.profile_path;
+  const std::string &path = profile.path;
   // Written aside and renamed over the profile: a failure leaves the old one.
-  if (!ReplaceFileAtomically(path, plan.content)) {
-    run.ctx.run_status = "ERR";
-    run.doc.text += "Error 1016: ReWriting of Profile " + path + " failed !";
-    return false;
-  }
-  std::optional<std::vector<std::string>> lines = ReadLines(path);
-  if (!lines) {
-    run.ctx.run_status = "ERR";
-    run.doc.text += "Error 1017: ReOpening of Profile " + path + " failed !";
-    return false;
-  }
-  run.profile_lines = std::move(*lines);
-  return true;
+  if (!ReplaceFileAtomically(path, plan.content))
+    return Failure{"Error 1016: ReWriting of Profile " + path + " failed !"};
+  // The profile must open again; what it now holds is the content just made
+  // durable, whose history the run goes on with (not read in a second time:
+  // a long profile would be held over and over while it is read).
+  if (!CanOpenForReading(path))
+    return Failure{"Error 1017: ReOpening of Profile " + path + " failed !"};
+  update.history = FindHistoryLines(TextLines(std::move(plan.content)));
+  return update;
 }
 
 } // namespace quarlane

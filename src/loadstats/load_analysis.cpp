@@ -1,19 +1,13 @@
 // The load analysis of one system: summary call, counters and history, report.
 #include "loadstats/load_analysis.h"
 
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "loadstats/counters.h"
 #include "loadstats/history.h"
-#include "loadstats/history_file.h"
-#include "loadstats/report_options.h"
-#include "loadstats/reports.h"
 #include "loadstats/summary.h"
-#include "loadstats/task_types.h"
 #include "rfc/error_report.h"
-#include "rfc/library.h"
-#include "rfc/remote_calls.h"
 
 namespace quarlane {
 
@@ -32,60 +26,71 @@ public:
   SummaryTable(const SummaryTable &) = delete;
   SummaryTable &operator=(const SummaryTable &) = delete;
   ~SummaryTable() {
-    // Only reached with the table still held when an exception leaves the
-    // analysis; the run is ending then, so a failed delete is not reported.
-    if (table_ != nullptr)
-      library_.ItDelete(table_);
+    // The table goes back after the evaluation, which may have rewritten the
+    // history; a failed delete is a library failure.
+    if (library_.ItDelete(table_) != 0)
+      ReportRfcError("ItDelete SUMMARY");
   }
 
   ITAB_H handle() const { return table_; }
-
-  void Delete() {
-    ITAB_H table = table_;
-    table_ = nullptr;
-    if (library_.ItDelete(table) != 0)
-      ReportRfcError("ItDelete SUMMARY");
-  }
 
 private:
   const RfcLibrary &library_;
   ITAB_H table_ = nullptr;
 };
 
-// Counting pass, history update (single-system run), interval pass, report.
-void EvaluateSummary(Run &run, const std::vector<SummaryRow> &rows) {
-  run.ctx.run_status = "OK";
-  const DayCounts day = CountTaskTypes(rows);
+// The summary call into the table; its rows when it succeeded.
+Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &log,
+                                                 const SystemInfo &system, ITAB_H table) {
+  ExportingValues values = FormExportingValues(system);
+  std::string exception;
+  const RFC_RC code = CallLoadSummary(session, log, values, table, exception);
+  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  return ReadSummaryRows(session, table);
+}
 
+IntervalInput IntervalOf(const SystemInfo &system, const AnalysisOptions &options,
+                         std::uint32_t carried_total, const HistoryLines *history) {
   IntervalInput interval;
-  interval.options = LoadAnalysisOptions(run.ctx);
-  interval.system_date = run.sap.SystemDate;
-  interval.carried_total = day.total_count;
-  if (!run.ctx.item_run) {
-    if (!UpdateProfileHistory(run, day, interval.carried_total))
-      return;
-    interval.history = &run.profile_lines;
-  }
-  interval.selected = SelectedTaskType(interval.options);
-
-  const TypeCounters counters = IntervalCounters(rows, interval);
-  WriteReport(run, ChooseReport(interval.options), counters, interval.selected);
+  interval.history = history;
+  interval.system_date = system.clock.date;
+  interval.carried_total = carried_total;
+  interval.selected = options.task_type;
+  interval.excluded = options.excluded;
+  return interval;
 }
 
 } // namespace
 
-RFC_RC RunLoadAnalysis(Run &run) {
-  ExportingValues values = FormExportingValues(run.sap);
-  SummaryTable table(EnsureRfcLibrary(run.rfc));
+Result<Report> AnalyseSystemLoad(RfcSession &session, StepLog &log, const SystemInfo &system,
+                                 const AnalysisOptions &options, const std::string &destination,
+                                 SensorProfile profile) {
+  SummaryTable table(*session.library);
+  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table.handle());
+  if (!rows) return rows.failure();
 
-  std::string exception;
-  const RFC_RC code = CallLoadSummary(run, values, table.handle(), exception);
-  EvaluateRfcResult(run, code, exception);
-  if (code == RFC_OK)
-    EvaluateSummary(run, ReadSummaryRows(run, table.handle()));
+  const DayCounts day = CountTaskTypes(*rows);
+  Result<HistoryUpdate> update = UpdateProfileHistory(std::move(profile), system.clock, day);
+  if (!update) return update.failure();
 
-  table.Delete();
-  return code;
+  const TypeCounters counters = IntervalCounters(
+      *rows, IntervalOf(system, options, update->carried_total, &update->history));
+  return BuildReport(options.report, counters, options.task_type, destination);
+}
+
+Status AnalyseItemLoad(RfcSession &session, StepLog &log, const SystemInfo &system,
+                       const AnalysisOptions &options, const std::string &item_name,
+                       const std::string &channel_name,
+                       const std::function<void(const Channel &)> &write_channel) {
+  SummaryTable table(*session.library);
+  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table.handle());
+  if (!rows) return rows.failure();
+
+  const DayCounts day = CountTaskTypes(*rows);
+  const TypeCounters counters =
+      IntervalCounters(*rows, IntervalOf(system, options, day.total_count, nullptr));
+  write_channel(ItemChannel(options.report, counters, item_name, channel_name));
+  return Success();
 }
 
 } // namespace quarlane

@@ -1,9 +1,7 @@
-// The report text and channels of the load analysis, in both forms.
+// The report text and channels of the load analysis.
 #include "loadstats/reports.h"
 
-#include <cstdio>
-
-#include "output/document.h"
+#include "loadstats/task_types.h"
 #include "output/formatting.h"
 
 namespace quarlane {
@@ -17,17 +15,18 @@ constexpr std::size_t kTextTypes[] = {0, 1, 11, 13, 2, 3};
 std::string Digits(std::uint32_t value) { return std::to_string(value); }
 std::string Grouped(std::uint32_t value) { return GroupThousands(Digits(value)); }
 
-void EmitValue(Run &run, const std::string &name, std::uint32_t value, const char *unit) {
-  EmitChannel(run.doc, ChannelOptionsOf(run.ctx), name, Digits(value), unit);
+Channel Value(const std::string &name, std::uint32_t value, const char *unit) {
+  return Channel{name, Digits(value), unit};
 }
 
-void WriteSummary(Run &run, const TypeCounters &counters, std::optional<std::size_t> selected) {
+Report SummaryReport(const TypeCounters &counters, std::optional<std::size_t> selected,
+                     const std::string &destination) {
   const TaskCounters sum = SumOverTypes(counters);
   const std::uint32_t steps = sum.count;
 
-  BeginDocument(run.doc);
-  BeginText(run.doc);
-  std::string text = "(" + run.conn.Destination;
+  Report report;
+  std::string &text = report.text;
+  text = "(" + destination;
   text += selected ? ") Response [" + TrimmedKey(*selected) + "]:" : std::string(") Summary: ");
   text += " Trans=" + Grouped(steps);
   text += ", DBase=" + Grouped(sum.db_accesses);
@@ -37,54 +36,49 @@ void WriteSummary(Run &run, const TypeCounters &counters, std::optional<std::siz
   text += " ms, Roll=" + Grouped(Average(sum.roll_time, steps));
   text += " ms, GUI=" + Grouped(Average(sum.gui_time, steps));
   text += " ms ";
-  AppendText(run.doc, text);
-  EndText(run.doc, ChannelOptionsOf(run.ctx));
 
-  EmitValue(run, "TransActions", steps, "#");
-  EmitValue(run, "DBS-Accesses", sum.db_accesses, "#");
-  EmitValue(run, "Avg Rsp-Time", Average(sum.resp_time, steps), "mSec");
-  EmitValue(run, "Avg CPU-Time", Average(sum.cpu_time, steps), "mSec");
-  EmitValue(run, "Avg DBS-Time", Average(sum.db_time, steps), "mSec");
-  EmitValue(run, "Avg Roll-Time", Average(sum.roll_time, steps), "mSec");
-  EmitValue(run, "Avg GUI-Time", Average(sum.gui_time, steps), "mSec");
-  EndDocument(run.doc);
+  report.channels = {
+      Value("TransActions", steps, "#"),
+      Value("DBS-Accesses", sum.db_accesses, "#"),
+      Value("Avg Rsp-Time", Average(sum.resp_time, steps), "mSec"),
+      Value("Avg CPU-Time", Average(sum.cpu_time, steps), "mSec"),
+      Value("Avg DBS-Time", Average(sum.db_time, steps), "mSec"),
+      Value("Avg Roll-Time", Average(sum.roll_time, steps), "mSec"),
+      Value("Avg GUI-Time", Average(sum.gui_time, steps), "mSec"),
+  };
+  return report;
 }
 
-void WriteResponses(Run &run, const TypeCounters &counters) {
-  BeginDocument(run.doc);
-  BeginText(run.doc);
-  std::string text = "(" + run.conn.Destination + ") Responses: ";
+Report ResponsesReport(const TypeCounters &counters, const std::string &destination) {
+  Report report;
+  report.text = "(" + destination + ") Responses: ";
   for (std::size_t type : kTextTypes)
-    text += TaskTypes()[type].text_label +
-            Grouped(Average(counters[type].resp_time, counters[type].count));
-  text += " ";
-  AppendText(run.doc, text);
-  EndText(run.doc, ChannelOptionsOf(run.ctx));
+    report.text += TaskTypes()[type].text_label +
+                   Grouped(Average(counters[type].resp_time, counters[type].count));
+  report.text += " ";
 
   // A type with a single step gives no meaningful average of its own.
   for (std::size_t type = 0; type < kTaskTypeCount; ++type)
     if (counters[type].count > 1)
-      EmitValue(run, TaskTypes()[type].responses_name,
-                Average(counters[type].resp_time, counters[type].count), "mSec");
-  EndDocument(run.doc);
+      report.channels.push_back(Value(TaskTypes()[type].responses_name,
+                                      Average(counters[type].resp_time, counters[type].count),
+                                      "mSec"));
+  return report;
 }
 
-void WriteTransaction(Run &run, const TypeCounters &counters) {
-  // This report writes its head and text element in the XML form whatever
-  // the output mode; its channels and tail follow the mode.
-  run.doc.text = "\n<Prtg>";
-  run.doc.text += "\n\n<Text>(";
-  std::string text = run.conn.Destination + ") Transaction: ";
+Report TransactionReport(const TypeCounters &counters, const std::string &destination) {
+  Report report;
+  report.xml_text_in_every_mode = true;
+  report.text = "(" + destination + ") Transaction: ";
   for (std::size_t type : kTextTypes)
-    text += TaskTypes()[type].text_label + Grouped(counters[type].count);
-  text += " ";
-  AppendText(run.doc, text);
-  run.doc.text += "</Text>\n";
+    report.text += TaskTypes()[type].text_label + Grouped(counters[type].count);
+  report.text += " ";
 
   for (std::size_t type = 0; type < kTaskTypeCount; ++type)
     if (counters[type].count > 1)
-      EmitValue(run, TaskTypes()[type].transaction_name, counters[type].count, "#");
-  EndDocument(run.doc);
+      report.channels.push_back(
+          Value(TaskTypes()[type].transaction_name, counters[type].count, "#"));
+  return report;
 }
 
 // The value the item name selects in the chosen report; 0 when it names none.
@@ -102,24 +96,7 @@ std::uint32_t ItemValue(const std::string &item_name, ReportKind kind,
   return 0;
 }
 
-void WriteItem(Run &run, ReportKind kind, const TypeCounters &counters) {
-  run.item.found_flag = 'X';
-  run.doc.text.clear();
-  const std::uint32_t value = ItemValue(run.ctx.item_name, kind, counters);
-  EmitValue(run, run.item.system_label, value, kind == ReportKind::Responses ? "mSec" : "#");
-  std::fputs(run.doc.text.c_str(), run.out);
-  run.doc.text.clear();
-}
-
 } // namespace
-
-ReportKind ChooseReport(const std::string &options) {
-  if (options.find("RESPONSE") != std::string::npos)
-    return ReportKind::Responses;
-  if (options.find("TRANSACTION") != std::string::npos)
-    return ReportKind::Transaction;
-  return ReportKind::Summary;
-}
 
 std::uint32_t Average(std::uint32_t sum, std::uint32_t count) { return sum / (count ? count : 1u); }
 
@@ -133,23 +110,20 @@ TaskCounters SumOverTypes(const TypeCounters &counters) {
   return CountersOf(sum);
 }
 
-void WriteReport(Run &run, ReportKind kind, const TypeCounters &counters,
-                 std::optional<std::size_t> selected) {
-  if (run.ctx.item_run) {
-    WriteItem(run, kind, counters);
-    return;
-  }
+Report BuildReport(ReportKind kind, const TypeCounters &counters,
+                   std::optional<std::size_t> selected, const std::string &destination) {
   switch (kind) {
-  case ReportKind::Summary:
-    WriteSummary(run, counters, selected);
-    return;
-  case ReportKind::Responses:
-    WriteResponses(run, counters);
-    return;
-  case ReportKind::Transaction:
-    WriteTransaction(run, counters);
-    return;
+  case ReportKind::Responses: return ResponsesReport(counters, destination);
+  case ReportKind::Transaction: return TransactionReport(counters, destination);
+  case ReportKind::Summary: break;
   }
+  return SummaryReport(counters, selected, destination);
+}
+
+Channel ItemChannel(ReportKind kind, const TypeCounters &counters, const std::string &item_name,
+                    const std::string &channel_name) {
+  return Value(channel_name, ItemValue(item_name, kind, counters),
+               kind == ReportKind::Responses ? "mSec" : "#");
 }
 
 } // namespace quarlane

@@ -1,5 +1,6 @@
 // The three reports of the load analysis: the summary, the average response
-// time per task type, and the steps per task type.
+// time per task type, and the steps per task type; and the one value of an
+// item run.
 #ifndef QUARLANE_LOADSTATS_REPORTS_H
 #define QUARLANE_LOADSTATS_REPORTS_H
 
@@ -9,15 +10,11 @@
 #include <string>
 
 #include "loadstats/counters.h"
-#include "sensor/run_context.h"
+#include "output/report.h"
 
 namespace quarlane {
 
 enum class ReportKind { Summary, Responses, Transaction };
-
-// "RESPONSE" in the options chooses the responses report, otherwise
-// "TRANSACTION" the transaction report, otherwise the summary.
-ReportKind ChooseReport(const std::string &options);
 
 // sum / count, the remainder dropped; a count of 0 divides by 1.
 std::uint32_t Average(std::uint32_t sum, std::uint32_t count);
@@ -25,12 +22,15 @@ std::uint32_t Average(std::uint32_t sum, std::uint32_t count);
 // The sum of each counter over the fourteen types (wrapping).
 TaskCounters SumOverTypes(const TypeCounters &counters);
 
-// Single-system run: the whole document (report text and channels). Item run:
-// one channel named by the system label, carrying the value the item name
-// selects, written to run.out at once; the document is left empty and the
-// found flag set.
-void WriteReport(Run &run, ReportKind kind, const TypeCounters &counters,
-                 std::optional<std::size_t> selected);
+// The report of a single-system run: its text (headed by the destination)
+// and channels. The summary of one selected type says so in its text.
+Report BuildReport(ReportKind kind, const TypeCounters &counters,
+                   std::optional<std::size_t> selected, const std::string &destination);
+
+// The one channel of a system in an item run: named channel_name, carrying
+// the value the item name selects in the chosen report (0 when it names none).
+Channel ItemChannel(ReportKind kind, const TypeCounters &counters, const std::string &item_name,
+                    const std::string &channel_name);
 
 } // namespace quarlane
 

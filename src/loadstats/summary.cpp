@@ -6,8 +6,7 @@
 
 #include "output/formatting.h"
 #include "rfc/error_report.h"
-#include "rfc/library.h"
-#include "rfc/remote_calls.h"
+#include "util/text.h"
 
 namespace quarlane {
 
@@ -17,18 +16,6 @@ constexpr std::size_t kHostIdLength = 8;
 constexpr std::size_t kInstanceLength = 39;
 constexpr std::size_t kDateLength = 8;
 constexpr std::size_t kTypeTextLength = 7;
-constexpr std::size_t kPackedLength = 8;
-
-// Offsets of the fields read, in the row the library lays out.
-constexpr std::size_t kCountOffset = 35;
-constexpr std::size_t kDbAccessesOffset = 43;
-constexpr std::size_t kResponseOffset = 67;
-constexpr std::size_t kCpuOffset = 75;
-constexpr std::size_t kRollOffset = 203;
-constexpr std::size_t kReadDirectOffset = 219;
-constexpr std::size_t kReadSequentialOffset = 251;
-constexpr std::size_t kChangeOffset = 283;
-constexpr std::size_t kGuiOffset = 392;
 
 std::string Filled(const std::string &text, std::size_t length, char fill) {
   std::string field = text.substr(0, length);
@@ -45,18 +32,8 @@ bool IsOldRelease(const std::string &release) {
   return std::memcmp(bytes.data(), kRelease46, 4) <= 0;
 }
 
-std::uint32_t PackedValue(const unsigned char *row, std::size_t offset) {
-  return DecimalToU32(PackedToText(row + offset, kPackedLength, 0));
-}
-
-struct FieldDescription {
-  const char *name;
-  RFC_TYPEHANDLE type;
-  unsigned length;
-};
-
 // SAPWLSUMRY in its field order.
-const FieldDescription kSummaryFields[] = {
+const ElementLayout kSummaryFields[] = {
     {"TASKTYPE", RFCTYPE_CHAR, 7},  {"FIRSTRECTI", RFCTYPE_BCD, 6}, {"FIRSTRECDY", RFCTYPE_CHAR, 8},
     {"LASTRECTI", RFCTYPE_BCD, 6},  {"LASTRECDY", RFCTYPE_CHAR, 8}, {"COUNT", RFCTYPE_BCD, 8},
     {"DBACTIVCNT", RFCTYPE_BCD, 8}, {"QUEUELIMIT", RFCTYPE_BCD, 8}, {"ELAPSEDTI", RFCTYPE_BCD, 8},
@@ -78,36 +55,35 @@ const FieldDescription kSummaryFields[] = {
     {"GUITIME", RFCTYPE_BCD, 8},    {"GUICNT", RFCTYPE_BCD, 8},     {"GUINETTIME", RFCTYPE_BCD, 8},
 };
 
+// A packed field of the row, by name.
+std::uint32_t PackedValue(const unsigned char *row, const char *field) {
+  const FieldPlace place = SummaryStructure().Place(field);
+  return DecimalToU32(PackedToText(row + place.offset, place.length, 0));
+}
+
 } // namespace
 
-ExportingValues FormExportingValues(const SapSystem &sap) {
+ExportingValues FormExportingValues(const SystemInfo &system) {
+  const SystemIdentity &sap = system.identity;
   ExportingValues values;
-  values.hostid = Filled(UpperAscii(sap.SystemHost), kHostIdLength, ' ');
+  values.hostid = Filled(UpperAscii(sap.host), kHostIdLength, ' ');
   values.instance = Filled("TOTAL", kInstanceLength, ' ');
-  if (!sap.InstanceName.empty()) {
+  if (!sap.instance_name.empty()) {
     values.hostid = std::string(kHostIdLength, ' ');
-    values.instance = Filled(sap.InstanceName, kInstanceLength, ' ');
-    if (IsOldRelease(sap.SapRelease)) {
-      values.hostid = Filled(sap.InstanceName, kHostIdLength, ' ');
+    values.instance = Filled(sap.instance_name, kInstanceLength, ' ');
+    if (IsOldRelease(sap.sap_release)) {
+      values.hostid = Filled(sap.instance_name, kHostIdLength, ' ');
       values.instance = std::string(kInstanceLength, ' ');
     }
   }
   values.periodtype = "D";
-  values.startdate = Filled(sap.SystemDate, kDateLength, '0');
+  values.startdate = Filled(system.clock.date, kDateLength, '0');
   return values;
 }
 
-const std::vector<RFC_TYPE_ELEMENT> &SummaryStructure() {
-  static const std::vector<RFC_TYPE_ELEMENT> elements = [] {
-    std::vector<RFC_TYPE_ELEMENT> list;
-    for (const FieldDescription &field : kSummaryFields) {
-      // The library only reads the names.
-      RFC_TYPE_ELEMENT element{const_cast<char *>(field.name), field.type, field.length, 0, 0};
-      list.push_back(element);
-    }
-    return list;
-  }();
-  return elements;
+const StructureDescription &SummaryStructure() {
+  static const StructureDescription structure("SAPWLSUMRY", kSummaryFields);
+  return structure;
 }
 
 SummaryRow ReadSummaryRow(const unsigned char *row) {
@@ -115,21 +91,20 @@ SummaryRow ReadSummaryRow(const unsigned char *row) {
   for (std::size_t i = 0; i < kTypeTextLength && row[i] != '\0'; ++i)
     summary.type_text += static_cast<char>(row[i]);
   TaskCounters &c = summary.counters;
-  c.count = PackedValue(row, kCountOffset);
-  c.db_accesses = PackedValue(row, kDbAccessesOffset);
-  c.resp_time = PackedValue(row, kResponseOffset);
-  c.cpu_time = PackedValue(row, kCpuOffset);
-  c.db_time = PackedValue(row, kReadDirectOffset) + PackedValue(row, kReadSequentialOffset) +
-              PackedValue(row, kChangeOffset);
-  c.roll_time = PackedValue(row, kRollOffset);
-  c.gui_time = PackedValue(row, kGuiOffset);
+  c.count = PackedValue(row, "COUNT");
+  c.db_accesses = PackedValue(row, "DBACTIVCNT");
+  c.resp_time = PackedValue(row, "RESPTI");
+  c.cpu_time = PackedValue(row, "CPUTI");
+  c.db_time =
+      PackedValue(row, "READDIRTI") + PackedValue(row, "READSEQTI") + PackedValue(row, "CHNGTI");
+  c.roll_time = PackedValue(row, "ROLLTI");
+  c.gui_time = PackedValue(row, "GUITIME");
   return summary;
 }
 
-RFC_RC CallLoadSummary(Run &run, ExportingValues &values, ITAB_H table, std::string &exception) {
-  const std::vector<RFC_TYPE_ELEMENT> &structure = SummaryStructure();
-  EnsureStructureInstalled(run, "SAPWLSUMRY", structure.data(),
-                           static_cast<unsigned>(structure.size()), run.rfc.sapwlsumry_type);
+RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
+                       std::string &exception) {
+  EnsureStructureInstalled(session, SummaryStructure(), session.sapwlsumry_type);
 
   ParameterList exporting;
   exporting.Add("HOSTID", RFCTYPE_CHAR, kHostIdLength, &values.hostid[0]);
@@ -137,13 +112,14 @@ RFC_RC CallLoadSummary(Run &run, ExportingValues &values, ITAB_H table, std::str
   exporting.Add("PERIODTYPE", RFCTYPE_CHAR, 1, &values.periodtype[0]);
   exporting.Add("STARTDATE", RFCTYPE_DATE, kDateLength, &values.startdate[0]);
   TableList tables;
-  tables.Add("SUMMARY", run.rfc.sapwlsumry_type, table);
+  tables.Add("SUMMARY", session.sapwlsumry_type, table);
   ParameterList importing;
-  return CallAndReceive(run, "SAPWL_WORKLOAD_GET_SUMMARY", exporting, tables, importing, exception);
+  return CallAndReceive(session, log, "SAPWL_WORKLOAD_GET_SUMMARY", exporting, tables, importing,
+                        exception);
 }
 
-std::vector<SummaryRow> ReadSummaryRows(Run &run, ITAB_H table) {
-  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
+std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table) {
+  const RfcLibrary &library = *session.library;
   std::vector<SummaryRow> rows;
   const unsigned row_count = library.ItFill(table);
   for (unsigned index = 0; index < row_count; ++index) {

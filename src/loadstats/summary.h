@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "loadstats/counters.h"
-#include "rfc/rfc_abi.h"
-#include "sensor/run_context.h"
+#include "rfc/log_hook.h"
+#include "rfc/remote_calls.h"
+#include "rfc/session.h"
 
 namespace quarlane {
 
@@ -26,23 +27,24 @@ struct ExportingValues {
 // first four bytes of the release, its terminator counting as a byte,
 // compared with "460" and a zero byte) take the instance name as HOSTID and a
 // blank INSTANCE instead.
-ExportingValues FormExportingValues(const SapSystem &sap);
+ExportingValues FormExportingValues(const SystemInfo &system);
 
-// The 57 fields of the structure SAPWLSUMRY, offsets 0: the library lays the
-// 416-byte row out.
-const std::vector<RFC_TYPE_ELEMENT> &SummaryStructure();
+// The 57 fields of the structure SAPWLSUMRY; the library lays the 416-byte
+// row out.
+const StructureDescription &SummaryStructure();
 
-// The fields the load analysis reads, at their offsets in a 416-byte row.
+// The fields the load analysis reads, at their places in a 416-byte row.
 SummaryRow ReadSummaryRow(const unsigned char *row);
 
 // Installs SAPWLSUMRY at the first call of the process, then calls the
 // function module with the exporting values into the table. Returns the RFC
 // result code; on codes 2 and 3 the exception name is in exception.
-RFC_RC CallLoadSummary(Run &run, ExportingValues &values, ITAB_H table, std::string &exception);
+RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
+                       std::string &exception);
 
 // Every row of the filled table, read once; a row the library cannot give
 // goes to ReportRfcError("ItGetLine SUMMARY").
-std::vector<SummaryRow> ReadSummaryRows(Run &run, ITAB_H table);
+std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table);
 
 } // namespace quarlane
 

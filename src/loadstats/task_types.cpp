@@ -5,10 +5,6 @@ namespace quarlane {
 
 namespace {
 
-bool Contains(const std::string &text, const char *word) {
-  return text.find(word) != std::string::npos;
-}
-
 // The keys back to back, in two columns, as they are searched for a type text.
 const char kFirstColumn[] = "DIALOG BCKGRD UPDATE SPOOL  BUF.SYNAUTOABAUPDATE2";
 const char kSecondColumn[] = "AUTOTH RPCTH  DDLOG CDEL. THHTTP   HTTPS  RFC    ";
@@ -49,24 +45,6 @@ bool IsKnownTypeText(const std::string &type_text) {
   const std::string first = kFirstColumn;
   const std::string second = kSecondColumn;
   return first.find(type_text) != std::string::npos || second.find(type_text) != std::string::npos;
-}
-
-std::optional<std::size_t> SelectedTaskType(const std::string &params) {
-  std::optional<std::size_t> selected;
-  if (Contains(params, "-"))
-    return selected;
-  const auto &types = TaskTypes();
-  for (std::size_t i = 0; i < types.size(); ++i)
-    if (Contains(params, types[i].selection_word))
-      selected = i;
-  // The responses and transaction reports cover every type.
-  if (Contains(params, "RESPONSE") || Contains(params, "TRANSACTION"))
-    selected.reset();
-  return selected;
-}
-
-bool IsExcludedType(const std::string &params, std::size_t type) {
-  return Contains(params, TaskTypes()[type].exclusion_word);
 }
 
 std::string TrimmedKey(std::size_t type) {

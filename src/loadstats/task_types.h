@@ -31,14 +31,8 @@ std::optional<std::size_t> TaskTypeOfKey(const std::string &type_text);
 // (an unlisted type such as ALE, whose steps still count into the total).
 bool IsKnownTypeText(const std::string &type_text);
 
-// The type chosen by the selection words in params: none when params holds a
-// "-" anywhere; otherwise the last word found in table order; none again when
-// params names the RESPONSE or TRANSACTION report.
-std::optional<std::size_t> SelectedTaskType(const std::string &params);
-
-// The exclusion words are searched as substrings, so "-UPDATE2" also excludes
-// the update type and "-HTTPS" also HTTP.
-bool IsExcludedType(const std::string &params, std::size_t type);
+// Per task type: left out of the reports ("-DIALOG", ... in the parameters).
+using ExcludedTypes = std::array<bool, kTaskTypeCount>;
 
 // The key without its trailing blanks ("DIALOG " -> "DIALOG").
 std::string TrimmedKey(std::size_t type);

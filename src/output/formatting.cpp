@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "util/text.h"
+
 namespace quarlane {
 
 std::string BytesToHex(const unsigned char *bytes, std::size_t count) {
@@ -46,28 +48,10 @@ std::string GroupThousands(const std::string &digits) {
 }
 
 std::uint32_t DecimalToU32(const std::string &text) {
-  std::size_t pos = 0;
-  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\n' ||
-                               text[pos] == '\v' || text[pos] == '\f' || text[pos] == '\r'))
-    ++pos;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
+  const LeadingNumber number = ReadLeadingNumber(text);
   // Unsigned arithmetic wraps modulo 2^32 instead of overflowing.
-  std::uint32_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
-    value = value * 10u + static_cast<std::uint32_t>(text[pos] - '0');
-  return negative ? 0u - value : value;
-}
-
-std::string UpperAscii(const std::string &text) {
-  std::string upper = text;
-  for (char &c : upper)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  return upper;
+  const auto value = static_cast<std::uint32_t>(number.magnitude);
+  return number.negative ? 0u - value : value;
 }
 
 std::string EscapeXml(const std::string &text) {

@@ -23,10 +23,8 @@ std::string GroupThousands(const std::string &digits);
 // digits up to the first other character), wrapped to 32 bits.
 std::uint32_t DecimalToU32(const std::string &text);
 
-// Letters a-z to upper case, nothing else changed.
-std::string UpperAscii(const std::string &text);
-
-// "&", "<", ">" written as entities, exactly once.
+// "&", "<", ">" written as entities, exactly once. Every text of an XML
+// document goes through here.
 std::string EscapeXml(const std::string &text);
 
 } // namespace quarlane

@@ -1,46 +1,27 @@
 #include "rfc/connection.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/files.h"
-#include "rfc/library.h"
-#include "rfc/log_hook.h"
+#include "util/text.h"
 
 namespace quarlane {
 namespace {
-
-// The value written after an option such as ",HOST=": taken from the raw
-// parameters at the place the option was found in the upper-case ones, up to
-// the next comma, blank or the end.
-std::string OptionValue(const RunContext &ctx, std::size_t option_at, std::size_t option_length) {
-  std::size_t start = option_at + option_length;
-  if (start >= ctx.params_raw.size()) return std::string();
-  std::size_t end = ctx.params_raw.find_first_of(", ", start);
-  if (end == std::string::npos) end = ctx.params_raw.size();
-  return ctx.params_raw.substr(start, end - start);
-}
 
 void PadRight(std::string &text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
 }
 
-// Decimal conversion as the C library does it (leading blanks, a sign, the
-// digits up to the first other character; 0 without digits), but without
-// overflowing: a number beyond the int range is held at its limit.
+// The system number as the C library converts it, held at the limits of int.
 int SystemNumber(const std::string &text) {
-  std::size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  long long value = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-    value = value * 10 + (text[at] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
+  const LeadingNumber number = ReadLeadingNumber(text);
+  constexpr std::uint64_t kBeyondInt = static_cast<std::uint64_t>(INT_MAX) + 1;
+  const std::uint64_t magnitude =
+      number.beyond_64_bits || number.magnitude > kBeyondInt ? kBeyondInt : number.magnitude;
+  if (number.negative) return static_cast<int>(-static_cast<long long>(magnitude));
+  return magnitude > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(magnitude);
 }
 
 // The library wants no empty texts for the addressing fields: an empty one is
@@ -49,26 +30,24 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 
 } // namespace
 
-RFC_HANDLE OpenRfcConnection(Run &run) {
-  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
-  const ConnectionParameters &profile = run.conn;
+RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
+                             const LogonOverrides &overrides, StepLog &log, std::FILE *out) {
+  const RfcLibrary &library = *session.library;
 
   // Working copies: padding and overrides never touch the profile values.
-  std::string destination = profile.Destination;
-  std::string client = profile.Client;
-  std::string user = profile.User;
-  std::string password = profile.Password;
-  std::string language = profile.Language;
-  std::string mode = profile.Mode;
-  std::string hostname = profile.Hostname;
-  std::string sysnr = profile.Sysnr;
-  std::string gwhost = profile.Gwhost;
-  std::string gwservice = profile.Gwservice;
+  std::string destination = profile.destination;
+  std::string client = profile.client;
+  std::string user = profile.user;
+  std::string password = profile.password;
+  std::string language = profile.language;
+  std::string mode = profile.mode;
+  std::string hostname = profile.hostname;
+  std::string sysnr = profile.sysnr;
+  std::string gwhost = profile.gwhost;
+  std::string gwservice = profile.gwservice;
 
-  const std::size_t host_at = run.ctx.params.find(",HOST=");
-  if (host_at != std::string::npos) hostname = OptionValue(run.ctx, host_at, 6);
-  const std::size_t number_at = run.ctx.params.find(",NO=");
-  if (number_at != std::string::npos) sysnr = OptionValue(run.ctx, number_at, 4);
+  if (overrides.hostname) hostname = *overrides.hostname;
+  if (overrides.sysnr) sysnr = *overrides.sysnr;
 
   PadRight(user, 12);
   PadRight(password, 10);
@@ -99,31 +78,31 @@ RFC_HANDLE OpenRfcConnection(Run &run) {
   options.language = language.data();
   options.trace = 0;
 
-  const std::optional<std::string> destination_file = ReadBytes("SapRfc." + profile.Destination);
+  const std::optional<std::string> destination_file = ReadBytes("SapRfc." + profile.destination);
   if (!destination_file) {
     RFC_HANDLE handle = library.RfcOpen(&options);
-    LogStep(run, static_cast<long>(handle), "RfcOpen called", profile.Destination);
+    LogStep(log, static_cast<long>(handle), "RfcOpen called", profile.destination);
     return handle;
   }
 
   // A per-destination file becomes the library's "SapRfc.ini", so the
   // library reads the destination of the system being opened.
-  std::fprintf(run.out, "* SapRfc.Ini.......: %s<\n", profile.Destination.c_str());
+  std::fprintf(out, "* SapRfc.Ini.......: %s<\n", profile.destination.c_str());
   if (!WriteBytes("SapRfc.ini", *destination_file)) return 0;
 
-  std::string connect_string = "CLIENT=" + profile.Client + " USER=" + profile.User +
-                               " PASSWD=" + profile.Password + " LANG=D DEST=" + profile.Destination;
+  std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
+                               " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
   RFC_ERROR_INFO_EX error_details;
   std::memset(&error_details, 0, sizeof error_details);
   RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);
-  LogStep(run, static_cast<long>(handle), "RfcOpenEx called", profile.Destination);
+  LogStep(log, static_cast<long>(handle), "RfcOpenEx called", profile.destination);
   return handle;
 }
 
-void CloseRfcConnection(Run &run) {
-  if (run.rfc.handle != 0 && run.rfc.library && run.rfc.library->RfcClose)
-    run.rfc.library->RfcClose(run.rfc.handle);
-  run.rfc.handle = 0;
+void CloseRfcConnection(RfcSession &session) {
+  if (session.handle != 0 && session.library && session.library->RfcClose)
+    session.library->RfcClose(session.handle);
+  session.handle = 0;
 }
 
 } // namespace quarlane

@@ -2,18 +2,38 @@
 #ifndef QUARLANE_RFC_CONNECTION_H
 #define QUARLANE_RFC_CONNECTION_H
 
-#include "sensor/run_context.h"
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "rfc/log_hook.h"
+#include "rfc/session.h"
 
 namespace quarlane {
 
-// Opens the connection from run.conn (working copies, padding, host or gateway
-// record, or a connect string through "SapRfc.<destination>" copied to
-// "SapRfc.ini"); returns the handle, 0 when no connection was made. Does not
-// store the handle in run.rfc.
-RFC_HANDLE OpenRfcConnection(Run &run);
+// The eleven texts of a system profile.
+struct ConnectionParameters {
+  std::string extcompany, destination, client, user, password, language, mode, hostname, sysnr,
+      gwhost, gwservice;
+};
 
-// Closes run.rfc.handle when one is open and forgets it.
-void CloseRfcConnection(Run &run);
+// ",HOST=" and ",NO=" in the parameters: the host name and system number
+// used instead of the profile's.
+struct LogonOverrides {
+  std::optional<std::string> hostname;
+  std::optional<std::string> sysnr;
+};
+
+// Opens the connection (working copies, padding, host or gateway record, or
+// a connect string through "SapRfc.<destination>" copied to "SapRfc.ini",
+// which is announced on out); returns the handle, 0 when no connection was
+// made. The session's library is loaded already; the caller stores the
+// handle in the session.
+RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
+                             const LogonOverrides &overrides, StepLog &log, std::FILE *out);
+
+// Closes the session's open connection, if any, and forgets it.
+void CloseRfcConnection(RfcSession &session);
 
 } // namespace quarlane
 

@@ -14,8 +14,12 @@ namespace quarlane {
 void PrintAligned(std::FILE *out, const std::string &label, int indent, int width,
                   const std::string &value);
 
-// Prints "RFC error", the operation and the library's last error, closes all
-// connections, prints the two abort lines and ends the process with status 1.
+// The run's one fatal path. The library calls it (as its error handler) when
+// it fails inside, and so does the sensor when the library fails at a step
+// that cannot fail otherwise (a table it cannot create, a row it cannot
+// deliver): prints "RFC error", the operation and the library's last error,
+// closes all connections, prints the two abort lines and ends the process
+// with status 1. Every other failure is a value that its step returns.
 [[noreturn]] void ReportRfcError(const std::string &operation);
 
 // Registers ReportRfcError as the library's error handler (RfcEnvironment, no

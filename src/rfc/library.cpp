@@ -2,7 +2,6 @@
 
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "sensor/run_context.h"
 
 namespace quarlane {
 namespace {
@@ -59,26 +58,29 @@ bool ResolveRfcFunctions(void *handle, RfcLibrary &library) {
                                  library);
 }
 
-const RfcLibrary &LoadRfcLibrary() {
+Result<const RfcLibrary *> LoadRfcLibrary() {
   // The loaded library belongs to the process, not to a run: it is loaded at
   // most once and never unloaded.
   static RfcLibrary loaded;
   static bool ready = false;
-  if (ready) return loaded;
+  if (ready) return &loaded;
 
   RfcLibrary library;
   library.path = RfcLibraryPath();
   void *handle = OpenSharedLibrary(library.path);
   if (!ResolveRfcFunctions(handle, library))
-    throw RunFailure{"Error 1009: RFC-Library " + library.path + " could not be loaded !"};
+    return Failure{"Error 1009: RFC-Library " + library.path + " could not be loaded !"};
   loaded = library;
   ready = true;
-  return loaded;
+  return &loaded;
 }
 
-const RfcLibrary &EnsureRfcLibrary(RfcSession &session) {
-  if (!session.library) session.library = &LoadRfcLibrary();
-  return *session.library;
+Status EnsureRfcLibrary(RfcSession &session) {
+  if (session.library) return Success();
+  Result<const RfcLibrary *> library = LoadRfcLibrary();
+  if (!library) return library.failure();
+  session.library = *library;
+  return Success();
 }
 
 } // namespace quarlane

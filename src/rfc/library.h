@@ -6,6 +6,7 @@
 #include <string>
 
 #include "rfc/session.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -14,10 +15,10 @@ namespace quarlane {
 std::string RfcLibraryPath();
 
 // Loads the library once per process and resolves every function (the plain
-// name first, then the stdcall decorations "Name@N" and "_Name@N"). Throws
-// RunFailure "Error 1009: RFC-Library <path> could not be loaded !" when the
-// file cannot be loaded or a function is missing.
-const RfcLibrary &LoadRfcLibrary();
+// name first, then the stdcall decorations "Name@N" and "_Name@N"). Fails
+// with "Error 1009: RFC-Library <path> could not be loaded !" when the file
+// cannot be loaded or a function is missing.
+Result<const RfcLibrary *> LoadRfcLibrary();
 
 // Resolves the functions of an already opened library; false when one is
 // missing. Used by LoadRfcLibrary; tests fill an RfcLibrary with fakes instead.
@@ -27,9 +28,9 @@ bool ResolveRfcFunctions(void *handle, RfcLibrary &library);
 bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
                              RfcLibrary &library);
 
-// The session's library: the one already set (a test's fakes), or the loaded
-// one, remembered in the session.
-const RfcLibrary &EnsureRfcLibrary(RfcSession &session);
+// Gives the session its library: the one already set (a test's fakes), or
+// the loaded one. Every other function of the session relies on it.
+Status EnsureRfcLibrary(RfcSession &session);
 
 } // namespace quarlane
 

@@ -4,16 +4,16 @@
 
 namespace quarlane {
 
-void LogStep(Run &run, long handle, const std::string &step, const std::string &detail) {
-  if (run.ctx.params.find(",SYSLOG") == std::string::npos) return;
-  if (!run.log) {
-    run.log = std::fopen(HostPath("Quarlane.Log").c_str(), "a");
+void LogStep(StepLog &log, long handle, const std::string &step, const std::string &detail) {
+  if (!log.enabled) return;
+  if (!log.file) {
+    log.file = std::fopen(HostPath("Quarlane.Log").c_str(), "a");
     // A log that cannot be opened must not end the run: the log is a help,
     // not a result.
-    if (!run.log) return;
+    if (!log.file) return;
   }
-  std::fprintf(run.log, "%ld %s %s\n", handle, step.c_str(), detail.c_str());
-  std::fflush(run.log);
+  std::fprintf(log.file, "%ld %s %s\n", handle, step.c_str(), detail.c_str());
+  std::fflush(log.file);
 }
 
 } // namespace quarlane

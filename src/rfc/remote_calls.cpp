@@ -4,43 +4,9 @@
 #include <cstring>
 
 #include "rfc/error_report.h"
-#include "rfc/library.h"
-#include "rfc/log_hook.h"
 
 namespace quarlane {
 namespace {
-
-struct ElementLayout {
-  const char *name;
-  RFC_TYPEHANDLE type;
-  unsigned length;
-};
-
-// A structure's type description as the library takes it; the element names
-// live here while the description is in use.
-class StructureDescription {
-public:
-  template <std::size_t N> explicit StructureDescription(const ElementLayout (&layout)[N]) {
-    names_.reserve(N);
-    for (const ElementLayout &element : layout) names_.emplace_back(element.name);
-    for (std::size_t i = 0; i < N; ++i) {
-      RFC_TYPE_ELEMENT element;
-      std::memset(&element, 0, sizeof element);
-      element.name = names_[i].data();
-      element.type = layout[i].type;
-      element.length = layout[i].length;
-      element.decimals = 0;
-      element.offset = 0;
-      elements_.push_back(element);
-    }
-  }
-  const RFC_TYPE_ELEMENT *Elements() const { return elements_.data(); }
-  unsigned Count() const { return static_cast<unsigned>(elements_.size()); }
-
-private:
-  std::vector<std::string> names_;
-  std::vector<RFC_TYPE_ELEMENT> elements_;
-};
 
 const ElementLayout kCpuAllElements[] = {
     {"TYPE", RFCTYPE_INT2, 2},      {"SUBTYPE", RFCTYPE_INT2, 2},    {"SERIALNR", RFCTYPE_INT2, 2},
@@ -59,19 +25,10 @@ const ElementLayout kRfcsiElements[] = {
     {"RFCIPADDR", RFCTYPE_CHAR, 15}, {"RFCKERNRL", RFCTYPE_CHAR, 4},  {"RFCSI_RESV", RFCTYPE_CHAR, 44},
 };
 
-// Where a field of RFCSI starts: the elements lie back to back.
-struct FieldPlace {
-  std::size_t offset;
-  std::size_t length;
-};
-
-FieldPlace RfcsiField(const char *name) {
-  std::size_t offset = 0;
-  for (const ElementLayout &element : kRfcsiElements) {
-    if (std::strcmp(element.name, name) == 0) return FieldPlace{offset, element.length};
-    offset += element.length;
-  }
-  return FieldPlace{0, 0};
+std::size_t AlignmentOf(RFC_TYPEHANDLE type) {
+  if (type == RFCTYPE_INT) return 4;
+  if (type == RFCTYPE_INT2) return 2;
+  return 1;
 }
 
 // A character field as received: up to its length or its first zero byte.
@@ -79,6 +36,10 @@ std::string ReceivedText(const char *field, std::size_t length) {
   const void *zero = std::memchr(field, '\0', length);
   if (zero) length = static_cast<std::size_t>(static_cast<const char *>(zero) - field);
   return std::string(field, length);
+}
+
+std::string ReceivedField(const std::string &row, FieldPlace place) {
+  return ReceivedText(row.data() + place.offset, place.length);
 }
 
 // An importing character field: exactly its length in bytes for the library,
@@ -101,55 +62,74 @@ void TableList::Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table) {
   entry.ithandle = table;
 }
 
-void EnsureStructureInstalled(Run &run, const char *name, const RFC_TYPE_ELEMENT *elements,
-                              unsigned count, RFC_TYPEHANDLE &handle) {
+StructureDescription::StructureDescription(const char *name, const ElementLayout *layout,
+                                           std::size_t count)
+    : name_(name) {
+  names_.reserve(count); // the elements point into the names: no reallocation
+  std::size_t offset = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    names_.emplace_back(layout[i].name);
+    RFC_TYPE_ELEMENT element;
+    std::memset(&element, 0, sizeof element);
+    element.name = names_.back().data();
+    element.type = layout[i].type;
+    element.length = layout[i].length;
+    elements_.push_back(element);
+
+    const std::size_t alignment = AlignmentOf(layout[i].type);
+    offset = (offset + alignment - 1) / alignment * alignment;
+    places_.push_back(FieldPlace{offset, layout[i].length});
+    offset += layout[i].length;
+  }
+}
+
+FieldPlace StructureDescription::Place(const char *field) const {
+  for (std::size_t i = 0; i < names_.size(); ++i)
+    if (names_[i] == field) return places_[i];
+  return FieldPlace{};
+}
+
+void EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
+                              RFC_TYPEHANDLE &handle) {
   if (handle != 0) return;
-  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
-  std::string structure_name = name;
-  std::vector<RFC_TYPE_ELEMENT> description(elements, elements + count);
-  if (library.RfcInstallStructure(structure_name.data(), description.data(), count, &handle) != 0)
+  std::string structure_name = structure.name();
+  std::vector<RFC_TYPE_ELEMENT> description = structure.elements(); // the library's own copy
+  if (session.library->RfcInstallStructure(structure_name.data(), description.data(),
+                                           static_cast<unsigned>(description.size()),
+                                           &handle) != 0)
     ReportRfcError("RfcInstallStructure");
 }
 
-RFC_RC CallAndReceive(Run &run, const char *function, ParameterList &exporting,
-                      TableList &tables, ParameterList &importing, std::string &exception) {
-  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
+RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
+                      ParameterList &exporting, TableList &tables, ParameterList &importing,
+                      std::string &exception) {
+  const RfcLibrary &library = *session.library;
   std::string function_name = function;
   RFC_TABLE *table_entries = tables.Entries(); // the same list for the call and the receive
-  RFC_RC code = library.RfcCall(run.rfc.handle, function_name.data(), exporting.Entries(),
+  RFC_RC code = library.RfcCall(session.handle, function_name.data(), exporting.Entries(),
                                 table_entries);
-  LogStep(run, static_cast<long>(run.rfc.handle), "RfcCall called", function_name);
+  LogStep(log, static_cast<long>(session.handle), "RfcCall called", function_name);
   if (code != RFC_OK) return code;
 
   char *exception_name = nullptr;
-  code = library.RfcReceive(run.rfc.handle, importing.Entries(), table_entries, &exception_name);
-  LogStep(run, static_cast<long>(run.rfc.handle), "RfcReceive called", function_name);
+  code = library.RfcReceive(session.handle, importing.Entries(), table_entries, &exception_name);
+  LogStep(log, static_cast<long>(session.handle), "RfcReceive called", function_name);
   if ((code == RFC_EXCEPTION || code == RFC_SYS_EXCEPTION) && exception_name)
     exception = exception_name;
   return code;
 }
 
-void EvaluateRfcResult(Run &run, RFC_RC code, const std::string &exception) {
+std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception) {
   switch (code) {
-  case RFC_OK:
-    run.ctx.run_status = "OK";
-    break;
-  case RFC_FAILURE:
-    run.doc.text += "Error 1014: RFC-Failure raised !";
-    break;
-  case RFC_EXCEPTION:
-    run.doc.text += "Error 1012: Exception.: " + exception;
-    break;
-  case RFC_SYS_EXCEPTION:
-    run.doc.text += "Error 1013: Sys-Exception raised !";
-    break;
-  default:
-    run.doc.text += "Error 1015: Other Failure raised !";
-    break;
+  case RFC_OK: return std::nullopt;
+  case RFC_FAILURE: return Failure{"Error 1014: RFC-Failure raised !"};
+  case RFC_EXCEPTION: return Failure{"Error 1012: Exception.: " + exception};
+  case RFC_SYS_EXCEPTION: return Failure{"Error 1013: Sys-Exception raised !"};
+  default: return Failure{"Error 1015: Other Failure raised !"};
   }
 }
 
-void SetSystemDateTime(SapSystem &sap, const std::string &lastcollwrt) {
+SystemClock ClockOfCollectorStamp(const std::string &lastcollwrt) {
   // "Www Mmm dd hh:mm:ss yyyy": a shorter text is read as if blank-filled, so
   // nothing is read beyond its end.
   std::string stamp = lastcollwrt.substr(0, 25);
@@ -166,15 +146,16 @@ void SetSystemDateTime(SapSystem &sap, const std::string &lastcollwrt) {
   }
   if (stamp[8] == ' ') stamp[8] = '0';
 
-  sap.SystemDate = "20" + stamp.substr(22, 2) + stamp.substr(5, 2) + stamp.substr(8, 2);
-  sap.SystemTime = stamp.substr(11, 8);
+  SystemClock clock;
+  clock.date = "20" + stamp.substr(22, 2) + stamp.substr(5, 2) + stamp.substr(8, 2);
+  clock.time = stamp.substr(11, 8);
+  return clock;
 }
 
-RFC_RC FetchCpuData(Run &run) {
-  const RfcLibrary &library = EnsureRfcLibrary(run.rfc);
-  const StructureDescription cpu_all(kCpuAllElements);
-  EnsureStructureInstalled(run, "CPU_ALL", cpu_all.Elements(), cpu_all.Count(),
-                           run.rfc.cpu_all_type);
+Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
+  const RfcLibrary &library = *session.library;
+  static const StructureDescription cpu_all("CPU_ALL", kCpuAllElements);
+  EnsureStructureInstalled(session, cpu_all, session.cpu_all_type);
 
   std::string table_name = "TF_CPU_ALL";
   ITAB_H table = library.ItCreate(table_name.data(), CPU_ALL_ROW_LENGTH, 0, 0);
@@ -187,7 +168,7 @@ RFC_RC FetchCpuData(Run &run) {
   exporting.Add("LOGICAL_DESTINATION", RFCTYPE_CHAR, 32, logical_destination.data());
 
   TableList tables;
-  tables.Add("TF_CPU_ALL", run.rfc.cpu_all_type, table);
+  tables.Add("TF_CPU_ALL", session.cpu_all_type, table);
 
   std::int32_t activeflag = 0, detailscoll = 0, detailsmode = 0, detailsreqi = 0;
   std::int32_t interval = 0, lastcollint = 0, normcollint = 0;
@@ -207,25 +188,24 @@ RFC_RC FetchCpuData(Run &run) {
   importing.Add("OP_SYSTEM", RFCTYPE_CHAR, 52, op_system.data());
 
   std::string exception;
-  RFC_RC code = CallAndReceive(run, "GET_CPU_ALL", exporting, tables, importing, exception);
-  EvaluateRfcResult(run, code, exception);
-
+  const RFC_RC code =
+      CallAndReceive(session, log, "GET_CPU_ALL", exporting, tables, importing, exception);
   if (code == RFC_OK) {
     // The lines are only read back, not evaluated: a line the library cannot
     // deliver is a library failure.
     const unsigned lines = library.ItFill(table);
     for (unsigned index = 0; index < lines; ++index)
       if (!library.ItGetLine(table, index + 1)) ReportRfcError("ItGetLine TF_CPU_ALL");
-    SetSystemDateTime(run.sap, lastcollwrt);
   }
-
   if (library.ItDelete(table) != 0) ReportRfcError("ItDelete TF_CPU_ALL");
-  return code;
+
+  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  return ClockOfCollectorStamp(lastcollwrt);
 }
 
-RFC_RC FetchSystemInfo(Run &run) {
-  const StructureDescription rfcsi(kRfcsiElements);
-  EnsureStructureInstalled(run, "RFCSI", rfcsi.Elements(), rfcsi.Count(), run.rfc.rfcsi_type);
+Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log) {
+  static const StructureDescription rfcsi("RFCSI", kRfcsiElements);
+  EnsureStructureInstalled(session, rfcsi, session.rfcsi_type);
 
   std::int32_t current_resources = 0, maximal_resources = 0, recommended_delay = 0;
   std::string dialog_user_type = CharacterField(1);
@@ -236,25 +216,21 @@ RFC_RC FetchSystemInfo(Run &run) {
   importing.Add("DIALOG_USER_TYPE", RFCTYPE_CHAR, 1, dialog_user_type.data());
   importing.Add("MAXIMAL_RESOURCES", RFCTYPE_INT, 4, &maximal_resources);
   importing.Add("RECOMMENDED_DELAY", RFCTYPE_INT, 4, &recommended_delay);
-  importing.Add("RFCSI_EXPORT", run.rfc.rfcsi_type, RFCSI_ROW_LENGTH, rfcsi_export.data());
+  importing.Add("RFCSI_EXPORT", session.rfcsi_type, RFCSI_ROW_LENGTH, rfcsi_export.data());
   importing.Add("RFC_LOGIN_COMPLETE", RFCTYPE_CHAR, 1, rfc_login_complete.data());
 
   ParameterList exporting;
   TableList tables;
   std::string exception;
-  RFC_RC code = CallAndReceive(run, "RFC_SYSTEM_INFO", exporting, tables, importing, exception);
-  EvaluateRfcResult(run, code, exception);
+  const RFC_RC code =
+      CallAndReceive(session, log, "RFC_SYSTEM_INFO", exporting, tables, importing, exception);
+  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
 
-  if (code == RFC_OK) {
-    const FieldPlace host = RfcsiField("RFCHOST");
-    const FieldPlace destination = RfcsiField("RFCDEST");
-    const FieldPlace release = RfcsiField("RFCSAPRL");
-    run.sap.SystemHost = ReceivedText(rfcsi_export.data() + host.offset, host.length);
-    run.sap.InstanceName =
-        ReceivedText(rfcsi_export.data() + destination.offset, destination.length);
-    run.sap.SapRelease = ReceivedText(rfcsi_export.data() + release.offset, release.length);
-  }
-  return code;
+  SystemIdentity identity;
+  identity.host = ReceivedField(rfcsi_export, rfcsi.Place("RFCHOST"));
+  identity.instance_name = ReceivedField(rfcsi_export, rfcsi.Place("RFCDEST"));
+  identity.sap_release = ReceivedField(rfcsi_export, rfcsi.Place("RFCSAPRL"));
+  return identity;
 }
 
 } // namespace quarlane

@@ -2,10 +2,14 @@
 #ifndef QUARLANE_RFC_REMOTE_CALLS_H
 #define QUARLANE_RFC_REMOTE_CALLS_H
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "sensor/run_context.h"
+#include "rfc/log_hook.h"
+#include "rfc/session.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -46,27 +50,82 @@ public:
   void Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table);
 };
 
+// One field of a structure, in the structure's order.
+struct ElementLayout {
+  const char *name;
+  RFC_TYPEHANDLE type;
+  unsigned length;
+};
+
+// Where a field lies in a row the library laid out.
+struct FieldPlace {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
+
+// A structure's type description as the library takes it (offsets 0: the
+// library lays the row out), and the places of its fields in such a row:
+// character, date and packed fields follow each other byte by byte, a
+// four-byte integer starts on a multiple of 4, a two-byte one on a multiple
+// of 2.
+class StructureDescription {
+public:
+  StructureDescription(const char *name, const ElementLayout *layout, std::size_t count);
+  template <std::size_t N>
+  StructureDescription(const char *name, const ElementLayout (&layout)[N])
+      : StructureDescription(name, layout, N) {}
+
+  const std::string &name() const { return name_; }
+  const std::vector<RFC_TYPE_ELEMENT> &elements() const { return elements_; }
+  // The field's place; a name not in the structure is a fault of the caller.
+  FieldPlace Place(const char *field) const;
+
+private:
+  std::string name_;
+  std::vector<std::string> names_; // the elements point into these
+  std::vector<RFC_TYPE_ELEMENT> elements_;
+  std::vector<FieldPlace> places_;
+};
+
 // Installs the structure unless its handle is already set; a failure goes to
 // ReportRfcError("RfcInstallStructure").
-void EnsureStructureInstalled(Run &run, const char *name, const RFC_TYPE_ELEMENT *elements,
-                              unsigned count, RFC_TYPEHANDLE &handle);
+void EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
+                              RFC_TYPEHANDLE &handle);
 
-// RfcCall, then (when it returned 0) RfcReceive, with the log hook lines; on
-// codes 2 and 3 the exception name is copied into exception.
-RFC_RC CallAndReceive(Run &run, const char *function, ParameterList &exporting,
-                      TableList &tables, ParameterList &importing, std::string &exception);
+// RfcCall, then (when it returned 0) RfcReceive on the session's connection,
+// with the log hook lines; on codes 2 and 3 the exception name is copied into
+// exception.
+RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
+                      ParameterList &exporting, TableList &tables, ParameterList &importing,
+                      std::string &exception);
 
-// Code 0 sets run_status "OK"; any other code appends its message
-// ("Error 1014: ...", "Error 1012: Exception.: <name>", "Error 1013: ...",
-// "Error 1015: ...") to the document and leaves run_status as it is.
-void EvaluateRfcResult(Run &run, RFC_RC code, const std::string &exception);
+// The failure a call's result code stands for: none for code 0, otherwise
+// "Error 1014: ...", "Error 1012: Exception.: <name>", "Error 1013: ..." or
+// "Error 1015: ...".
+std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception);
 
-// LASTCOLLWRT ("Thu Mar  5 09:04:00 2026") -> SystemDate and SystemTime.
-void SetSystemDateTime(SapSystem &sap, const std::string &lastcollwrt);
+// The SAP system's clock (GET_CPU_ALL) and what it says about itself
+// (RFC_SYSTEM_INFO).
+struct SystemClock {
+  std::string date = "20000101"; // YYYYMMDD
+  std::string time = "16:20:21"; // hh:mm:ss
+};
+struct SystemIdentity {
+  std::string host;          // RFCHOST
+  std::string instance_name; // RFCDEST
+  std::string sap_release;   // RFCSAPRL
+};
+struct SystemInfo {
+  SystemClock clock;
+  SystemIdentity identity;
+};
 
-// GET_CPU_ALL and RFC_SYSTEM_INFO on run.rfc.handle; return the RFC code.
-RFC_RC FetchCpuData(Run &run);
-RFC_RC FetchSystemInfo(Run &run);
+// LASTCOLLWRT ("Thu Mar  5 09:04:00 2026") -> date and time.
+SystemClock ClockOfCollectorStamp(const std::string &lastcollwrt);
+
+// GET_CPU_ALL and RFC_SYSTEM_INFO on the session's open connection.
+Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log);
+Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log);
 
 } // namespace quarlane
 

@@ -1,13 +1,10 @@
 #include "rfc/trace_scan.h"
 
 #include "platform/files.h"
+#include "util/text.h"
 
 namespace quarlane {
 namespace {
-
-bool StartsWith(const std::string &line, const char *prefix) {
-  return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
 
 // The line from its column-th character (counting from 1); empty when shorter.
 std::string From(const std::string &line, std::size_t column) {
@@ -37,6 +34,6 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
   return " - " + retained;
 }
 
-void ScanRfcTrace(OutputDocument &doc) { doc.text += TraceFinding(ReadLines("Dev_Rfc.Trc")); }
+std::string RfcTraceFinding() { return TraceFinding(ReadLines("Dev_Rfc.Trc")); }
 
 } // namespace quarlane

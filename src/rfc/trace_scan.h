@@ -6,16 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "output/document.h"
-
 namespace quarlane {
 
 // The suffix for the given trace lines (nullopt: no trace file):
 // " - Look for Trace-File", " - " + retained text, or " - Please Check Trace-File !".
 std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_lines);
 
-// Appends the finding for "Dev_Rfc.Trc" in the working folder to the document.
-void ScanRfcTrace(OutputDocument &doc);
+// The finding for "Dev_Rfc.Trc" in the working folder.
+std::string RfcTraceFinding();
 
 } // namespace quarlane
 

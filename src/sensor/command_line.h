@@ -1,10 +1,9 @@
-// The command line into the run context.
+// The command line of a run, and the banner lines around it.
 #ifndef QUARLANE_SENSOR_COMMAND_LINE_H
 #define QUARLANE_SENSOR_COMMAND_LINE_H
 
+#include <optional>
 #include <string>
-
-#include "sensor/run_context.h"
 
 namespace quarlane {
 
@@ -16,16 +15,13 @@ std::string StartBanner(const std::string &time_of_day);
 // "\n* hh:mm:ss SAP Quarlane now processed..." (without the final line feed)
 std::string ClosingLine(const std::string &time_of_day);
 
-// Fills program_path (argv[0]), params_raw (argv[2], then one blank and
-// argv[3] when given; later arguments are ignored), params (its upper-case
-// form), second_argument (argv[2] as given, or empty) and verbose (any of
-// "#", "@", "$", "%" in params); returns the profile name as given (empty when
-// argc < 2, and then has_profile_name is false).
 struct CommandLine {
-  bool has_profile_name = false;
-  std::string profile_name;
+  std::string program_path;                // argv[0]
+  std::optional<std::string> profile_name; // argv[1]; an empty one counts as none
+  std::string parameters;      // argv[2], then one blank and argv[3] when given; later ones ignored
+  std::string second_argument; // argv[2] as given, or empty (Error 1030)
 };
-CommandLine ReadCommandLine(RunContext &ctx, int argc, char **argv);
+CommandLine ReadCommandLine(int argc, char **argv);
 
 } // namespace quarlane
 

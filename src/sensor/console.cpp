@@ -2,9 +2,9 @@
 
 namespace quarlane {
 
-void Write(Run &run, const std::string &text) {
-  std::fwrite(text.data(), 1, text.size(), run.out);
-  std::fflush(run.out);
+void Write(std::FILE *out, const std::string &text) {
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fflush(out);
 }
 
 } // namespace quarlane

@@ -1,4 +1,9 @@
+// The spine of a run: each step yields its value or the failure that ends
+// the run (or, in an item run, the system).
 #include "sensor/processing.h"
+
+#include <optional>
+#include <utility>
 
 #include "loadstats/load_analysis.h"
 #include "platform/files.h"
@@ -6,7 +11,6 @@
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
 #include "rfc/library.h"
-#include "rfc/log_hook.h"
 #include "rfc/remote_calls.h"
 #include "sensor/command_line.h"
 #include "sensor/console.h"
@@ -17,156 +21,174 @@ namespace quarlane {
 
 namespace {
 
+const char *const kTraceFile = "Dev_Rfc.Trc";
+
 // The library is needed from here on; it is loaded once and its error handler
 // registered before every logon.
-void PrepareRfcEnvironment(Run &run) {
-  RegisterRfcErrorHandler(EnsureRfcLibrary(run.rfc), run.out);
+Status PrepareRfcEnvironment(SensorRun &run) {
+  const Status loaded = EnsureRfcLibrary(run.rfc);
+  if (!loaded) return loaded;
+  RegisterRfcErrorHandler(*run.rfc.library, run.out);
+  return Success();
 }
 
-// "#..." and "@..." only switch modes; what stands before them is shown.
-std::string SingleSystemParameterText(const std::string &params_raw) {
-  std::string text = params_raw.substr(0, params_raw.find('#'));
-  text = text.substr(0, text.find('@'));
-  if (text == "(Parameters " || text == "(No ") text.clear();
-  return text.empty() ? "(No Parameters)" : text;
+// "* hh:mm:ss <name>, <host>, <destination>, <system number>, <client>"; the
+// host is the profile's until the system names its own.
+std::string SystemLine(const std::string &time, const std::string &name,
+                       const ConnectionParameters &parameters) {
+  return "* " + time + " " + name + ", " + parameters.hostname + ", " + parameters.destination +
+         ", " + parameters.sysnr + ", " + parameters.client;
 }
 
-std::string ItemRunParameterText(const std::string &params_raw) {
-  std::string text = params_raw;
-  for (char &c : text)
-    if (c == ':') c = ' ';
-  std::size_t blank_at = text.find(" @");
-  return blank_at == std::string::npos ? text : text.substr(0, blank_at);
-}
-
-std::string SystemLine(const std::string &time, const std::string &name, const Run &run) {
-  return "* " + time + " " + name + ", " + run.sap.SystemHost + ", " + run.conn.Destination + ", " +
-         run.conn.Sysnr + ", " + run.conn.Client;
-}
-
-std::string SystemLabel(const Run &run, const std::string &entry) {
-  switch (run.ctx.ident_kind) {
-  case '2': return entry.size() < 4 ? std::string() : entry.substr(0, entry.size() - 4);
-  case '3': return run.conn.Hostname;
-  case '4': return run.conn.Destination;
-  default: return entry;
+std::string SystemLabel(SystemLabelKind kind, const std::string &entry,
+                        const ConnectionParameters &parameters) {
+  switch (kind) {
+  case SystemLabelKind::Alias:
+    return entry.size() < 4 ? std::string() : entry.substr(0, entry.size() - 4);
+  case SystemLabelKind::Host: return parameters.hostname;
+  case SystemLabelKind::Destination: return parameters.destination;
+  case SystemLabelKind::Profile: break;
   }
-}
-
-// The start time is the time of day that the start banner shows.
-std::string StartTime(const RunContext &ctx) { return ctx.start_banner.substr(2, 8); }
-
-std::string TakeNextEntry(std::string &server_listing) {
-  std::size_t end = server_listing.find('#');
-  std::string entry = server_listing.substr(0, end);
-  server_listing.erase(0, end == std::string::npos ? std::string::npos : end + 1);
   return entry;
 }
 
-// The remote work on the open connection: CPU data, system information, then
-// the load analysis, after which the connection is closed. False when one of
-// the first two calls failed: that ends the whole run, with the connection
-// still open for the error exit to close.
-bool AnalyseOpenSystem(Run &run) {
-  run.ctx.run_status = "ERR";
-  FetchCpuData(run);
-  if (run.ctx.run_status != "OK") return false;
-  run.ctx.run_status = "ERR";
-  FetchSystemInfo(run);
-  if (run.ctx.run_status != "OK") return false;
-  run.ctx.run_status = "ERR";
-  RunLoadAnalysis(run);
-  CloseRfcConnection(run);
-  return true;
+// The start time is the time of day that the start banner shows.
+std::string StartTime(const SensorRun &run) { return run.start_banner.substr(2, 8); }
+
+// CPU data (the system's clock), then system information, on the open
+// connection.
+Result<SystemInfo> FetchSystemData(SensorRun &run) {
+  Result<SystemClock> clock = FetchCpuData(run.rfc, run.log);
+  if (!clock) return clock.failure();
+  Result<SystemIdentity> identity = FetchSystemInfo(run.rfc, run.log);
+  if (!identity) return identity.failure();
+  return SystemInfo{*clock, *identity};
 }
+
+std::optional<TextLines> ReadProfileText(const std::string &path) {
+  std::optional<std::string> bytes = ReadBytes(path);
+  if (!bytes) return std::nullopt;
+  return TextLines(std::move(*bytes));
+}
+
+// Per system of an item run, in the order the state is decided.
+struct SystemOutcome {
+  bool profile_failed = false; // the profile's checks or the logon failed
+  bool analysed = false;       // the load analysis succeeded
+  bool found = false;          // the system's channel was written
+};
+
+const char *StateText(const SystemOutcome &outcome) {
+  const char *state = "Processed";
+  if (!outcome.found) state = "Not Found";
+  if (outcome.profile_failed || !outcome.analysed) state = "Rfc Failure";
+  return state;
+}
+
+struct SystemCounts {
+  std::uint32_t no_systems = 0, processed = 0, failed = 0;
+};
 
 } // namespace
 
-int ProcessSingleSystem(Run &run) {
-  std::optional<std::vector<std::string>> lines = ReadLines(run.ctx.profile_path);
-  if (!lines) throw RunFailure{"Error 1002: Profile " + run.ctx.profile_path + " is missing..."};
-  ReadSystemProfile(run, *lines);
-  CheckConnectionParameters(run);
+int ProcessSingleSystem(SensorRun &run) {
+  const ProfileLocation &location = run.location;
+  std::optional<TextLines> text = ReadProfileText(location.profile_path);
+  if (!text)
+    return FailRun(run, Failure{"Error 1002: Profile " + location.profile_path + " is missing..."});
+  const SystemProfileReading reading = ReadSystemProfile(*text, location.profile_name);
+  if (reading.failure()) return FailRun(run, *reading.failure());
+  const ConnectionParameters &parameters = reading.parameters;
 
-  LogStep(run, 0, "program started", run.ctx.program_path);
-  PrepareRfcEnvironment(run);
-  LogStep(run, 0, "RfcEnvironment called", "");
+  LogStep(run.log, 0, "program started", run.program_path);
+  const Status ready = PrepareRfcEnvironment(run);
+  if (!ready) return FailRun(run, ready.failure());
+  LogStep(run.log, 0, "RfcEnvironment called", "");
 
-  run.doc.text.clear();
-  run.ctx.run_status = "ERR";
-  if (run.ctx.verbose) {
-    Write(run, run.ctx.start_banner + "\n");
+  if (run.options.verbose) {
+    Write(run.out, run.start_banner + "\n");
     const std::string now = LocalTimeOfDay();
-    Write(run, SystemLine(now, run.ctx.profile_name, run) + " State=Processing\n");
-    Write(run, "* " + now + " " + kProductWord + " - " +
-                   SingleSystemParameterText(run.ctx.params_raw) + " State=Executing\n");
+    Write(run.out, SystemLine(now, location.profile_name, parameters) + " State=Processing\n");
+    Write(run.out, "* " + now + " " + kProductWord + " - " + run.options.single_system_text +
+                       " State=Executing\n");
   }
 
-  RFC_HANDLE handle = OpenRfcConnection(run);
-  if (handle == 0)
-    throw RunFailure{"Error 1011: RFC-Open for " + run.conn.Destination + " failed !"};
-  run.rfc.handle = handle;
+  run.rfc.handle =
+      OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
+  if (run.rfc.handle == 0)
+    return FailRun(run, Failure{"Error 1011: RFC-Open for " + parameters.destination + " failed !"});
 
-  if (!AnalyseOpenSystem(run)) return FailedCallExit(run);
-  return FinishRun(run);
+  const Result<SystemInfo> system = FetchSystemData(run);
+  if (!system) return FailedCallExit(run, system.failure());
+  const Result<Report> report =
+      AnalyseSystemLoad(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
+                        SensorProfile{location.profile_path, std::move(*text)});
+  CloseRfcConnection(run.rfc);
+  if (!report) return FailedCallExit(run, report.failure());
+
+  Write(run.out, run.renderer.Document(*report));
+  RemoveFile(kTraceFile); // a successful run leaves no old failures behind
+  WriteClosingLine(run);
+  return 0;
 }
 
-int ProcessServerListing(Run &run) {
-  const std::string parameter_text = ItemRunParameterText(run.ctx.params_raw);
-  if (run.ctx.verbose) {
-    Write(run, run.ctx.start_banner + "\n");
-    Write(run, "* " + StartTime(run.ctx) + " " + parameter_text + " State=Executing\n");
+int ProcessServerListing(SensorRun &run) {
+  const ProfileLocation &location = run.location;
+  if (run.options.verbose) {
+    Write(run.out, run.start_banner + "\n");
+    Write(run.out, "* " + StartTime(run) + " " + run.options.item_run_text + " State=Executing\n");
   }
-  BeginDocument(run.doc);
-  Write(run, run.doc.text + "\n");
-  run.doc.text.clear();
+  Write(run.out, run.renderer.Head() + "\n");
 
-  ItemRunState &item = run.item;
-  while (!run.ctx.server_listing.empty()) {
-    item.found_flag = '.';
-    ++item.no_systems;
-    const std::string entry = TakeNextEntry(run.ctx.server_listing);
-    item.system_label = entry;
-    run.ctx.profile_path = run.ctx.profile_folder + entry;
-    std::optional<std::vector<std::string>> lines = ReadLines(run.ctx.profile_path);
-    if (!lines) continue; // a listed system without a profile is skipped silently
+  SystemCounts counts;
+  for (const std::string &entry : location.systems) {
+    ++counts.no_systems;
+    const std::optional<TextLines> text = ReadProfileText(location.profile_folder + entry);
+    if (!text) continue; // a listed system without a profile is skipped silently
 
-    item.profile_check_flag = '.';
-    ReadSystemProfile(run, *lines);
-    CheckConnectionParameters(run);
-    item.system_label = SystemLabel(run, entry);
-    const std::string description = SystemLine(LocalTimeOfDay(), entry, run);
+    SystemOutcome outcome;
+    const SystemProfileReading reading = ReadSystemProfile(*text, location.profile_name);
+    const ConnectionParameters &parameters = reading.parameters;
+    outcome.profile_failed = reading.failure().has_value();
+    const std::string label = SystemLabel(location.label_kind, entry, parameters);
+    const std::string description = SystemLine(LocalTimeOfDay(), entry, parameters);
 
-    PrepareRfcEnvironment(run);
-    run.doc.text.clear();
-    run.ctx.run_status = "ERR";
-    RFC_HANDLE handle = OpenRfcConnection(run);
-    if (handle == 0) {
-      item.profile_check_flag = 'X';
+    const Status ready = PrepareRfcEnvironment(run);
+    if (!ready) return FailRun(run, ready.failure());
+    // The logon is tried even when the profile failed its checks.
+    run.rfc.handle =
+        OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
+    if (run.rfc.handle == 0) {
+      outcome.profile_failed = true;
     } else {
-      run.rfc.handle = handle;
-      if (!AnalyseOpenSystem(run)) return FailedCallExit(run);
+      const Result<SystemInfo> system = FetchSystemData(run);
+      if (!system) return FailedCallExit(run, system.failure()); // ends the whole run
+      const Status analysed = AnalyseItemLoad(
+          run.rfc, run.log, *system, run.options.analysis, location.item_name, label,
+          [&](const Channel &channel) {
+            Write(run.out, run.renderer.Channels({channel}));
+            outcome.found = true;
+          });
+      outcome.analysed = analysed.ok();
+      CloseRfcConnection(run.rfc);
     }
 
-    const char *state = "Processed";
-    if (item.found_flag == '.') state = "Not Found";
-    if (item.profile_check_flag == 'X' || run.ctx.run_status != "OK") state = "Rfc Failure";
-    if (item.profile_check_flag == '.' && run.ctx.run_status == "OK" && item.found_flag == 'X')
-      ++item.processed;
+    if (!outcome.profile_failed && outcome.analysed && outcome.found)
+      ++counts.processed;
     else
-      ++item.failed;
-    if (run.ctx.verbose) Write(run, "\n" + description + " State=" + state + "\n");
+      ++counts.failed;
+    if (run.options.verbose)
+      Write(run.out, "\n" + description + " State=" + StateText(outcome) + "\n");
   }
 
-  // A failure text of the last system does not belong in the summary.
-  run.doc.text.clear();
-  BeginText(run.doc);
-  AppendText(run.doc, "(***) " + run.ctx.item_name + ": NoSystems=" + std::to_string(item.no_systems) +
-                          ", Processed=" + std::to_string(item.processed) +
-                          ", Failed=" + std::to_string(item.failed));
-  EndText(run.doc, ChannelOptionsOf(run.ctx));
-  EndDocument(run.doc);
-  return FinishRun(run);
+  const std::string summary = "(***) " + location.item_name +
+                              ": NoSystems=" + std::to_string(counts.no_systems) +
+                              ", Processed=" + std::to_string(counts.processed) +
+                              ", Failed=" + std::to_string(counts.failed);
+  Write(run.out, run.renderer.Closing(summary) + "\n");
+  CloseRfcConnection(run.rfc);
+  WriteClosingLine(run);
+  return 0;
 }
 
 } // namespace quarlane

@@ -2,13 +2,13 @@
 #ifndef QUARLANE_SENSOR_PROCESSING_H
 #define QUARLANE_SENSOR_PROCESSING_H
 
-#include "sensor/run_context.h"
+#include "sensor/sensor_run.h"
 
 namespace quarlane {
 
-// Both return the exit status through FinishRun; fatal errors throw RunFailure.
-int ProcessSingleSystem(Run &run);
-int ProcessServerListing(Run &run);
+// Both return the exit status.
+int ProcessSingleSystem(SensorRun &run);
+int ProcessServerListing(SensorRun &run);
 
 } // namespace quarlane
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <optional>
 
-#include "output/formatting.h"
 #include "platform/files.h"
 #include "sensor/server_listing.h"
+#include "util/text.h"
 
 namespace quarlane {
 
@@ -15,7 +15,6 @@ const char kDefaultExtension[] = ".P00";
 const char kGlobalProfileName[] = "GLOBAL.P00";
 const char kGlobalSensorFile[] = "SAP Corvanta.Gbl";
 const char kItemProfile[] = "Corvanta.Prf";
-const char kItemOption[] = "ITEM=";
 const char kPrtgPathFile[] = "C:\\PRTG_Path.Txt";
 const char kPrtgSubFolder[] = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
 const char kCustomSensorsSubFolder[] = "Custom Sensors\\ExeXml\\";
@@ -26,19 +25,13 @@ const char *const kFixedFolders[] = {
     "\\Program Files (x86)\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\",
 };
 
-RunFailure ProfileMissing(const std::string &what) {
-  return RunFailure{"Error 1002: Profile " + what + " is missing..."};
-}
-
-std::string LowerAscii(std::string text) {
-  for (char &c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
+Failure ProfileMissing(const std::string &what) {
+  return Failure{"Error 1002: Profile " + what + " is missing..."};
 }
 
 // The folder in which the PRTG installation keeps the profile: below the
 // folder named in "C:\PRTG_Path.Txt", or else one of the usual places.
-std::string SearchPrtgFolder(const std::string &profile_name) {
+Result<std::string> SearchPrtgFolder(const std::string &profile_name) {
   if (std::optional<std::vector<std::string>> lines = ReadLines(kPrtgPathFile)) {
     std::string folder = FolderFromPrtgPathLines(*lines);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
@@ -47,31 +40,34 @@ std::string SearchPrtgFolder(const std::string &profile_name) {
       folder += kCustomSensorsSubFolder;
     if (CanOpenForReading(folder + profile_name)) return folder;
     // The named installation decides: the usual places are not tried.
-    throw ProfileMissing(profile_name);
+    return ProfileMissing(profile_name);
   }
   for (const char *folder : kFixedFolders)
-    if (CanOpenForReading(folder + profile_name)) return folder;
-  throw ProfileMissing(profile_name);
+    if (CanOpenForReading(folder + profile_name)) return std::string(folder);
+  return ProfileMissing(profile_name);
 }
 
-void ResolveItemMode(RunContext &ctx) {
-  std::optional<std::vector<std::string>> lines = ReadLines(ctx.profile_path);
-  if (!lines) throw RunFailure{"Error 1024: ProFile " + ctx.profile_name + " is missing..."};
-  ctx.server_listing = ServerListingFromItemProfile(*lines);
+Status ResolveItemMode(ProfileLocation &location) {
+  std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
+  if (!lines) return Failure{"Error 1024: ProFile " + location.profile_name + " is missing..."};
+  location.systems = SplitServerListing(ServerListingFromItemProfile(*lines));
+  return Success();
 }
 
-void ResolveGlobalMode(RunContext &ctx) {
-  std::optional<std::vector<std::string>> lines = ReadLines(ctx.profile_path);
-  if (!lines) throw RunFailure{"Error 10x1: ProFile " + ctx.profile_name + " is missing..."};
-  GlobalAllocation allocation = ReadGlobalSensorFile(*lines, GlobalSensorKey(ctx.params));
-  ctx.server_listing = allocation.server_listing;
-  ctx.item_name = allocation.item_name;
-  ctx.ident_kind = allocation.ident_kind;
-  if (!allocation.allocation_found)
-    throw RunFailure{"Error 1030: Global Sensor " + ctx.second_argument + " not found..."};
+Status ResolveGlobalMode(LocatedRun &run, const std::string &second_argument) {
+  ProfileLocation &location = run.location;
+  std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
+  if (!lines) return Failure{"Error 10x1: ProFile " + location.profile_name + " is missing..."};
+  Result<GlobalAllocation> allocation = ReadGlobalSensorFile(*lines, run.options.global_key);
+  if (!allocation) return allocation.failure();
+  location.systems = SplitServerListing(allocation->server_listing);
+  location.item_name = allocation->item_name;
+  location.label_kind = allocation->label_kind;
+  if (!allocation->allocation_found)
+    return Failure{"Error 1030: Global Sensor " + second_argument + " not found..."};
   // From here on the options are those of the allocation.
-  ctx.params_raw = allocation.allocation_text;
-  ctx.params = UpperAscii(allocation.allocation_text);
+  run.options = AllocationOptions(run.options, allocation->allocation_text, allocation->item_name);
+  return Success();
 }
 
 } // namespace
@@ -123,50 +119,49 @@ bool PassesPathCheck(const std::string &profile_folder) {
   return UpperAscii(profile_folder.substr(profile_folder.size() - 7, 6)) == "EXEXML";
 }
 
-void LocateProfile(Run &run, const std::string &profile_name_argument) {
-  RunContext &ctx = run.ctx;
+Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
+                                 const Options &options, const std::string &second_argument) {
+  LocatedRun run{ProfileLocation(), options};
+  ProfileLocation &location = run.location;
   std::string name = profile_name_argument;
 
-  const std::size_t item_option = ctx.params.find(kItemOption);
-  const bool item_mode = item_option != std::string::npos;
-  if (item_mode) {
-    ctx.item_run = true;
-    ctx.item_name = ItemNameAt(ctx.params_raw, item_option + sizeof kItemOption - 1);
+  if (options.item) {
+    location.item_run = true;
+    location.item_name = *options.item;
     name = kItemProfile;
   }
 
   const ProfileNameParts parts = SplitProfileName(WithDefaultExtension(name));
-  ctx.profile_folder = parts.folder;
-  ctx.profile_name = parts.name;
+  location.profile_folder = parts.folder;
+  location.profile_name = parts.name;
 
   bool global_mode = false;
-  if (UpperAscii(ctx.profile_name) == kGlobalProfileName) {
-    ctx.item_run = true;
+  if (UpperAscii(location.profile_name) == kGlobalProfileName) {
+    location.item_run = true;
     global_mode = true;
-    ctx.profile_name = kGlobalSensorFile;
+    location.profile_name = kGlobalSensorFile;
   }
 
-  if (run.doc.mode != OutputMode::ExeXml || ctx.params.find('@') != std::string::npos) {
-    ctx.profile_path = ctx.profile_folder + ctx.profile_name;
-    if (!CanOpenForReading(ctx.profile_path)) throw ProfileMissing(ctx.profile_path);
+  if (mode != OutputMode::ExeXml || options.folder_given) {
+    location.profile_path = location.profile_folder + location.profile_name;
+    if (!CanOpenForReading(location.profile_path)) return ProfileMissing(location.profile_path);
   } else {
-    ctx.profile_folder = SearchPrtgFolder(ctx.profile_name);
-    ctx.profile_path = ctx.profile_folder + ctx.profile_name;
-    if (!PassesPathCheck(ctx.profile_folder)) throw RunFailure{"Sorry, invalid Path-Usage..."};
+    Result<std::string> folder = SearchPrtgFolder(location.profile_name);
+    if (!folder) return folder.failure();
+    location.profile_folder = *folder;
+    location.profile_path = location.profile_folder + location.profile_name;
+    if (!PassesPathCheck(location.profile_folder)) return Failure{"Sorry, invalid Path-Usage..."};
   }
 
-  if (!ctx.item_run) return;
+  if (!location.item_run) return run;
 
-  ctx.server_listing.clear();
-  ctx.ident_kind = '1';
-  run.item.no_systems = run.item.processed = run.item.failed = 0;
-  if (global_mode)
-    ResolveGlobalMode(ctx);
-  else
-    ResolveItemMode(ctx);
+  const Status resolved =
+      global_mode ? ResolveGlobalMode(run, second_argument) : ResolveItemMode(location);
+  if (!resolved) return resolved.failure();
 
-  if (ctx.server_listing.empty()) throw RunFailure{"Error 1025: Global Server Listing missing..."};
-  if (ctx.item_name.empty()) throw RunFailure{"Error 1026: Global Item Idenification missing..."};
+  if (location.systems.empty()) return Failure{"Error 1025: Global Server Listing missing..."};
+  if (location.item_name.empty()) return Failure{"Error 1026: Global Item Idenification missing..."};
+  return run;
 }
 
 } // namespace quarlane

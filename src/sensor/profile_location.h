@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "sensor/run_context.h"
+#include "output/render.h"
+#include "sensor/options.h"
+#include "sensor/sensor_run.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -16,16 +19,21 @@ namespace quarlane {
 // mode, tested in that order, so the last found wins; none gives EXEXML.
 OutputMode OutputModeFromProgramName(const std::string &argv0);
 
-// Everything from the profile name to the start of processing. The caller has
-// set run.doc.mode already (OutputModeFromProgramName(run.ctx.program_path)),
-// so that the mode also shapes an error document of the command line; this
-// function reads it to choose between the folder given with the profile name
-// and the PRTG folder search, and leaves it unchanged.
-// Sets profile_name, profile_folder, profile_path, item_run, item_name,
-// server_listing, ident_kind (and in global mode params and params_raw).
-// Throws RunFailure with the exact message on every failure. A single-system
-// run returns with profile_path naming a file that opened; the caller reads it.
-void LocateProfile(Run &run, const std::string &profile_name_argument);
+// Where the run's profile lies, and the options in effect: a global
+// sensor's allocation takes the place of the command line's parameters.
+struct LocatedRun {
+  ProfileLocation location;
+  Options options;
+};
+
+// Everything from the profile name to the start of processing: the name and
+// its folder (the folder given with the name when the mode is not EXEXML or
+// the parameters hold "@", otherwise the PRTG folder search), the kind of
+// run, and for an item run its systems, item and label kind. Fails with the
+// exact message. A single-system run's profile_path names a file that
+// opened; the caller reads it.
+Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
+                                 const Options &options, const std::string &second_argument);
 
 // The naming rules, one by one.
 

@@ -1,7 +1,5 @@
 #include "sensor/run.h"
 
-#include "output/document.h"
-#include "platform/files.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/trace_scan.h"
@@ -12,56 +10,39 @@
 
 namespace quarlane {
 
-namespace {
-
-const char *const kTraceFile = "Dev_Rfc.Trc";
-
-void WriteClosingLine(Run &run) {
-  if (run.ctx.verbose) Write(run, ClosingLine(LocalTimeOfDay()) + "\n");
-}
-
-} // namespace
-
-int FailRun(Run &run, const std::string &text) {
-  BuildErrorDocument(run.doc, text);
-  Write(run, run.doc.text);
-  CloseRfcConnection(run);
+int FailRun(SensorRun &run, const Failure &failure) {
+  Write(run.out, RenderError(failure.text));
+  CloseRfcConnection(run.rfc);
   return 2;
 }
 
-int FailedCallExit(Run &run) {
-  ScanRfcTrace(run.doc);
-  const std::string text = run.doc.text; // the error document replaces the document
-  return FailRun(run, text);
+int FailedCallExit(SensorRun &run, const Failure &failure) {
+  return FailRun(run, Failure{failure.text + RfcTraceFinding()});
 }
 
-int FinishRun(Run &run) {
-  if (run.ctx.item_run) {
-    Write(run, run.doc.text + "\n");
-    CloseRfcConnection(run);
-    WriteClosingLine(run);
-    return 0;
-  }
-  if (run.ctx.run_status != "OK") return FailedCallExit(run);
-  Write(run, run.doc.text);
-  RemoveFile(kTraceFile); // a successful run leaves no old failures behind
-  WriteClosingLine(run);
-  return 0;
+void WriteClosingLine(SensorRun &run) {
+  if (run.options.verbose) Write(run.out, ClosingLine(LocalTimeOfDay()) + "\n");
 }
 
 int RunSensor(int argc, char **argv) {
-  Run run;
-  run.ctx.start_banner = StartBanner(LocalTimeOfDay());
-  try {
-    CommandLine command_line = ReadCommandLine(run.ctx, argc, argv);
-    if (!command_line.has_profile_name)
-      throw RunFailure{"Error 1001: Parameter for Profile-Name is missing !"};
-    run.doc.mode = OutputModeFromProgramName(run.ctx.program_path);
-    LocateProfile(run, command_line.profile_name);
-    return run.ctx.item_run ? ProcessServerListing(run) : ProcessSingleSystem(run);
-  } catch (const RunFailure &failure) {
-    return FailRun(run, failure.text);
-  }
+  SensorRun run;
+  run.start_banner = StartBanner(LocalTimeOfDay());
+  const CommandLine command_line = ReadCommandLine(argc, argv);
+  run.program_path = command_line.program_path;
+  run.options = ParseOptions(command_line.parameters);
+  if (!command_line.profile_name)
+    return FailRun(run, Failure{"Error 1001: Parameter for Profile-Name is missing !"});
+
+  const OutputMode mode = OutputModeFromProgramName(run.program_path);
+  Result<LocatedRun> located = LocateProfile(*command_line.profile_name, mode, run.options,
+                                             command_line.second_argument);
+  if (!located) return FailRun(run, located.failure());
+  run.location = std::move(located->location);
+  run.options = std::move(located->options);
+
+  run.renderer = Renderer(OutputFormat{mode, run.options.channel});
+  run.log.enabled = run.options.syslog;
+  return run.location.item_run ? ProcessServerListing(run) : ProcessSingleSystem(run);
 }
 
 } // namespace quarlane

@@ -2,7 +2,10 @@
 #ifndef QUARLANE_SENSOR_RUN_H
 #define QUARLANE_SENSOR_RUN_H
 
-#include "sensor/run_context.h"
+#include <string>
+
+#include "sensor/sensor_run.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -10,17 +13,16 @@ namespace quarlane {
 // RFC error block ends the process with 1 on its own).
 int RunSensor(int argc, char **argv);
 
-// The error exit: the document becomes the error document carrying text, is
-// written, the connection is closed. Returns the exit status 2.
-int FailRun(Run &run, const std::string &text);
+// The error exit: the error document carrying the failure is written and the
+// connection closed. Returns the exit status 2.
+int FailRun(SensorRun &run, const Failure &failure);
 
-// After a failed remote call: the trace file's finding is appended to the
-// document and the whole text becomes the error document.
-int FailedCallExit(Run &run);
+// After a failed remote call: the trace file's finding is added to the
+// failure's text, which then ends the run as FailRun does.
+int FailedCallExit(SensorRun &run, const Failure &failure);
 
-// The normal end (or, for a single-system run left at "ERR", the failed call
-// exit). Returns the exit status.
-int FinishRun(Run &run);
+// The closing line of verbose mode, when verbose.
+void WriteClosingLine(SensorRun &run);
 
 } // namespace quarlane
 

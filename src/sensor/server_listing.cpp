@@ -1,14 +1,11 @@
 #include "sensor/server_listing.h"
 
-#include "output/formatting.h"
-#include "sensor/run_context.h"
+#include "util/text.h"
 
 namespace quarlane {
 
 namespace {
 
-constexpr std::size_t kItemNameLimit = 90;
-constexpr std::size_t kKeyLength = 10;
 constexpr std::size_t kListingColumn = 20;
 constexpr std::size_t kAllocationColumn = 19;
 
@@ -19,20 +16,18 @@ const char kSensorMark[] = "Sensor=\"SAP Quarlane\"";
 const char kAllocationEnd[] = ",Sensor=";
 const char kItemOption[] = "Item=";
 
-struct IdentMarker {
+struct LabelMarker {
   const char *marker;
-  char ident_kind;
+  SystemLabelKind kind;
 };
 // Searched in this order, so the last one found wins.
-const IdentMarker kIdentMarkers[] = {
-    {",Profile", '1'}, {",Alias", '2'}, {",Host", '3'}, {",Sid", '4'}};
+const LabelMarker kLabelMarkers[] = {{",Profile", SystemLabelKind::Profile},
+                                     {",Alias", SystemLabelKind::Alias},
+                                     {",Host", SystemLabelKind::Host},
+                                     {",Sid", SystemLabelKind::Destination}};
 
 std::string FromColumn(const std::string &line, std::size_t column) {
   return line.size() > column ? line.substr(column) : std::string();
-}
-
-bool StartsWith(const std::string &text, const std::string &prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 std::string ColonsAsBlanks(std::string text) {
@@ -43,15 +38,6 @@ std::string ColonsAsBlanks(std::string text) {
 
 } // namespace
 
-std::string ItemNameAt(const std::string &text, std::size_t start) {
-  std::string name;
-  for (std::size_t i = start; i < text.size() && name.size() < kItemNameLimit; ++i) {
-    if (text[i] == ' ' || text[i] == ',') break;
-    name += text[i] == ':' ? ' ' : text[i];
-  }
-  return name;
-}
-
 std::string ServerListingFromItemProfile(const std::vector<std::string> &lines) {
   std::string listing;
   for (const std::string &line : lines)
@@ -59,14 +45,23 @@ std::string ServerListingFromItemProfile(const std::vector<std::string> &lines) 
   return listing;
 }
 
-std::string GlobalSensorKey(const std::string &params) {
-  std::string key = params.substr(0, params.find(' '));
-  key.resize(kKeyLength, ' ');
-  return key;
+std::vector<std::string> SplitServerListing(const std::string &listing) {
+  std::vector<std::string> entries;
+  std::size_t start = 0;
+  while (start < listing.size()) {
+    const std::size_t end = listing.find('#', start);
+    if (end == std::string::npos) {
+      entries.push_back(listing.substr(start));
+      break;
+    }
+    entries.push_back(listing.substr(start, end - start));
+    start = end + 1;
+  }
+  return entries;
 }
 
-GlobalAllocation ReadGlobalSensorFile(const std::vector<std::string> &lines,
-                                      const std::string &key) {
+Result<GlobalAllocation> ReadGlobalSensorFile(const std::vector<std::string> &lines,
+                                              const std::string &key) {
   const std::string listing_head = kGlobalListingMark + key;
   const std::string allocation_head = kGlobalAllocationMark + key;
   GlobalAllocation result;
@@ -78,11 +73,11 @@ GlobalAllocation ReadGlobalSensorFile(const std::vector<std::string> &lines,
     } else if (head == allocation_head) {
       const std::string allocation = FromColumn(line, kAllocationColumn);
       if (allocation.find(kSensorMark) == std::string::npos)
-        throw RunFailure{"Error 1029: Invalid Sensor-Allocation..."};
+        return Failure{"Error 1029: Invalid Sensor-Allocation..."};
       candidate = allocation;
       result.allocation_text = ColonsAsBlanks(allocation.substr(0, allocation.find(kAllocationEnd)));
-      for (const IdentMarker &m : kIdentMarkers)
-        if (line.find(m.marker) != std::string::npos) result.ident_kind = m.ident_kind;
+      for (const LabelMarker &m : kLabelMarkers)
+        if (line.find(m.marker) != std::string::npos) result.label_kind = m.kind;
       result.allocation_found = true;
     }
   }

@@ -3,24 +3,28 @@
 #ifndef QUARLANE_SENSOR_SERVER_LISTING_H
 #define QUARLANE_SENSOR_SERVER_LISTING_H
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
+#include "util/result.h"
+
 namespace quarlane {
 
-// The item name that starts at text[start] (right after an "Item=" option):
-// up to a blank, a comma or the end, at most 90 characters, each colon turned
-// into a blank ("Avg:Dialog" names the item "Avg Dialog").
-std::string ItemNameAt(const std::string &text, std::size_t start);
+// The name under which an item run reports each system.
+enum class SystemLabelKind {
+  Profile,    // the listed profile file name (",Profile", the default)
+  Alias,      // that name without its last four characters (",Alias")
+  Host,       // the profile's host name (",Host")
+  Destination // the profile's destination (",Sid")
+};
 
 // Item mode: the texts from column 20 on of the lines that begin with exactly
 // "# Gsng: ", appended in file order.
 std::string ServerListingFromItemProfile(const std::vector<std::string> &lines);
 
-// Global mode: the first word of the upper-case parameter string, padded with
-// blanks or cut to exactly ten characters.
-std::string GlobalSensorKey(const std::string &params);
+// The entries of a server listing, each ended by "#" (the last one may lack
+// it): "PRD.P00#QAS.P00#" lists two profiles.
+std::vector<std::string> SplitServerListing(const std::string &listing);
 
 // What the global sensor file says for one key.
 struct GlobalAllocation {
@@ -28,14 +32,14 @@ struct GlobalAllocation {
   std::string server_listing;     // texts of the "# GSNG: " lines, appended
   std::string allocation_text;    // the last allocation, up to ",Sensor=", colons as blanks
   std::string item_name;          // from "Item=" in the last allocation; empty without
-  char ident_kind = '1';          // ",Profile" 1, ",Alias" 2, ",Host" 3, ",Sid" 4
+  SystemLabelKind label_kind = SystemLabelKind::Profile;
 };
 
-// Reads the lines of the global sensor file for the ten-character key. Throws
-// RunFailure "Error 1029: Invalid Sensor-Allocation..." at the first allocation
+// Reads the lines of the global sensor file for the ten-character key. Fails
+// with "Error 1029: Invalid Sensor-Allocation..." at the first allocation
 // line for the key that lacks Sensor="SAP Quarlane".
-GlobalAllocation ReadGlobalSensorFile(const std::vector<std::string> &lines,
-                                      const std::string &key);
+Result<GlobalAllocation> ReadGlobalSensorFile(const std::vector<std::string> &lines,
+                                              const std::string &key);
 
 } // namespace quarlane
 

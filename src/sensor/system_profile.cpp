@@ -1,9 +1,10 @@
 #include "sensor/system_profile.h"
 
 #include <cstddef>
+#include <string_view>
 
-#include "output/formatting.h"
 #include "sensor/password.h"
+#include "util/text.h"
 
 namespace quarlane {
 
@@ -20,94 +21,88 @@ struct ParameterLabel {
 };
 
 const ParameterLabel kParameterLabels[] = {
-    {"Extcompany.:", &ConnectionParameters::Extcompany, 2},
-    {"Destination:", &ConnectionParameters::Destination, 3},
-    {"Client.....:", &ConnectionParameters::Client, 3},
-    {"User.......:", &ConnectionParameters::User, 2},
-    {"Password...:", &ConnectionParameters::Password, 2},
-    {"Language...:", &ConnectionParameters::Language, 1},
-    {"Mode.......:", &ConnectionParameters::Mode, 3},
-    {"Hostname...:", &ConnectionParameters::Hostname, 2},
-    {"Sysnr......:", &ConnectionParameters::Sysnr, 2},
-    {"Gwhost.....:", &ConnectionParameters::Gwhost, 2},
-    {"Gwservice..:", &ConnectionParameters::Gwservice, 2},
+    {"Extcompany.:", &ConnectionParameters::extcompany, 2},
+    {"Destination:", &ConnectionParameters::destination, 3},
+    {"Client.....:", &ConnectionParameters::client, 3},
+    {"User.......:", &ConnectionParameters::user, 2},
+    {"Password...:", &ConnectionParameters::password, 2},
+    {"Language...:", &ConnectionParameters::language, 1},
+    {"Mode.......:", &ConnectionParameters::mode, 3},
+    {"Hostname...:", &ConnectionParameters::hostname, 2},
+    {"Sysnr......:", &ConnectionParameters::sysnr, 2},
+    {"Gwhost.....:", &ConnectionParameters::gwhost, 2},
+    {"Gwservice..:", &ConnectionParameters::gwservice, 2},
 };
 
-const ParameterLabel *LabelOf(const std::string &line) {
+const ParameterLabel *LabelOf(std::string_view line) {
   if (line.size() < kLabelLength) return nullptr;
   for (const ParameterLabel &p : kParameterLabels)
     if (line.compare(0, kLabelLength, p.label) == 0) return &p;
   return nullptr;
 }
 
-// A failed check: the whole run in a single-system run, only this system in
-// an item run.
-void Fail(Run &run, const char *first, const char *last) {
-  if (run.ctx.item_run) {
-    run.item.profile_check_flag = 'X';
-    return;
-  }
-  throw RunFailure{std::string(first) + run.ctx.profile_name + last};
+Failure ProfileFailure(const char *first, const std::string &profile_name, const char *last) {
+  return Failure{first + profile_name + last};
 }
 
-void StorePassword(Run &run, const std::string &stored) {
-  run.conn.Password.clear();
-  if (stored.empty()) return;
+// The password of a stored value; nullopt with the failure when it does not
+// unscramble. An empty value is an empty password.
+std::optional<Failure> StorePassword(const std::string &stored, const std::string &profile_name,
+                                     std::string &password) {
+  password.clear();
+  if (stored.empty()) return std::nullopt;
   UnscrambleResult result = UnscramblePassword(stored);
   switch (result.status) {
   case UnscrambleStatus::Ok:
-    run.conn.Password = result.password;
-    break;
+    password = result.password;
+    return std::nullopt;
   case UnscrambleStatus::Invalid:
-    Fail(run, "Error 1004: Invalid Password in Profile ", " found...");
-    break;
+    return ProfileFailure("Error 1004: Invalid Password in Profile ", profile_name, " found...");
   case UnscrambleStatus::Wrong:
-    Fail(run, "Error 1005: Wrong Password in Profile ", " found...");
-    break;
+    return ProfileFailure("Error 1005: Wrong Password in Profile ", profile_name, " found...");
   }
+  return std::nullopt;
+}
+
+std::optional<Failure> CheckParameters(const ConnectionParameters &parameters,
+                                       const std::string &profile_name) {
+  if (parameters.user.empty())
+    return ProfileFailure("Error 1006: Username in Profile ", profile_name, " is missing...");
+  if (parameters.password.empty())
+    return ProfileFailure("Error 1007: Password in Profile ", profile_name, " is missing...");
+  if (!ParametersBelowMinimum(parameters).empty())
+    return ProfileFailure("Error 1003: Invalid Parameter(s) at ", profile_name, " found...");
+  return std::nullopt;
 }
 
 } // namespace
 
-void ReadSystemProfile(Run &run, const std::vector<std::string> &lines) {
-  run.conn = ConnectionParameters{};
-  run.sap.SystemHost.clear();
-  if (!run.ctx.item_run) run.profile_lines = lines;
-
-  for (const std::string &line : lines) {
-    const ParameterLabel *parameter = LabelOf(line);
-    if (!parameter) continue;
-    const std::string value =
-        line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit) : std::string();
-    if (parameter->field == &ConnectionParameters::Password) {
-      StorePassword(run, value);
-    } else if (parameter->field == &ConnectionParameters::User) {
-      run.conn.User = UpperAscii(value);
+SystemProfileReading ReadSystemProfile(const TextLines &lines, const std::string &profile_name) {
+  SystemProfileReading reading;
+  ConnectionParameters &parameters = reading.parameters;
+  lines.ForEach([&](std::string_view line) {
+    const ParameterLabel *label = LabelOf(line);
+    if (!label) return;
+    const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit)
+                                                       : std::string_view());
+    if (label->field == &ConnectionParameters::password) {
+      std::optional<Failure> failure = StorePassword(value, profile_name, parameters.password);
+      if (failure && !reading.password_failure) reading.password_failure = std::move(failure);
+    } else if (label->field == &ConnectionParameters::user) {
+      parameters.user = UpperAscii(value);
     } else {
-      run.conn.*(parameter->field) = value;
-      if (parameter->field == &ConnectionParameters::Hostname) run.sap.SystemHost = value;
+      parameters.*(label->field) = value;
     }
-  }
+  });
+  reading.check_failure = CheckParameters(parameters, profile_name);
+  return reading;
 }
 
-std::vector<std::string> ParametersBelowMinimum(const ConnectionParameters &conn) {
+std::vector<std::string> ParametersBelowMinimum(const ConnectionParameters &parameters) {
   std::vector<std::string> labels;
   for (const ParameterLabel &p : kParameterLabels)
-    if ((conn.*(p.field)).size() < p.minimum_length) labels.push_back(p.label);
+    if ((parameters.*(p.field)).size() < p.minimum_length) labels.push_back(p.label);
   return labels;
-}
-
-void CheckConnectionParameters(Run &run) {
-  if (run.conn.User.empty()) {
-    Fail(run, "Error 1006: Username in Profile ", " is missing...");
-    return;
-  }
-  if (run.conn.Password.empty()) {
-    Fail(run, "Error 1007: Password in Profile ", " is missing...");
-    return;
-  }
-  if (!ParametersBelowMinimum(run.conn).empty())
-    Fail(run, "Error 1003: Invalid Parameter(s) at ", " found...");
 }
 
 } // namespace quarlane

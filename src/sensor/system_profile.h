@@ -2,33 +2,43 @@
 #ifndef QUARLANE_SENSOR_SYSTEM_PROFILE_H
 #define QUARLANE_SENSOR_SYSTEM_PROFILE_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "sensor/run_context.h"
+#include "rfc/connection.h"
+#include "util/result.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 
-// Reads the profile's lines into run.conn (and run.sap.SystemHost). A line is
-// "Label......:" in columns 1-12 (case-sensitive), one separator character,
-// and the value from column 14, its first 60 characters, blanks kept; the last
-// occurrence of a label wins. The connection parameters and SystemHost are
-// emptied first, so that in an item run nothing of the previous system's
-// profile carries over.
-// Single-system run (item_run off): keeps the lines in run.profile_lines and
-// throws RunFailure for 1004/1005 at the password line. Item run: sets
-// run.item.profile_check_flag to 'X' instead of failing, and a password that
-// does not unscramble leaves the password empty.
-void ReadSystemProfile(Run &run, const std::vector<std::string> &lines);
+struct SystemProfileReading {
+  // A line is "Label......:" in columns 1-12 (case-sensitive), one separator
+  // character, and the value from column 14, its first 60 characters, blanks
+  // kept; the last occurrence of a label wins. The user is upper-cased; a
+  // password that does not unscramble reads as empty.
+  ConnectionParameters parameters;
+  // The first password line that does not unscramble: 1004 (invalid) or 1005
+  // (wrong). Later lines are read all the same.
+  std::optional<Failure> password_failure;
+  // The tests after reading, the first that fails: 1006 (no user), 1007 (no
+  // password), 1003 (a parameter shorter than its minimum).
+  std::optional<Failure> check_failure;
 
-// The tests after reading: 1006, 1007, 1003 in this order (single-system run:
-// RunFailure with the message; item run: the check flag).
-void CheckConnectionParameters(Run &run);
+  const std::optional<Failure> &failure() const {
+    return password_failure ? password_failure : check_failure;
+  }
+};
+
+// The profile's lines into its connection parameters and what the sensor
+// reports about them; profile_name goes into the messages. A single-system
+// run ends with failure(); an item run marks the system as failed and logs
+// on with the parameters all the same.
+SystemProfileReading ReadSystemProfile(const TextLines &lines, const std::string &profile_name);
 
 // The labels (e.g. "Gwhost.....:") of the parameters shorter than their
-// minimum length, in profile order; what makes CheckConnectionParameters
-// report 1003.
-std::vector<std::string> ParametersBelowMinimum(const ConnectionParameters &conn);
+// minimum length, in profile order; what makes the check report 1003.
+std::vector<std::string> ParametersBelowMinimum(const ConnectionParameters &parameters);
 
 } // namespace quarlane
 

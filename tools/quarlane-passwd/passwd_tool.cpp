@@ -5,14 +5,15 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "sensor/password.h"
-#include "sensor/run_context.h"
 #include "sensor/system_profile.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 
@@ -134,28 +135,28 @@ std::string FileNameOf(const std::string &path) {
 
 // Why a password line failed to unscramble: most often blanks around the
 // value, which the sensor keeps.
-void ExplainPasswordLines(const std::vector<std::string> &lines, std::ostream &out) {
-  for (const std::string &line : lines) {
-    if (line.compare(0, sizeof kPasswordLabel - 1, kPasswordLabel) != 0) continue;
-    const std::string value =
-        line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit) : std::string();
-    if (value.empty() || UnscramblePassword(value).status == UnscrambleStatus::Ok) continue;
+void ExplainPasswordLines(const TextLines &lines, std::ostream &out) {
+  bool explained = false;
+  lines.ForEach([&](std::string_view line) {
+    if (explained || line.compare(0, sizeof kPasswordLabel - 1, kPasswordLabel) != 0) return;
+    const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit)
+                                                       : std::string_view());
+    if (value.empty() || UnscramblePassword(value).status == UnscrambleStatus::Ok) return;
     out << "  the value of \"" << kPasswordLabel << "\" (from column 14) has "
         << Characters(value.size()) << "; a stored value is exactly " << kStoredLength
         << ", without blanks around it\n";
-    return;
-  }
+    explained = true;
+  });
 }
 
-void ShowParameters(const Run &run, std::ostream &out) {
-  const ConnectionParameters &c = run.conn;
+void ShowParameters(const ConnectionParameters &c, std::ostream &out) {
   const std::pair<const char *, const std::string *> shown[] = {
-      {"Extcompany.:", &c.Extcompany}, {"Destination:", &c.Destination},
-      {"Client.....:", &c.Client},     {"User.......:", &c.User},
-      {kPasswordLabel, nullptr},       {"Language...:", &c.Language},
-      {"Mode.......:", &c.Mode},       {"Hostname...:", &c.Hostname},
-      {"Sysnr......:", &c.Sysnr},      {"Gwhost.....:", &c.Gwhost},
-      {"Gwservice..:", &c.Gwservice},
+      {"Extcompany.:", &c.extcompany}, {"Destination:", &c.destination},
+      {"Client.....:", &c.client},     {"User.......:", &c.user},
+      {kPasswordLabel, nullptr},       {"Language...:", &c.language},
+      {"Mode.......:", &c.mode},       {"Hostname...:", &c.hostname},
+      {"Sysnr......:", &c.sysnr},      {"Gwhost.....:", &c.gwhost},
+      {"Gwservice..:", &c.gwservice},
   };
   // Quoted, because blanks around a value belong to it; the password is only
   // counted.
@@ -164,38 +165,35 @@ void ShowParameters(const Run &run, std::ostream &out) {
     if (parameter.second)
       out << "\"" << *parameter.second << "\"\n";
     else
-      out << Characters(c.Password.size()) << "\n";
+      out << Characters(c.password.size()) << "\n";
   }
 }
 
+// Reads the profile exactly as the sensor reads a system profile.
 int CheckProfile(const std::string &path, std::ostream &out, std::ostream &err) {
-  const std::optional<std::vector<std::string>> lines = ReadLines(path);
-  if (!lines) {
+  std::optional<std::string> bytes = ReadBytes(path);
+  if (!bytes) {
     err << "quarlane-passwd: cannot read the profile " << path << " (opened as "
         << HostPath(path) << ")\n";
     return kFault;
   }
-  Run run;
-  run.ctx.profile_name = FileNameOf(path);
-  run.ctx.profile_path = path;
-  bool read_whole = false;
-  try {
-    ReadSystemProfile(run, *lines);
-    read_whole = true;
-    CheckConnectionParameters(run);
-  } catch (const RunFailure &failure) {
-    out << failure.text << "\n";
-    if (!read_whole) {
-      ExplainPasswordLines(*lines, out);
-      return kFault;
-    }
-    for (const std::string &label : ParametersBelowMinimum(run.conn))
-      out << "  " << label << " is shorter than the sensor accepts\n";
-    ShowParameters(run, out);
+  const TextLines lines(std::move(*bytes));
+  const std::string profile_name = FileNameOf(path);
+  const SystemProfileReading reading = ReadSystemProfile(lines, profile_name);
+  if (reading.password_failure) {
+    out << reading.password_failure->text << "\n";
+    ExplainPasswordLines(lines, out);
     return kFault;
   }
-  out << "OK: the sensor accepts the connection parameters of " << run.ctx.profile_name << "\n";
-  ShowParameters(run, out);
+  if (reading.check_failure) {
+    out << reading.check_failure->text << "\n";
+    for (const std::string &label : ParametersBelowMinimum(reading.parameters))
+      out << "  " << label << " is shorter than the sensor accepts\n";
+    ShowParameters(reading.parameters, out);
+    return kFault;
+  }
+  out << "OK: the sensor accepts the connection parameters of " << profile_name << "\n";
+  ShowParameters(reading.parameters, out);
   return kDone;
 }
 

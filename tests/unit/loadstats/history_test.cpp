@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "loadstats/task_types.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 namespace {
@@ -48,6 +50,22 @@ TaskCounters Counters(std::initializer_list<std::uint32_t> values) {
 
 SummaryRow Row(const char *type, const TaskCounters &counters) {
   return SummaryRow{type, counters};
+}
+
+// The first line that begins with key.
+std::optional<std::string> FindLine(const std::vector<std::string> &lines, const std::string &key) {
+  for (const std::string &line : lines)
+    if (line.compare(0, key.size(), key) == 0) return line;
+  return std::nullopt;
+}
+
+HistoryPlan Plan(const std::vector<std::string> &lines, const std::string &date,
+                 const std::string &time, const DayCounts &day, const std::string &line_end) {
+  return PlanHistoryUpdate(TextLines::FromLines(lines), date, time, day, line_end);
+}
+
+HistoryLines HistoryOf(const std::vector<std::string> &lines) {
+  return FindHistoryLines(TextLines::FromLines(lines));
 }
 
 TEST(HistoryLines, CurrentValuesAndZeroBaselineLayout) {
@@ -99,19 +117,17 @@ struct RunOutcome {
 };
 
 RunOutcome RunOnce(std::vector<std::string> &profile, const std::string &date,
-                   const std::string &time, const std::vector<SummaryRow> &rows,
-                   const std::string &options = "") {
+                   const std::string &time, const std::vector<SummaryRow> &rows) {
   RunOutcome outcome;
   const DayCounts day = CountTaskTypes(rows);
-  outcome.plan = PlanHistoryUpdate(profile, date, time, day, "\n");
+  outcome.plan = Plan(profile, date, time, day, "\n");
   if (outcome.plan.rewrite)
     profile = SplitLines(outcome.plan.content);
+  const HistoryLines history = HistoryOf(profile);
   IntervalInput input;
-  input.history = &profile;
+  input.history = &history;
   input.system_date = date;
   input.carried_total = outcome.plan.carried_total;
-  input.selected = SelectedTaskType(options);
-  input.options = options;
   outcome.reported = IntervalCounters(rows, input);
   return outcome;
 }
@@ -227,7 +243,7 @@ TEST(HistoryUpdate, EveryOtherLineStaysWholeAndInOrder) {
   day.types[kDialog].count = 4;
   day.total_count = 4;
   for (const char *line_end : {"\n", "\r\n"}) {
-    const HistoryPlan plan = PlanHistoryUpdate(lines, "20240311", "12:00:00", day, line_end);
+    const HistoryPlan plan = Plan(lines, "20240311", "12:00:00", day, line_end);
     ASSERT_TRUE(plan.rewrite);
     std::string expected_head;
     for (const std::string &line : kept)
@@ -251,9 +267,46 @@ TEST(HistoryUpdate, EveryOtherLineStaysWholeAndInOrder) {
 
 TEST(HistoryUpdate, ALastLineWithoutLineEndIsKept) {
   // The lines come without their line ends; the last one gains one.
-  const HistoryPlan plan = PlanHistoryUpdate({"Destination=PRD", "Client=100"}, "20240311",
+  const HistoryPlan plan = PlanHistoryUpdate(TextLines("Destination=PRD\nClient=100"), "20240311",
                                              "12:00:00", DayCounts{}, "\n");
   EXPECT_EQ(plan.content.compare(0, 27, "Destination=PRD\nClient=100\n"), 0);
+  // Nor does a line end of another platform's stay: CR LF lines end in LF here.
+  const HistoryPlan crlf = PlanHistoryUpdate(TextLines("Destination=PRD\r\nClient=100\r\n"),
+                                             "20240311", "12:00:00", DayCounts{}, "\n");
+  EXPECT_EQ(crlf.content.compare(0, 28, "Destination=PRD\nClient=100\n#"), 0);
+  const HistoryPlan grown = PlanHistoryUpdate(TextLines("Destination=PRD\nClient=100"),
+                                              "20240311", "12:00:00", DayCounts{}, "\r\n");
+  EXPECT_EQ(grown.content.compare(0, 30, "Destination=PRD\r\nClient=100\r\n#"), 0);
+}
+
+TEST(HistoryUpdate, TheNewContentIsTheSameWhereverItIsBuilt) {
+  // Built in the profile's own bytes where the kept lines never overtake the
+  // unread ones, in a buffer of its own otherwise: the bytes are the same.
+  const std::string texts[] = {
+      "a\nb\nc",
+      "a\r\nb\r\nc\r\n",
+      "# Rsp Date=20240310 09:00:00 Trns=1\n# Rsx DIALOG  1\nabc\nde\nf",
+      "abc\nde\n# Rsx DIALOG  1\nf\n",
+      "x",
+      "\n\n\n",
+      "a\r\r\nb",
+      "# Rsp Date=20240310 09:00:00 Trns=1",
+  };
+  DayCounts day;
+  day.total_count = 1;
+  for (const std::string &text : texts)
+    for (const std::string line_end : {"\n", "\r\n"}) {
+      std::string expected;
+      for (const std::string &line : TextLines(text).ToVector())
+        if (line.compare(0, 6, "# Rsp ") != 0 && line.compare(0, 6, "# Rsx ") != 0)
+          expected += line + line_end;
+      const HistoryPlan plan = PlanHistoryUpdate(TextLines(text), "20240311", "12:00:00", day,
+                                                 line_end);
+      ASSERT_TRUE(plan.rewrite);
+      EXPECT_EQ(plan.content.substr(0, expected.size()), expected) << text;
+      const std::string date_line = "# Rsp Date=20240311 12:00:00 Trns=1" + line_end;
+      EXPECT_EQ(plan.content.compare(expected.size(), date_line.size(), date_line), 0) << text;
+    }
 }
 
 TEST(HistoryUpdate, SameDaySameTotalLeavesTheFileAlone) {
@@ -262,7 +315,7 @@ TEST(HistoryUpdate, SameDaySameTotalLeavesTheFileAlone) {
   DayCounts day;
   day.types[kDialog].count = 130;
   day.total_count = 130;
-  const HistoryPlan plan = PlanHistoryUpdate(profile, "20240311", "11:00:00", day, "\n");
+  const HistoryPlan plan = Plan(profile, "20240311", "11:00:00", day, "\n");
   EXPECT_FALSE(plan.rewrite);
   EXPECT_TRUE(plan.content.empty());
   EXPECT_EQ(plan.carried_total, 130u);
@@ -319,8 +372,9 @@ TEST(InstanceRestart, NoWrappedDifferenceFromTheCurrentValuesLineEither) {
       Line("# Rsp DIALOG  ", {80, 5, 0, 0, 0, 0, 0}),
       Line("# Rsx DIALOG  ", {50, 5, 0, 0, 0, 0, 0}),
   };
+  const HistoryLines history = HistoryOf(profile);
   IntervalInput input;
-  input.history = &profile;
+  input.history = &history;
   input.system_date = "20240311";
   input.carried_total = 80;
   const TypeCounters reported =
@@ -333,8 +387,9 @@ TEST(IntervalPass, WithoutACurrentValuesLineTheDayValuesStay) {
       "# Rsp Date=20240311 09:00:00 Trns=80",
       Line("# Rsx DIALOG  ", {50, 5, 0, 0, 0, 0, 0}),
   };
+  const HistoryLines history = HistoryOf(profile);
   IntervalInput input;
-  input.history = &profile;
+  input.history = &history;
   input.system_date = "20240311";
   input.carried_total = 80;
   const TaskCounters day = Counters({90, 9, 9, 0, 0, 0, 0});
@@ -349,7 +404,8 @@ TEST(IntervalPass, AnItemRunReportsTheDayWithoutHistory) {
   input.carried_total = 130;
   EXPECT_EQ(IntervalCounters({Row("DIALOG ", Counters({130}))}, input)[kDialog].count, 130u);
   // The same lines as history give the difference.
-  input.history = &profile;
+  const HistoryLines history = HistoryOf(profile);
+  input.history = &history;
   EXPECT_EQ(IntervalCounters({Row("DIALOG ", Counters({130}))}, input)[kDialog].count, 30u);
 }
 
@@ -358,28 +414,50 @@ TEST(IntervalPass, SelectionAndExclusionDecideWhichTypesAreKept) {
       Row("DIALOG ", Counters({10})), Row("RFC    ", Counters({20})),
       Row("UPDATE ", Counters({30})), Row("UPDATE2", Counters({40})),
       Row("ALE    ", Counters({50}))};
+  constexpr std::size_t kUpdate = 2, kUpdate2 = 6;
   struct Case {
-    const char *options;
+    const char *options; // the parameters these stand for
+    std::optional<std::size_t> selected;
+    std::vector<std::size_t> excluded;
     std::vector<std::uint32_t> counts; // dialog, update, update2, rfc
   };
   const Case cases[] = {
-      {"", {10, 30, 40, 20}},
-      {"DIALOG", {10, 0, 0, 0}},
-      {"UPDATE2", {0, 0, 40, 0}},
-      {"-RFC", {10, 30, 40, 0}},
-      {"-UPDATE2", {10, 0, 0, 20}},
-      {"DIALOG -RFC", {10, 30, 40, 0}}, // a "-" switches the selection off
+      {"", std::nullopt, {}, {10, 30, 40, 20}},
+      {"DIALOG", kDialog, {}, {10, 0, 0, 0}},
+      {"UPDATE2", kUpdate2, {}, {0, 0, 40, 0}},
+      {"-RFC", std::nullopt, {kRfc}, {10, 30, 40, 0}},
+      {"-UPDATE2", std::nullopt, {kUpdate, kUpdate2}, {10, 0, 0, 20}},
+      {"DIALOG -RFC", std::nullopt, {kRfc}, {10, 30, 40, 0}},
   };
   for (const Case &c : cases) {
     IntervalInput input;
-    input.options = c.options;
-    input.selected = SelectedTaskType(c.options);
+    input.selected = c.selected;
+    for (std::size_t type : c.excluded) input.excluded[type] = true;
     const TypeCounters reported = IntervalCounters(rows, input);
     EXPECT_EQ((std::vector<std::uint32_t>{reported[0].count, reported[2].count, reported[6].count,
                                           reported[13].count}),
               c.counts)
         << c.options;
   }
+}
+
+TEST(HistoryLines, TheFirstOfEachKindIsFound) {
+  const HistoryLines history = HistoryOf({
+      "Client=100",
+      "# Rsp DIALOG ",                       // the key alone is enough
+      "# Rsp Date=20240311 09:00:00 Trns=1",
+      "# Rsp DIALOG           9",            // a later one does not count
+      "# Rsp Date=20240312 09:00:00 Trns=2",
+      "# Rsx RFC              5",
+      "# Rsx RFC",                           // too short for the key
+      "# Rsp ALE              3",            // no known type
+      "# Rsp DIALOG2",
+  });
+  EXPECT_EQ(history.date_line, std::optional<std::string>("# Rsp Date=20240311 09:00:00 Trns=1"));
+  EXPECT_EQ(history.current[kDialog], std::optional<std::string>("# Rsp DIALOG "));
+  EXPECT_EQ(history.baseline[kRfc], std::optional<std::string>("# Rsx RFC              5"));
+  EXPECT_FALSE(history.baseline[kDialog].has_value());
+  EXPECT_FALSE(history.current[kRfc].has_value());
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "output/render.h"
 
 namespace quarlane {
 namespace {
@@ -157,51 +158,55 @@ protected:
   void SetUp() override {
     server = FakeServer{};
     library = FakeLibrary();
-    run.rfc.library = &library;
-    run.rfc.handle = 1;
-    run.conn.Destination = "PRD";
-    run.sap.SystemHost = "srv01";
-    run.sap.SapRelease = "700";
-    run.sap.SystemDate = "20240311";
-    run.sap.SystemTime = "09:00:00";
+    session.library = &library;
+    session.handle = 1;
+    system.identity.host = "srv01";
+    system.identity.sap_release = "700";
+    system.clock.date = "20240311";
+    system.clock.time = "09:00:00";
 
     folder = fs::temp_directory_path() /
              ("quarlane_loadstats_" +
               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder);
-    run.ctx.profile_path = (folder / "PRD.P00").string();
+    profile_path = (folder / "PRD.P00").string();
   }
   void TearDown() override {
     std::error_code ignored;
-    fs::permissions(run.ctx.profile_path, fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::permissions(profile_path, fs::perms::owner_write, fs::perm_options::add, ignored);
     fs::remove_all(folder, ignored);
   }
 
-  // The profile as the single-system run read it.
   void WriteProfile(const std::string &content) {
-    ASSERT_TRUE(WriteBytes(run.ctx.profile_path, content));
-    const auto lines = ReadLines(run.ctx.profile_path);
-    ASSERT_TRUE(lines.has_value());
-    run.profile_lines = *lines;
+    ASSERT_TRUE(WriteBytes(profile_path, content));
   }
 
-  // A new system's pass as the processing does it: empty document, "ERR".
-  RFC_RC Analyse() {
-    run.doc.text.clear();
-    run.ctx.run_status = "ERR";
-    return RunLoadAnalysis(run);
+  // A single-system run's analysis over the profile as it now is: doc holds
+  // the printed document, or the failure's text.
+  bool Analyse() {
+    const std::optional<std::string> bytes = ReadBytes(profile_path);
+    const Result<Report> report =
+        AnalyseSystemLoad(session, log, system, options, "PRD",
+                          SensorProfile{profile_path, TextLines(bytes.value_or(""))});
+    doc = report ? Renderer().Document(*report) : report.failure().text;
+    return report.ok();
   }
 
-  quarlane::Run run;
   RfcLibrary library;
+  RfcSession session;
+  StepLog log;
+  SystemInfo system;
+  AnalysisOptions options;
   fs::path folder;
+  std::string profile_path;
+  std::string doc;
 };
 
 TEST_F(LoadAnalysisTest, CallsTheSummaryWithItsParametersAndTable) {
   WriteProfile("Destination=PRD\n");
-  run.sap.InstanceName = "srv01_PRD_00";
-  run.sap.SystemDate = "202403";
-  EXPECT_EQ(Analyse(), RFC_OK);
+  system.identity.instance_name = "srv01_PRD_00";
+  system.clock.date = "202403";
+  EXPECT_TRUE(Analyse());
 
   EXPECT_EQ(server.installs, 1);
   EXPECT_EQ(server.installed_name, "SAPWLSUMRY");
@@ -228,32 +233,46 @@ TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
   WriteProfile("Destination=PRD\nClient=100\n");
   server.rows = {SummaryRowBytes("DIALOG ", 100, 50000, 8000, 12000),
                  SummaryRowBytes("ALE    ", 7, 700)};
-  ASSERT_EQ(Analyse(), RFC_OK);
-  EXPECT_EQ(run.ctx.run_status, "OK");
-  EXPECT_NE(run.doc.text.find("<Text>(PRD) Summary:  Trans=100, DBase=200, Rsp=500 ms, CPU=80 ms, "
-                              "DBTime=120 ms, Roll=0 ms, GUI=0 ms </Text>"),
+  ASSERT_TRUE(Analyse()) << doc;
+  EXPECT_NE(doc.find("<Text>(PRD) Summary:  Trans=100, DBase=200, Rsp=500 ms, CPU=80 ms, "
+                     "DBTime=120 ms, Roll=0 ms, GUI=0 ms </Text>"),
             std::string::npos)
-      << run.doc.text;
-  const std::string after_first = FileContent(run.ctx.profile_path);
+      << doc;
+  const std::string after_first = FileContent(profile_path);
   const std::string eol = PlatformLineEnd();
   const std::string head =
       "Destination=PRD" + eol + "Client=100" + eol + "# Rsp Date=20240311 09:00:00 Trns=107" + eol;
   EXPECT_EQ(after_first.compare(0, head.size(), head), 0) << after_first;
-  // The run goes on with the file as it now is.
-  EXPECT_EQ(run.profile_lines, *ReadLines(run.ctx.profile_path));
-  EXPECT_EQ(run.profile_lines.size(), 31u);
+  EXPECT_EQ(ReadLines(profile_path)->size(), 31u);
 
-  run.sap.SystemTime = "10:00:00";
+  system.clock.time = "10:00:00";
   server.rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
                  SummaryRowBytes("ALE    ", 7, 700)};
-  ASSERT_EQ(Analyse(), RFC_OK);
-  EXPECT_NE(run.doc.text.find("(PRD) Summary:  Trans=30, DBase=60, Rsp=500 ms, CPU=80 ms, "
-                              "DBTime=120 ms"),
+  ASSERT_TRUE(Analyse()) << doc;
+  EXPECT_NE(doc.find("(PRD) Summary:  Trans=30, DBase=60, Rsp=500 ms, CPU=80 ms, "
+                     "DBTime=120 ms"),
             std::string::npos)
-      << run.doc.text;
-  EXPECT_NE(
-      FileContent(run.ctx.profile_path).find(eol + "# Rsx Date=20240311 09:00:00 Trns=107" + eol),
-      std::string::npos);
+      << doc;
+  EXPECT_NE(FileContent(profile_path).find(eol + "# Rsx Date=20240311 09:00:00 Trns=107" + eol),
+            std::string::npos);
+}
+
+TEST_F(LoadAnalysisTest, TheRunGoesOnWithTheHistoryTheFileNowHolds) {
+  WriteProfile("Destination=PRD\r\nClient=100\r\n# Rsp Date=20240310 09:00:00 Trns=5\r\n");
+  DayCounts day;
+  day.types[0].count = 100;
+  day.total_count = 107;
+  const Result<HistoryUpdate> update = UpdateProfileHistory(
+      SensorProfile{profile_path, TextLines(*ReadBytes(profile_path))}, system.clock, day);
+  ASSERT_TRUE(update.ok());
+  EXPECT_EQ(update->carried_total, 0u);
+  const HistoryLines on_disk = FindHistoryLines(TextLines(*ReadBytes(profile_path)));
+  EXPECT_EQ(update->history.date_line, on_disk.date_line);
+  EXPECT_EQ(update->history.date_line,
+            std::optional<std::string>("# Rsp Date=20240311 09:00:00 Trns=107"));
+  EXPECT_EQ(update->history.current, on_disk.current);
+  EXPECT_EQ(update->history.baseline, on_disk.baseline);
+  EXPECT_EQ(ReadLines(profile_path)->size(), 32u);
 }
 
 TEST_F(LoadAnalysisTest, NothingNewLeavesTheProfileUntouched) {
@@ -263,13 +282,13 @@ TEST_F(LoadAnalysisTest, NothingNewLeavesTheProfileUntouched) {
                "          0\r\n"
                "# Rsx DIALOG           10          0          0          0          0          0"
                "          0\r\n");
-  const std::string before = FileContent(run.ctx.profile_path);
+  const std::string before = FileContent(profile_path);
   server.rows = {SummaryRowBytes("DIALOG ", 40, 0)};
-  run.ctx.params = "TRANSACTION";
-  ASSERT_EQ(Analyse(), RFC_OK);
-  EXPECT_EQ(FileContent(run.ctx.profile_path), before);
-  EXPECT_NE(run.doc.text.find("<Channel>Dialog</Channel>"), std::string::npos);
-  EXPECT_NE(run.doc.text.find("<Value>30</Value>"), std::string::npos) << run.doc.text;
+  options.report = ReportKind::Transaction;
+  ASSERT_TRUE(Analyse()) << doc;
+  EXPECT_EQ(FileContent(profile_path), before);
+  EXPECT_NE(doc.find("<Channel>Dialog</Channel>"), std::string::npos);
+  EXPECT_NE(doc.find("<Value>30</Value>"), std::string::npos) << doc;
 }
 
 TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
@@ -284,25 +303,25 @@ TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
       std::string(500, 'x') + PlatformLineEnd() + "Last line without line end" + PlatformLineEnd();
   WriteProfile(profile);
   server.rows = {SummaryRowBytes("RFC    ", 3, 30)};
-  ASSERT_EQ(Analyse(), RFC_OK);
+  ASSERT_TRUE(Analyse()) << doc;
 
-  const std::string after = FileContent(run.ctx.profile_path);
+  const std::string after = FileContent(profile_path);
   EXPECT_EQ(after.compare(0, kept.size(), kept), 0);
-  ASSERT_EQ(run.profile_lines.size(), 302u + 29u);
-  EXPECT_EQ(run.profile_lines[300], std::string(500, 'x'));
-  EXPECT_EQ(run.profile_lines.back().compare(0, 14, "# Rsx RFC     "), 0);
+  const std::vector<std::string> lines = *ReadLines(profile_path);
+  ASSERT_EQ(lines.size(), 302u + 29u);
+  EXPECT_EQ(lines[300], std::string(500, 'x'));
+  EXPECT_EQ(lines.back().compare(0, 14, "# Rsx RFC     "), 0);
 }
 
 TEST_F(LoadAnalysisTest, AProfileThatMayNotBeWrittenStaysAsItWas) {
   WriteProfile("Destination=PRD\n");
-  fs::permissions(run.ctx.profile_path,
+  fs::permissions(profile_path,
                   fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  EXPECT_EQ(Analyse(), RFC_OK); // the call itself succeeded
-  EXPECT_EQ(run.ctx.run_status, "ERR");
-  EXPECT_EQ(run.doc.text, "Error 1016: ReWriting of Profile " + run.ctx.profile_path + " failed !");
-  EXPECT_EQ(FileContent(run.ctx.profile_path), "Destination=PRD\n");
+  EXPECT_FALSE(Analyse()); // the call itself succeeded, the rewrite did not
+  EXPECT_EQ(doc, "Error 1016: ReWriting of Profile " + profile_path + " failed !");
+  EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
   EXPECT_EQ(server.deletes, 1);
   // No temporary file is left beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
@@ -326,41 +345,45 @@ TEST_F(LoadAnalysisTest, AFailedCallIsReportedAndEvaluatesNothing) {
   for (const FailedCallCase &c : cases) {
     server.call_result = c.call;
     server.receive_result = c.receive;
-    EXPECT_EQ(Analyse(), c.call != RFC_OK ? c.call : c.receive);
-    EXPECT_EQ(run.ctx.run_status, "ERR") << c.message;
-    EXPECT_EQ(run.doc.text, c.message);
+    EXPECT_FALSE(Analyse()) << c.message;
+    EXPECT_EQ(doc, c.message);
     EXPECT_EQ(server.deletes, ++deletes) << c.message;
-    EXPECT_EQ(FileContent(run.ctx.profile_path), "Destination=PRD\n");
+    EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
   }
 }
 
 TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport) {
   WriteProfile("Destination=PRD\n");
-  std::FILE *out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  run.out = out;
-  run.ctx.item_run = true;
-  run.ctx.params = "ITEM=TRANSACTIONS";
-  run.ctx.item_name = "TransActions";
-  run.item.system_label = "PRD";
   server.rows = {SummaryRowBytes("DIALOG ", 100, 500), SummaryRowBytes("RFC    ", 1, 10),
                  SummaryRowBytes("ALE    ", 4, 10)};
-
-  ASSERT_EQ(Analyse(), RFC_OK);
-  EXPECT_EQ(run.ctx.run_status, "OK");
-  EXPECT_EQ(run.item.found_flag, 'X');
-  EXPECT_EQ(run.doc.text, "");
-  // The item run neither reads nor writes history.
-  EXPECT_EQ(FileContent(run.ctx.profile_path), "Destination=PRD\n");
-
-  std::rewind(out);
-  char written[256] = {};
-  const std::size_t got = std::fread(written, 1, sizeof written - 1, out);
-  std::fclose(out);
-  run.out = stdout;
-  EXPECT_EQ(std::string(written, got),
+  // "ITEM=TransActions" chooses no report: the summary's item.
+  Renderer renderer;
+  std::string written;
+  int deletes_while_writing = -1;
+  const Status analysed = AnalyseItemLoad(session, log, system, options, "TransActions", "PRD",
+                                          [&](const Channel &channel) {
+                                            written += renderer.Channels({channel});
+                                            deletes_while_writing = server.deletes;
+                                          });
+  ASSERT_TRUE(analysed.ok());
+  EXPECT_EQ(written,
             "\n<Result><Channel>PRD</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>#</CustomUnit>\n"
             "<Value>101</Value></Result>\n");
+  // Written while the table is still held; it goes back afterwards.
+  EXPECT_EQ(deletes_while_writing, 0);
+  EXPECT_EQ(server.deletes, 1);
+  // The item run neither reads nor writes history.
+  EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
+
+  server.call_result = RFC_FAILURE;
+  written.clear();
+  const Status failed = AnalyseItemLoad(session, log, system, options, "TransActions", "PRD",
+                                        [&](const Channel &channel) {
+                                          written += renderer.Channels({channel});
+                                        });
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.failure().text, "Error 1014: RFC-Failure raised !");
+  EXPECT_EQ(written, "");
 }
 
 #if GTEST_HAS_DEATH_TEST

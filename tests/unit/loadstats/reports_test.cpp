@@ -6,6 +6,7 @@
 #include <string>
 
 #include "loadstats/task_types.h"
+#include "output/render.h"
 
 namespace quarlane {
 namespace {
@@ -34,19 +35,22 @@ std::string Kelbrun(const std::string &name, const std::string &value, const std
   return "\n> " + name + ": " + value + " " + unit;
 }
 
+// The report as the run prints it in the chosen mode.
 class ReportTest : public ::testing::Test {
 protected:
-  ReportTest() {
-    run.conn.Destination = "PRD";
-    run.doc.text = "Left over from an earlier step";
+  void Write(ReportKind kind, const TypeCounters &counters, std::optional<std::size_t> selected) {
+    doc = Renderer(OutputFormat{mode, std::nullopt})
+              .Document(BuildReport(kind, counters, selected, destination));
   }
-  quarlane::Run run;
+  std::string destination = "PRD";
+  OutputMode mode = OutputMode::ExeXml;
+  std::string doc;
 };
 
 TEST_F(ReportTest, SummaryInXml) {
-  WriteReport(run, ReportKind::Summary, BusyDay(), std::nullopt);
+  Write(ReportKind::Summary, BusyDay(), std::nullopt);
   EXPECT_EQ(
-      run.doc.text,
+      doc,
       "\n<Prtg>\n\n<Text>(PRD) Summary:  Trans=12.345, DBase=1.234.567, Rsp=412 ms, CPU=87 ms, "
       "DBTime=130 ms, Roll=2 ms, GUI=35 ms </Text>\n" +
           Xml("TransActions", "12345", "#") + Xml("DBS-Accesses", "1234567", "#") +
@@ -56,9 +60,9 @@ TEST_F(ReportTest, SummaryInXml) {
 }
 
 TEST_F(ReportTest, SummaryInKelbrun) {
-  run.doc.mode = OutputMode::Kelbrun;
-  WriteReport(run, ReportKind::Summary, BusyDay(), std::nullopt);
-  EXPECT_EQ(run.doc.text,
+  mode = OutputMode::Kelbrun;
+  Write(ReportKind::Summary, BusyDay(), std::nullopt);
+  EXPECT_EQ(doc,
             "\n# (PRD) Summary:  Trans=12.345, DBase=1.234.567, Rsp=412 ms, CPU=87 ms, "
             "DBTime=130 ms, Roll=2 ms, GUI=35 ms " +
                 Kelbrun("TransActions", "12345", "#") + Kelbrun("DBS-Accesses", "1234567", "#") +
@@ -70,33 +74,33 @@ TEST_F(ReportTest, SummaryInKelbrun) {
 TEST_F(ReportTest, SummaryOfASelectedType) {
   TypeCounters counters{};
   counters[kDialog] = Counters(3, 7, 1000, 10, 20, 5, 2);
-  WriteReport(run, ReportKind::Summary, counters, kDialog);
+  Write(ReportKind::Summary, counters, kDialog);
   const std::string head =
       "\n<Prtg>\n\n<Text>(PRD) Response [DIALOG]: Trans=3, DBase=7, Rsp=333 ms, CPU=3 ms, "
       "DBTime=6 ms, Roll=1 ms, GUI=0 ms </Text>\n";
-  EXPECT_EQ(run.doc.text.substr(0, head.size()), head);
+  EXPECT_EQ(doc.substr(0, head.size()), head);
 }
 
 TEST_F(ReportTest, SummaryWithoutStepsDividesByOne) {
   TypeCounters counters{};
   counters[kBatch] = Counters(0, 40, 900, 0, 0, 0, 0);
-  WriteReport(run, ReportKind::Summary, counters, std::nullopt);
-  EXPECT_NE(run.doc.text.find("(PRD) Summary:  Trans=0, DBase=40, Rsp=900 ms, CPU=0 ms"),
+  Write(ReportKind::Summary, counters, std::nullopt);
+  EXPECT_NE(doc.find("(PRD) Summary:  Trans=0, DBase=40, Rsp=900 ms, CPU=0 ms"),
             std::string::npos);
-  EXPECT_NE(run.doc.text.find(Xml("TransActions", "0", "#")), std::string::npos);
-  EXPECT_NE(run.doc.text.find(Xml("Avg Rsp-Time", "900", "mSec")), std::string::npos);
+  EXPECT_NE(doc.find(Xml("TransActions", "0", "#")), std::string::npos);
+  EXPECT_NE(doc.find(Xml("Avg Rsp-Time", "900", "mSec")), std::string::npos);
 }
 
 TEST_F(ReportTest, TheDestinationIsEscapedInXmlOnly) {
-  run.conn.Destination = "R&D<1>";
-  WriteReport(run, ReportKind::Summary, TypeCounters{}, std::nullopt);
-  EXPECT_NE(run.doc.text.find("<Text>(R&amp;D&lt;1&gt;) Summary:"), std::string::npos);
-  run.doc.mode = OutputMode::Mistrane;
-  WriteReport(run, ReportKind::Summary, TypeCounters{}, std::nullopt);
-  EXPECT_EQ(run.doc.text.find("\n# (R&D<1>) Summary:"), 0u);
-  run.conn.Destination = "";
-  WriteReport(run, ReportKind::Summary, TypeCounters{}, std::nullopt);
-  EXPECT_EQ(run.doc.text.find("\n# () Summary:"), 0u);
+  destination = "R&D<1>";
+  Write(ReportKind::Summary, TypeCounters{}, std::nullopt);
+  EXPECT_NE(doc.find("<Text>(R&amp;D&lt;1&gt;) Summary:"), std::string::npos);
+  mode = OutputMode::Mistrane;
+  Write(ReportKind::Summary, TypeCounters{}, std::nullopt);
+  EXPECT_EQ(doc.find("\n# (R&D<1>) Summary:"), 0u);
+  destination = "";
+  Write(ReportKind::Summary, TypeCounters{}, std::nullopt);
+  EXPECT_EQ(doc.find("\n# () Summary:"), 0u);
 }
 
 // Dialog 1000 ms over 3 steps, batch idle, update one step, spool two.
@@ -112,8 +116,8 @@ TypeCounters MixedDay() {
 }
 
 TEST_F(ReportTest, ResponsesInXml) {
-  WriteReport(run, ReportKind::Responses, MixedDay(), std::nullopt);
-  EXPECT_EQ(run.doc.text,
+  Write(ReportKind::Responses, MixedDay(), std::nullopt);
+  EXPECT_EQ(doc,
             "\n<Prtg>\n\n<Text>(PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, "
             "Update=700, Spool=1.000 </Text>\n" +
                 Xml("Avg Dialog", "333", "mSec") + Xml("Avg Spool", "1000", "mSec") +
@@ -122,9 +126,9 @@ TEST_F(ReportTest, ResponsesInXml) {
 }
 
 TEST_F(ReportTest, ResponsesInMistrane) {
-  run.doc.mode = OutputMode::Mistrane;
-  WriteReport(run, ReportKind::Responses, MixedDay(), std::nullopt);
-  EXPECT_EQ(run.doc.text,
+  mode = OutputMode::Mistrane;
+  Write(ReportKind::Responses, MixedDay(), std::nullopt);
+  EXPECT_EQ(doc,
             "\n# (PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, Update=700, "
             "Spool=1.000 "
             "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 333"
@@ -136,8 +140,8 @@ TEST_F(ReportTest, ResponsesInMistrane) {
 }
 
 TEST_F(ReportTest, TransactionInXml) {
-  WriteReport(run, ReportKind::Transaction, MixedDay(), std::nullopt);
-  EXPECT_EQ(run.doc.text,
+  Write(ReportKind::Transaction, MixedDay(), std::nullopt);
+  EXPECT_EQ(doc,
             "\n<Prtg>\n\n<Text>(PRD) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
             "Update=1, Spool=2 </Text>\n" +
                 Xml("Dialog", "3", "#") + Xml("Spool", "2", "#") + Xml("RPC Th", "5", "#") +
@@ -145,10 +149,10 @@ TEST_F(ReportTest, TransactionInXml) {
 }
 
 TEST_F(ReportTest, TransactionKeepsItsXmlHeadInTextModes) {
-  run.doc.mode = OutputMode::Kelbrun;
-  run.conn.Destination = "R&D";
-  WriteReport(run, ReportKind::Transaction, MixedDay(), std::nullopt);
-  EXPECT_EQ(run.doc.text,
+  mode = OutputMode::Kelbrun;
+  destination = "R&D";
+  Write(ReportKind::Transaction, MixedDay(), std::nullopt);
+  EXPECT_EQ(doc,
             "\n<Prtg>\n\n<Text>(R&D) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
             "Update=1, Spool=2 </Text>\n" +
                 Kelbrun("Dialog", "3", "#") + Kelbrun("Spool", "2", "#") +
@@ -159,35 +163,10 @@ TEST_F(ReportTest, TransactionKeepsItsXmlHeadInTextModes) {
 TEST_F(ReportTest, AnExcludedTypeAddsNothingAndHasNoChannel) {
   TypeCounters counters = MixedDay();
   counters[kRfc] = TaskCounters{}; // what the interval pass leaves for an excluded type
-  WriteReport(run, ReportKind::Transaction, counters, std::nullopt);
-  EXPECT_NE(run.doc.text.find("RFC=0, Update=1"), std::string::npos);
-  EXPECT_EQ(run.doc.text.find("<Channel>RFC</Channel>"), std::string::npos);
+  Write(ReportKind::Transaction, counters, std::nullopt);
+  EXPECT_NE(doc.find("RFC=0, Update=1"), std::string::npos);
+  EXPECT_EQ(doc.find("<Channel>RFC</Channel>"), std::string::npos);
 }
-
-class ItemReportTest : public ReportTest {
-protected:
-  ItemReportTest() {
-    out = std::tmpfile();
-    run.out = out;
-    run.ctx.item_run = true;
-    run.item.system_label = "PRD.P00";
-  }
-  ~ItemReportTest() override {
-    if (out)
-      std::fclose(out);
-  }
-  std::string Written() {
-    std::fflush(out);
-    std::rewind(out);
-    std::string text;
-    char buffer[512];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, out)) > 0)
-      text.append(buffer, got);
-    return text;
-  }
-  std::FILE *out = nullptr;
-};
 
 struct ItemCase {
   ReportKind kind;
@@ -196,8 +175,7 @@ struct ItemCase {
   const char *unit;
 };
 
-TEST_F(ItemReportTest, OneChannelNamedByTheSystemLabel) {
-  ASSERT_NE(out, nullptr);
+TEST(ItemReport, OneChannelNamedByTheSystemLabel) {
   const ItemCase cases[] = {
       {ReportKind::Summary, "TransActions", "5511", "#"},
       {ReportKind::Summary, "Avg Rsp-Time", "0", "#"}, // the summary item knows TransActions only
@@ -213,26 +191,23 @@ TEST_F(ItemReportTest, OneChannelNamedByTheSystemLabel) {
       {ReportKind::Transaction, "Update", "0", "#"},
       {ReportKind::Transaction, "TransActions", "0", "#"},
   };
-  std::string expected;
+  Renderer renderer; // one per run: the channels of all systems are numbered
+  std::string written, expected;
   for (const ItemCase &c : cases) {
-    run.ctx.item_name = c.item_name;
-    run.item.found_flag = '.';
-    run.doc.text = "Error 1014: RFC-Failure raised !"; // of an earlier system
-    WriteReport(run, c.kind, MixedDay(), std::nullopt);
-    EXPECT_EQ(run.item.found_flag, 'X') << c.item_name;
-    EXPECT_EQ(run.doc.text, "") << c.item_name;
+    const Channel channel = ItemChannel(c.kind, MixedDay(), c.item_name, "PRD.P00");
+    EXPECT_EQ(channel.name, "PRD.P00");
+    written += renderer.Channels({channel});
     expected += Xml("PRD.P00", c.value, c.unit);
-    EXPECT_EQ(Written(), expected) << c.item_name;
+    EXPECT_EQ(written, expected) << c.item_name;
   }
-  EXPECT_EQ(run.doc.channel_counter, 13);
+  EXPECT_EQ(renderer.channels_rendered(), 13);
 }
 
-TEST_F(ItemReportTest, FollowsTheOutputMode) {
-  ASSERT_NE(out, nullptr);
-  run.doc.mode = OutputMode::Kelbrun;
-  run.ctx.item_name = "Avg Dialog";
-  WriteReport(run, ReportKind::Responses, MixedDay(), std::nullopt);
-  EXPECT_EQ(Written(), "\n> PRD.P00: 333 mSec");
+TEST(ItemReport, FollowsTheOutputMode) {
+  Renderer kelbrun(OutputFormat{OutputMode::Kelbrun, std::nullopt});
+  EXPECT_EQ(kelbrun.Channels({ItemChannel(ReportKind::Responses, MixedDay(), "Avg Dialog",
+                                          "PRD.P00")}),
+            "\n> PRD.P00: 333 mSec");
 }
 
 TEST(Averages, TheRemainderIsDroppedAndZeroDividesByOne) {

@@ -34,10 +34,10 @@ TEST(ExportingValues, HostInstanceAndReleaseForms) {
       {"srv01", "pr1", "", "pr1     ", blanks39.c_str()},
   };
   for (const ExportingCase &c : cases) {
-    SapSystem sap;
-    sap.SystemHost = c.host;
-    sap.InstanceName = c.instance;
-    sap.SapRelease = c.release;
+    SystemInfo sap;
+    sap.identity.host = c.host;
+    sap.identity.instance_name = c.instance;
+    sap.identity.sap_release = c.release;
     const ExportingValues values = FormExportingValues(sap);
     EXPECT_EQ(values.hostid, c.hostid) << c.instance << " " << c.release;
     EXPECT_EQ(values.instance, c.instance_value) << c.instance << " " << c.release;
@@ -46,19 +46,19 @@ TEST(ExportingValues, HostInstanceAndReleaseForms) {
 }
 
 TEST(ExportingValues, LongInstanceNamesAreCutTo39) {
-  SapSystem sap;
-  sap.InstanceName = std::string(45, 'i');
-  sap.SapRelease = "750";
+  SystemInfo sap;
+  sap.identity.instance_name = std::string(45, 'i');
+  sap.identity.sap_release = "750";
   EXPECT_EQ(FormExportingValues(sap).instance, std::string(39, 'i'));
 }
 
 TEST(ExportingValues, StartDateIsTheSystemDateFilledWithZeros) {
-  SapSystem sap;
-  sap.SystemDate = "20240311";
+  SystemInfo sap;
+  sap.clock.date = "20240311";
   EXPECT_EQ(FormExportingValues(sap).startdate, "20240311");
-  sap.SystemDate = "202403";
+  sap.clock.date = "202403";
   EXPECT_EQ(FormExportingValues(sap).startdate, "20240300");
-  sap.SystemDate = "";
+  sap.clock.date = "";
   EXPECT_EQ(FormExportingValues(sap).startdate, "00000000");
 }
 
@@ -66,7 +66,7 @@ TEST(ExportingValues, StartDateIsTheSystemDateFilledWithZeros) {
 // back to back, integers on a multiple of 4.
 std::size_t OffsetOf(const std::string &name, std::size_t *row_length = nullptr) {
   std::size_t offset = 0, found = 0;
-  for (const RFC_TYPE_ELEMENT &element : SummaryStructure()) {
+  for (const RFC_TYPE_ELEMENT &element : SummaryStructure().elements()) {
     if (element.type == RFCTYPE_INT)
       offset = (offset + 3) / 4 * 4;
     if (name == element.name)
@@ -79,7 +79,7 @@ std::size_t OffsetOf(const std::string &name, std::size_t *row_length = nullptr)
 }
 
 TEST(SummaryStructure, FiftySevenFieldsMakeThe416ByteRow) {
-  const auto &fields = SummaryStructure();
+  const auto &fields = SummaryStructure().elements();
   ASSERT_EQ(fields.size(), 57u);
   for (const RFC_TYPE_ELEMENT &field : fields) {
     EXPECT_EQ(field.decimals, 0u) << field.name;
@@ -92,6 +92,10 @@ TEST(SummaryStructure, FiftySevenFieldsMakeThe416ByteRow) {
   EXPECT_EQ(OffsetOf("LOCKTI"), 347u);
   EXPECT_EQ(OffsetOf("CNT001"), 356u); // byte 355 is a fill byte
   EXPECT_EQ(OffsetOf("GUITIME"), 392u);
+  // The places the analysis reads at are those of this layout.
+  for (const char *name : {"COUNT", "DBACTIVCNT", "RESPTI", "CPUTI", "ROLLTI", "READDIRTI",
+                           "READSEQTI", "CHNGTI", "GUITIME", "CNT001"})
+    EXPECT_EQ(SummaryStructure().Place(name).offset, OffsetOf(name)) << name;
   EXPECT_STREQ(fields.front().name, "TASKTYPE");
   EXPECT_STREQ(fields.back().name, "GUINETTIME");
 }

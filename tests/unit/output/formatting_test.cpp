@@ -112,12 +112,6 @@ TEST(DecimalToU32, LeadingSignConversionWrapsTo32Bits) {
     EXPECT_EQ(DecimalToU32(c.first), c.second) << '"' << c.first << '"';
 }
 
-TEST(UpperAscii, OnlyLettersAToZChange) {
-  EXPECT_EQ(UpperAscii("ch=2,item=Avg Dialog"), "CH=2,ITEM=AVG DIALOG");
-  EXPECT_EQ(UpperAscii("09 #@$%_{}"), "09 #@$%_{}");
-  EXPECT_EQ(UpperAscii("\xe4\xf6"), "\xe4\xf6");
-}
-
 TEST(EscapeXml, EachSpecialCharacterOnce) {
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},

@@ -98,7 +98,8 @@ TEST(EnsureRfcLibrary, KeepsALibraryAlreadySet) {
   RfcLibrary fake;
   RfcSession session;
   session.library = &fake;
-  EXPECT_EQ(&EnsureRfcLibrary(session), &fake);
+  EXPECT_TRUE(EnsureRfcLibrary(session).ok());
+  EXPECT_EQ(session.library, &fake);
 }
 
 } // namespace

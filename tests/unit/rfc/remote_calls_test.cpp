@@ -16,10 +16,11 @@ class RemoteCallTest : public ::testing::Test {
 protected:
   void SetUp() override {
     fake::Reset();
-    run.rfc.library = &fake::Library();
-    run.rfc.handle = 7;
+    session.library = &fake::Library();
+    session.handle = 7;
   }
-  quarlane::Run run;
+  RfcSession session;
+  StepLog log;
 };
 
 // What the library saw of a list entry, without its value.
@@ -82,23 +83,24 @@ TEST(TableList, SetsNameTypeAndHandleOnly) {
 TEST_F(RemoteCallTest, EachReturnCodeHasItsMessage) {
   struct Case {
     RFC_RC code;
-    std::string exception, text, status;
+    std::string exception;
+    std::optional<std::string> text;
   };
   const Case cases[] = {
-      {0, "", "before:", "OK"},
-      {1, "", "before:Error 1014: RFC-Failure raised !", "ERR"},
-      {2, "NO_DATA_FOUND", "before:Error 1012: Exception.: NO_DATA_FOUND", "ERR"},
-      {2, "A&B<C>", "before:Error 1012: Exception.: A&B<C>", "ERR"}, // the error document escapes
-      {3, "SYSTEM_FAILURE", "before:Error 1013: Sys-Exception raised !", "ERR"},
-      {4, "", "before:Error 1015: Other Failure raised !", "ERR"},
-      {-1, "", "before:Error 1015: Other Failure raised !", "ERR"},
+      {0, "", std::nullopt},
+      {1, "", "Error 1014: RFC-Failure raised !"},
+      {2, "NO_DATA_FOUND", "Error 1012: Exception.: NO_DATA_FOUND"},
+      {2, "A&B<C>", "Error 1012: Exception.: A&B<C>"}, // the error document escapes
+      {3, "SYSTEM_FAILURE", "Error 1013: Sys-Exception raised !"},
+      {4, "", "Error 1015: Other Failure raised !"},
+      {-1, "", "Error 1015: Other Failure raised !"},
   };
   for (const Case &c : cases) {
-    run.doc.text = "before:";
-    run.ctx.run_status = "ERR";
-    EvaluateRfcResult(run, c.code, c.exception);
-    EXPECT_EQ(run.doc.text, c.text) << c.code;
-    EXPECT_EQ(run.ctx.run_status, c.status) << c.code;
+    const std::optional<Failure> failure = CallFailure(c.code, c.exception);
+    EXPECT_EQ(failure.has_value(), c.text.has_value()) << c.code;
+    if (failure && c.text) {
+      EXPECT_EQ(failure->text, *c.text) << c.code;
+    }
   }
 }
 
@@ -107,7 +109,7 @@ TEST_F(RemoteCallTest, FailedCallSkipsTheReceive) {
   ParameterList exporting, importing;
   TableList tables;
   std::string exception = "unchanged";
-  EXPECT_EQ(CallAndReceive(run, "FUNC", exporting, tables, importing, exception), RFC_FAILURE);
+  EXPECT_EQ(CallAndReceive(session, log, "FUNC", exporting, tables, importing, exception), RFC_FAILURE);
   EXPECT_EQ(fake::Script().calls, std::vector<std::string>{"RfcCall FUNC"});
   EXPECT_EQ(fake::Script().call_handle, 7u);
   EXPECT_EQ(exception, "unchanged");
@@ -135,7 +137,7 @@ TEST_F(RemoteCallTest, ExceptionNameIsCopiedOnCodesTwoAndThree) {
     int table = 0;
     tables.Add("T", 1, &table);
     std::string exception;
-    EXPECT_EQ(CallAndReceive(run, "FUNC", exporting, tables, importing, exception), c.code);
+    EXPECT_EQ(CallAndReceive(session, log, "FUNC", exporting, tables, importing, exception), c.code);
     EXPECT_EQ(exception, c.exception);
     EXPECT_EQ(fake::Script().calls, (std::vector<std::string>{"RfcCall FUNC", "RfcReceive"}));
     EXPECT_EQ(fake::Script().receive_handle, 7u);
@@ -146,12 +148,12 @@ TEST_F(RemoteCallTest, ExceptionNameIsCopiedOnCodesTwoAndThree) {
 
 TEST_F(RemoteCallTest, CallAndReceiveLogWithSyslog) {
   ScopedWorkFolder folder;
-  run.ctx.params = ",SYSLOG";
+  log.enabled = true;
   ParameterList exporting, importing;
   TableList tables;
   std::string exception;
-  CallAndReceive(run, "RFC_PING", exporting, tables, importing, exception);
-  std::fclose(run.log);
+  CallAndReceive(session, log, "RFC_PING", exporting, tables, importing, exception);
+  std::fclose(log.file);
   const std::string end = PlatformLineEnd();
   EXPECT_EQ(FileContent(folder.Path("Quarlane.Log")),
             "7 RfcCall called RFC_PING" + end + "7 RfcReceive called RFC_PING" + end);
@@ -173,7 +175,8 @@ TEST_F(RemoteCallTest, CpuDataCallPassesItsListsAndSetsDateAndTime) {
   lib.received["OP_SYSTEM"] = std::string(52, 'L');
   lib.received["F_CPU_ALL_READ"] = "XYZ";
 
-  EXPECT_EQ(FetchCpuData(run), RFC_OK);
+  const Result<SystemClock> clock = FetchCpuData(session, log);
+  ASSERT_TRUE(clock.ok());
 
   EXPECT_EQ(lib.calls, (std::vector<std::string>{"RfcInstallStructure CPU_ALL", "ItCreate",
                                                   "RfcCall GET_CPU_ALL", "RfcReceive", "ItFill",
@@ -193,7 +196,7 @@ TEST_F(RemoteCallTest, CpuDataCallPassesItsListsAndSetsDateAndTime) {
   const fake::Entry &table = lib.call_tables[0];
   EXPECT_EQ(table.name, "TF_CPU_ALL");
   EXPECT_EQ(table.nlen, 10u);
-  EXPECT_EQ(table.type, run.rfc.cpu_all_type);
+  EXPECT_EQ(table.type, session.cpu_all_type);
   EXPECT_EQ(table.ithandle, fake::TableHandle());
   EXPECT_EQ(table.leng, 0u);
   EXPECT_EQ(table.itmode, 0);
@@ -202,10 +205,8 @@ TEST_F(RemoteCallTest, CpuDataCallPassesItsListsAndSetsDateAndTime) {
 
   EXPECT_EQ(Descriptors(lib.importing), kCpuImporting);
   EXPECT_EQ(lib.lines_read, (std::vector<unsigned>{1, 2, 3}));
-  EXPECT_EQ(run.ctx.run_status, "OK");
-  EXPECT_EQ(run.sap.SystemDate, "20260305");
-  EXPECT_EQ(run.sap.SystemTime, "09:04:00");
-  EXPECT_EQ(run.doc.text, "");
+  EXPECT_EQ(clock->date, "20260305");
+  EXPECT_EQ(clock->time, "09:04:00");
 }
 
 TEST_F(RemoteCallTest, CpuDataFailuresStillDeleteTheTable) {
@@ -233,34 +234,28 @@ TEST_F(RemoteCallTest, CpuDataFailuresStillDeleteTheTable) {
     lib.exception = c.exception;
     lib.fill = 2;
     lib.received["LASTCOLLWRT"] = "Thu Mar  5 09:04:00 2026 ";
-    run.rfc.cpu_all_type = 100; // already installed
-    run.doc.text.clear();
-    run.ctx.run_status = "ERR";
-    run.sap = SapSystem{};
+    session.cpu_all_type = 100; // already installed
 
-    EXPECT_EQ(FetchCpuData(run), c.receive ? c.receive : c.call);
+    const Result<SystemClock> clock = FetchCpuData(session, log);
     EXPECT_EQ(lib.calls, c.calls);
-    EXPECT_EQ(run.doc.text, c.text);
-    EXPECT_EQ(run.ctx.run_status, "ERR");
+    ASSERT_FALSE(clock.ok());
+    EXPECT_EQ(clock.failure().text, c.text);
     EXPECT_TRUE(lib.lines_read.empty());
-    EXPECT_EQ(run.sap.SystemDate, "20000101");
-    EXPECT_EQ(run.sap.SystemTime, "16:20:21");
   }
 }
 
 TEST_F(RemoteCallTest, StructuresAreInstalledOncePerProcess) {
-  FetchCpuData(run);
-  FetchSystemInfo(run);
-  quarlane::Run second_system;
-  second_system.rfc = run.rfc; // the type handles outlive the system
-  second_system.rfc.handle = 8;
-  FetchCpuData(second_system);
-  FetchSystemInfo(second_system);
+  EXPECT_TRUE(FetchCpuData(session, log).ok());
+  EXPECT_TRUE(FetchSystemInfo(session, log).ok());
+  RfcSession second_system = session; // the type handles outlive the system
+  second_system.handle = 8;
+  EXPECT_TRUE(FetchCpuData(second_system, log).ok());
+  EXPECT_TRUE(FetchSystemInfo(second_system, log).ok());
 
   const fake::State &lib = fake::Script();
   ASSERT_EQ(lib.installs.size(), 2u);
-  EXPECT_EQ(run.rfc.cpu_all_type, 100u);
-  EXPECT_EQ(run.rfc.rfcsi_type, 101u);
+  EXPECT_EQ(session.cpu_all_type, 100u);
+  EXPECT_EQ(session.rfcsi_type, 101u);
 
   const fake::Install &cpu = lib.installs[0];
   EXPECT_EQ(cpu.name, "CPU_ALL");
@@ -320,12 +315,11 @@ TEST_F(RemoteCallTest, SystemInfoTakesHostInstanceAndRelease) {
   for (const Case &c : cases) {
     fake::Reset();
     fake::Script().received["RFCSI_EXPORT"] = c.row;
-    run.ctx.run_status = "ERR";
-    EXPECT_EQ(FetchSystemInfo(run), RFC_OK);
-    EXPECT_EQ(run.sap.SystemHost, c.host);
-    EXPECT_EQ(run.sap.InstanceName, c.instance);
-    EXPECT_EQ(run.sap.SapRelease, c.release);
-    EXPECT_EQ(run.ctx.run_status, "OK");
+    const Result<SystemIdentity> identity = FetchSystemInfo(session, log);
+    ASSERT_TRUE(identity.ok());
+    EXPECT_EQ(identity->host, c.host);
+    EXPECT_EQ(identity->instance_name, c.instance);
+    EXPECT_EQ(identity->sap_release, c.release);
   }
   const fake::State &lib = fake::Script();
   EXPECT_TRUE(lib.exporting.empty());
@@ -335,25 +329,38 @@ TEST_F(RemoteCallTest, SystemInfoTakesHostInstanceAndRelease) {
                                      {"DIALOG_USER_TYPE", 0, 1},
                                      {"MAXIMAL_RESOURCES", 8, 4},
                                      {"RECOMMENDED_DELAY", 8, 4},
-                                     {"RFCSI_EXPORT", run.rfc.rfcsi_type, 200},
+                                     {"RFCSI_EXPORT", session.rfcsi_type, 200},
                                      {"RFC_LOGIN_COMPLETE", 0, 1}}));
 }
 
-TEST_F(RemoteCallTest, FailedSystemInfoKeepsTheProfileHost) {
+TEST_F(RemoteCallTest, FailedSystemInfoYieldsItsFailureOnly) {
   fake::Script().receive_result = RFC_EXCEPTION;
   fake::Script().exception = "AUTHORITY";
-  run.sap.SystemHost = "sapprd";
-  EXPECT_EQ(FetchSystemInfo(run), RFC_EXCEPTION);
-  EXPECT_EQ(run.sap.SystemHost, "sapprd");
-  EXPECT_EQ(run.doc.text, "Error 1012: Exception.: AUTHORITY");
-  EXPECT_EQ(run.ctx.run_status, "ERR");
+  const Result<SystemIdentity> identity = FetchSystemInfo(session, log);
+  ASSERT_FALSE(identity.ok());
+  EXPECT_EQ(identity.failure().text, "Error 1012: Exception.: AUTHORITY");
+}
+
+TEST(StructureDescription, PlacesFieldsInNaturalAlignment) {
+  const ElementLayout layout[] = {{"C", RFCTYPE_CHAR, 3},  {"I2", RFCTYPE_INT2, 2},
+                                  {"I", RFCTYPE_INT, 4},   {"P", RFCTYPE_BCD, 5},
+                                  {"D", RFCTYPE_DATE, 8},  {"J", RFCTYPE_INT, 4}};
+  const StructureDescription structure("S", layout);
+  EXPECT_EQ(structure.name(), "S");
+  ASSERT_EQ(structure.elements().size(), 6u);
+  EXPECT_STREQ(structure.elements()[3].name, "P");
+  EXPECT_EQ(structure.elements()[3].offset, 0u) << "the library lays the row out";
+  const std::pair<const char *, std::size_t> places[] = {{"C", 0}, {"I2", 4}, {"I", 8},
+                                                         {"P", 12}, {"D", 17}, {"J", 28}};
+  for (const auto &place : places) EXPECT_EQ(structure.Place(place.first).offset, place.second);
+  EXPECT_EQ(structure.Place("D").length, 8u);
 }
 
 struct StampCase {
   std::string lastcollwrt, date, time;
 };
 
-TEST(SetSystemDateTime, ReadsTheCollectionStamp) {
+TEST(ClockOfCollectorStamp, ReadsTheCollectionStamp) {
   const StampCase cases[] = {
       {"Thu Mar  5 09:04:00 2026 ", "20260305", "09:04:00"},
       {"Mon Dec 31 23:59:59 2029", "20291231", "23:59:59"},
@@ -364,10 +371,9 @@ TEST(SetSystemDateTime, ReadsTheCollectionStamp) {
       {"", "20    0 ", "        "},
   };
   for (const StampCase &c : cases) {
-    SapSystem sap;
-    SetSystemDateTime(sap, c.lastcollwrt);
-    EXPECT_EQ(sap.SystemDate, c.date) << c.lastcollwrt;
-    EXPECT_EQ(sap.SystemTime, c.time) << c.lastcollwrt;
+    const SystemClock clock = ClockOfCollectorStamp(c.lastcollwrt);
+    EXPECT_EQ(clock.date, c.date) << c.lastcollwrt;
+    EXPECT_EQ(clock.time, c.time) << c.lastcollwrt;
   }
 }
 
@@ -384,11 +390,11 @@ protected:
     start += 18;
     return report.substr(start, report.find('\n', start) - start);
   }
-  void Fail(const std::function<void(quarlane::Run &)> &body) {
+  void Fail(const std::function<void(RfcSession &, StepLog &)> &body) {
     std::FILE *out = std::fopen(ReportPath().c_str(), "wb");
     if (!out) std::abort();
     RegisterRfcErrorHandler(fake::Library(), out);
-    body(run);
+    body(session, log);
   }
 
   ScopedWorkFolder folder{std::string("calls-") +
@@ -397,33 +403,33 @@ protected:
 
 TEST_F(RemoteCallDeathTest, FailedInstall) {
   fake::Script().install_result = 1;
-  EXPECT_EXIT(Fail([](quarlane::Run &r) { FetchCpuData(r); }), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Operation(), "RfcInstallStructure");
 }
 
 TEST_F(RemoteCallDeathTest, FailedItCreate) {
   fake::Script().create_fails = true;
-  EXPECT_EXIT(Fail([](quarlane::Run &r) { FetchCpuData(r); }), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Operation(), "ItCreate TF_CPU_ALL");
 }
 
 TEST_F(RemoteCallDeathTest, MissingLine) {
   fake::Script().fill = 4;
   fake::Script().null_line = 3;
-  EXPECT_EXIT(Fail([](quarlane::Run &r) { FetchCpuData(r); }), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Operation(), "ItGetLine TF_CPU_ALL");
 }
 
 TEST_F(RemoteCallDeathTest, FailedItDeleteAfterAFailedCall) {
   fake::Script().call_result = RFC_FAILURE;
   fake::Script().delete_result = 1;
-  EXPECT_EXIT(Fail([](quarlane::Run &r) { FetchCpuData(r); }), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Operation(), "ItDelete TF_CPU_ALL");
 }
 
 TEST_F(RemoteCallDeathTest, FailedInstallOfRfcsi) {
   fake::Script().install_result = 3;
-  EXPECT_EXIT(Fail([](quarlane::Run &r) { FetchSystemInfo(r); }), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchSystemInfo(s, l); }), ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Operation(), "RfcInstallStructure");
 }
 

@@ -51,19 +51,14 @@ TEST(TraceFinding, LastMatchingLineWins) {
 
 TEST(TraceFinding, MissingFile) { EXPECT_EQ(TraceFinding(std::nullopt), " - Look for Trace-File"); }
 
-TEST(ScanRfcTrace, AppendsTheFindingOfTheWorkingFoldersTrace) {
+TEST(RfcTraceFinding, ReadsTheWorkingFoldersTrace) {
   ScopedWorkFolder folder;
-  OutputDocument doc;
-  doc.text = "Error 1014: RFC-Failure raised !";
-  ScanRfcTrace(doc);
-  EXPECT_EQ(doc.text, "Error 1014: RFC-Failure raised ! - Look for Trace-File");
+  EXPECT_EQ(RfcTraceFinding(), " - Look for Trace-File");
 
   WriteFile(folder.Path("Dev_Rfc.Trc"), "**** ERROR file opened\r\n"
                                         "T:4711 ======> partner not reached\r\n"
                                         "more trace\r\n");
-  doc.text = "Error 1014: RFC-Failure raised !";
-  ScanRfcTrace(doc);
-  EXPECT_EQ(doc.text, "Error 1014: RFC-Failure raised ! - partner not reached");
+  EXPECT_EQ(RfcTraceFinding(), " - partner not reached");
 }
 
 } // namespace

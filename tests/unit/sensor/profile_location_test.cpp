@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "output/formatting.h"
+#include "sensor/options.h"
+#include "util/text.h"
 #include "sensor/folder_fixtures.h"
 
 namespace quarlane {
@@ -14,9 +15,6 @@ namespace {
 const std::string kExeXml = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
 const std::string kProgramFiles = "\\Program Files\\" + kExeXml;
 const std::string kMark = "Sensor=\"SAP Quarlane\"";
-
-// Inside a test fixture "Run" names the fixture's own member function.
-using SensorRun = quarlane::Run;
 
 TEST(OutputModeFromProgramName, WordsInTheProgramName) {
   const struct {
@@ -96,23 +94,31 @@ TEST(ProfileNameRules, PathCheck) {
   EXPECT_FALSE(PassesPathCheck("\\"));
 }
 
-// A run as the command line leaves it.
-Run RunWith(const std::string &params_raw, OutputMode mode = OutputMode::ExeXml) {
-  Run run;
-  run.ctx.params_raw = params_raw;
-  run.ctx.params = UpperAscii(params_raw);
-  run.ctx.second_argument = params_raw.substr(0, params_raw.find(' '));
-  run.doc.mode = mode;
-  return run;
+// The location of a profile name with the command line's parameters.
+Result<LocatedRun> Try(const std::string &name, const std::string &params_raw,
+                       OutputMode mode = OutputMode::ExeXml) {
+  return LocateProfile(name, mode, ParseOptions(params_raw),
+                       params_raw.substr(0, params_raw.find(' ')));
 }
 
-std::string FailureOf(Run &run, const std::string &name) {
-  try {
-    LocateProfile(run, name);
-  } catch (const RunFailure &failure) {
-    return failure.text;
-  }
-  return "(no failure)";
+LocatedRun Locate(const std::string &name, const std::string &params_raw,
+                  OutputMode mode = OutputMode::ExeXml) {
+  Result<LocatedRun> located = Try(name, params_raw, mode);
+  EXPECT_TRUE(located.ok()) << name << ": " << (located ? "" : located.failure().text);
+  return located ? *located : LocatedRun{};
+}
+
+std::string FailureOf(const std::string &name, const std::string &params_raw,
+                      OutputMode mode = OutputMode::ExeXml) {
+  const Result<LocatedRun> located = Try(name, params_raw, mode);
+  return located ? "(no failure)" : located.failure().text;
+}
+
+// The listed systems as the listing wrote them.
+std::string Listing(const LocatedRun &run) {
+  std::string listing;
+  for (const std::string &entry : run.location.systems) listing += entry + "#";
+  return listing;
 }
 
 using PrtgFolderSearch = DriveTreeTest;
@@ -120,47 +126,40 @@ using PrtgFolderSearch = DriveTreeTest;
 TEST_F(PrtgFolderSearch, FixedFoldersInTheirOrder) {
   Put(kProgramFiles + "PRD.P00", "");
   Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
-  SensorRun run = RunWith("");
-  LocateProfile(run, "PRD");
-  EXPECT_EQ(run.ctx.profile_name, "PRD.P00");
-  EXPECT_EQ(run.ctx.profile_folder, kProgramFiles);
-  EXPECT_EQ(run.ctx.profile_path, kProgramFiles + "PRD.P00");
-  EXPECT_FALSE(run.ctx.item_run);
+  const LocatedRun run = Locate("PRD", "");
+  EXPECT_EQ(run.location.profile_name, "PRD.P00");
+  EXPECT_EQ(run.location.profile_folder, kProgramFiles);
+  EXPECT_EQ(run.location.profile_path, kProgramFiles + "PRD.P00");
+  EXPECT_FALSE(run.location.item_run);
 
   Put("\\Programme\\" + kExeXml + "PRD.P00", "");
-  SensorRun first = RunWith("");
-  LocateProfile(first, "PRD");
-  EXPECT_EQ(first.ctx.profile_folder, "\\Programme\\" + kExeXml);
+  const LocatedRun first = Locate("PRD", "");
+  EXPECT_EQ(first.location.profile_folder, "\\Programme\\" + kExeXml);
 }
 
 TEST_F(PrtgFolderSearch, FolderPartOfTheNameIsDroppedAndExtensionKept) {
   Put("\\Program Files (x86)\\" + kExeXml + "PRD.P01", "");
-  SensorRun run = RunWith("Dialog");
-  LocateProfile(run, "D:\\Somewhere\\PRD.P01");
-  EXPECT_EQ(run.ctx.profile_path, "\\Program Files (x86)\\" + kExeXml + "PRD.P01");
+  const LocatedRun run = Locate("D:\\Somewhere\\PRD.P01", "Dialog");
+  EXPECT_EQ(run.location.profile_path, "\\Program Files (x86)\\" + kExeXml + "PRD.P01");
 }
 
 TEST_F(PrtgFolderSearch, AFolderIsNoProfile) {
   MakeFolder(kProgramFiles + "PRD.P00");
   Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
-  SensorRun run = RunWith("");
-  LocateProfile(run, "PRD");
-  EXPECT_EQ(run.ctx.profile_folder, "\\Program Files (x86)\\" + kExeXml);
+  const LocatedRun run = Locate("PRD", "");
+  EXPECT_EQ(run.location.profile_folder, "\\Program Files (x86)\\" + kExeXml);
 }
 
 TEST_F(PrtgFolderSearch, WorkingFolderFailsThePathCheck) {
   Put("PRD.P00", "");
-  SensorRun run = RunWith("");
-  EXPECT_EQ(FailureOf(run, "PRD"), "Sorry, invalid Path-Usage...");
+  EXPECT_EQ(FailureOf("PRD", ""), "Sorry, invalid Path-Usage...");
   // The working folder comes first, even when a fixed folder has the profile.
   Put(kProgramFiles + "PRD.P00", "");
-  SensorRun again = RunWith("");
-  EXPECT_EQ(FailureOf(again, "PRD"), "Sorry, invalid Path-Usage...");
+  EXPECT_EQ(FailureOf("PRD", ""), "Sorry, invalid Path-Usage...");
 }
 
 TEST_F(PrtgFolderSearch, MissingEverywhere) {
-  SensorRun run = RunWith("");
-  EXPECT_EQ(FailureOf(run, "PRD"), "Error 1002: Profile PRD.P00 is missing...");
+  EXPECT_EQ(FailureOf("PRD", ""), "Error 1002: Profile PRD.P00 is missing...");
 }
 
 TEST_F(PrtgFolderSearch, PrtgPathFileNamesTheInstallation) {
@@ -184,36 +183,31 @@ TEST_F(PrtgFolderSearch, PrtgPathFileNamesTheInstallation) {
     std::filesystem::remove_all(root_ / "Custom Sensors");
     Put("C:\\PRTG_Path.Txt", c.path_file);
     Put(c.profile_at + "PRD.P00", "");
-    SensorRun run = RunWith("");
-    LocateProfile(run, "PRD");
-    EXPECT_EQ(run.ctx.profile_folder, c.folder) << c.path_file;
-    EXPECT_EQ(run.ctx.profile_path, c.folder + "PRD.P00");
+    const LocatedRun run = Locate("PRD", "");
+    EXPECT_EQ(run.location.profile_folder, c.folder) << c.path_file;
+    EXPECT_EQ(run.location.profile_path, c.folder + "PRD.P00");
   }
 }
 
 TEST_F(PrtgFolderSearch, PrtgPathFileRulesOutTheFixedFolders) {
   Put("C:\\PRTG_Path.Txt", "D:\\Tools\n");
   Put(kProgramFiles + "PRD.P00", "");
-  SensorRun run = RunWith("");
-  EXPECT_EQ(FailureOf(run, "PRD"), "Error 1002: Profile PRD.P00 is missing...");
+  EXPECT_EQ(FailureOf("PRD", ""), "Error 1002: Profile PRD.P00 is missing...");
 }
 
 TEST_F(PrtgFolderSearch, PrtgPathFileOutsideAnExeXmlFolderFailsThePathCheck) {
   Put("C:\\PRTG_Path.Txt", "D:\\Profiles\n");
   Put("D:\\Profiles\\PRD.P00", "");
-  SensorRun run = RunWith("");
-  EXPECT_EQ(FailureOf(run, "PRD"), "Sorry, invalid Path-Usage...");
+  EXPECT_EQ(FailureOf("PRD", ""), "Sorry, invalid Path-Usage...");
 }
 
 TEST_F(PrtgFolderSearch, AtSignOpensTheGivenFolderWithoutPathCheck) {
   Put("D:\\Else\\PRD.P00", "");
-  SensorRun run = RunWith("#@");
-  LocateProfile(run, "D:\\Else\\PRD");
-  EXPECT_EQ(run.ctx.profile_folder, "D:\\Else\\");
-  EXPECT_EQ(run.ctx.profile_path, "D:\\Else\\PRD.P00");
+  const LocatedRun run = Locate("D:\\Else\\PRD", "#@");
+  EXPECT_EQ(run.location.profile_folder, "D:\\Else\\");
+  EXPECT_EQ(run.location.profile_path, "D:\\Else\\PRD.P00");
 
-  SensorRun missing = RunWith("@");
-  EXPECT_EQ(FailureOf(missing, "D:\\Other\\PRD"),
+  EXPECT_EQ(FailureOf("D:\\Other\\PRD", "@"),
             "Error 1002: Profile D:\\Other\\PRD.P00 is missing...");
 }
 
@@ -221,31 +215,27 @@ TEST_F(PrtgFolderSearch, ItemModeReadsCorvantaPrf) {
   Put(kProgramFiles + "Corvanta.Prf", "; systems\r\n"
                                       "# Gsng: ------------PRD.P00#QAS.P00#\r\n"
                                       "# Gsng: ------------DEV.P00#\r\n");
-  SensorRun run = RunWith("item=Avg:Dialog");
-  run.ctx.ident_kind = '3';
-  LocateProfile(run, "GLOBAL"); // "ITEM=" comes first: no global mode
-  EXPECT_TRUE(run.ctx.item_run);
-  EXPECT_EQ(run.ctx.profile_name, "Corvanta.Prf");
-  EXPECT_EQ(run.ctx.profile_folder, kProgramFiles);
-  EXPECT_EQ(run.ctx.item_name, "Avg Dialog");
-  EXPECT_EQ(run.ctx.server_listing, "PRD.P00#QAS.P00#DEV.P00#");
-  EXPECT_EQ(run.ctx.ident_kind, '1');
-  EXPECT_EQ(run.ctx.params_raw, "item=Avg:Dialog");
+  const LocatedRun run = Locate("GLOBAL", "item=Avg:Dialog"); // "ITEM=" comes first: no global mode
+  EXPECT_TRUE(run.location.item_run);
+  EXPECT_EQ(run.location.profile_name, "Corvanta.Prf");
+  EXPECT_EQ(run.location.profile_folder, kProgramFiles);
+  EXPECT_EQ(run.location.item_name, "Avg Dialog");
+  EXPECT_EQ(Listing(run), "PRD.P00#QAS.P00#DEV.P00#");
+  EXPECT_EQ(run.location.label_kind, SystemLabelKind::Profile);
+  EXPECT_EQ(run.options.item_run_text, "item=Avg Dialog");
 }
 
 TEST_F(PrtgFolderSearch, ItemModeChecks) {
   Put(kProgramFiles + "Corvanta.Prf", "# Gsng: ------------PRD.P00#\n");
-  SensorRun no_item = RunWith("ITEM=,x");
-  EXPECT_EQ(FailureOf(no_item, "PRD"), "Error 1026: Global Item Idenification missing...");
+  EXPECT_EQ(FailureOf("PRD", "ITEM=,x"), "Error 1026: Global Item Idenification missing...");
 
   Put(kProgramFiles + "Corvanta.Prf", "# GSNG: ------------PRD.P00#\n");
-  SensorRun no_listing = RunWith("ITEM=,x"); // both missing: the listing is reported
-  EXPECT_EQ(FailureOf(no_listing, "PRD"), "Error 1025: Global Server Listing missing...");
+  // both missing: the listing is reported
+  EXPECT_EQ(FailureOf("PRD", "ITEM=,x"), "Error 1025: Global Server Listing missing...");
 
   std::filesystem::remove(HostPath(kProgramFiles + "Corvanta.Prf"));
   Put(kProgramFiles + "PRD.P00", "");
-  SensorRun missing = RunWith("ITEM=Steps");
-  EXPECT_EQ(FailureOf(missing, "PRD"), "Error 1002: Profile Corvanta.Prf is missing...");
+  EXPECT_EQ(FailureOf("PRD", "ITEM=Steps"), "Error 1002: Profile Corvanta.Prf is missing...");
 }
 
 TEST_F(PrtgFolderSearch, GlobalModeReadsTheGlobalSensorFile) {
@@ -256,20 +246,20 @@ TEST_F(PrtgFolderSearch, GlobalModeReadsTheGlobalSensorFile) {
       "# GSNX: PROD1     -Item=Avg:Dialog,Host,CH=2,Sensor=\"SAP Quarlane\"\n");
   const std::string names[] = {"global", "GLOBAL.P00", "C:\\x\\Global", "gLoBaL.p00"};
   for (const std::string &name : names) {
-    SensorRun run = RunWith("prod1 #");
-    LocateProfile(run, name);
-    EXPECT_TRUE(run.ctx.item_run) << name;
-    EXPECT_EQ(run.ctx.profile_name, "SAP Corvanta.Gbl");
-    EXPECT_EQ(run.ctx.profile_path, kProgramFiles + "SAP Corvanta.Gbl");
-    EXPECT_EQ(run.ctx.server_listing, "PRD.P00#QAS.P00#");
-    EXPECT_EQ(run.ctx.item_name, "Avg Dialog");
-    EXPECT_EQ(run.ctx.ident_kind, '3');
-    EXPECT_EQ(run.ctx.params_raw, "Item=Avg Dialog,Host,CH=2");
-    EXPECT_EQ(run.ctx.params, "ITEM=AVG DIALOG,HOST,CH=2");
+    const LocatedRun run = Locate(name, "prod1 #");
+    EXPECT_TRUE(run.location.item_run) << name;
+    EXPECT_EQ(run.location.profile_name, "SAP Corvanta.Gbl");
+    EXPECT_EQ(run.location.profile_path, kProgramFiles + "SAP Corvanta.Gbl");
+    EXPECT_EQ(Listing(run), "PRD.P00#QAS.P00#");
+    EXPECT_EQ(run.location.item_name, "Avg Dialog");
+    EXPECT_EQ(run.location.label_kind, SystemLabelKind::Host);
+    // The allocation's options take the place of the command line's.
+    EXPECT_EQ(run.options.item_run_text, "Item=Avg Dialog,Host,CH=2");
+    EXPECT_EQ(run.options.channel, std::optional<int>(2));
+    EXPECT_TRUE(run.options.verbose) << "the command line's";
   }
   // GLOBAL.P01 is an ordinary profile name.
-  SensorRun ordinary = RunWith("prod1");
-  EXPECT_EQ(FailureOf(ordinary, "GLOBAL.P01"), "Error 1002: Profile GLOBAL.P01 is missing...");
+  EXPECT_EQ(FailureOf("GLOBAL.P01", "prod1"), "Error 1002: Profile GLOBAL.P01 is missing...");
 }
 
 TEST_F(PrtgFolderSearch, GlobalModeFailures) {
@@ -287,22 +277,19 @@ TEST_F(PrtgFolderSearch, GlobalModeFailures) {
       {"prod4", "Error 1026: Global Item Idenification missing..."},
   };
   for (const auto &c : cases) {
-    SensorRun run = RunWith(c.first);
-    EXPECT_EQ(FailureOf(run, "GLOBAL"), c.second) << c.first;
+    EXPECT_EQ(FailureOf("GLOBAL", c.first), c.second) << c.first;
   }
   std::filesystem::remove(HostPath(kProgramFiles + "SAP Corvanta.Gbl"));
-  SensorRun missing = RunWith("PROD1");
-  EXPECT_EQ(FailureOf(missing, "GLOBAL"), "Error 1002: Profile SAP Corvanta.Gbl is missing...");
+  EXPECT_EQ(FailureOf("GLOBAL", "PROD1"), "Error 1002: Profile SAP Corvanta.Gbl is missing...");
 }
 
 TEST_F(PrtgFolderSearch, GlobalModeWithEmptyKey) {
   Put(kProgramFiles + "SAP Corvanta.Gbl",
       "# GSNG:           --PRD.P00#\n"
       "# GSNX:           -Item=Steps," + kMark + "\n");
-  SensorRun run = RunWith("");
-  LocateProfile(run, "GLOBAL");
-  EXPECT_EQ(run.ctx.server_listing, "PRD.P00#");
-  EXPECT_EQ(run.ctx.item_name, "Steps");
+  const LocatedRun run = Locate("GLOBAL", "");
+  EXPECT_EQ(Listing(run), "PRD.P00#");
+  EXPECT_EQ(run.location.item_name, "Steps");
 }
 
 // The folder given with the profile name, here a relative one, which opens
@@ -314,45 +301,37 @@ TEST_F(FolderFromName, VariantModeUsesTheGivenFolder) {
   const OutputMode modes[] = {OutputMode::Dornvik, OutputMode::Mistrane, OutputMode::Kelbrun,
                               OutputMode::Pallvex};
   for (OutputMode mode : modes) {
-    SensorRun run = RunWith("Dialog", mode);
-    LocateProfile(run, "Sensors\\PRD");
-    EXPECT_EQ(run.ctx.profile_folder, "Sensors\\");
-    EXPECT_EQ(run.ctx.profile_path, "Sensors\\PRD.P00");
-    EXPECT_EQ(run.doc.mode, mode);
+    const LocatedRun run = Locate("Sensors\\PRD", "Dialog", mode);
+    EXPECT_EQ(run.location.profile_folder, "Sensors\\");
+    EXPECT_EQ(run.location.profile_path, "Sensors\\PRD.P00");
   }
   Put("PRD.P00", "");
-  SensorRun working = RunWith("", OutputMode::Kelbrun);
-  LocateProfile(working, "PRD"); // no path check in a variant mode
-  EXPECT_EQ(working.ctx.profile_path, "PRD.P00");
+  const LocatedRun working = Locate("PRD", "", OutputMode::Kelbrun); // no path check in a variant mode
+  EXPECT_EQ(working.location.profile_path, "PRD.P00");
 
-  SensorRun missing = RunWith("", OutputMode::Kelbrun);
-  EXPECT_EQ(FailureOf(missing, "Sensors\\QAS.P01"),
+  EXPECT_EQ(FailureOf("Sensors\\QAS.P01", "", OutputMode::Kelbrun),
             "Error 1002: Profile Sensors\\QAS.P01 is missing...");
 }
 
 TEST_F(FolderFromName, ItemAndGlobalModeInAVariantMode) {
   Put("G\\SAP Corvanta.Gbl", "# GSNG: K         --PRD.P00#\n"
                              "# GSNX: K         -Item=Steps,Sid," + kMark + "\n");
-  SensorRun global = RunWith("k", OutputMode::Pallvex);
-  LocateProfile(global, "G\\GLOBAL");
-  EXPECT_EQ(global.ctx.profile_folder, "G\\");
-  EXPECT_EQ(global.ctx.server_listing, "PRD.P00#");
-  EXPECT_EQ(global.ctx.ident_kind, '4');
+  const LocatedRun global = Locate("G\\GLOBAL", "k", OutputMode::Pallvex);
+  EXPECT_EQ(global.location.profile_folder, "G\\");
+  EXPECT_EQ(Listing(global), "PRD.P00#");
+  EXPECT_EQ(global.location.label_kind, SystemLabelKind::Destination);
 
-  SensorRun no_global = RunWith("k", OutputMode::Pallvex);
-  EXPECT_EQ(FailureOf(no_global, "H\\GLOBAL"),
+  EXPECT_EQ(FailureOf("H\\GLOBAL", "k", OutputMode::Pallvex),
             "Error 1002: Profile H\\SAP Corvanta.Gbl is missing...");
 
   // Item mode drops the folder given with the name: "Corvanta.Prf" is
   // looked for in the working folder.
   Put("G\\Corvanta.Prf", "# Gsng: ------------PRD.P00#\n");
-  SensorRun item = RunWith("ITEM=Steps", OutputMode::Mistrane);
-  EXPECT_EQ(FailureOf(item, "G\\PRD"), "Error 1002: Profile Corvanta.Prf is missing...");
+  EXPECT_EQ(FailureOf("G\\PRD", "ITEM=Steps", OutputMode::Mistrane), "Error 1002: Profile Corvanta.Prf is missing...");
   Put("Corvanta.Prf", "# Gsng: ------------QAS.P00#\n");
-  SensorRun item_here = RunWith("ITEM=Steps", OutputMode::Mistrane);
-  LocateProfile(item_here, "G\\PRD");
-  EXPECT_EQ(item_here.ctx.profile_folder, "");
-  EXPECT_EQ(item_here.ctx.server_listing, "QAS.P00#");
+  const LocatedRun item_here = Locate("G\\PRD", "ITEM=Steps", OutputMode::Mistrane);
+  EXPECT_EQ(item_here.location.profile_folder, "");
+  EXPECT_EQ(Listing(item_here), "QAS.P00#");
 }
 
 } // namespace

@@ -5,12 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "sensor/run_context.h"
+#include "sensor/options.h"
+#include "util/text.h"
 
 namespace quarlane {
 namespace {
 
 const std::string kMark = "Sensor=\"SAP Quarlane\"";
+
+// The key of the global sensor file as the parameters give it.
+std::string GlobalSensorKey(const std::string &params) { return ParseOptions(params).global_key; }
+
+// The allocation for a key, where the file is sound.
+GlobalAllocation Read(const std::vector<std::string> &lines, const std::string &key) {
+  Result<GlobalAllocation> allocation = ReadGlobalSensorFile(lines, key);
+  EXPECT_TRUE(allocation.ok()) << (allocation ? "" : allocation.failure().text);
+  return allocation ? *allocation : GlobalAllocation{};
+}
 
 // "# GSNG: " + key padded to ten + two unexamined columns + listing text.
 std::string ListingLine(const std::string &key, const std::string &text,
@@ -60,6 +71,18 @@ TEST(ServerListingFromItemProfile, TakesExactGsngLinesFromColumnTwenty) {
   EXPECT_EQ(ServerListingFromItemProfile({}), "");
 }
 
+TEST(SplitServerListing, EntriesEndedByHashMarks) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"", {}},
+      {"PRD.P00#", {"PRD.P00"}},
+      {"PRD.P00#QAS.P00#", {"PRD.P00", "QAS.P00"}},
+      {"PRD.P00#QAS.P00", {"PRD.P00", "QAS.P00"}}, // the end ends the last entry too
+      {"A##B#", {"A", "", "B"}},
+      {"#", {""}},
+  };
+  for (const auto &c : cases) EXPECT_EQ(SplitServerListing(c.first), c.second) << c.first;
+}
+
 TEST(GlobalSensorKey, FirstWordPaddedOrCutToTen) {
   EXPECT_EQ(GlobalSensorKey(""), std::string(10, ' '));
   EXPECT_EQ(GlobalSensorKey("PROD1"), "PROD1     ");
@@ -77,35 +100,35 @@ TEST(ReadGlobalSensorFile, ListingItemAndIdentificationForTheKey) {
       AllocationLine("PROD2", "Item=Nope," + kMark),
       AllocationLine("Prod1", "Item=Avg:Dialog,Alias,Sid,CH=2,Sensor=\"SAP Quarlane\" more"),
   };
-  GlobalAllocation a = ReadGlobalSensorFile(lines, "PROD1     ");
+  GlobalAllocation a = Read(lines, "PROD1     ");
   EXPECT_TRUE(a.allocation_found);
   EXPECT_EQ(a.server_listing, "PRD.P00#QAS.P00#DEV.P00#");
   EXPECT_EQ(a.allocation_text, "Item=Avg Dialog,Alias,Sid,CH=2");
   EXPECT_EQ(a.item_name, "Avg Dialog");
-  EXPECT_EQ(a.ident_kind, '4'); // ",Alias" and ",Sid": the later in the search order wins
+  EXPECT_EQ(a.label_kind, SystemLabelKind::Destination); // ",Alias" and ",Sid": the later in the search order wins
 }
 
 TEST(ReadGlobalSensorFile, IdentificationMarkers) {
   const struct {
     std::vector<std::string> allocations;
-    char ident_kind;
+    SystemLabelKind label_kind;
   } cases[] = {
-      {{"Item=X," + kMark}, '1'},
-      {{"Item=X,Profile," + kMark}, '1'},
-      {{"Item=X,Alias," + kMark}, '2'},
-      {{"Item=X,Host," + kMark}, '3'},
-      {{"Item=X,Sid," + kMark}, '4'},
-      {{"Item=X,Host,Alias," + kMark}, '3'},
-      {{"Item=X,Sid,Profile," + kMark}, '4'},
-      {{"Item=X,alias," + kMark}, '1'},                 // exact case only
-      {{"Item=X," + kMark + ",Host"}, '3'},             // the whole line is searched
-      {{"Item=X,Host," + kMark, "Item=Y," + kMark}, '3'}, // no marker leaves it as it was
-      {{"Item=X,Sid," + kMark, "Item=Y,Alias," + kMark}, '2'},
+      {{"Item=X," + kMark}, SystemLabelKind::Profile},
+      {{"Item=X,Profile," + kMark}, SystemLabelKind::Profile},
+      {{"Item=X,Alias," + kMark}, SystemLabelKind::Alias},
+      {{"Item=X,Host," + kMark}, SystemLabelKind::Host},
+      {{"Item=X,Sid," + kMark}, SystemLabelKind::Destination},
+      {{"Item=X,Host,Alias," + kMark}, SystemLabelKind::Host},
+      {{"Item=X,Sid,Profile," + kMark}, SystemLabelKind::Destination},
+      {{"Item=X,alias," + kMark}, SystemLabelKind::Profile},                 // exact case only
+      {{"Item=X," + kMark + ",Host"}, SystemLabelKind::Host},             // the whole line is searched
+      {{"Item=X,Host," + kMark, "Item=Y," + kMark}, SystemLabelKind::Host}, // no marker leaves it as it was
+      {{"Item=X,Sid," + kMark, "Item=Y,Alias," + kMark}, SystemLabelKind::Alias},
   };
   for (const auto &c : cases) {
     std::vector<std::string> lines = {ListingLine("K", "A.P00#")};
     for (const std::string &a : c.allocations) lines.push_back(AllocationLine("K", a));
-    EXPECT_EQ(ReadGlobalSensorFile(lines, GlobalSensorKey("K")).ident_kind, c.ident_kind)
+    EXPECT_EQ(Read(lines, GlobalSensorKey("K")).label_kind, c.label_kind)
         << c.allocations.back();
   }
 }
@@ -125,7 +148,7 @@ TEST(ReadGlobalSensorFile, AllocationTextAndItemName) {
   for (const auto &c : cases) {
     std::vector<std::string> lines;
     for (const std::string &a : c.allocations) lines.push_back(AllocationLine("KEY", a));
-    GlobalAllocation a = ReadGlobalSensorFile(lines, GlobalSensorKey("KEY"));
+    GlobalAllocation a = Read(lines, GlobalSensorKey("KEY"));
     EXPECT_TRUE(a.allocation_found);
     EXPECT_EQ(a.allocation_text, c.text) << c.allocations.back();
     EXPECT_EQ(a.item_name, c.item) << c.allocations.back();
@@ -137,13 +160,13 @@ TEST(ReadGlobalSensorFile, OnlyTheFirstTenCharactersOfTheKeyDecide) {
       "# GSNG: ABCDEFGHIJ--A.P00#",
       "# GSNX: ABCDEFGHIJ-Item=X," + kMark,
   };
-  GlobalAllocation one = ReadGlobalSensorFile(lines, GlobalSensorKey("ABCDEFGHIJKL"));
-  GlobalAllocation two = ReadGlobalSensorFile(lines, GlobalSensorKey("ABCDEFGHIJXY"));
+  GlobalAllocation one = Read(lines, GlobalSensorKey("ABCDEFGHIJKL"));
+  GlobalAllocation two = Read(lines, GlobalSensorKey("ABCDEFGHIJXY"));
   EXPECT_EQ(one.server_listing, "A.P00#");
   EXPECT_EQ(two.server_listing, "A.P00#");
   EXPECT_TRUE(one.allocation_found && two.allocation_found);
   // A shorter key must match its blanks too.
-  EXPECT_FALSE(ReadGlobalSensorFile(lines, GlobalSensorKey("ABCDEFGHI")).allocation_found);
+  EXPECT_FALSE(Read(lines, GlobalSensorKey("ABCDEFGHI")).allocation_found);
 }
 
 TEST(ReadGlobalSensorFile, KeyOnlyInListingLinesFindsNoAllocation) {
@@ -152,7 +175,7 @@ TEST(ReadGlobalSensorFile, KeyOnlyInListingLinesFindsNoAllocation) {
       AllocationLine("PROD2", "Item=X," + kMark),
       "# GSNX: PROD1",  // shorter than the 18 columns compared
   };
-  GlobalAllocation a = ReadGlobalSensorFile(lines, GlobalSensorKey("PROD1"));
+  GlobalAllocation a = Read(lines, GlobalSensorKey("PROD1"));
   EXPECT_FALSE(a.allocation_found);
   EXPECT_EQ(a.server_listing, "PRD.P00#");
   EXPECT_EQ(a.item_name, "");
@@ -171,17 +194,14 @@ TEST(ReadGlobalSensorFile, AllocationWithoutTheSensorMarkFails) {
         AllocationLine("K", bad),
         AllocationLine("K", "Item=Later," + kMark),
     };
-    try {
-      ReadGlobalSensorFile(lines, GlobalSensorKey("K"));
-      ADD_FAILURE() << "no failure for " << bad;
-    } catch (const RunFailure &failure) {
-      EXPECT_EQ(failure.text, "Error 1029: Invalid Sensor-Allocation...");
-    }
+    const Result<GlobalAllocation> allocation = ReadGlobalSensorFile(lines, GlobalSensorKey("K"));
+    ASSERT_FALSE(allocation.ok()) << "no failure for " << bad;
+    EXPECT_EQ(allocation.failure().text, "Error 1029: Invalid Sensor-Allocation...");
   }
   // An allocation line of another key is not examined.
   const std::vector<std::string> other = {AllocationLine("OTHER", "no mark"),
                                           AllocationLine("K", "Item=Good," + kMark)};
-  EXPECT_NO_THROW(ReadGlobalSensorFile(other, GlobalSensorKey("K")));
+  EXPECT_TRUE(ReadGlobalSensorFile(other, GlobalSensorKey("K")).ok());
 }
 
 } // namespace

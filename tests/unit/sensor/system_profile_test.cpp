@@ -10,9 +10,6 @@
 namespace quarlane {
 namespace {
 
-// Inside a test body "Run" names the test's own member function.
-using SensorRun = quarlane::Run;
-
 std::string StoredSecret() { return ScramblePassword("Secret99"); }
 
 // A complete profile; history lines and comments among the parameters.
@@ -35,27 +32,14 @@ std::vector<std::string> GoodProfile() {
   };
 }
 
-Run SingleSystemRun() {
-  Run run;
-  run.ctx.profile_name = "PRD.P00";
-  run.ctx.profile_path = "C:\\PRTG\\PRD.P00";
-  return run;
+SystemProfileReading Read(const std::vector<std::string> &lines) {
+  return ReadSystemProfile(TextLines::FromLines(lines), "PRD.P00");
 }
 
-Run ItemRun() {
-  SensorRun run = SingleSystemRun();
-  run.ctx.item_run = true;
-  return run;
-}
-
-std::string FailureOf(Run &run, const std::vector<std::string> &lines) {
-  try {
-    ReadSystemProfile(run, lines);
-    CheckConnectionParameters(run);
-  } catch (const RunFailure &failure) {
-    return failure.text;
-  }
-  return "(no failure)";
+// The failure a single-system run ends with.
+std::string FailureOf(const std::vector<std::string> &lines) {
+  const SystemProfileReading reading = Read(lines);
+  return reading.failure() ? reading.failure()->text : "(no failure)";
 }
 
 // The profile with one line replaced (or added when no line has the label).
@@ -81,23 +65,24 @@ std::vector<std::string> Without(const std::vector<std::string> &labels) {
 }
 
 TEST(ReadSystemProfile, ElevenParametersOfAGoodProfile) {
-  SensorRun run = SingleSystemRun();
-  const std::vector<std::string> lines = GoodProfile();
-  ReadSystemProfile(run, lines);
-  EXPECT_NO_THROW(CheckConnectionParameters(run));
-  EXPECT_EQ(run.conn.Extcompany, "ACME");
-  EXPECT_EQ(run.conn.Destination, "PRD");
-  EXPECT_EQ(run.conn.Client, "100");
-  EXPECT_EQ(run.conn.User, "SAPADM");
-  EXPECT_EQ(run.conn.Password, "Secret99");
-  EXPECT_EQ(run.conn.Language, "EN");
-  EXPECT_EQ(run.conn.Mode, "CPIC");
-  EXPECT_EQ(run.conn.Hostname, "sap-prd-01");
-  EXPECT_EQ(run.sap.SystemHost, "sap-prd-01");
-  EXPECT_EQ(run.conn.Sysnr, "00");
-  EXPECT_EQ(run.conn.Gwhost, "sap-prd-gw");
-  EXPECT_EQ(run.conn.Gwservice, "sapgw00");
-  EXPECT_EQ(run.profile_lines, lines);
+  const SystemProfileReading reading = Read(GoodProfile());
+  EXPECT_FALSE(reading.failure().has_value());
+  const ConnectionParameters &p = reading.parameters;
+  EXPECT_EQ(p.extcompany, "ACME");
+  EXPECT_EQ(p.destination, "PRD");
+  EXPECT_EQ(p.client, "100");
+  EXPECT_EQ(p.user, "SAPADM");
+  EXPECT_EQ(p.password, "Secret99");
+  EXPECT_EQ(p.language, "EN");
+  EXPECT_EQ(p.mode, "CPIC");
+  EXPECT_EQ(p.hostname, "sap-prd-01");
+  EXPECT_EQ(p.sysnr, "00");
+  EXPECT_EQ(p.gwhost, "sap-prd-gw");
+  EXPECT_EQ(p.gwservice, "sapgw00");
+  // The same bytes with CR LF line ends read the same.
+  std::string crlf;
+  for (const std::string &line : GoodProfile()) crlf += line + "\r\n";
+  EXPECT_EQ(ReadSystemProfile(TextLines(crlf), "PRD.P00").parameters.gwservice, "sapgw00");
 }
 
 TEST(ReadSystemProfile, ValueRules) {
@@ -118,41 +103,33 @@ TEST(ReadSystemProfile, ValueRules) {
       {" Destination: QAS", "PRD"},
   };
   for (const auto &c : cases) {
-    SensorRun run = SingleSystemRun();
     std::vector<std::string> lines = GoodProfile();
     lines.push_back(c.line);
-    ReadSystemProfile(run, lines);
-    EXPECT_EQ(run.conn.Destination, c.destination) << c.line;
+    EXPECT_EQ(Read(lines).parameters.destination, c.destination) << c.line;
   }
 }
 
 TEST(ReadSystemProfile, UserUpperCaseAndLastOccurrenceWins) {
-  SensorRun run = SingleSystemRun();
   std::vector<std::string> lines = GoodProfile();
   lines.push_back("user.......: other");       // ignored
   lines.push_back("User.......: rfc_m\xfcller"); // only a-z change
   lines.push_back("Hostname...: sap-prd-02");
-  ReadSystemProfile(run, lines);
-  EXPECT_EQ(run.conn.User, "RFC_M\xfcLLER");
-  EXPECT_EQ(run.conn.Hostname, "sap-prd-02");
-  EXPECT_EQ(run.sap.SystemHost, "sap-prd-02");
+  const SystemProfileReading reading = Read(lines);
+  EXPECT_EQ(reading.parameters.user, "RFC_M\xfcLLER");
+  EXPECT_EQ(reading.parameters.hostname, "sap-prd-02");
 }
 
-TEST(ReadSystemProfile, WholeLinesAndEveryLineKept) {
+TEST(ReadSystemProfile, WholeLinesAndEveryLineCounts) {
   // A long line is one line: what stands after its 159th character is not a
   // line of its own, so it cannot set a parameter.
   std::vector<std::string> lines = GoodProfile();
   lines.push_back(std::string(159, '#') + "Destination: BAD");
   lines.push_back("; " + std::string(400, 'c'));
   for (int i = 0; i < 250; ++i) lines.push_back("# comment " + std::to_string(i));
-  SensorRun run = SingleSystemRun();
-  ReadSystemProfile(run, lines);
-  EXPECT_EQ(run.conn.Destination, "PRD");
-  EXPECT_EQ(run.profile_lines, lines); // no 200-entry limit, no repeated last line
+  EXPECT_EQ(Read(lines).parameters.destination, "PRD");
   // Labels beyond the 200th line still count.
   lines.push_back("Client.....: 200");
-  ReadSystemProfile(run, lines);
-  EXPECT_EQ(run.conn.Client, "200");
+  EXPECT_EQ(Read(lines).parameters.client, "200");
 }
 
 TEST(CheckConnectionParameters, SingleSystemFailures) {
@@ -190,88 +167,75 @@ TEST(CheckConnectionParameters, SingleSystemFailures) {
       {With("Mode", "Mode.......: 3"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
       {With("Sysnr", "Sysnr......: 0"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
   };
-  for (const auto &c : cases) {
-    SensorRun run = SingleSystemRun();
-    EXPECT_EQ(FailureOf(run, c.lines), c.failure)
+  for (const auto &c : cases)
+    EXPECT_EQ(FailureOf(c.lines), c.failure)
         << (c.lines.empty() ? std::string("(empty)") : c.lines.back());
-  }
   // User and password both missing: 1006 only.
-  const std::vector<std::string> neither = Without({"User", "Password"});
-  SensorRun run = SingleSystemRun();
-  EXPECT_EQ(FailureOf(run, neither), "Error 1006: Username in Profile PRD.P00 is missing...");
+  EXPECT_EQ(FailureOf(Without({"User", "Password"})),
+            "Error 1006: Username in Profile PRD.P00 is missing...");
 }
 
-TEST(ReadSystemProfile, PasswordFailureEndsTheReadingAtItsLine) {
-  std::vector<std::string> lines = {"Password...: too short", "User.......: late"};
-  SensorRun run = SingleSystemRun();
-  EXPECT_THROW(ReadSystemProfile(run, lines), RunFailure);
-  EXPECT_EQ(run.conn.User, "");
+TEST(ReadSystemProfile, APasswordFailureComesBeforeEveryCheck) {
+  // The single-system run ends at the password line: what follows it cannot
+  // turn the failure into another.
+  const SystemProfileReading reading = Read({"Password...: too short", "User.......: late"});
+  ASSERT_TRUE(reading.password_failure.has_value());
+  EXPECT_EQ(reading.failure()->text, "Error 1004: Invalid Password in Profile PRD.P00 found...");
+  // The first password line that fails is the one reported.
+  const std::string stored = StoredSecret();
+  std::string wrong = stored;
+  wrong[0] = static_cast<char>(wrong[0] ^ 0x01);
+  EXPECT_EQ(FailureOf(With("Password", "Password...: " + wrong + "\nPassword...: x")),
+            "Error 1005: Wrong Password in Profile PRD.P00 found...");
 }
 
 TEST(ParametersBelowMinimum, NamesTheShortOnes) {
   ConnectionParameters conn{"AC", "PRD", "100", "SA", "pw", "E", "CPI", "ho", "00", "gw", "sa"};
   EXPECT_TRUE(ParametersBelowMinimum(conn).empty());
-  conn.Mode = "CP";
-  conn.Gwservice.clear();
+  conn.mode = "CP";
+  conn.gwservice.clear();
   EXPECT_EQ(ParametersBelowMinimum(conn),
             (std::vector<std::string>{"Mode.......:", "Gwservice..:"}));
 }
 
 TEST(ItemRunProfile, NothingCarriesOverFromThePreviousSystem) {
-  SensorRun run = ItemRun();
-  ReadSystemProfile(run, GoodProfile());
-  CheckConnectionParameters(run);
-  EXPECT_EQ(run.item.profile_check_flag, '.');
-  EXPECT_TRUE(run.profile_lines.empty()); // the sensor profile's table is not touched
+  EXPECT_FALSE(Read(GoodProfile()).failure().has_value());
 
   // The next system's profile lacks its gateway and its password.
-  ReadSystemProfile(run, Without({"Gwhost", "Password"}));
-  EXPECT_EQ(run.conn.Gwhost, "");
-  EXPECT_EQ(run.conn.Password, "");
-  CheckConnectionParameters(run);
-  EXPECT_EQ(run.item.profile_check_flag, 'X');
+  const SystemProfileReading next = Read(Without({"Gwhost", "Password"}));
+  EXPECT_EQ(next.parameters.gwhost, "");
+  EXPECT_EQ(next.parameters.password, "");
+  EXPECT_TRUE(next.failure().has_value());
 
   // A profile without a host name leaves no host of the previous system.
-  run.item.profile_check_flag = '.';
-  ReadSystemProfile(run, Without({"Hostname"}));
-  EXPECT_EQ(run.sap.SystemHost, "");
-  EXPECT_EQ(run.conn.Hostname, "");
+  EXPECT_EQ(Read(Without({"Hostname"})).parameters.hostname, "");
 }
 
-TEST(ItemRunProfile, FailuresSetTheCheckFlag) {
+TEST(ItemRunProfile, FailuresMarkTheSystem) {
   const std::string stored = StoredSecret();
   const struct {
     std::vector<std::string> lines;
-    char flag;
+    bool failed;
   } cases[] = {
-      {GoodProfile(), '.'},
-      {With("Password", "Password...: " + stored.substr(2)), 'X'},
-      {With("Password", "Password...:"), 'X'},
-      {With("User", "User.......:"), 'X'},
-      {With("Client", "Client.....: 1"), 'X'},
-      {{}, 'X'},
+      {GoodProfile(), false},
+      {With("Password", "Password...: " + stored.substr(2)), true},
+      {With("Password", "Password...:"), true},
+      {With("User", "User.......:"), true},
+      {With("Client", "Client.....: 1"), true},
+      {{}, true},
   };
-  for (const auto &c : cases) {
-    SensorRun run = ItemRun();
-    run.item.profile_check_flag = '.';
-    EXPECT_NO_THROW({
-      ReadSystemProfile(run, c.lines);
-      CheckConnectionParameters(run);
-    });
-    EXPECT_EQ(run.item.profile_check_flag, c.flag)
+  for (const auto &c : cases)
+    EXPECT_EQ(Read(c.lines).failure().has_value(), c.failed)
         << (c.lines.empty() ? std::string("(empty)") : c.lines[5]);
-  }
 }
 
 TEST(ItemRunProfile, PasswordThatFailsGivesAnEmptyPasswordAndReadingGoesOn) {
-  SensorRun run = ItemRun();
-  run.conn.Password = "previous";
   std::vector<std::string> lines = With("Password", "Password...: not a stored value");
   lines.push_back("Client.....: 300");
-  ReadSystemProfile(run, lines);
-  EXPECT_EQ(run.conn.Password, "");
-  EXPECT_EQ(run.conn.Client, "300");
-  EXPECT_EQ(run.item.profile_check_flag, 'X');
+  const SystemProfileReading reading = Read(lines);
+  EXPECT_EQ(reading.parameters.password, "");
+  EXPECT_EQ(reading.parameters.client, "300");
+  EXPECT_TRUE(reading.failure().has_value());
 }
 
 } // namespace
