@@ -42,13 +42,15 @@ std::string WithByteOrderMarkKept(const std::string &old_start, const std::strin
 
 bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
+#if defined(_WIN32)
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+#endif
+
 bool SameName(const std::string &a, const std::string &b) {
 #if defined(_WIN32)
   // Windows names are compared without regard to case.
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return CharUpperA(reinterpret_cast<LPSTR>(static_cast<unsigned char>(x))) ==
-                  CharUpperA(reinterpret_cast<LPSTR>(static_cast<unsigned char>(y)));
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 #else
   return a == b;
 #endif
