@@ -40,7 +40,14 @@ std::string WithByteOrderMarkKept(const std::string &old_start, const std::strin
   return content;
 }
 
-bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+// The random part is written in lower case; on Windows, where names are the
+// same in any case, a file may show it in upper case.
+bool IsRandomDigit(char c) {
+#if defined(_WIN32)
+  if (c >= 'A' && c <= 'F') return true;
+#endif
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
 
 #if defined(_WIN32)
 char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -56,13 +63,13 @@ bool SameName(const std::string &a, const std::string &b) {
 #endif
 }
 
-// "<base>.<16 lower-case hex digits>.tmp", exactly.
+// "<base>.<16 hex digits>.tmp", exactly.
 bool IsTemporaryNameOf(const std::string &name, const std::string &base) {
   const std::size_t length = base.size() + 1 + kRandomDigits + 4;
   if (name.size() != length || !SameName(name.substr(0, base.size()), base)) return false;
   if (name[base.size()] != '.' || name.compare(length - 4, 4, ".tmp") != 0) return false;
   return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(base.size() + 1),
-                     name.end() - 4, IsLowerHex);
+                     name.end() - 4, IsRandomDigit);
 }
 
 // Folder and name of a host path, split at its last separator.
@@ -248,13 +255,23 @@ bool MoveOver(const std::string &temporary, const std::string &target) {
   return false;
 }
 
+// The full path of a file; ReplaceFile under Wine refuses relative ones
+// (ERROR_DIRECTORY), and Windows takes both alike.
+std::string FullPath(const std::string &path) {
+  char buffer[MAX_PATH * 4];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return path;
+  return std::string(buffer, length);
+}
+
 // ReplaceFile keeps what the administrator set on the profile: its ACL,
 // attributes and alternate streams. Where the file system does not support
 // it, the replace falls back to MoveFileEx, which keeps the content atomic
 // but gives the new file the folder's inherited ACL.
 bool ReplaceExisting(const std::string &temporary, const std::string &target, DWORD attributes) {
+  const std::string replaced = FullPath(target), replacement = FullPath(temporary);
   for (int attempt = 0; attempt < 50; ++attempt) {
-    if (ReplaceFileA(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+    if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr))
       return true;
     DWORD error = GetLastError();

@@ -76,8 +76,9 @@ constexpr std::chrono::minutes kStaleTemporaryAge{10};
 
 // Removes the temporary files that rewrites of path left behind: regular
 // files (not links, not folders) in the folder of path's target whose name
-// is exactly "<file name>.<16 hex digits a-f0-9>.tmp" and that were last
-// modified more than max_age ago. Returns how many were removed.
+// is exactly "<file name>.<16 hex digits a-f0-9>.tmp" (on Windows, where
+// names are the same in any case, in any case) and that were last modified
+// more than max_age ago. Returns how many were removed.
 int RemoveStaleTemporaryFiles(const std::string &path,
                               std::chrono::seconds max_age = kStaleTemporaryAge);
 

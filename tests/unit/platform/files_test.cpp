@@ -194,22 +194,25 @@ TEST_F(FilesTest, StaleTemporaryFilesOfTheProfileAreRemovedAndNothingElse) {
   Put("p.P00", "old\n");
   const auto old_time = fs::file_time_type::clock::now() - std::chrono::minutes(30);
   const std::string stale = "p.P00.0123456789abcdef.tmp";
-  const std::vector<std::string> kept = {
+  std::vector<std::string> kept = {
       "p.P00.fedcba9876543210.tmp",  // young: a run may still be writing it
-      "p.P00.0123456789ABCDEF.tmp",  // not the exact pattern: upper case
       "p.P00.0123456789abcde.tmp",   // 15 digits
       "p.P00.12345.tmp",             // an earlier version's name
       "q.P00.0123456789abcdef.tmp",  // another profile's
       "xp.P00.0123456789abcdef.tmp",
       "p.P00.0123456789abcdef.tmp.bak",
   };
+#if !defined(_WIN32)
+  kept.push_back("p.P00.0123456789ABCDEF.tmp"); // not the exact pattern: upper case
+#endif
   for (const std::string &name : kept) Put(name, "keep");
   Put(stale, "left by a killed run");
   for (const std::string &name : kept)
     if (name != "p.P00.fedcba9876543210.tmp") fs::last_write_time(name, old_time);
   fs::last_write_time(stale, old_time);
   fs::create_directory("p.P00.1111111111111111.tmp"); // a folder of that name
-  fs::last_write_time("p.P00.1111111111111111.tmp", old_time);
+  std::error_code not_on_every_system;                 // (Wine sets no folder times)
+  fs::last_write_time("p.P00.1111111111111111.tmp", old_time, not_on_every_system);
 #if !defined(_WIN32)
   ASSERT_EQ(symlink("p.P00", "p.P00.2222222222222222.tmp"), 0); // a link of that name
 #endif
