@@ -2,19 +2,19 @@
 // answer.
 //
 // Which encoding: the sensor's XML document carries no XML declaration and no
-// byte order mark, so an XML 1.0 processor must read it as UTF-8 (XML 1.0,
-// section 4.3.3 "Character Encoding in Entities", and appendix F: "in the
-// absence of external character encoding information ... the entity is in
-// UTF-8"). PRTG's manual ("Custom Sensors", section on the advanced
-// EXE/Script sensors' XML return format,
-// https://www.paessler.com/manuals/prtg/custom_sensors) shows its return
-// format with the prolog <?xml version="1.0" encoding="UTF-8" ?>, and PRTG
-// rejects output that does not decode ("No mapping for the Unicode character
-// exists in the target multi-byte code page", code PE231, as quoted in
-// https://github.com/Jannos-443/PRTG-M365/issues/18). Unconfirmed: the manual
-// page could not be read here in full, so whether PRTG would honour another
-// declared encoding is not known; UTF-8 without a declaration is what the
-// XML rules and the examples agree on.
+// byte order mark, and XML 1.0 (section 4.3.3, "Character Encoding in
+// Entities") makes it a fatal error for an entity that begins with neither
+// to be in any encoding other than UTF-8: a conforming reader takes it as
+// UTF-8. Published examples of PRTG's EXE/XML return format begin with the
+// prolog <?xml version="1.0" encoding="UTF-8"?> (e.g.
+// https://pastebin.com/puAh9kqA), and PRTG rejects output that does not
+// decode ("No mapping for the Unicode character exists in the target
+// multi-byte code page", code PE231, as quoted in
+// https://github.com/Jannos-443/PRTG-M365/issues/18). Unconfirmed: PRTG's
+// manual page on the format (https://www.paessler.com/manuals/prtg/
+// custom_sensors) could not be read here in full, so whether PRTG honours
+// another declared encoding is not known; UTF-8 without a declaration is
+// what the XML rules and those examples agree on.
 #ifndef QUARLANE_OUTPUT_XML_SAFE_H
 #define QUARLANE_OUTPUT_XML_SAFE_H
 
