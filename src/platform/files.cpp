@@ -2,15 +2,24 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
 
 #include "platform/paths.h"
+#include "platform/process.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -18,91 +27,400 @@ namespace quarlane {
 
 namespace {
 
-// Opens a regular file for binary reading; a folder does not count as a file
-// that opens (on Linux fopen would accept one).
-std::FILE *OpenRegularFileForReading(const std::string &host_path) {
-#if !defined(_WIN32)
-  struct stat info;
-  if (stat(host_path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
-#endif
-  return std::fopen(host_path.c_str(), "rb");
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+const std::size_t kRandomDigits = 16;
+// Attempts at a temporary name before a rewrite gives up: a clash means a
+// file of that name exists, which is never touched; another name is drawn.
+const int kTemporaryNameAttempts = 16;
+
+bool StartsWithByteOrderMark(const std::string &bytes) { return bytes.compare(0, 3, kByteOrderMark) == 0; }
+
+std::string WithByteOrderMarkKept(const std::string &old_start, const std::string &content) {
+  if (StartsWithByteOrderMark(old_start) && !StartsWithByteOrderMark(content)) return kByteOrderMark + content;
+  return content;
 }
 
-std::optional<std::string> ReadAll(std::FILE *file) {
+// The random part is written in lower case; on Windows, where names are the
+// same in any case, a file may show it in upper case.
+bool IsRandomDigit(char c) {
+#if defined(_WIN32)
+  if (c >= 'A' && c <= 'F') return true;
+#endif
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+#if defined(_WIN32)
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+#endif
+
+bool SameName(const std::string &a, const std::string &b) {
+#if defined(_WIN32)
+  // Windows names are compared without regard to case.
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+#else
+  return a == b;
+#endif
+}
+
+// "<base>.<16 hex digits>.tmp", exactly.
+bool IsTemporaryNameOf(const std::string &name, const std::string &base) {
+  const std::size_t length = base.size() + 1 + kRandomDigits + 4;
+  if (name.size() != length || !SameName(name.substr(0, base.size()), base)) return false;
+  if (name[base.size()] != '.' || name.compare(length - 4, 4, ".tmp") != 0) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(base.size() + 1),
+                     name.end() - 4, IsRandomDigit);
+}
+
+// Folder and name of a host path, split at its last separator.
+struct SplitPath {
+  std::string folder; // "." for a bare name
+  std::string name;
+};
+
+SplitPath Split(const std::string &host_path) {
+#if defined(_WIN32)
+  std::size_t slash = host_path.find_last_of("\\/");
+#else
+  std::size_t slash = host_path.find_last_of('/');
+#endif
+  if (slash == std::string::npos) return {".", host_path};
+  if (slash == 0) return {host_path.substr(0, 1), host_path.substr(1)};
+  return {host_path.substr(0, slash), host_path.substr(slash + 1)};
+}
+
+std::string Join(const SplitPath &parts) {
+#if defined(_WIN32)
+  const char separator = '\\';
+#else
+  const char separator = '/';
+#endif
+  if (parts.folder == ".") return parts.name;
+  if (!parts.folder.empty() && (parts.folder.back() == '/' || parts.folder.back() == '\\'))
+    return parts.folder + parts.name;
+  return parts.folder + separator + parts.name;
+}
+
+std::string TemporaryPath(const SplitPath &file, const std::string &random_part) {
+  return Join({file.folder, file.name + "." + random_part + ".tmp"});
+}
+
+#if defined(_WIN32)
+
+// ------------------------------------------------------------------ Windows
+
+class Handle {
+public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle &) = delete;
+  Handle &operator=(const Handle &) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    if (!valid()) return true;
+    bool ok = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+private:
+  HANDLE handle_;
+};
+
+// A regular file on a disk, opened for reading; a folder, a pipe, a console
+// or another device does not count. Opening never waits.
+HANDLE OpenRegularForReading(const std::string &host_path) {
+  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
+std::optional<std::string> ReadCapped(HANDLE file, std::size_t limit) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) > limit)
+    return std::nullopt;
   std::string bytes;
   char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    if (bytes.size() + got > limit) return std::nullopt; // grew while read
+    bytes.append(buffer, got);
+  }
   return bytes;
 }
 
-std::string TemporaryNameFor(const std::string &host_path) {
-#if defined(_WIN32)
-  unsigned long pid = GetCurrentProcessId();
-#else
-  unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-  return host_path + "." + std::to_string(pid) + ".tmp";
+std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit) {
+  Handle file(OpenRegularForReading(host_path));
+  if (!file.valid()) return std::nullopt;
+  return ReadCapped(file.get(), limit);
 }
 
-#if defined(_WIN32)
+bool WriteWhole(HANDLE file, const std::string &content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
 
-bool ReplaceAtomically(const std::string &host_path, const std::string &content) {
+// The file a symbolic link (or junction) finally names; the path itself
+// when it is none or does not exist; nullopt when the link cannot be
+// resolved.
+std::optional<std::string> ResolveLinks(const std::string &host_path) {
   DWORD attributes = GetFileAttributesA(host_path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return host_path;
+  Handle file(CreateFileA(host_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return std::nullopt;
+  char buffer[MAX_PATH * 4];
+  DWORD length = GetFinalPathNameByHandleA(file.get(), buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= sizeof buffer) return std::nullopt;
+  std::string path(buffer, length);
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+std::uint64_t FileTimeValue(const FILETIME &time) {
+  return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
+  WIN32_FIND_DATAA found;
+  const std::string pattern = Join({file.folder, file.name + ".*.tmp"});
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  FILETIME now_time;
+  GetSystemTimeAsFileTime(&now_time);
+  const std::uint64_t now = FileTimeValue(now_time);
+  const std::uint64_t age = static_cast<std::uint64_t>(max_age.count()) * 10000000ull; // 100 ns units
+  int removed = 0;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    if (!IsTemporaryNameOf(found.cFileName, file.name)) continue;
+    const std::uint64_t written = FileTimeValue(found.ftLastWriteTime);
+    if (written > now || now - written <= age) continue;
+    if (DeleteFileA(Join({file.folder, found.cFileName}).c_str())) ++removed;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return removed;
+}
+
+// A new file under a fresh temporary name beside the file; CREATE_NEW, so
+// an existing file is never opened, let alone truncated.
+HANDLE CreateTemporary(const SplitPath &file, const std::function<std::string()> &random_part,
+                       std::string &temporary) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporary = TemporaryPath(file, random_part());
+    HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return handle;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  temporary.clear();
+  return INVALID_HANDLE_VALUE;
+}
+
+bool IsPassingSharingError(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+// Moves the temporary file over the target, retried for a moment while a
+// reader holds the target open.
+bool MoveOver(const std::string &temporary, const std::string &target) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return true;
+    if (!IsPassingSharingError(GetLastError())) return false;
+    Sleep(20);
+  }
+  return false;
+}
+
+// The full path of a file; ReplaceFile under Wine refuses relative ones
+// (ERROR_DIRECTORY), and Windows takes both alike.
+std::string FullPath(const std::string &path) {
+  char buffer[MAX_PATH * 4];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0 || length >= sizeof buffer) return path;
+  return std::string(buffer, length);
+}
+
+// ReplaceFile keeps what the administrator set on the profile: its ACL,
+// attributes and alternate streams. Where the file system does not support
+// it, the replace falls back to MoveFileEx, which keeps the content atomic
+// but gives the new file the folder's inherited ACL.
+bool ReplaceExisting(const std::string &temporary, const std::string &target, DWORD attributes) {
+  const std::string replaced = FullPath(target), replacement = FullPath(temporary);
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr))
+      return true;
+    DWORD error = GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+      // The old file has already been moved aside: the name is free.
+      return MoveOver(temporary, target);
+    }
+    if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_PARAMETER ||
+        error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED) {
+      SetFileAttributesA(temporary.c_str(), attributes);
+      return MoveOver(temporary, target);
+    }
+    if (!IsPassingSharingError(error)) return false;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool ReplaceAtomically(const std::string &host_path, const std::string &content,
+                       const std::function<std::string()> &random_part) {
+  const std::optional<std::string> target = ResolveLinks(host_path);
+  if (!target) return false;
+  const SplitPath file = Split(*target);
+  DWORD attributes = GetFileAttributesA(target->c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     return false;
-  const std::string temporary = TemporaryNameFor(host_path);
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
-    // Left by a killed run that had our process id: no living process owns it.
-    DeleteFileA(temporary.c_str());
-    file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  std::string old_start;
+  if (exists) {
+    Handle old_file(OpenRegularForReading(*target));
+    if (!old_file.valid()) return false;
+    char start[3];
+    DWORD got = 0;
+    if (ReadFile(old_file.get(), start, sizeof start, &got, nullptr)) old_start.assign(start, got);
   }
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  std::size_t written_total = 0;
-  while (ok && written_total < content.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - written_total, 1u << 20));
-    DWORD written = 0;
-    ok = WriteFile(file, content.data() + written_total, chunk, &written, nullptr) && written > 0;
-    written_total += written;
-  }
-  ok = ok && FlushFileBuffers(file);
-  ok = CloseHandle(file) && ok;
-  if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
-    // Keep what the administrator set on the profile (hidden, archive, ...).
-    SetFileAttributesA(temporary.c_str(), attributes);
-  }
-  if (ok) {
-    // A reader that has the profile open makes the replace fail for a moment.
-    ok = false;
-    for (int attempt = 0; attempt < 50 && !ok; ++attempt) {
-      ok = MoveFileExA(temporary.c_str(), host_path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-      if (!ok) {
-        DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
-        Sleep(20);
-      }
-    }
-  }
+  RemoveStaleIn(file, kStaleTemporaryAge);
+
+  std::string temporary;
+  Handle created(CreateTemporary(file, random_part, temporary));
+  if (!created.valid()) return false;
+  bool ok = WriteWhole(created.get(), WithByteOrderMarkKept(old_start, content));
+  ok = ok && FlushFileBuffers(created.get());
+  ok = created.Close() && ok;
+  if (ok) ok = exists ? ReplaceExisting(temporary, *target, attributes) : MoveOver(temporary, *target);
   if (!ok) DeleteFileA(temporary.c_str());
   return ok;
 }
 
+bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
+  DWORD attributes = GetFileAttributesA(host_path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  }
+  const SplitPath file = Split(host_path);
+  RemoveStaleIn(file, kStaleTemporaryAge);
+  std::string temporary;
+  Handle created(CreateTemporary(file, [] { return RandomHex(kRandomDigits); }, temporary));
+  if (!created.valid()) return false;
+  bool ok = WriteWhole(created.get(), bytes);
+  ok = created.Close() && ok;
+  // MoveFileEx replaces a link at the name, never its target.
+  ok = ok && MoveOver(temporary, host_path);
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
+}
+
+std::FILE *OpenAppending(const std::string &host_path) {
+  HANDLE handle = CreateFileA(host_path.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE *stream = _fdopen(fd, "a");
+  if (!stream) _close(fd);
+  return stream;
+}
+
 #else
 
-std::string FolderOf(const std::string &host_path) {
-  std::size_t slash = host_path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return host_path.substr(0, 1);
-  return host_path.substr(0, slash);
+// -------------------------------------------------------------------- Linux
+
+class Descriptor {
+public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { Close(); }
+  Descriptor(const Descriptor &) = delete;
+  Descriptor &operator=(const Descriptor &) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  bool Close() {
+    if (fd_ < 0) return true;
+    bool ok = close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+  }
+
+private:
+  int fd_;
+};
+
+// Opens without blocking (a FIFO without a writer would wait for ever) and
+// keeps the descriptor only for a regular file; blocking reads again after.
+int OpenRegular(const std::string &host_path, int flags) {
+  int fd = open(host_path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  int status = fcntl(fd, F_GETFL);
+  if (status != -1) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  return fd;
+}
+
+std::optional<std::string> ReadCapped(int fd, std::size_t limit) {
+  struct stat info;
+  if (fstat(fd, &info) != 0 || static_cast<unsigned long long>(info.st_size) > limit) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(got) > limit) return std::nullopt; // grew while read
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  return bytes;
+}
+
+std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit) {
+  Descriptor file(OpenRegular(host_path, O_RDONLY));
+  if (!file.valid()) return std::nullopt;
+  return ReadCapped(file.get(), limit);
 }
 
 bool WriteWhole(int fd, const std::string &content) {
@@ -125,61 +443,181 @@ bool MayWrite(const std::string &host_path, bool must_exist) {
   return access(host_path.c_str(), W_OK) == 0;
 }
 
-bool ReplaceAtomically(const std::string &host_path, const std::string &content) {
-  const std::string folder = FolderOf(host_path);
-  struct stat original;
-  bool exists = stat(host_path.c_str(), &original) == 0;
-  if (exists && !S_ISREG(original.st_mode)) return false;
-  if (!MayWrite(host_path, false) || !MayWrite(folder, true)) return false;
+// The file a symbolic link finally names; the path itself when it is no
+// link or does not exist; nullopt for a link that leads nowhere.
+std::optional<std::string> ResolveLinks(const std::string &host_path) {
+  struct stat info;
+  if (lstat(host_path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return host_path;
+  char resolved[PATH_MAX];
+  if (!realpath(host_path.c_str(), resolved)) return std::nullopt;
+  return std::string(resolved);
+}
 
-  const std::string temporary = TemporaryNameFor(host_path);
-  mode_t mode = exists ? (original.st_mode & 07777) : 0644;
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (fd < 0 && errno == EEXIST) {
-    // Left by a killed run that had our process id: no living process owns it.
-    unlink(temporary.c_str());
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  }
-  if (fd < 0) return false;
-  bool ok = WriteWhole(fd, content);
-  if (ok && exists) {
-    ok = fchmod(fd, mode) == 0;
-    if (ok && fchown(fd, original.st_uid, original.st_gid) != 0) {
-      // Only root may hand a file to another owner; anyone else keeps their own.
-    }
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(temporary.c_str(), host_path.c_str()) == 0;
-  if (!ok) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  int folder_fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    fsync(folder_fd);
-    close(folder_fd);
+// Copies every extended attribute (POSIX ACLs are held in two of them). A
+// file system without them has none to copy; an attribute this user may not
+// set (a "trusted." or "security." one) is left out, as the system would
+// not let the run keep it anyway. Any other failure fails the copy.
+bool CopyExtendedAttributes(int from, int to) {
+  ssize_t size = flistxattr(from, nullptr, 0);
+  if (size < 0) return errno == ENOTSUP || errno == ENOSYS;
+  if (size == 0) return true;
+  std::string names(static_cast<std::size_t>(size), '\0');
+  size = flistxattr(from, &names[0], names.size());
+  if (size < 0) return false;
+  names.resize(static_cast<std::size_t>(size));
+  for (std::size_t at = 0; at < names.size();) {
+    const char *name = names.c_str() + at;
+    at += std::strlen(name) + 1;
+    ssize_t length = fgetxattr(from, name, nullptr, 0);
+    if (length < 0) return false;
+    std::string value(static_cast<std::size_t>(length), '\0');
+    length = fgetxattr(from, name, length > 0 ? &value[0] : nullptr, value.size());
+    if (length < 0) return false;
+    if (fsetxattr(to, name, value.data(), static_cast<std::size_t>(length), 0) != 0 &&
+        errno != ENOTSUP && errno != EPERM && errno != EACCES)
+      return false;
   }
   return true;
 }
 
+int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
+  DIR *folder = opendir(file.folder.c_str());
+  if (!folder) return 0;
+  const std::time_t now = std::time(nullptr);
+  int removed = 0;
+  while (dirent *entry = readdir(folder)) {
+    if (!IsTemporaryNameOf(entry->d_name, file.name)) continue;
+    struct stat info;
+    if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+      continue;
+    if (info.st_mtime > now || now - info.st_mtime <= max_age.count()) continue;
+    if (unlinkat(dirfd(folder), entry->d_name, 0) == 0) ++removed;
+  }
+  closedir(folder);
+  return removed;
+}
+
+// A new file under a fresh temporary name beside the file; O_EXCL, so an
+// existing file (or a link) is never opened, let alone truncated.
+int CreateTemporary(const SplitPath &file, mode_t mode, const std::function<std::string()> &random_part,
+                    std::string &temporary) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporary = TemporaryPath(file, random_part());
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) break;
+  }
+  temporary.clear();
+  return -1;
+}
+
+void FlushFolder(const std::string &folder) {
+  int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    fsync(folder_fd);
+    close(folder_fd);
+  }
+}
+
+bool ReplaceAtomically(const std::string &host_path, const std::string &content,
+                       const std::function<std::string()> &random_part) {
+  const std::optional<std::string> target = ResolveLinks(host_path);
+  if (!target) return false;
+  const SplitPath file = Split(*target);
+
+  Descriptor original(open(target->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  if (!original.valid() && errno != ENOENT) return false;
+  const bool exists = original.valid();
+  struct stat info{};
+  if (exists && (fstat(original.get(), &info) != 0 || !S_ISREG(info.st_mode))) return false;
+  if (!MayWrite(*target, false) || !MayWrite(file.folder, true)) return false;
+  std::string old_start;
+  if (exists) {
+    char start[3];
+    ssize_t got = pread(original.get(), start, sizeof start, 0);
+    if (got > 0) old_start.assign(start, static_cast<std::size_t>(got));
+  }
+  RemoveStaleIn(file, kStaleTemporaryAge);
+
+  const mode_t mode = exists ? (info.st_mode & 07777) : 0644;
+  std::string temporary;
+  Descriptor created(CreateTemporary(file, mode, random_part, temporary));
+  if (!created.valid()) return false;
+  bool ok = WriteWhole(created.get(), WithByteOrderMarkKept(old_start, content));
+  if (ok && exists) {
+    if (fchown(created.get(), info.st_uid, info.st_gid) != 0) {
+      // Only root may hand a file to another owner; anyone else keeps their own.
+    }
+    ok = fchmod(created.get(), mode) == 0;
+    ok = ok && CopyExtendedAttributes(original.get(), created.get());
+  }
+  ok = ok && fsync(created.get()) == 0;
+  ok = created.Close() && ok;
+  ok = ok && rename(temporary.c_str(), target->c_str()) == 0;
+  if (!ok) {
+    unlink(temporary.c_str()); // this run's own file, created above
+    return false;
+  }
+  FlushFolder(file.folder); // makes the rename itself durable
+  return true;
+}
+
+bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
+  struct stat info;
+  if (lstat(host_path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return false;
+    if (S_ISREG(info.st_mode) && !MayWrite(host_path, true)) return false;
+  }
+  const SplitPath file = Split(host_path);
+  if (!MayWrite(file.folder, true)) return false;
+  RemoveStaleIn(file, kStaleTemporaryAge);
+  std::string temporary;
+  Descriptor created(CreateTemporary(file, 0666, [] { return RandomHex(kRandomDigits); }, temporary));
+  if (!created.valid()) return false;
+  bool ok = WriteWhole(created.get(), bytes);
+  ok = created.Close() && ok;
+  // rename replaces a link at the name, never its target.
+  ok = ok && rename(temporary.c_str(), host_path.c_str()) == 0;
+  if (!ok) unlink(temporary.c_str());
+  return ok;
+}
+
+std::FILE *OpenAppending(const std::string &host_path) {
+  // O_NOFOLLOW: a symbolic link is refused; O_NONBLOCK: a FIFO without a
+  // reader fails at once instead of waiting.
+  int fd = open(host_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+                0666);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  int status = fcntl(fd, F_GETFL);
+  if (status != -1) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  std::FILE *stream = fdopen(fd, "a");
+  if (!stream) close(fd);
+  return stream;
+}
+
 #endif
+
+std::function<std::string()> SystemRandomPart() {
+  return [] { return RandomHex(kRandomDigits); };
+}
 
 } // namespace
 
 std::optional<std::string> ReadBytes(const std::string &path) {
-  std::FILE *file = OpenRegularFileForReading(HostPath(path));
-  if (!file) return std::nullopt;
-  return ReadAll(file);
+  return ReadRegularFile(HostPath(path), kMaxReadBytes);
 }
 
 std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
   std::optional<std::string> bytes = ReadBytes(path);
   if (!bytes) return std::nullopt;
   std::vector<std::string> lines;
-  std::size_t start = 0;
   const std::string &text = *bytes;
+  std::size_t start = StartsWithByteOrderMark(text) ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     std::size_t next = end == std::string::npos ? text.size() : end + 1;
@@ -193,19 +631,19 @@ std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
 }
 
 bool CanOpenForReading(const std::string &path) {
-  std::FILE *file = OpenRegularFileForReading(HostPath(path));
-  if (!file) return false;
-  std::fclose(file);
-  return true;
+#if defined(_WIN32)
+  Handle file(OpenRegularForReading(HostPath(path)));
+#else
+  Descriptor file(OpenRegular(HostPath(path), O_RDONLY));
+#endif
+  return file.valid();
 }
 
 bool WriteBytes(const std::string &path, const std::string &bytes) {
-  std::FILE *file = std::fopen(HostPath(path).c_str(), "wb");
-  if (!file) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = (std::fclose(file) == 0) && ok;
-  return ok;
+  return WriteAsNewFile(HostPath(path), bytes);
 }
+
+std::FILE *OpenForAppending(const std::string &path) { return OpenAppending(HostPath(path)); }
 
 bool RemoveFile(const std::string &path) {
 #if defined(_WIN32)
@@ -225,7 +663,18 @@ const char *PlatformLineEnd() {
 }
 
 bool ReplaceFileAtomically(const std::string &path, const std::string &content) {
-  return ReplaceAtomically(HostPath(path), content);
+  return ReplaceAtomically(HostPath(path), content, SystemRandomPart());
+}
+
+bool ReplaceFileAtomicallyWith(const std::string &path, const std::string &content,
+                               const std::function<std::string()> &random_part) {
+  return ReplaceAtomically(HostPath(path), content, random_part);
+}
+
+int RemoveStaleTemporaryFiles(const std::string &path, std::chrono::seconds max_age) {
+  const std::optional<std::string> target = ResolveLinks(HostPath(path));
+  if (!target) return 0;
+  return RemoveStaleIn(Split(*target), max_age);
 }
 
 } // namespace quarlane

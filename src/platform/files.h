@@ -1,39 +1,91 @@
 // Files as the sensor uses them. Every function takes a Windows-form path text
 // and turns it into a host path itself.
+//
+// Readers open without blocking and accept regular files only: a FIFO, a
+// device (/dev/zero, CON, NUL), a folder or a socket is a file that does not
+// open, so a run never hangs on one nor reads without end. What a reader
+// takes is capped at kMaxReadBytes; a larger file does not open either.
 #ifndef QUARLANE_PLATFORM_FILES_H
 #define QUARLANE_PLATFORM_FILES_H
 
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quarlane {
 
+// 64 MiB: far above any profile, listing, destination or trace file the
+// sensor meets (a profile with years of foreign lines is a few MB), far
+// below what would strain a 32-bit process.
+constexpr std::size_t kMaxReadBytes = std::size_t{64} << 20;
+
 // Whole lines of any length, each without its line end (LF or CR LF). A file
-// ending in a line end yields no extra empty line. nullopt when the file
-// cannot be opened for reading (missing, a folder, no permission).
+// ending in a line end yields no extra empty line; a UTF-8 byte order mark
+// at the very start is read past. nullopt when the file cannot be opened for
+// reading (missing, not a regular file, larger than kMaxReadBytes, no
+// permission) or a read fails.
 std::optional<std::vector<std::string>> ReadLines(const std::string &path);
 
-// The whole file as bytes; nullopt when it cannot be opened.
+// The whole file as bytes (a byte order mark included); nullopt as for
+// ReadLines.
 std::optional<std::string> ReadBytes(const std::string &path);
 
-// True when the path names a file that opens for reading.
+// True when the path names a regular file that opens for reading.
 bool CanOpenForReading(const std::string &path);
 
-// Creates or truncates the file and writes the bytes; false on any failure.
+// Writes the bytes as a new file that takes the place of path: never
+// through a symbolic link (a link at path is itself replaced), never over a
+// folder, and a reader sees the old content or the new one whole, never a
+// half-written file. A file or folder without any write permission is not
+// replaced. False on any failure, path then as it was.
 bool WriteBytes(const std::string &path, const std::string &bytes);
+
+// Opens the file for appending, creating it when missing; nullptr when it
+// cannot be opened or is not a regular file: a symbolic link is refused, so
+// nothing is ever appended through one (the ",SYSLOG" log).
+std::FILE *OpenForAppending(const std::string &path);
 
 bool RemoveFile(const std::string &path);
 
 // The line end that text files written on this platform carry.
 const char *PlatformLineEnd(); // "\n" on Linux, "\r\n" on Windows
 
-// Replaces the file's content atomically: the new content goes into a
-// temporary file in the same folder, is flushed to disk and renamed over the
-// file, keeping its permissions. A file or folder that is read-only is not
-// replaced. On any failure the file is left exactly as it was, the temporary
-// file is removed, and false is returned.
+// Replaces the file's content atomically. A symbolic link is followed: its
+// target is rewritten and the link stays. The new content goes into a
+// temporary file created exclusively in the target's folder under the name
+// "<file name>.<16 hex digits>.tmp" (the digits random), is flushed to disk
+// and takes the place of the file; it keeps the file's permissions, owner
+// where the system allows, extended attributes (POSIX ACLs included; on
+// Windows ReplaceFile keeps ACL, attributes and streams) and a UTF-8 byte
+// order mark the old file began with when the new content has none. A file
+// or folder that is read-only is not replaced. On any failure the file is
+// left exactly as it was, the temporary file is removed, and false is
+// returned. No other file is ever deleted, truncated or renamed, apart from
+// the file's own stale temporary files (see RemoveStaleTemporaryFiles),
+// which are removed first.
 bool ReplaceFileAtomically(const std::string &path, const std::string &content);
+
+// How old a temporary file of ReplaceFileAtomically must be before another
+// run takes it for the leftover of a killed run. A rewrite that is still
+// writing touches its file far more often than that.
+constexpr std::chrono::minutes kStaleTemporaryAge{10};
+
+// Removes the temporary files that rewrites of path left behind: regular
+// files (not links, not folders) in the folder of path's target whose name
+// is exactly "<file name>.<16 hex digits a-f0-9>.tmp" (on Windows, where
+// names are the same in any case, in any case) and that were last modified
+// more than max_age ago. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::string &path,
+                              std::chrono::seconds max_age = kStaleTemporaryAge);
+
+// For tests: ReplaceFileAtomically with the random part of each attempted
+// temporary name taken from random_part (called again after a clash).
+bool ReplaceFileAtomicallyWith(const std::string &path, const std::string &content,
+                               const std::function<std::string()> &random_part);
 
 } // namespace quarlane
 

@@ -1,7 +1,9 @@
-// Time of day and dynamic library loading.
+// Time of day, dynamic library loading, and the little the other platform
+// functions need of the process: random names and short waits.
 #ifndef QUARLANE_PLATFORM_PROCESS_H
 #define QUARLANE_PLATFORM_PROCESS_H
 
+#include <cstddef>
 #include <string>
 
 namespace quarlane {
@@ -13,6 +15,14 @@ std::string LocalTimeOfDay();
 // Libraries are never unloaded: the process ends soon after.
 void *OpenSharedLibrary(const std::string &host_path);
 void *FindSymbol(void *library, const char *name);
+
+// digits lower-case hex digits from the system's random source (getrandom
+// on Linux, rand_s on Windows), mixed with the process id and a clock so
+// that two processes never draw the same text even where the source fails.
+std::string RandomHex(std::size_t digits);
+
+// Suspends the calling thread for about that many milliseconds.
+void SleepMilliseconds(unsigned milliseconds);
 
 } // namespace quarlane
 

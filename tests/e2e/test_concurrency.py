@@ -18,6 +18,7 @@ more about the profile.
 
 import os
 import threading
+import time
 import unittest
 
 from harness import EXEXML, GOOD_PASSWORD, SensorTest, good_values, is_wine, profile_lines
@@ -121,3 +122,109 @@ class ParallelRuns(SensorTest):
             self.check_history(lines, round_number)
             self.assertEqual(os.listdir(folder), ["PRD.P00"])
 
+
+
+# ------------------------------------------------- overlapping runs under load
+#
+# The two tests below hold the sensor to what its locks must give. They fail
+# until the sensor takes them (the lock primitive is in src/platform/
+# lock_file.h; the wiring into the connection open and the history rewrite is
+# a later step): marked as expected failures until then. Once the wiring is
+# in, an unexpected success fails the suite, so the marks must go with it.
+
+LOAD_SECONDS = float(os.environ.get("QUARLANE_CONCURRENCY_SECONDS", "8"))
+
+
+def load_landscape(systems):
+    """systems: {name: (host, dialog steps)}; today's workload."""
+    lines = []
+    for name, (host, dialog) in systems.items():
+        lines += ["[system %s]" % name, "client = 100", "user = MONITOR",
+                  "password = " + GOOD_PASSWORD, "host = " + host, "sysnr = 00",
+                  "gwhost = " + host, "gwservice = sapgw00",
+                  "instance = %s_%s_00" % (host, name), "lastcollwrt = now",
+                  'workload = day=today TASKTYPE="DIALOG " COUNT=%d DBACTIVCNT=%d RESPTI=%d'
+                  % (dialog, dialog * 20, dialog * 300)]
+    return lines
+
+
+def replace_text(path, lines):
+    """Writes the file aside and renames it over, so a reader never sees half of it."""
+    temporary = path + ".new"
+    with open(temporary, "w", newline="") as f:
+        f.write("".join(line + "\n" for line in lines))
+    os.replace(temporary, path)
+
+
+def recorded_total(content):
+    for line in content.split(b"\n"):
+        if line.startswith(b"# Rsp Date="):
+            return int(line.rsplit(b"Trns=", 1)[1])
+    return None
+
+
+@unittest.skipIf(is_wine(), "runs the Linux sensor side by side")
+class OverlappingRunsUnderLoad(SensorTest):
+    def run_in_loops(self, profiles, seconds, between=None):
+        """Each of profiles (a list of profile names) runs the sensor again and
+        again, all at once, for seconds; between() is called every 50 ms by the
+        main thread. Returns [(profile, result)]."""
+        results, lock = [], threading.Lock()
+        stop = threading.Event()
+
+        def loop(name):
+            while not stop.is_set():
+                result = self.run_sensor([name])
+                with lock:
+                    results.append((name, result))
+
+        threads = [threading.Thread(target=loop, args=(name,)) for name in profiles]
+        for thread in threads:
+            thread.start()
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if between:
+                between()
+            time.sleep(0.05)
+        stop.set()
+        for thread in threads:
+            thread.join()
+        return results
+
+    @unittest.expectedFailure  # until "SapRfc.ini" is written and opened under its lock
+    def test_parallel_runs_with_destination_files_all_open(self):
+        landscape = self.box.host(LANDSCAPE)
+        replace_text(landscape, load_landscape({"PRD": ("sapprd01", 1000), "QAS": ("sapqas01", 500)}))
+        for name, host in (("PRD", "sapprd01"), ("QAS", "sapqas01")):
+            self.put_profile(EXEXML + name + ".P00",
+                             good_values(self.box, Destination=name, Hostname=host, Gwhost=host))
+            self.box.put("C:\\Work\\SapRfc." + name,
+                         "DEST=%s\nTYPE=A\nASHOST=%s\nSYSNR=00\n" % (name, host))
+        results = self.run_in_loops(["PRD"] * 8 + ["QAS"] * 8, LOAD_SECONDS)
+        failed = [(name, result.stdout) for name, result in results if result.status != 0]
+        self.assertGreater(len(results), 16)
+        self.assertEqual(failed[:3], [], "%d of %d runs failed" % (len(failed), len(results)))
+
+    @unittest.expectedFailure  # until the history rewrite runs under the profile's lock
+    def test_the_recorded_total_never_decreases(self):
+        landscape = self.box.host(LANDSCAPE)
+        dialog = [1000]
+        replace_text(landscape, load_landscape({"PRD": ("sapprd01", dialog[0])}))
+        self.put_profile(PROFILE, good_values(self.box))
+        profile = self.box.host(PROFILE)
+        totals = []
+
+        def advance():
+            dialog[0] += 7
+            replace_text(landscape, load_landscape({"PRD": ("sapprd01", dialog[0])}))
+            with open(profile, "rb") as f:
+                total = recorded_total(f.read())
+            if total is not None and (not totals or totals[-1] != total):
+                totals.append(total)
+
+        results = self.run_in_loops(["PRD"] * 16, LOAD_SECONDS, between=advance)
+        bad = [result for _, result in results if result.status != 0]
+        self.assertEqual(bad[:1], [])
+        decreases = [(a, b) for a, b in zip(totals, totals[1:]) if b < a]
+        self.assertGreater(len(totals), 3)
+        self.assertEqual(decreases[:5], [], "the recorded total went down %d times" % len(decreases))

@@ -1,7 +1,9 @@
 """The history rewrite of the profile when the file system fails.
 
 The second run of a day rewrites the history lines of PRD.P00: the new profile
-is written to "PRD.P00.<pid>.tmp" beside it, flushed, and renamed over it.
+is written to "PRD.P00.<16 random hex digits>.tmp" beside it (created
+exclusively: an existing file of that name is never opened), flushed, and
+renamed over it.
 A preloaded fault library (tests/faultinject/shim.c) makes one step fail on
 the real sensor. Whatever fails, the profile stays byte for byte the old one,
 no temporary file is left behind, the run ends with the error document
@@ -15,6 +17,9 @@ Outcomes shown here for the files of the working folder:
   the next run works and rewrites the profile.
 - the folder flush after the rename fails: the rename is done, the new
   profile stands and the run ends normally.
+- files under the temporary names of other runs (the process id of earlier
+  versions, the very random name this run draws first) are never deleted,
+  moved or changed: the run takes another name.
 - "Dev_Rfc.Trc" cannot be written or deleted (a folder of that name, empty
   or not): a successful run still ends normally and leaves the folder; a failing logon
   still ends with "Error 1011: RFC-Open for PRD failed !".
@@ -149,7 +154,7 @@ class FailedSteps(RewriteTest):
         self.assertEqual(self.box.read(PROFILE), old)
         left = self.temporary_files()
         self.assertEqual(len(left), 1)
-        self.assertRegex(left[0], r"^PRD\.P00\.[0-9]+\.tmp$")
+        self.assertRegex(left[0], r"^PRD\.P00\.[0-9a-f]{16}\.tmp$")
         with open(os.path.join(self.folder, left[0]), "rb") as f:
             self.assertEqual(history_total(f.read()), [1650], "the new profile is written whole")
         self.assertNextRunWorks(old)
@@ -163,6 +168,26 @@ class FailedSteps(RewriteTest):
         self.assertIn(b"Trans=550,", result.stdout)
         self.assertRewritten(old)
         self.assertEqual(self.temporary_files(), [])
+
+    def test_files_under_other_runs_temporary_names_are_never_touched(self):
+        # Another run (another PID namespace, another machine on the share)
+        # is writing its new profile: with the same process id, and even
+        # under the very name this run draws first.
+        old = self.first_run()
+        others = {"PRD.P00.4242.tmp": b"another run's profile, half written",
+                  "PRD.P00.1111111111111111.tmp": b"another run's profile, whole"}
+        for name, data in others.items():
+            with open(os.path.join(self.folder, name), "wb") as f:
+                f.write(data)
+        result = self.run_sensor(["PRD"], env=self.fault_env("clash"))
+        self.assertTrue(self.fired(), "the run drew no random name")
+        self.assertEqual(result.status, 0, result.stdout + result.stderr)
+        self.assertIn(b"Trans=550,", result.stdout)
+        self.assertRewritten(old)
+        self.assertEqual(sorted(self.temporary_files()), sorted(others))
+        for name, data in others.items():
+            with open(os.path.join(self.folder, name), "rb") as f:
+                self.assertEqual(f.read(), data, name)
 
     def test_a_fault_elsewhere_changes_nothing(self):
         # The fault library itself, with a match that no file of the rewrite

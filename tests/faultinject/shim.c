@@ -15,6 +15,12 @@
  *                           kill_before_rename
  *                                    the process is killed (SIGKILL) instead
  *                                    of renaming
+ *                           clash    no call fails, but the process sees
+ *                                    process id 4242 (as a run in another
+ *                                    PID namespace may) and getrandom()
+ *                                    gives 0x11 bytes, so a test can put a
+ *                                    file where the run's temporary file
+ *                                    would go
  *   QUARLANE_FAULT_MATCH  the fault hits only files whose full path contains
  *                         this text (for rename: either of the two paths);
  *                         a trailing '$' makes it match at the end only.
@@ -33,6 +39,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -170,4 +177,22 @@ int rename(const char *from, const char *to) {
     }
   }
   return real_rename(from, to);
+}
+
+pid_t getpid(void) {
+  static pid_t (*real_getpid)(void);
+  if (real_getpid == NULL) real_getpid = (pid_t(*)(void))next_symbol("getpid");
+  if (fault_is("clash")) return 4242;
+  return real_getpid();
+}
+
+ssize_t getrandom(void *buffer, size_t length, unsigned int flags) {
+  static ssize_t (*real_getrandom)(void *, size_t, unsigned int);
+  if (real_getrandom == NULL) real_getrandom = (ssize_t(*)(void *, size_t, unsigned int))next_symbol("getrandom");
+  if (fault_is("clash")) {
+    note_fired("clash", "getrandom");
+    memset(buffer, 0x11, length);
+    return (ssize_t)length;
+  }
+  return real_getrandom(buffer, length, flags);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +14,10 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -100,7 +106,10 @@ TEST_F(FilesTest, ReplaceKeepsPermissionsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
 }
 
-TEST_F(FilesTest, StaleTemporaryFileOfAKilledRunDoesNotBlockTheReplace) {
+TEST_F(FilesTest, FilesUnderTemporaryNamesThatThisRunDidNotCreateAreNeverTouched) {
+  // A file under the name pattern of earlier versions (profile + process
+  // id), and one under the very name this run draws first: both may belong
+  // to a run in another PID namespace or on another machine.
   Put("p.P00", "old\n");
 #if defined(_WIN32)
   const std::string pid = std::to_string(GetCurrentProcessId());
@@ -108,9 +117,25 @@ TEST_F(FilesTest, StaleTemporaryFileOfAKilledRunDoesNotBlockTheReplace) {
   const std::string pid = std::to_string(getpid());
 #endif
   Put("p.P00." + pid + ".tmp", "half of a profile");
-  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
+  Put("p.P00.0000000000000000.tmp", "another run's new profile");
+  int drawn = 0;
+  auto random_part = [&drawn] { return std::string(16, drawn++ == 0 ? '0' : '1'); };
+  ASSERT_TRUE(ReplaceFileAtomicallyWith("p.P00", "new\n", random_part));
+  EXPECT_EQ(drawn, 2);
   EXPECT_EQ(Get("p.P00"), "new\n");
-  EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
+  EXPECT_EQ(Get("p.P00." + pid + ".tmp"), "half of a profile");
+  EXPECT_EQ(Get("p.P00.0000000000000000.tmp"), "another run's new profile");
+  std::vector<std::string> expected = {"p.P00", "p.P00." + pid + ".tmp", "p.P00.0000000000000000.tmp"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Entries(), expected);
+}
+
+TEST_F(FilesTest, ReplaceUsesARandomTemporaryNameAndGivesUpWhenEveryNameIsTaken) {
+  Put("p.P00", "old\n");
+  Put("p.P00.aaaaaaaaaaaaaaaa.tmp", "taken");
+  EXPECT_FALSE(ReplaceFileAtomicallyWith("p.P00", "new\n", [] { return std::string(16, 'a'); }));
+  EXPECT_EQ(Get("p.P00"), "old\n");
+  EXPECT_EQ(Get("p.P00.aaaaaaaaaaaaaaaa.tmp"), "taken");
 }
 
 TEST_F(FilesTest, ReplaceCreatesAMissingFile) {
@@ -143,6 +168,188 @@ TEST_F(FilesTest, ReplaceOfAFolderFails) {
   EXPECT_FALSE(ReplaceFileAtomically("d", "x"));
   EXPECT_TRUE(fs::is_directory("d"));
 }
+
+TEST_F(FilesTest, ByteOrderMarkIsReadPastAndKeptOnRewrite) {
+  const std::string bom = "\xEF\xBB\xBF";
+  Put("p.P00", bom + "Extcompany.: Corvanta AG\r\nDestination: PRD\r\n");
+  auto lines = ReadLines("p.P00");
+  ASSERT_TRUE(lines.has_value());
+  EXPECT_EQ(*lines, (std::vector<std::string>{"Extcompany.: Corvanta AG", "Destination: PRD"}));
+  EXPECT_EQ(Get("p.P00").substr(0, 3), bom); // ReadBytes gives the file as it is
+  Put("only.txt", bom);
+  EXPECT_EQ(ReadLines("only.txt").value(), std::vector<std::string>{});
+  Put("late.txt", "a\n" + bom + "b\n"); // only at the very start
+  EXPECT_EQ(ReadLines("late.txt").value(), (std::vector<std::string>{"a", bom + "b"}));
+
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "Extcompany.: Corvanta AG\r\n# Rsp x\r\n"));
+  EXPECT_EQ(Get("p.P00"), bom + "Extcompany.: Corvanta AG\r\n# Rsp x\r\n");
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", bom + "y\n")); // never doubled
+  EXPECT_EQ(Get("p.P00"), bom + "y\n");
+  Put("plain.P00", "x\n");
+  ASSERT_TRUE(ReplaceFileAtomically("plain.P00", "y\n")); // nor added
+  EXPECT_EQ(Get("plain.P00"), "y\n");
+}
+
+TEST_F(FilesTest, StaleTemporaryFilesOfTheProfileAreRemovedAndNothingElse) {
+  Put("p.P00", "old\n");
+  const auto old_time = fs::file_time_type::clock::now() - std::chrono::minutes(30);
+  const std::string stale = "p.P00.0123456789abcdef.tmp";
+  std::vector<std::string> kept = {
+      "p.P00.fedcba9876543210.tmp",  // young: a run may still be writing it
+      "p.P00.0123456789abcde.tmp",   // 15 digits
+      "p.P00.12345.tmp",             // an earlier version's name
+      "q.P00.0123456789abcdef.tmp",  // another profile's
+      "xp.P00.0123456789abcdef.tmp",
+      "p.P00.0123456789abcdef.tmp.bak",
+  };
+#if !defined(_WIN32)
+  kept.push_back("p.P00.0123456789ABCDEF.tmp"); // not the exact pattern: upper case
+#endif
+  for (const std::string &name : kept) Put(name, "keep");
+  Put(stale, "left by a killed run");
+  for (const std::string &name : kept)
+    if (name != "p.P00.fedcba9876543210.tmp") fs::last_write_time(name, old_time);
+  fs::last_write_time(stale, old_time);
+  fs::create_directory("p.P00.1111111111111111.tmp"); // a folder of that name
+  std::error_code not_on_every_system;                 // (Wine sets no folder times)
+  fs::last_write_time("p.P00.1111111111111111.tmp", old_time, not_on_every_system);
+#if !defined(_WIN32)
+  ASSERT_EQ(symlink("p.P00", "p.P00.2222222222222222.tmp"), 0); // a link of that name
+#endif
+  EXPECT_EQ(RemoveStaleTemporaryFiles("p.P00"), 1);
+  EXPECT_FALSE(fs::exists(stale));
+  for (const std::string &name : kept) EXPECT_EQ(Get(name), "keep") << name;
+  EXPECT_TRUE(fs::is_directory("p.P00.1111111111111111.tmp"));
+
+  // The rewrite does the same on its way.
+  Put(stale, "left by a killed run");
+  fs::last_write_time(stale, old_time);
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
+  EXPECT_FALSE(fs::exists(stale));
+  for (const std::string &name : kept) EXPECT_EQ(Get(name), "keep") << name;
+}
+
+#if !defined(_WIN32)
+// A hang would stop the whole test program: an alarm ends it instead.
+class NoHang {
+public:
+  NoHang() { alarm(20); }
+  ~NoHang() { alarm(0); }
+};
+
+TEST_F(FilesTest, FilesThatAreNotRegularDoNotOpenAndNeverHang) {
+  NoHang guard;
+  ASSERT_EQ(mkfifo("fifo", 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", "zero"), 0);
+  ASSERT_EQ(symlink("/dev/null", "null"), 0);
+  int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", "sock");
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+  fs::create_directory("dir");
+  for (const char *name : {"fifo", "zero", "null", "sock", "dir"}) {
+    EXPECT_FALSE(CanOpenForReading(name)) << name;
+    EXPECT_FALSE(ReadBytes(name).has_value()) << name;
+    EXPECT_FALSE(ReadLines(name).has_value()) << name;
+  }
+  close(sock);
+}
+
+TEST_F(FilesTest, ReadersStopAtTheSizeCap) {
+  { std::ofstream("big"); }
+  fs::resize_file("big", kMaxReadBytes + 1); // sparse: nothing is written
+  EXPECT_FALSE(ReadBytes("big").has_value());
+  EXPECT_FALSE(ReadLines("big").has_value());
+  EXPECT_TRUE(CanOpenForReading("big")); // it opens; it is too large to take
+  fs::resize_file("big", 1000);
+  EXPECT_EQ(ReadBytes("big").value(), std::string(1000, '\0'));
+}
+
+TEST_F(FilesTest, ReplaceOfALinkRewritesItsTargetAndKeepsTheLink) {
+  fs::create_directories("real/deep");
+  Put("real/deep/p.P00", "old\n");
+  chmod("real/deep/p.P00", 0640);
+  ASSERT_EQ(symlink("real/deep/p.P00", "p.P00"), 0);
+  ASSERT_EQ(symlink("p.P00", "chain.P00"), 0); // a link to a link
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
+  ASSERT_TRUE(ReplaceFileAtomically("chain.P00", "newer\n"));
+  EXPECT_TRUE(fs::is_symlink("p.P00"));
+  EXPECT_TRUE(fs::is_symlink("chain.P00"));
+  EXPECT_EQ(fs::read_symlink("p.P00"), "real/deep/p.P00");
+  EXPECT_EQ(Get("real/deep/p.P00"), "newer\n");
+  struct stat info;
+  ASSERT_EQ(stat("real/deep/p.P00", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"chain.P00", "p.P00", "real"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator("real/deep"), fs::directory_iterator()), 1);
+  // A link that leads nowhere is not replaced by a file.
+  ASSERT_EQ(symlink("real/missing.P00", "dangling.P00"), 0);
+  EXPECT_FALSE(ReplaceFileAtomically("dangling.P00", "x\n"));
+  EXPECT_TRUE(fs::is_symlink("dangling.P00"));
+  EXPECT_FALSE(fs::exists("real/missing.P00"));
+}
+
+TEST_F(FilesTest, ReplaceKeepsExtendedAttributes) {
+  Put("p.P00", "old\n");
+  if (setxattr("p.P00", "user.quarlane.note", "kept", 4, 0) != 0)
+    GTEST_SKIP() << "this file system takes no user extended attributes (" << std::strerror(errno) << ")";
+  ASSERT_EQ(setxattr("p.P00", "user.empty", "", 0, 0), 0);
+  ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
+  char value[16] = {};
+  EXPECT_EQ(getxattr("p.P00", "user.quarlane.note", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
+  EXPECT_EQ(getxattr("p.P00", "user.empty", value, sizeof value), 0);
+  EXPECT_EQ(Get("p.P00"), "new\n");
+}
+
+TEST_F(FilesTest, WriteBytesReplacesALinkInsteadOfWritingThroughIt) {
+  Put("victim", "precious\n");
+  ASSERT_EQ(symlink("victim", "SapRfc.ini"), 0);
+  ASSERT_TRUE(WriteBytes("SapRfc.ini", "DEST=PRD\n"));
+  EXPECT_EQ(Get("victim"), "precious\n");
+  EXPECT_FALSE(fs::is_symlink("SapRfc.ini"));
+  EXPECT_EQ(Get("SapRfc.ini"), "DEST=PRD\n");
+  ASSERT_TRUE(WriteBytes("SapRfc.ini", "DEST=QAS\n")); // over a plain file
+  EXPECT_EQ(Get("SapRfc.ini"), "DEST=QAS\n");
+  fs::create_directory("dir.ini");
+  EXPECT_FALSE(WriteBytes("dir.ini", "x"));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"SapRfc.ini", "dir.ini", "victim"}));
+}
+
+TEST_F(FilesTest, AppendingRefusesALinkAndAnythingButAFile) {
+  NoHang guard;
+  std::FILE *log = OpenForAppending("Quarlane.Log");
+  ASSERT_NE(log, nullptr);
+  std::fputs("1 first\n", log);
+  std::fclose(log);
+  log = OpenForAppending("Quarlane.Log");
+  ASSERT_NE(log, nullptr);
+  std::fputs("2 second\n", log);
+  std::fclose(log);
+  EXPECT_EQ(Get("Quarlane.Log"), "1 first\n2 second\n");
+
+  Put("victim", "precious\n");
+  ASSERT_EQ(symlink("victim", "link.Log"), 0);
+  ASSERT_EQ(symlink("nowhere", "dangling.Log"), 0);
+  ASSERT_EQ(mkfifo("fifo.Log", 0644), 0);
+  fs::create_directory("dir.Log");
+  for (const char *name : {"link.Log", "dangling.Log", "fifo.Log", "dir.Log"})
+    EXPECT_EQ(OpenForAppending(name), nullptr) << name;
+  EXPECT_EQ(Get("victim"), "precious\n");
+  EXPECT_FALSE(fs::exists("nowhere"));
+}
+#endif
+
+#if defined(_WIN32)
+TEST_F(FilesTest, DevicesDoNotOpenAsFiles) {
+  for (const char *name : {"NUL", "CON", "\\\\.\\NUL"}) {
+    EXPECT_FALSE(CanOpenForReading(name)) << name;
+    EXPECT_FALSE(ReadBytes(name).has_value()) << name;
+  }
+}
+#endif
 
 } // namespace
 } // namespace quarlane
