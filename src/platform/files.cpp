@@ -612,6 +612,12 @@ std::optional<std::string> ReadBytes(const std::string &path) {
   return ReadRegularFile(HostPath(path), kMaxReadBytes);
 }
 
+std::optional<std::string> ReadText(const std::string &path) {
+  std::optional<std::string> bytes = ReadBytes(path);
+  if (bytes && StartsWithByteOrderMark(*bytes)) bytes->erase(0, 3);
+  return bytes;
+}
+
 std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
   std::optional<std::string> bytes = ReadBytes(path);
   if (!bytes) return std::nullopt;

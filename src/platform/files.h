@@ -34,6 +34,10 @@ std::optional<std::vector<std::string>> ReadLines(const std::string &path);
 // ReadLines.
 std::optional<std::string> ReadBytes(const std::string &path);
 
+// The whole file as text: ReadBytes with a leading UTF-8 byte order mark read
+// past, as ReadLines does (the rewrite puts it back).
+std::optional<std::string> ReadText(const std::string &path);
+
 // True when the path names a regular file that opens for reading.
 bool CanOpenForReading(const std::string &path);
 

@@ -66,7 +66,7 @@ Result<SystemInfo> FetchSystemData(SensorRun &run) {
 }
 
 std::optional<TextLines> ReadProfileText(const std::string &path) {
-  std::optional<std::string> bytes = ReadBytes(path);
+  std::optional<std::string> bytes = ReadText(path);
   if (!bytes) return std::nullopt;
   return TextLines(std::move(*bytes));
 }
