@@ -21,7 +21,9 @@ quarlane_wine_loader() { # 32|64
 
 # Whether this machine can start 32-bit Windows programs under Wine. They
 # need the 32-bit loader, a 32-bit x86 Linux program; a kernel built without
-# 32-bit support (no IA32 emulation) refuses it with "Exec format error".
+# 32-bit support refuses it with "Exec format error" (a kernel started with
+# ia32_emulation=off, or built without IA32 emulation, says "32-bit emulation
+# disabled" in its log).
 # Prints the reason when it cannot.
 quarlane_wine32_works() {
   local out
