@@ -85,12 +85,20 @@ class Check:
     def demo(self, tree, env, *args):
         command = ["bash", os.path.join(tree, "scripts", "demo"), self.target] + list(args)
         started = time.monotonic()
-        result = subprocess.run(command, cwd=tree, env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=1800)
-        output = result.stdout.decode("latin-1")
-        print("---- scripts/demo %s: status %d, %.0f s"
-              % (" ".join([self.target] + list(args)), result.returncode, time.monotonic() - started))
-        return result.returncode, output
+        shown = " ".join([self.target] + list(args))
+        print("---- scripts/demo %s (its output follows, indented)" % shown, flush=True)
+        # The output is shown as it comes (a first run builds for minutes) and
+        # kept for the checks.
+        lines = []
+        with subprocess.Popen(command, cwd=tree, env=env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT) as process:
+            for raw in process.stdout:
+                line = raw.decode("latin-1")
+                lines.append(line)
+                print("    " + line, end="", flush=True)
+            status = process.wait()
+        print("---- scripts/demo %s: status %d, %.0f s" % (shown, status, time.monotonic() - started))
+        return status, "".join(lines)
 
     def one_run(self, label, status, output, first_of_day):
         before = len(self.failures)
@@ -123,7 +131,7 @@ class Check:
             self.expect("# Rsp Date=" in output and "# Rsx Date=" in output,
                         "%s: PRD.P00 keeps the current and the previous history line" % label)
         if len(self.failures) > before:
-            print("---- output of the demo (%s)\n%s\n---- end of output" % (label, output))
+            print("---- %s: the demo's output is shown above" % label)
 
 
 def main():
