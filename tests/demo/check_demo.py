@@ -27,6 +27,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -92,11 +93,15 @@ class Check:
         lines = []
         with subprocess.Popen(command, cwd=tree, env=env, stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT) as process:
+            # A demo that hangs is ended after half an hour and fails.
+            watchdog = threading.Timer(1800, process.kill)
+            watchdog.start()
             for raw in process.stdout:
                 line = raw.decode("latin-1")
                 lines.append(line)
                 print("    " + line, end="", flush=True)
             status = process.wait()
+            watchdog.cancel()
         print("---- scripts/demo %s: status %d, %.0f s" % (shown, status, time.monotonic() - started))
         return status, "".join(lines)
 
