@@ -34,6 +34,10 @@ BIN = os.environ.get("QUARLANE_E2E_BIN", "")
 
 RUN_TIMEOUT = 60  # seconds; a hung sensor fails the test instead of the suite
 
+# The Wine loader: "wine", or the 64-bit loader for the x86_64 build (CTest
+# passes the one that runs the build's unit tests).
+WINE = os.environ.get("QUARLANE_WINE") or "wine"
+
 
 def configure(bin_folder, target):
     global TARGET, BIN
@@ -123,7 +127,7 @@ def wine_prefix():
     fcntl.flock(_wine_lock, fcntl.LOCK_EX)
     env = _wine_env(prefix)
     if not os.path.exists(os.path.join(prefix, "system.reg")):
-        subprocess.run(["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
+        subprocess.run([WINE, "wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         subprocess.run(["wineserver", "-w"], env=env, check=False)
         if not os.path.exists(os.path.join(prefix, "system.reg")):
@@ -315,7 +319,7 @@ class Sandbox:
             raise FileNotFoundError(executable + " is not built")
         workdir = self.host(cwd) if cwd else self.work
         if is_wine():
-            command = ["wine", executable] + list(args)
+            command = [WINE, executable] + list(args)
             run_env = _wine_env(self._prefix)
         else:
             command = [executable] + list(args)
