@@ -308,7 +308,9 @@ class Differential(SensorTest):
         for number, (sim, bridge, run) in enumerate(zip(simulated, bridged, runs), 1):
             context = "run %d %s %r; stderr through the bridge:\n%s" % (
                 number, run[1], run[0], bridge[3].decode("latin-1"))
-            self.assertEqual(bridge[0], sim[0], "document differs: " + context)
+            # Compared as Latin-1 text, one character per byte, for a readable difference.
+            self.assertEqual(bridge[0].decode("latin-1"), sim[0].decode("latin-1"),
+                             "document differs (first: through the bridge): " + context)
             self.assertEqual(bridge[1], sim[1], "exit status differs: " + context)
             self.assertEqual(bridge[2], sim[2], "files differ: " + context)
         return simulated
