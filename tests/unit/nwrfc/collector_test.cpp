@@ -35,7 +35,8 @@ TEST(NwrfcCollector, QueryFromTheClassicParameters) {
   query = QueryFromClassic("sapprd01_PRD_00", "", "", "20260305"); // old releases: the instance in HOSTID
   EXPECT_EQ(query.component, "sapprd01_PRD_00");
   EXPECT_EQ(query.periodtype, "D");
-  EXPECT_EQ(QueryFromClassic("", "", "D", "20260305").component, "TOTAL");
+  EXPECT_FALSE(query.selects_nothing);
+  EXPECT_TRUE(QueryFromClassic("        ", "   ", "D", "20260305").selects_nothing);
 }
 
 FieldValues Row(const char *code, std::initializer_list<std::pair<const char *, const char *>> numbers) {
