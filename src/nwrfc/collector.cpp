@@ -1,0 +1,123 @@
+#include "nwrfc/collector.h"
+
+#include <cstdio>
+
+#include "nwrfc/decimal.h"
+#include "nwrfc/text.h"
+
+namespace quarlane::nwrfc {
+
+const char kClassicSummary[] = "SAPWL_WORKLOAD_GET_SUMMARY";
+const char kCollectorFunction[] = "SWNC_COLLECTOR_GET_AGGREGATES";
+
+namespace {
+
+struct TaskTypeName {
+  unsigned char code;
+  const char *name; // the collector's name; the classic one is its first 7 characters
+};
+
+// The codes named in issue 12's list of the collector's raw task types (see
+// docs/nwrfc.md for what public sources confirm of them).
+const TaskTypeName kTaskTypes[] = {
+    {0x01, "DIALOG"},  {0x02, "UPDATE"},  {0x03, "SPOOL"},         {0x04, "BCKGRD"},      {0x05, "ENQUEUE"},
+    {0x06, "BUF.SYN"}, {0x07, "AUTOABAP"}, {0x08, "UPDATE2"},      {0x0B, "AUTOTH"},      {0x0C, "RPCTH"},
+    {0x0E, "DDLOG CLEANUP"}, {0x0F, "DEL. THCALL"}, {0x65, "HTTP"}, {0x66, "HTTPS"},      {0xFE, "RFC"},
+};
+
+unsigned char CodeOf(const std::string &hex) {
+  unsigned value = 0;
+  for (std::size_t i = 0; i < hex.size() && i < 2; ++i) {
+    const char c = hex[i];
+    unsigned digit = 0;
+    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    else if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    value = value * 16 + digit;
+  }
+  return static_cast<unsigned char>(value);
+}
+
+Decimal NumberOf(const FieldValues &row, const char *name, bool *found) {
+  const auto field = row.find(name);
+  Decimal value;
+  if (field == row.end() || !field->second.numeric) return value;
+  if (ParseDecimal(field->second.text, &value)) *found = true;
+  return value;
+}
+
+void AddDerivedFields(FieldValues &row) {
+  if (row.find("ROLLTI") == row.end()) {
+    const auto wait = row.find("ROLLWAITTI");
+    if (wait != row.end()) row["ROLLTI"] = wait->second;
+  }
+  if (row.find("DBACTIVCNT") == row.end()) {
+    bool found = false;
+    Decimal sum;
+    for (const char *name : {"READDIRCNT", "READSEQCNT", "CHNGCNT"}) sum = Add(sum, NumberOf(row, name, &found));
+    if (found) row["DBACTIVCNT"] = RowField{true, DecimalText(sum)};
+  }
+}
+
+} // namespace
+
+bool IsRelease700OrLater(const std::string &rfcsaprl) {
+  const std::string release = Trim(rfcsaprl);
+  if (release.size() < 3) return false;
+  unsigned number = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (release[i] < '0' || release[i] > '9') return false;
+    number = number * 10 + static_cast<unsigned>(release[i] - '0');
+  }
+  return number >= 700;
+}
+
+std::string ClassicTaskTypeName(unsigned char code) {
+  for (const TaskTypeName &type : kTaskTypes)
+    if (type.code == code) return std::string(type.name).substr(0, 7);
+  char text[8];
+  std::snprintf(text, sizeof text, "TT#%02X", static_cast<unsigned>(code));
+  return text;
+}
+
+CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &instance,
+                                const std::string &periodtype, const std::string &startdate) {
+  CollectorQuery query;
+  query.component = Trim(instance);
+  if (query.component.empty()) query.component = Trim(hostid);
+  query.selects_nothing = query.component.empty();
+  query.periodtype = Trim(periodtype).empty() ? "D" : Trim(periodtype);
+  query.periodstrt = Trim(startdate);
+  return query;
+}
+
+std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows) {
+  std::vector<FieldValues> classic;
+  for (const FieldValues &source : rows) {
+    FieldValues row = source;
+    const auto code = source.find("TASKTYPE");
+    row["TASKTYPE"] = RowField{false, ClassicTaskTypeName(code == source.end() ? 0 : CodeOf(code->second.text))};
+    AddDerivedFields(row);
+
+    FieldValues *same = nullptr;
+    for (FieldValues &candidate : classic)
+      if (candidate["TASKTYPE"].text == row["TASKTYPE"].text) same = &candidate;
+    if (same == nullptr) {
+      classic.push_back(row);
+      continue;
+    }
+    for (const auto &[name, field] : row) {
+      if (!field.numeric) continue;
+      RowField &total = (*same)[name];
+      Decimal a, b;
+      if (!total.numeric) {
+        total = field;
+      } else if (ParseDecimal(total.text, &a) && ParseDecimal(field.text, &b)) {
+        total.text = DecimalText(Add(a, b));
+      }
+    }
+  }
+  return classic;
+}
+
+} // namespace quarlane::nwrfc

@@ -1,0 +1,57 @@
+// The 7.00+ workload collector behind SAPWL_WORKLOAD_GET_SUMMARY: when it is
+// used, what SWNC_COLLECTOR_GET_AGGREGATES is asked, and how its TASKTYPE rows
+// become the classic SAPWLSUMRY rows. docs/nwrfc.md has the table of every
+// mapped field with its public source, and marks what is inferred.
+#ifndef QUARLANE_NWRFC_COLLECTOR_H
+#define QUARLANE_NWRFC_COLLECTOR_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quarlane::nwrfc {
+
+extern const char kClassicSummary[];   // "SAPWL_WORKLOAD_GET_SUMMARY"
+extern const char kCollectorFunction[]; // "SWNC_COLLECTOR_GET_AGGREGATES"
+
+// RFCSI_EXPORT-RFCSAPRL ("640", "700", "46C", "750 ") names release 7.00 or
+// later: its first three characters are digits forming 700 or more.
+bool IsRelease700OrLater(const std::string &rfcsaprl);
+
+// The classic task type name (at most 7 characters, as SAPWLSUMRY-TASKTYPE
+// holds it) for the collector's 1-byte raw code; "TT#xx" (xx the code in
+// hex) for a code without a known name, so it never passes for a known type.
+std::string ClassicTaskTypeName(unsigned char code);
+
+// The collector's parameters for the classic call's HOSTID, INSTANCE,
+// PERIODTYPE and STARTDATE: COMPONENT is the instance ("TOTAL" for all) or,
+// as releases up to 4.6 named it, HOSTID's instance name. With both blank the
+// classic module selects no instance at all: `selects_nothing`, and the
+// answer is an empty table without asking the collector.
+struct CollectorQuery {
+  bool selects_nothing = false;
+  std::string component;
+  std::string periodtype;
+  std::string periodstrt;
+};
+CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &instance,
+                                const std::string &periodtype, const std::string &startdate);
+
+// One row as read from the SDK: field name -> value as text (numbers in
+// decimal, raw fields as hex digits).
+struct RowField {
+  bool numeric = false;
+  std::string text;
+};
+using FieldValues = std::map<std::string, RowField>;
+
+// The classic rows for the collector's TASKTYPE rows: one per classic task
+// type, in order of first appearance; numbers of rows with the same type
+// added up. Fields are copied by name; TASKTYPE is named from its code;
+// ROLLTI falls back to ROLLWAITTI and DBACTIVCNT to READDIRCNT + READSEQCNT
+// + CHNGCNT when the collector has no field of that name.
+std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows);
+
+} // namespace quarlane::nwrfc
+
+#endif

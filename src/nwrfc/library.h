@@ -1,0 +1,112 @@
+// The state of the NetWeaver RFC bridge and its operations, one per exported
+// function of the classic boundary (rfc/rfc_abi.h). exports.cpp forwards each
+// C function to these with the process's one Library.
+//
+// Like the simulated library, the bridge is used from one thread; its only
+// other threads are the workers that run blocking SDK calls under the time
+// bound (bounded.h), which touch nothing of this state.
+#ifndef QUARLANE_NWRFC_LIBRARY_H
+#define QUARLANE_NWRFC_LIBRARY_H
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "nwrfc/bounded.h"
+#include "nwrfc/fields.h"
+#include "nwrfc/sapnwrfc_api.h"
+#include "nwrfc/settings.h"
+#include "nwrfc/trace.h"
+#include "rfc/rfc_abi.h"
+
+namespace quarlane::nwrfc {
+
+struct Sdk;
+
+// A function's description, fetched once per connection.
+struct FunctionDescription {
+  bool found = false;
+  sapnwrfc::RFC_FUNCTION_DESC_HANDLE handle = nullptr;
+  std::vector<sapnwrfc::RFC_PARAMETER_DESC> parameters;
+  const sapnwrfc::RFC_PARAMETER_DESC *Find(const std::string &name) const;
+};
+
+// An exporting parameter as the caller sent it.
+struct SentParameter {
+  std::string name;
+  RFC_TYPEHANDLE type = RFCTYPE_CHAR;
+  unsigned leng = 0;
+  SdkValue value;
+};
+
+struct Connection {
+  std::string destination;
+  sapnwrfc::RFC_CONNECTION_HANDLE sdk_handle = nullptr;
+  Settings settings;
+  Clock::time_point deadline;
+  bool broken = false;    // cancelled, timed out or failed in the network: no more calls on it
+  bool abandoned = false; // an SDK call on it was left running at the time bound: never touched again
+  std::string broken_reason;
+  std::map<std::string, std::shared_ptr<FunctionDescription>> functions;
+  std::map<const void *, std::vector<sapnwrfc::RFC_FIELD_DESC>> types; // by type description handle
+  std::string release; // RFCSI_EXPORT-RFCSAPRL once seen
+  bool call_pending = false;
+  std::string function;
+  std::vector<SentParameter> exporting;
+};
+
+struct InstalledStructure {
+  RFC_TYPEHANDLE handle = 0;
+  RowLayout layout;
+};
+
+struct InternalTable {
+  std::string name;
+  unsigned row_length = 0;
+  std::vector<std::vector<unsigned char>> rows;
+};
+
+struct Library {
+  RFC_ERROR_HANDLER handler = nullptr;
+  std::map<RFC_HANDLE, Connection> connections;
+  RFC_HANDLE next_handle = 1;
+  std::vector<InstalledStructure> structures;
+  std::map<const void *, std::unique_ptr<InternalTable>> tables;
+  bool has_error = false;
+  ErrorEntry last_error;
+  std::string exception; // what RfcReceive's *exception points to
+};
+
+// The library of this process; never destroyed, so that a caller ending the
+// process from inside its error handler finds it intact.
+Library &ProcessLibrary();
+
+void Environment(Library &library, RFC_ENV *env);
+RFC_HANDLE Open(Library &library, RFC_OPTIONS *options);
+RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *error_info);
+void Close(Library &library, RFC_HANDLE handle);
+int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
+                     RFC_TYPEHANDLE *type_handle);
+RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables);
+RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
+               char **exception);
+int LastError(Library &library, RFC_ERROR_INFO *info);
+ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned occu, unsigned memo);
+unsigned ItFill(Library &library, ITAB_H table);
+void *ItGetLine(Library &library, ITAB_H table, unsigned line);
+int ItDelete(Library &library, ITAB_H table);
+
+// Shared by the operations.
+void RecordFailure(Library &library, const ErrorEntry &entry); // last error + trace block
+void RecordInternalFailure(Library &library, const char *operation) noexcept;
+const InstalledStructure *StructureOf(const Library &library, RFC_TYPEHANDLE handle);
+InternalTable *FindTable(const Library &library, const void *handle);
+
+// The SDK's error information as text: key, message and the rest for intstat.
+std::string SdkText(const char16_t *units, std::size_t size);
+std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...
+
+} // namespace quarlane::nwrfc
+
+#endif

@@ -1,0 +1,178 @@
+#include "nwrfc/sdk.h"
+
+#include <mutex>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace quarlane::nwrfc {
+
+#if defined(_WIN32)
+const char kSdkFileName[] = "sapnwrfc.dll";
+#else
+const char kSdkFileName[] = "libsapnwrfc.so";
+#endif
+const char kReadmeReference[] = "see the README, section \"Connecting to a real SAP system\"";
+
+namespace {
+
+#if defined(_WIN32)
+using Module = HMODULE;
+
+std::string LastErrorText() { return "error " + std::to_string(static_cast<unsigned long>(GetLastError())); }
+
+std::wstring Wide(const std::string &text) {
+  if (text.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+Module OpenModule(const std::string &path, bool full_path, std::string *error) {
+  // With a full path, the SDK's own DLLs (ICU, libsapucum) are looked for in
+  // its folder first.
+  Module module = full_path ? LoadLibraryExW(Wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                            : LoadLibraryW(Wide(path).c_str());
+  if (module == nullptr) *error = LastErrorText();
+  return module;
+}
+
+void *Symbol(Module module, const char *name) {
+  return reinterpret_cast<void *>(GetProcAddress(module, name));
+}
+#else
+using Module = void *;
+
+Module OpenModule(const std::string &path, bool, std::string *error) {
+  Module module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    const char *text = dlerror();
+    *error = text ? text : "unknown error";
+  }
+  return module;
+}
+
+void *Symbol(Module module, const char *name) { return dlsym(module, name); }
+#endif
+
+struct Entry {
+  const char *name;
+  void **slot;
+  unsigned arguments; // for the decorated stdcall names of 32-bit Windows
+};
+
+template <typename F> void **Slot(F &function) { return reinterpret_cast<void **>(&function); }
+
+// Plain name first; a 32-bit Windows DLL may export only Name@N or _Name@N.
+void *Resolve(Module module, const Entry &entry) {
+  if (void *plain = Symbol(module, entry.name)) return plain;
+#if defined(_WIN32) && !defined(_WIN64)
+  const std::string suffix = "@" + std::to_string(4 * entry.arguments);
+  if (void *decorated = Symbol(module, (std::string(entry.name) + suffix).c_str())) return decorated;
+  return Symbol(module, ("_" + std::string(entry.name) + suffix).c_str());
+#else
+  return nullptr;
+#endif
+}
+
+bool ResolveAll(Module module, Sdk &sdk, std::string *missing) {
+  const Entry entries[] = {
+      {"RfcOpenConnection", Slot(sdk.RfcOpenConnection), 3},
+      {"RfcCloseConnection", Slot(sdk.RfcCloseConnection), 2},
+      {"RfcCancel", Slot(sdk.RfcCancel), 2},
+      {"RfcGetFunctionDesc", Slot(sdk.RfcGetFunctionDesc), 3},
+      {"RfcGetParameterCount", Slot(sdk.RfcGetParameterCount), 3},
+      {"RfcGetParameterDescByIndex", Slot(sdk.RfcGetParameterDescByIndex), 4},
+      {"RfcGetFieldCount", Slot(sdk.RfcGetFieldCount), 3},
+      {"RfcGetFieldDescByIndex", Slot(sdk.RfcGetFieldDescByIndex), 4},
+      {"RfcCreateFunction", Slot(sdk.RfcCreateFunction), 2},
+      {"RfcDestroyFunction", Slot(sdk.RfcDestroyFunction), 2},
+      {"RfcInvoke", Slot(sdk.RfcInvoke), 3},
+      {"RfcSetString", Slot(sdk.RfcSetString), 5},
+      {"RfcSetInt", Slot(sdk.RfcSetInt), 4},
+      {"RfcGetString", Slot(sdk.RfcGetString), 6},
+      {"RfcGetBytes", Slot(sdk.RfcGetBytes), 5},
+      {"RfcGetInt", Slot(sdk.RfcGetInt), 4},
+      {"RfcGetInt1", Slot(sdk.RfcGetInt1), 4},
+      {"RfcGetInt2", Slot(sdk.RfcGetInt2), 4},
+      {"RfcGetDate", Slot(sdk.RfcGetDate), 4},
+      {"RfcGetStructure", Slot(sdk.RfcGetStructure), 4},
+      {"RfcGetTable", Slot(sdk.RfcGetTable), 4},
+      {"RfcGetRowCount", Slot(sdk.RfcGetRowCount), 3},
+      {"RfcMoveTo", Slot(sdk.RfcMoveTo), 3},
+  };
+  for (const Entry &entry : entries) {
+    *entry.slot = Resolve(module, entry);
+    if (*entry.slot == nullptr) {
+      *missing = entry.name;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::mutex g_mutex;
+Sdk *g_sdk = nullptr; // never unloaded: a running (abandoned) call may still use it
+
+} // namespace
+
+std::string BridgeFolder() {
+#if defined(_WIN32)
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCWSTR>(&BridgeFolder), &self))
+    return std::string();
+  char path[MAX_PATH * 2];
+  const DWORD length = GetModuleFileNameA(self, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return std::string();
+  std::string folder(path, length);
+  const std::size_t slash = folder.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+#else
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void *>(&BridgeFolder), &info) == 0 || info.dli_fname == nullptr)
+    return std::string();
+  std::string folder = info.dli_fname;
+  const std::size_t slash = folder.find_last_of('/');
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+#endif
+}
+
+const Sdk *LoadSdk(std::string *error) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (g_sdk != nullptr) return g_sdk;
+
+  const std::string folder = BridgeFolder();
+  const std::string beside = folder + kSdkFileName;
+  std::string beside_error, search_error;
+  std::string path = beside;
+  Module module = folder.empty() ? nullptr : OpenModule(beside, true, &beside_error);
+  if (folder.empty()) beside_error = "the bridge's own folder is unknown";
+  if (module == nullptr) {
+    path = kSdkFileName;
+    module = OpenModule(kSdkFileName, false, &search_error);
+  }
+  if (module == nullptr) {
+    *error = std::string("SAP NetWeaver RFC SDK not found: ") + kSdkFileName + " could not be loaded from " +
+             (folder.empty() ? std::string("the bridge's folder") : folder) + " (" + beside_error +
+             ") nor through the system's search path (" + search_error + "); " + kReadmeReference;
+    return nullptr;
+  }
+  auto *sdk = new Sdk();
+  sdk->path = path;
+  std::string missing;
+  if (!ResolveAll(module, *sdk, &missing)) {
+    delete sdk;
+    *error = "the SAP NetWeaver RFC SDK " + path + " has no function " + missing +
+             " (an older or damaged SDK?); " + kReadmeReference;
+    return nullptr; // the module stays loaded: harmless, and tried again next time
+  }
+  g_sdk = sdk;
+  return g_sdk;
+}
+
+} // namespace quarlane::nwrfc

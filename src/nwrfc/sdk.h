@@ -1,0 +1,55 @@
+// Loading the NetWeaver RFC SDK at run time: from the bridge's own folder
+// first, then the system's search path; every function the bridge uses is
+// resolved by name, so a missing one is a clear failure, never a crash.
+#ifndef QUARLANE_NWRFC_SDK_H
+#define QUARLANE_NWRFC_SDK_H
+
+#include <string>
+
+#include "nwrfc/sapnwrfc_api.h"
+
+namespace quarlane::nwrfc {
+
+extern const char kSdkFileName[];      // "libsapnwrfc.so" / "sapnwrfc.dll"
+extern const char kReadmeReference[];  // where the README explains the installation
+
+struct Sdk {
+  std::string path; // the file that was loaded
+  sapnwrfc::RfcOpenConnection_fn RfcOpenConnection = nullptr;
+  sapnwrfc::RfcCloseConnection_fn RfcCloseConnection = nullptr;
+  sapnwrfc::RfcCancel_fn RfcCancel = nullptr;
+  sapnwrfc::RfcGetFunctionDesc_fn RfcGetFunctionDesc = nullptr;
+  sapnwrfc::RfcGetParameterCount_fn RfcGetParameterCount = nullptr;
+  sapnwrfc::RfcGetParameterDescByIndex_fn RfcGetParameterDescByIndex = nullptr;
+  sapnwrfc::RfcGetFieldCount_fn RfcGetFieldCount = nullptr;
+  sapnwrfc::RfcGetFieldDescByIndex_fn RfcGetFieldDescByIndex = nullptr;
+  sapnwrfc::RfcCreateFunction_fn RfcCreateFunction = nullptr;
+  sapnwrfc::RfcDestroyFunction_fn RfcDestroyFunction = nullptr;
+  sapnwrfc::RfcInvoke_fn RfcInvoke = nullptr;
+  sapnwrfc::RfcSetString_fn RfcSetString = nullptr;
+  sapnwrfc::RfcSetInt_fn RfcSetInt = nullptr;
+  sapnwrfc::RfcGetString_fn RfcGetString = nullptr;
+  sapnwrfc::RfcGetBytes_fn RfcGetBytes = nullptr;
+  sapnwrfc::RfcGetInt_fn RfcGetInt = nullptr;
+  sapnwrfc::RfcGetInt1_fn RfcGetInt1 = nullptr;
+  sapnwrfc::RfcGetInt2_fn RfcGetInt2 = nullptr;
+  sapnwrfc::RfcGetDate_fn RfcGetDate = nullptr;
+  sapnwrfc::RfcGetStructure_fn RfcGetStructure = nullptr;
+  sapnwrfc::RfcGetTable_fn RfcGetTable = nullptr;
+  sapnwrfc::RfcGetRowCount_fn RfcGetRowCount = nullptr;
+  sapnwrfc::RfcMoveTo_fn RfcMoveTo = nullptr;
+};
+
+// The SDK of this process, loaded at the first need and kept; NULL with
+// *error set (naming the file, the folders tried and the README section)
+// when it cannot be loaded or lacks a function. A failed load is tried
+// again at the next need.
+const Sdk *LoadSdk(std::string *error);
+
+// The folder of the bridge library itself (with a trailing separator), or
+// empty when it cannot be found.
+std::string BridgeFolder();
+
+} // namespace quarlane::nwrfc
+
+#endif

@@ -1,0 +1,37 @@
+// The bridge's own settings: the time bound of a system and which workload
+// collector answers SAPWL_WORKLOAD_GET_SUMMARY. Read from
+// "quarlane-nwrfc.ini" beside the bridge and the environment variable
+// QUARLANE_NWRFC_TIMEOUT (docs/nwrfc.md).
+#ifndef QUARLANE_NWRFC_SETTINGS_H
+#define QUARLANE_NWRFC_SETTINGS_H
+
+#include <optional>
+#include <string>
+
+namespace quarlane::nwrfc {
+
+extern const char kSettingsFileName[];    // "quarlane-nwrfc.ini"
+extern const char kTimeoutVariable[];     // "QUARLANE_NWRFC_TIMEOUT"
+constexpr unsigned kDefaultTimeoutSeconds = 20;
+constexpr unsigned kLongestTimeoutSeconds = 3600;
+
+enum class Collector { Auto, Classic, New };
+
+struct Settings {
+  unsigned timeout_seconds = kDefaultTimeoutSeconds;
+  Collector collector = Collector::Auto;
+  std::string timeout_source = "default"; // where the bound came from, for messages
+};
+
+// The settings of `destination` from the file's text (nullopt: no file) and
+// the environment value (nullopt: unset). False with *error set (naming the
+// file, line and value) when a line or value cannot be used.
+bool ResolveSettings(const std::optional<std::string> &file_text, const std::optional<std::string> &environment,
+                     const std::string &destination, Settings *settings, std::string *error);
+
+// "20" -> 20; false unless a whole number from 1 to kLongestTimeoutSeconds.
+bool ParseTimeout(const std::string &text, unsigned *seconds);
+
+} // namespace quarlane::nwrfc
+
+#endif

@@ -1,0 +1,117 @@
+#include "nwrfc/text.h"
+
+#include <cstring>
+
+namespace quarlane::nwrfc {
+
+namespace {
+
+// Windows-1252 bytes 80 to 9F; 0 marks the five bytes the code page leaves
+// undefined (they map to the C1 control of the same value).
+const char16_t kHighControls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+char FromUnit(char16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(static_cast<unsigned char>(unit));
+  for (unsigned i = 0; i < 32; ++i) {
+    if (kHighControls[i] == unit || (kHighControls[i] == 0 && unit == 0x80 + i))
+      return static_cast<char>(static_cast<unsigned char>(0x80 + i));
+  }
+  return '#';
+}
+
+} // namespace
+
+std::u16string FromWindows1252(const std::string &bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && byte < 0xA0) {
+      const char16_t mapped = kHighControls[byte - 0x80];
+      text.push_back(mapped != 0 ? mapped : static_cast<char16_t>(byte));
+    } else {
+      text.push_back(static_cast<char16_t>(byte));
+    }
+  }
+  return text;
+}
+
+std::string ToWindows1252(const std::u16string &text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      bytes.push_back('#'); // one character beyond the Basic Multilingual Plane
+      ++i;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      bytes.push_back('#');
+    } else {
+      bytes.push_back(FromUnit(unit));
+    }
+  }
+  return bytes;
+}
+
+std::string PadRight(const std::string &text, std::size_t width) {
+  std::string padded = text.substr(0, width);
+  padded.resize(width, ' ');
+  return padded;
+}
+
+std::string Upper(std::string text) {
+  for (char &c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+bool SameText(const std::string &a, const std::string &b) { return Upper(a) == Upper(b); }
+
+std::string TrimRight(const std::string &text) {
+  std::size_t end = text.size();
+  while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  return text.substr(0, end);
+}
+
+std::string Trim(const std::string &text) {
+  std::size_t start = 0;
+  while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
+  return TrimRight(text.substr(start));
+}
+
+std::string OneLine(const std::string &text) {
+  std::string line = text;
+  for (char &c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return line;
+}
+
+std::string FromCString(const char *text) { return text == nullptr ? std::string() : std::string(text); }
+
+void CopyToField(char *field, std::size_t size, const std::string &text) {
+  if (field == nullptr || size == 0) return;
+  const std::size_t length = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(field, text.data(), length);
+  std::memset(field + length, 0, size - length);
+}
+
+std::string EntryName(const void *name, unsigned length) {
+  if (name == nullptr) return std::string();
+  std::string text(static_cast<const char *>(name), length);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+  return Upper(text);
+}
+
+std::u16string FromUnits(const char16_t *units, std::size_t size) {
+  std::size_t length = 0;
+  while (length < size && units[length] != 0) ++length;
+  return std::u16string(units, length);
+}
+
+} // namespace quarlane::nwrfc

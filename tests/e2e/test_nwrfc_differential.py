@@ -1,0 +1,563 @@
+"""Differential suite: the same SAP systems, once through the simulated
+library and once through the NetWeaver RFC bridge with the fake SDK, must
+give the same documents, exit statuses and profiles, byte for byte.
+
+Both inputs are written from one set of figures per test: the simulator's
+landscape (docs/landscape.md) and the fake SDK's scenario scripts
+(tests/fakesdk/README.md). Nothing here states what a run should print: each
+case compares the two real outputs with each other. Where the two cannot be
+the same, the comparison leaves that part out and says why.
+
+The bridge installation is assembled in the sandbox's bin folder from the
+build: the bridge from <build>/nwrfc, the fake SDK from <build>/fakesdk, beside
+the sensor, as a customer installs the real SDK beside the bridge. Without a
+built bridge the suite is skipped; without the fake SDK it fails.
+"""
+
+import os
+import shutil
+import unittest
+
+import harness
+from harness import EXEXML, GOOD_PASSWORD, Sandbox, SensorTest, exe, is_wine, normalise_times, profile_lines
+
+# The day the systems report and the time stamp of their last CPU collection,
+# fixed so that two runs in different seconds see the same system.
+DAY = "20260305"
+LASTCOLLWRT = "Thu Mar  5 09:04:00 2026"
+LATER = "Thu Mar  5 09:34:00 2026"
+
+TRACE = "Dev_Rfc.Trc"
+SUMMARY_MODULE = "SAPWL_WORKLOAD_GET_SUMMARY"
+COLLECTOR_MODULE = "SWNC_COLLECTOR_GET_AGGREGATES"
+
+# The collector's raw task-type codes of the classic type names (issue 12's
+# list, as the bridge maps them: docs/nwrfc.md).
+TASK_CODES = {
+    "DIALOG ": "01", "UPDATE ": "02", "SPOOL  ": "03", "BCKGRD ": "04", "ENQUEUE": "05",
+    "BUF.SYN": "06", "AUTOABA": "07", "UPDATE2": "08", "AUTOTH ": "0B", "RPCTH  ": "0C",
+    "DDLOG C": "0E", "DEL. TH": "0F", "HTTP   ": "65", "HTTPS  ": "66", "RFC    ": "FE",
+}
+
+MODES = (("EXEXML", "quarlane"), ("Dornvik", "quarlane-dornvik"), ("Mistrane", "quarlane-mistrane"),
+         ("Kelbrun", "quarlane-kelbrun"), ("Pallvex", "quarlane-pallvex"))
+
+
+# ------------------------------------------------------------------ figures
+
+
+def task(name, count, db=0, resp=0, cpu=0, readdir=0, readseq=0, chng=0, roll=0, gui=0, instance=None):
+    """One task type's figures of the day (times in milliseconds)."""
+    return dict(name=name, count=count, db=db, resp=resp, cpu=cpu, readdir=readdir,
+                readseq=readseq, chng=chng, roll=roll, gui=gui, instance=instance)
+
+
+def scaled(tasks, factor):
+    """The same task types with every figure grown by factor (a later run)."""
+    return [dict(t, **{k: t[k] * factor for k in ("count", "db", "resp", "cpu", "readdir",
+                                                    "readseq", "chng", "roll", "gui")})
+            for t in tasks]
+
+
+# Every task type the sensor knows, one the collector has but the sensor does
+# not (ENQUEUE), figures from small to beyond 32 bits.
+ALL_TYPES = [
+    task("DIALOG ", 18250, db=912000, resp=10950000, cpu=3650000, readdir=410000, readseq=690000,
+         chng=120000, roll=35000, gui=2800000),
+    task("BCKGRD ", 420, db=5400000, resp=25200000, cpu=9800000, readdir=2000000, readseq=900000),
+    task("UPDATE ", 3100, db=88000, resp=930000, cpu=310000, chng=41000),
+    task("SPOOL  ", 140, db=1200, resp=43400, cpu=4200, roll=140),
+    task("BUF.SYN", 96, resp=960),
+    task("AUTOABA", 288, db=2880, resp=86400, cpu=28800),
+    task("UPDATE2", 300, db=900, resp=10500, cpu=2400, chng=900),
+    task("AUTOTH ", 12, resp=120),
+    task("RPCTH  ", 7, resp=70),
+    task("DDLOG C", 3, resp=30),
+    task("DEL. TH", 2, resp=20),
+    task("HTTP   ", 2600, db=26000, resp=468000, cpu=143000, gui=5200),
+    task("HTTPS  ", 5200000, db=52000000, resp=5200000000, cpu=1300000000, readdir=90000000),
+    task("RFC    ", 7600, db=76000, resp=3040000, cpu=760000, roll=15200),
+    task("ENQUEUE", 9999, resp=9999),
+]
+
+SMALL = [task("DIALOG ", 1200, db=54000, resp=360000, cpu=120000, readdir=9000, readseq=15000,
+              chng=4000, roll=800, gui=64000),
+         task("BCKGRD ", 300, db=6000, resp=540000, cpu=90000)]
+
+
+class System:
+    """One SAP system: its profile, its logon data and its figures."""
+
+    def __init__(self, name, host, release, tasks, sysnr="00", client="100", instance=None,
+                 faults=(), profile=None, modules=None, lastcollwrt=LASTCOLLWRT, extra=()):
+        self.name, self.host, self.release, self.tasks = name, host, release, tasks
+        self.sysnr, self.client = sysnr, client
+        self.instance = "%s_%s_%s" % (host, name, sysnr) if instance is None else instance
+        self.faults = list(faults)
+        self.profile = profile or name + ".P00"
+        self.modules = modules
+        self.lastcollwrt = lastcollwrt
+        self.extra = list(extra)  # (landscape line, script line) pairs
+
+    @property
+    def collector(self):
+        """Whether the fake system has only the 7.00+ collector."""
+        return self.release[:3].isdigit() and int(self.release[:3]) >= 700
+
+    def workload_module(self):
+        return COLLECTOR_MODULE if self.collector else SUMMARY_MODULE
+
+
+# A fault of one system, in both forms. The simulator fails at RfcReceive:
+# the bridge invokes the function there (docs/nwrfc.md).
+def logon_failure(message="Name or password is incorrect (repeat logon)"):
+    return ("fault = open logon message=\"%s\"" % message, "fail = open logon message=\"%s\"" % message)
+
+
+def unreachable(message):
+    return ("fault = open communication message=\"%s\"" % message,
+            "fail = open communication message=\"%s\"" % message)
+
+
+def broken(function, message, system_module=None):
+    return ("fault = receive %s rc=1 message=\"%s\"" % (function, message),
+            "fail = invoke %s communication message=\"%s\"" % (system_module or function, message))
+
+
+def exception(function, name, system_module=None):
+    return ("fault = receive %s rc=2 exception=%s message=%s" % (function, name, name),
+            "fail = invoke %s exception=%s" % (system_module or function, name))
+
+
+def system_failure(function, message, system_module=None):
+    return ("fault = receive %s rc=3 exception=SYSTEM_FAILURE message=\"%s\"" % (function, message),
+            "fail = invoke %s runtime message=\"%s\"" % (system_module or function, message))
+
+
+def cp1252(text):
+    """The text as a Windows-1252 library holds it: '#' for a character it
+    cannot hold (SAP's convention, which the bridge follows)."""
+    out = b""
+    for char in text:
+        try:
+            out += char.encode("cp1252")
+        except UnicodeEncodeError:
+            out += b"#"
+    return out.decode("latin-1")
+
+
+def landscape_lines(systems):
+    lines = ["# written by test_nwrfc_differential.py", ""]
+    for s in systems:
+        lines += ["[system %s]" % s.name, "client = " + s.client, "user = MONITOR",
+                  "password = " + GOOD_PASSWORD, "host = " + s.host, "sysnr = " + s.sysnr,
+                  "instance = " + s.instance, "release = " + s.release,
+                  'lastcollwrt = "%s"' % s.lastcollwrt,
+                  "cpu = TYPE=1 NBR_CPU=4 LOAD1_AVG=35 USR_TOTAL=5300 IDLE_TOTAL=93500"]
+        for t in s.tasks:
+            lines.append('workload = day=%s%s TASKTYPE="%s" COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d '
+                         "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLTI=%d GUITIME=%d"
+                         % (DAY, " instance=" + t["instance"] if t["instance"] else "", t["name"],
+                            t["count"], t["db"], t["resp"], t["cpu"], t["readdir"], t["readseq"],
+                            t["chng"], t["roll"], t["gui"]))
+        lines += [cp1252(fault[0]) for fault in s.faults]
+        lines += [cp1252(pair[0]) for pair in s.extra if pair[0]]
+        lines.append("")
+    return lines
+
+
+def script_lines(s):
+    """The fake SDK's script of one system. A 7.50 system answers from the
+    collector: the same figures as the collector keeps them - times in
+    microseconds (the bridge asks with FACTOR 1000 for milliseconds), database
+    accesses in READDIRCNT and roll time in ROLLWAITTI, the fields the bridge
+    maps to DBACTIVCNT and ROLLTI (docs/nwrfc.md)."""
+    lines = ["# written by test_nwrfc_differential.py", "sysnr = " + s.sysnr, "client = " + s.client,
+             "user = MONITOR", "passwd = " + GOOD_PASSWORD, "sysid = " + s.name,
+             "release = " + s.release, "instance = " + s.instance, 'lastcollwrt = "%s"' % s.lastcollwrt,
+             "cpu = TYPE=1 NBR_CPU=4 LOAD1_AVG=35 USR_TOTAL=5300 IDLE_TOTAL=93500"]
+    if s.modules is not None:
+        lines.append("modules = " + " ".join(s.modules))
+    for t in s.tasks:
+        place = t["instance"]
+        if s.collector:
+            lines.append("aggregate = day=%s%s TASKTYPE=%s COUNT=%d READDIRCNT=%d RESPTI=%d CPUTI=%d "
+                         "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLWAITTI=%d GUITIME=%d"
+                         % (DAY, " component=" + place if place else "", TASK_CODES[t["name"]],
+                            t["count"], t["db"], 1000 * t["resp"], 1000 * t["cpu"],
+                            1000 * t["readdir"], 1000 * t["readseq"], 1000 * t["chng"],
+                            1000 * t["roll"], 1000 * t["gui"]))
+        else:
+            lines.append('summary = day=%s%s TASKTYPE="%s" COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d '
+                         "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLTI=%d GUITIME=%d"
+                         % (DAY, " instance=" + place if place else "", t["name"], t["count"],
+                            t["db"], t["resp"], t["cpu"], t["readdir"], t["readseq"], t["chng"],
+                            t["roll"], t["gui"]))
+    lines += [fault[1] for fault in s.faults]
+    lines += [pair[1] for pair in s.extra if pair[1]]
+    return lines
+
+
+# ------------------------------------------------------------ installations
+
+
+def bridge_library():
+    return os.path.join(os.path.dirname(harness.BIN), "nwrfc", exe("librfc32"))
+
+
+def sdk_name():
+    return "sapnwrfc.dll" if is_wine() else "libsapnwrfc.so"
+
+
+def fake_sdk():
+    return os.path.join(os.path.dirname(harness.BIN), "fakesdk", sdk_name())
+
+
+def install(source, target):
+    """Puts a file of the build into the bin folder: a hard link or a copy,
+    never a symbolic link (the bridge looks for the SDK beside its own
+    resolved path)."""
+    if os.path.lexists(target):
+        os.unlink(target)
+    try:
+        os.link(source, target)
+    except OSError:
+        shutil.copy2(source, target)
+
+
+def encoded(lines, encoding):
+    return "".join(line + harness.eol() for line in lines).encode(encoding)
+
+
+class Differential(SensorTest):
+    """Runs one setup through both libraries and compares what they leave."""
+
+    def setUp(self):
+        if not os.path.exists(bridge_library()):
+            self.skipTest("the NetWeaver RFC bridge is not built (%s)" % bridge_library())
+        if not os.path.exists(fake_sdk()):
+            self.fail("the fake NetWeaver RFC SDK is not built (%s)" % fake_sdk())
+        super().setUp()
+
+    # -- the two installations
+
+    def fresh_box(self, path):
+        self.box.close()
+        self.box = Sandbox()
+        if path == "bridge":
+            install(bridge_library(), os.path.join(self.box.bin, exe("librfc32")))
+            install(fake_sdk(), os.path.join(self.box.bin, sdk_name()))
+        return self.box
+
+    def write_systems(self, box, path, systems):
+        """The simulator's landscape, or one fake script per host."""
+        if path == "simulator":
+            box.put("SapLandscape.ini", encoded(landscape_lines(systems), "latin-1"))
+        else:
+            for s in systems:
+                box.put(s.host.lower() + ".nwrfc", encoded(script_lines(s), "utf-8"))
+
+    def write_profile(self, box, s, **changes):
+        values = dict(Extcompany="Corvanta AG", Destination=s.name, Client=s.client, User="monitor",
+                      Password=box.stored_password(GOOD_PASSWORD), Language="EN", Mode="R/3",
+                      Hostname=s.host, Sysnr=s.sysnr, Gwhost=s.host, Gwservice="sapgw" + s.sysnr)
+        values.update(changes)
+        box.put_text(EXEXML + s.profile, profile_lines(values))
+
+    # -- running and comparing
+
+    def outcome(self, path, setup, runs, env=None):
+        """A fresh sandbox for path, set up by setup(box, path), then each run
+        (args, program, between) in turn; between(box, path) may change the
+        systems before the run. Returns per run (stdout, status, files)."""
+        box = self.fresh_box(path)
+        setup(box, path)
+        results = []
+        for args, program, between in runs:
+            if between:
+                between(box, path)
+            if program != "quarlane":
+                box.program(program)
+            run_env = {"QUARLANE_FAKESDK_DIR": ""}
+            run_env.update(env or {})
+            result = box.run(list(args), program=program, env=run_env)
+            results.append((normalise_times(result.stdout), result.status, self.kept_files(box),
+                            result.stderr))
+        return results
+
+    def kept_files(self, box):
+        """What the run leaves in the drive tree, by Windows path. The inputs
+        of either library are left out, and of the trace file only whether it
+        is there: each library writes its own error blocks (time, process, the
+        library's own lines); what the sensor reads from it shows in the
+        documents compared."""
+        files = {}
+        for path, data in box.files().items():
+            name = os.path.basename(path)
+            if name == "SapLandscape.ini" or name.endswith(".nwrfc") or name == "quarlane-nwrfc.ini":
+                continue
+            files[box.windows(path)] = b"(present)" if name == TRACE else data
+        return files
+
+    def assertSame(self, setup, runs, env=None):
+        """The runs give the same through both libraries. runs: a list of
+        argument lists, or of (args, program, between) triples."""
+        runs = [r if isinstance(r, tuple) else (r, "quarlane", None) for r in runs]
+        simulated = self.outcome("simulator", setup, runs, env)
+        bridged = self.outcome("bridge", setup, runs, env)
+        for number, (sim, bridge, run) in enumerate(zip(simulated, bridged, runs), 1):
+            context = "run %d %s %r; stderr through the bridge:\n%s" % (
+                number, run[1], run[0], bridge[3].decode("latin-1"))
+            # Compared as Latin-1 text, one character per byte, for a readable difference.
+            self.assertEqual(bridge[0].decode("latin-1"), sim[0].decode("latin-1"),
+                             "document differs (first: through the bridge): " + context)
+            self.assertEqual(bridge[1], sim[1], "exit status differs: " + context)
+            self.assertEqual(bridge[2], sim[2], "files differ: " + context)
+        return simulated
+
+    def setup_for(self, systems, item_listing=None, global_lines=None, extra=None):
+        """A setup writing the systems' profiles and inputs (and an item or
+        global sensor file)."""
+        def setup(box, path):
+            self.write_systems(box, path, systems)
+            for s in systems:
+                if s.profile:
+                    self.write_profile(box, s)
+            if item_listing:
+                box.put_text(EXEXML + "Corvanta.Prf", ["; Corvanta item sensors",
+                                                       "# Gsng: Corvanta ab " + item_listing])
+            if global_lines:
+                box.put_text(EXEXML + "SAP Corvanta.Gbl", global_lines)
+            if extra:
+                extra(box, path)
+        return setup
+
+
+# The systems of most cases: a 6.40 system with the classic module, a 7.50
+# system with only the collector, and a 7.40 system with figures on two
+# instances that reports a blank instance name (RFCDEST): the sensor then
+# asks with blank HOSTID and INSTANCE, for which the classic module returns
+# no rows.
+def old_system(tasks=SMALL, **options):
+    return System("OLD", "sapold01", "640", tasks, **options)
+
+
+def new_system(tasks=SMALL, **options):
+    return System("NEW", "sapnew01", "750", tasks, sysnr="10", client="200", **options)
+
+
+def total_system(**options):
+    tasks = SMALL + [dict(t, instance="saptot02_TOT_01") for t in scaled(SMALL, 2)]
+    return System("TOT", "saptot01", "740", tasks, sysnr="20", instance="", **options)
+
+
+KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", total_system))
+
+
+class SingleSystemReports(Differential):
+    REPORTS = (("summary", []), ("verbose", ["#"]), ("responses", ["RESPONSE"]),
+               ("transactions", ["TRANSACTION"]), ("dialog selected", ["DIALOG"]),
+               ("updates excluded", ["-UPDATE2", "DIALOG"]), ("batch, verbose", ["BATCH#1"]))
+
+    def test_every_report_of_every_kind_of_system(self):
+        for kind, make in KINDS:
+            s = make(tasks=ALL_TYPES) if kind != "7.40 blank instance" else make()
+            for report, params in self.REPORTS:
+                with self.subTest(system=kind, report=report):
+                    self.assertSame(self.setup_for([s]), [[s.name] + params])
+
+    def test_every_output_mode(self):
+        for kind, make in KINDS:
+            for mode, program in MODES[1:]:
+                for params in ([], ["RESPONSE"], ["TRANSACTION", "#"]):
+                    with self.subTest(system=kind, mode=mode, params=params):
+                        s = make()
+                        self.assertSame(self.setup_for([s]),
+                                        [([EXEXML + s.profile] + params, program, None)])
+
+    def test_intervals_over_runs(self):
+        # Three runs: the first of the day, one with grown figures measured
+        # against it, and one after an instance restart (figures smaller again).
+        for kind, make in KINDS[:2]:
+            with self.subTest(system=kind):
+                first = make(tasks=ALL_TYPES)
+                grown = make(tasks=scaled(ALL_TYPES, 3), lastcollwrt=LATER)
+                restarted = make(tasks=SMALL, lastcollwrt="Thu Mar  5 10:04:00 2026")
+
+                def change_to(system):
+                    return lambda box, path: self.write_systems(box, path, [system])
+                self.assertSame(self.setup_for([first]), [
+                    ([first.name], "quarlane", None),
+                    ([first.name, "#"], "quarlane", change_to(grown)),
+                    ([first.name, "RESPONSE"], "quarlane", None),
+                    ([first.name], "quarlane", change_to(restarted)),
+                ])
+
+
+GOOD = "PRD01.P00"
+
+
+class ItemRuns(Differential):
+    """Item and global runs over a 6.40 and a 7.50 system, a system that
+    refuses the logon, one that cannot be reached and one without a profile."""
+
+    def systems(self):
+        return [old_system(tasks=ALL_TYPES), new_system(tasks=scaled(ALL_TYPES, 2)),
+                System("LCK", "saplck01", "750", SMALL, faults=[logon_failure()]),
+                System("GON", "sapgon01", "620", SMALL,
+                       faults=[unreachable("partner 'sapgon01:sapgw00' not reached")])]
+
+    LISTING = "OLD.P00#LCK.P00#MIS.P00#NEW.P00#GON.P00#"
+
+    def test_item_mode(self):
+        for params in ([], ["#"]):
+            with self.subTest(params=params):
+                self.assertSame(self.setup_for(self.systems(), item_listing=self.LISTING),
+                                [["PRD", "ITEM=TransActions"] + params])
+
+    def test_global_mode_labels(self):
+        for marker in ("", ",Alias", ",Host", ",Sid", ",Profile"):
+            for verbose in ([], ["#"]):
+                with self.subTest(marker=marker, verbose=verbose):
+                    lines = ["; global sensors", "# GSNG: WORKLOAD  --" + self.LISTING,
+                             '# GSNX: WORKLOAD   Item=TransActions%s,Sensor="SAP Quarlane"' % marker,
+                             "# GSNG: AVGDIALOG --OLD.P00#NEW.P00#",
+                             '# GSNX: AVGDIALOG  Item=Avg:Dialog RESPONSE%s,Sensor="SAP Quarlane"' % marker]
+                    self.assertSame(self.setup_for(self.systems(), global_lines=lines),
+                                    [["GLOBAL", "WORKLOAD"] + verbose, ["GLOBAL", "AVGDIALOG"] + verbose])
+
+    def test_item_runs_in_the_text_modes(self):
+        for mode, program in MODES[1:]:
+            with self.subTest(mode=mode):
+                self.assertSame(self.setup_for(self.systems(), item_listing=self.LISTING),
+                                [([EXEXML + "PRD", "ITEM=TransActions"], program, None)])
+
+
+class Failures(Differential):
+    """Every failure of a system: at the logon, at each call, as an ABAP
+    exception or system failure, alone and in an item run."""
+
+    def cases(self, make):
+        s = make()
+        workload = s.workload_module()
+        return [
+            ("logon refused", [logon_failure()]),
+            ("logon refused, own text", [logon_failure("Password logon no longer possible - too many failed attempts")]),
+            ("partner not reached", [unreachable("partner '%s:sapgw%s' not reached" % (s.host, s.sysnr))]),
+            ("broken during GET_CPU_ALL", [broken("GET_CPU_ALL", "connection to partner broken during GET_CPU_ALL")]),
+            ("broken during RFC_SYSTEM_INFO", [broken("RFC_SYSTEM_INFO", "connection reset by peer")]),
+            ("broken during the workload", [broken(SUMMARY_MODULE, "connection closed (no data)", workload)]),
+            ("RFC_SYSTEM_INFO not authorised", [exception("RFC_SYSTEM_INFO", "NOT_AUTHORIZED")]),
+            ("workload: NO_DATA_FOUND", [exception(SUMMARY_MODULE, "NO_DATA_FOUND", workload)]),
+            ("GET_CPU_ALL system failure", [system_failure("GET_CPU_ALL", "ABAP runtime error CONVT_NO_NUMBER")]),
+            ("workload system failure", [system_failure(SUMMARY_MODULE, "DBIF_RSQL_SQL_ERROR", workload)]),
+        ]
+
+    def test_single_system(self):
+        for kind, make in KINDS[:2]:
+            for name, faults in self.cases(make):
+                for params in ([], ["#"]):
+                    with self.subTest(system=kind, failure=name, params=params):
+                        s = make(faults=faults)
+                        self.assertSame(self.setup_for([s]), [[s.name] + params])
+
+    def test_in_an_item_run(self):
+        for kind, make in KINDS[:2]:
+            for name, faults in self.cases(make):
+                with self.subTest(system=kind, failure=name):
+                    failing = make(faults=faults)
+                    good = System("PRD", "sapprd01", "700", ALL_TYPES, profile=GOOD)
+                    self.assertSame(self.setup_for([good, failing],
+                                                   item_listing="%s#%s#" % (GOOD, failing.profile)),
+                                    [["PRD", "ITEM=TransActions", "#"]])
+
+    def test_no_workload_module_at_all(self):
+        # A system that has neither workload module: the simulator is told
+        # to answer as it does for a module it does not know (exception and
+        # message of src/rfcsim/calls.cpp).
+        for kind, make in KINDS[:2]:
+            with self.subTest(system=kind):
+                s = make(modules=["RFC_SYSTEM_INFO", "GET_CPU_ALL"],
+                         extra=[("fault = receive %s rc=2 exception=FUNCTION_NOT_FOUND "
+                                 'message="Function module %s not found"' % (SUMMARY_MODULE, SUMMARY_MODULE), "")])
+                self.assertSame(self.setup_for([s]), [[s.name, "#"]])
+
+    def test_a_day_without_figures(self):
+        for kind, make in KINDS[:2]:
+            with self.subTest(system=kind):
+                s = make(tasks=[])
+                self.assertSame(self.setup_for([s]), [[s.name]])
+
+
+class Texts(Differential):
+    """Texts beyond ASCII from the system: the bridge hands the sensor
+    Windows-1252 with '#' for what that cannot hold, as the simulator's
+    landscape does here."""
+
+    MESSAGES = ("Verbindung zum Partner 'sapold01' unterbrochen: Größe überschritten",
+                "Kennwort für Benutzer MONITOR abgelaufen (€ 5, ½ Tag)",
+                "Ω-Messung ✓ fehlgeschlagen: 接続が切断されました")
+
+    def test_failure_messages(self):
+        for message in self.MESSAGES:
+            for kind, make in KINDS[:2]:
+                with self.subTest(system=kind, message=message):
+                    s = make(faults=[broken("GET_CPU_ALL", message)])
+                    self.assertSame(self.setup_for([s]), [[s.name], [s.name, "#"]])
+
+    def test_reported_host_name(self):
+        # RFCHOST beyond ASCII shows in the global sensor's host label.
+        for host_text in ("sapü01", "sapΩ01"):
+            with self.subTest(host=host_text):
+                def systems():
+                    return [old_system(extra=[("RFCHOST = " + cp1252(host_text), "RFCHOST = " + host_text)]),
+                            new_system(extra=[("RFCHOST = " + cp1252(host_text), "RFCHOST = " + host_text)])]
+                lines = ["# GSNG: WORKLOAD  --OLD.P00#NEW.P00#",
+                         '# GSNX: WORKLOAD   Item=TransActions,Host,Sensor="SAP Quarlane"']
+                self.assertSame(self.setup_for(systems(), global_lines=lines), [["GLOBAL", "WORKLOAD", "#"]])
+
+
+class LogonGroups(Differential):
+    """Systems reached through a destination of SapRfc.ini: by a logon group
+    of a message server (TYPE=B) and by an application server (TYPE=A). The
+    simulator takes the destination's name as the system; the fake SDK
+    answers at the message server's or application server's host."""
+
+    def setup_group(self, lines, groups="PUBLIC SPACE", sim_faults=()):
+        s = new_system(tasks=ALL_TYPES)
+        # The same system as the fake SDK reaches it: through its message
+        # server's host, which serves the logon groups.
+        message_server = System("NEW", "sapmsg01", "750", ALL_TYPES, sysnr="10", client="200",
+                                instance=s.instance,
+                                extra=[("", "groups = " + groups), ("", "RFCHOST = " + s.host)])
+        sim_system = new_system(tasks=ALL_TYPES, extra=[(fault, "") for fault in sim_faults])
+
+        def setup(box, path):
+            self.write_systems(box, path, [sim_system] if path == "simulator" else [message_server])
+            self.write_profile(box, s)
+            box.put_text("SapRfc.NEW", lines)
+        return setup
+
+    def test_logon_group(self):
+        for group in ("PUBLIC", "SPACE"):
+            with self.subTest(group=group):
+                lines = ["* Corvanta's 7.50 system by its logon group", "DEST=NEW", "TYPE=B",
+                         "MSHOST=sapmsg01", "R3NAME=NEW", "GROUP=" + group]
+                self.assertSame(self.setup_group(lines), [["NEW"], ["NEW", "#"]])
+
+    def test_unknown_logon_group(self):
+        lines = ["DEST=NEW", "TYPE=B", "MSHOST=sapmsg01", "R3NAME=NEW", "GROUP=BATCH"]
+        fault = 'fault = open communication message="Group BATCH not found"'
+        self.assertSame(self.setup_group(lines, sim_faults=[fault]), [["NEW"], ["NEW", "#"]])
+
+    def test_application_server_destination(self):
+        s = new_system(tasks=ALL_TYPES)
+        lines = ["DEST=NEW", "TYPE=A", "ASHOST=sapnew01", "SYSNR=10"]
+
+        def extra(box, path):
+            box.put_text("SapRfc.NEW", lines)
+        self.assertSame(self.setup_for([s], extra=extra), [["NEW"], ["NEW", "#"]])
+
+
+if __name__ == "__main__":
+    unittest.main()
