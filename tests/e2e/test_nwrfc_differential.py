@@ -99,10 +99,12 @@ class System:
         self.lastcollwrt = lastcollwrt
         self.extra = list(extra)  # (landscape line, script line) pairs
 
+    collector_rows = False  # a system below 7.00 that answers from the collector all the same
+
     @property
     def collector(self):
-        """Whether the fake system has only the 7.00+ collector."""
-        return self.release[:3].isdigit() and int(self.release[:3]) >= 700
+        """Whether the fake system answers from the 7.00+ collector."""
+        return self.collector_rows or (self.release[:3].isdigit() and int(self.release[:3]) >= 700)
 
     def workload_module(self):
         return COLLECTOR_MODULE if self.collector else SUMMARY_MODULE
@@ -351,7 +353,31 @@ def total_system(**options):
     return System("TOT", "saptot01", "740", tasks, sysnr="20", instance="", **options)
 
 
-KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", total_system))
+def old_release_system(tasks=SMALL, **options):
+    # Up to 4.6 the sensor names the instance by its first 8 characters in
+    # HOSTID; a second instance on another host must not be counted.
+    tasks = list(tasks) + [dict(t, instance="sapoth01_OLD_01") for t in scaled(SMALL, 5)]
+    return System("OLD", "sapold01", "46C", tasks, **options)
+
+
+def two_instance_system(tasks=SMALL, **options):
+    # Figures on two instances: the sensor asks for its own instance only.
+    tasks = list(tasks) + [dict(t, instance="sapnew02_NEW_11") for t in scaled(SMALL, 7)]
+    return System("NEW", "sapnew01", "750", tasks, sysnr="10", client="200", **options)
+
+
+def no_classic_module_system(tasks=SMALL, **options):
+    # A 6.40 system whose classic module is missing: the bridge reads the
+    # collector instead, the simulator the classic rows of the same figures.
+    options.setdefault("modules", ["RFC_SYSTEM_INFO", "GET_CPU_ALL", COLLECTOR_MODULE])
+    s = System("OLD", "sapold01", "640", tasks, **options)
+    s.collector_rows = True
+    return s
+
+
+KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", total_system),
+         ("4.6C by host ID", old_release_system), ("7.50 two instances", two_instance_system),
+         ("6.40 without the classic module", no_classic_module_system))
 
 
 class SingleSystemReports(Differential):
@@ -361,7 +387,7 @@ class SingleSystemReports(Differential):
 
     def test_every_report_of_every_kind_of_system(self):
         for kind, make in KINDS:
-            s = make(tasks=ALL_TYPES) if kind != "7.40 blank instance" else make()
+            s = make() if kind == "7.40 blank instance" else make(tasks=ALL_TYPES)
             for report, params in self.REPORTS:
                 with self.subTest(system=kind, report=report):
                     self.assertSame(self.setup_for([s]), [[s.name] + params])
