@@ -393,7 +393,9 @@ class SingleSystemReports(Differential):
                     self.assertSame(self.setup_for([s]), [[s.name] + params])
 
     def test_every_output_mode(self):
-        for kind, make in KINDS:
+        # The output mode is the sensor's own; the libraries only give it the
+        # figures, so the first three kinds of system stand for all.
+        for kind, make in KINDS[:3]:
             for mode, program in MODES[1:]:
                 for params in ([], ["RESPONSE"], ["TRANSACTION", "#"]):
                     with self.subTest(system=kind, mode=mode, params=params):
