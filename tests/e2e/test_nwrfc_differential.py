@@ -100,6 +100,7 @@ class System:
         self.extra = list(extra)  # (landscape line, script line) pairs
 
     collector_rows = False  # a system below 7.00 that answers from the collector all the same
+    both_modules = False    # a system that has both workload modules, with the same figures
 
     @property
     def collector(self):
@@ -182,14 +183,14 @@ def script_lines(s):
         lines.append("modules = " + " ".join(s.modules))
     for t in s.tasks:
         place = t["instance"]
-        if s.collector:
+        if s.collector or s.both_modules:
             lines.append("aggregate = day=%s%s TASKTYPE=%s COUNT=%d READDIRCNT=%d RESPTI=%d CPUTI=%d "
                          "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLWAITTI=%d GUITIME=%d"
                          % (DAY, " component=" + place if place else "", TASK_CODES[t["name"]],
                             t["count"], t["db"], 1000 * t["resp"], 1000 * t["cpu"],
                             1000 * t["readdir"], 1000 * t["readseq"], 1000 * t["chng"],
                             1000 * t["roll"], 1000 * t["gui"]))
-        else:
+        if not s.collector or s.both_modules:
             lines.append('summary = day=%s%s TASKTYPE="%s" COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d '
                          "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLTI=%d GUITIME=%d"
                          % (DAY, " instance=" + place if place else "", t["name"], t["count"],
@@ -296,7 +297,7 @@ class Differential(SensorTest):
         files = {}
         for path, data in box.files().items():
             name = os.path.basename(path)
-            if name == "SapLandscape.ini" or name.endswith(".nwrfc") or name == "quarlane-nwrfc.ini":
+            if name in ("SapLandscape.ini", "FakeSdkCalls.log") or name.endswith(".nwrfc"):
                 continue
             files[box.windows(path)] = b"(present)" if name == TRACE else data
         return files
@@ -515,6 +516,32 @@ class Failures(Differential):
             with self.subTest(system=kind):
                 s = make(tasks=[])
                 self.assertSame(self.setup_for([s]), [[s.name]])
+
+
+class CollectorSwitch(Differential):
+    """The bridge's collector setting (docs/nwrfc.md) on systems that have
+    both workload modules with the same figures: the documents stay the
+    simulator's, and the fake SDK's call log shows which module was read."""
+
+    def test_the_setting_chooses_the_module(self):
+        cases = [(None, "750", COLLECTOR_MODULE), ("auto", "640", SUMMARY_MODULE),
+                 ("classic", "750", SUMMARY_MODULE), ("collector", "640", COLLECTOR_MODULE),
+                 ("Collector", "46C", COLLECTOR_MODULE)]
+        for setting, release, module in cases:
+            with self.subTest(setting=setting, release=release):
+                s = System("NEW", "sapnew01", release, ALL_TYPES, sysnr="10", client="200",
+                           modules=["RFC_SYSTEM_INFO", "GET_CPU_ALL", SUMMARY_MODULE, COLLECTOR_MODULE])
+                s.both_modules = True
+
+                def settings(box, path):
+                    if path == "bridge" and setting:
+                        with open(os.path.join(box.bin, "quarlane-nwrfc.ini"), "w") as f:
+                            f.write("# the collector of NEW\n[NEW]\nCOLLECTOR=%s\n" % setting)
+                self.assertSame(self.setup_for([s], extra=settings), [["NEW"], ["NEW", "RESPONSE"]],
+                                env={"QUARLANE_FAKESDK_LOG": "FakeSdkCalls.log"})
+                calls = self.box.read("FakeSdkCalls.log").decode("latin-1")  # the bridge's box
+                invoked = [m for m in (SUMMARY_MODULE, COLLECTOR_MODULE) if " %s " % m in calls]
+                self.assertEqual(invoked, [module], calls)
 
 
 class Texts(Differential):
