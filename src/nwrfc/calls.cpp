@@ -546,7 +546,14 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
       !SetValue(sdk, description, call.handle(), "FACTOR", factor, &info))
     return ConversionFailure(function, "parameters", SdkText(info.message, sizeof info.message / 2));
   CallOutcome outcome;
-  if (!Invoke(connection, sdk, function, call, &outcome)) return outcome;
+  std::vector<FieldValues> collected;
+  if (query.selects_nothing) return CallOutcome{}; // no instance named: no rows, as the classic module
+  if (!Invoke(connection, sdk, function, call, &outcome)) {
+    // A day the collector has nothing for is an empty summary, as the classic
+    // module answers it; every other failure stays the call's.
+    if (outcome.rc == RFC_EXCEPTION && outcome.exception == "NO_DATA_FOUND") return CallOutcome{};
+    return outcome;
+  }
 
   // The TASKTYPE rows, every field the system describes, as text.
   const nw::RFC_PARAMETER_DESC *parameter = description.Find("TASKTYPE");
@@ -558,7 +565,6 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
       sdk.RfcGetRowCount(rows, &count, &info) != nw::RFC_OK)
     return ConversionFailure(function, "table TASKTYPE",
                              parameter ? SdkText(info.message, sizeof info.message / 2) : "the system has no TASKTYPE");
-  std::vector<FieldValues> collected;
   for (unsigned index = 0; index < count; ++index) {
     if (sdk.RfcMoveTo(rows, index, &info) != nw::RFC_OK)
       return ConversionFailure(function, "table TASKTYPE", SdkText(info.message, sizeof info.message / 2));

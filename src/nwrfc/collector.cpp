@@ -85,7 +85,7 @@ CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &in
   CollectorQuery query;
   query.component = Trim(instance);
   if (query.component.empty()) query.component = Trim(hostid);
-  if (query.component.empty()) query.component = "TOTAL";
+  query.selects_nothing = query.component.empty();
   query.periodtype = Trim(periodtype).empty() ? "D" : Trim(periodtype);
   query.periodstrt = Trim(startdate);
   return query;

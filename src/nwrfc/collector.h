@@ -25,8 +25,11 @@ std::string ClassicTaskTypeName(unsigned char code);
 
 // The collector's parameters for the classic call's HOSTID, INSTANCE,
 // PERIODTYPE and STARTDATE: COMPONENT is the instance ("TOTAL" for all) or,
-// as releases up to 4.6 named it, HOSTID's instance name.
+// as releases up to 4.6 named it, HOSTID's instance name. With both blank the
+// classic module selects no instance at all: `selects_nothing`, and the
+// answer is an empty table without asking the collector.
 struct CollectorQuery {
+  bool selects_nothing = false;
   std::string component;
   std::string periodtype;
   std::string periodstrt;

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "nwrfc/bounded.h"
+
+namespace quarlane::nwrfc {
+namespace {
+
+using std::chrono::milliseconds;
+
+long long Elapsed(Clock::time_point since) {
+  return std::chrono::duration_cast<milliseconds>(Clock::now() - since).count();
+}
+
+TEST(NwrfcBounded, WorkThatEndsInTimeIsNotCancelled) {
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  const BoundedOutcome outcome = RunBounded([done] { *done = true; }, Clock::now() + milliseconds(2000),
+                                            [cancelled] { *cancelled = true; }, milliseconds(100));
+  EXPECT_EQ(outcome, BoundedOutcome::Finished);
+  EXPECT_TRUE(*done);
+  EXPECT_FALSE(*cancelled);
+}
+
+TEST(NwrfcBounded, HungWorkIsCancelledAtTheDeadline) {
+  // A call that blocks until it is cancelled, like RfcInvoke and RfcCancel.
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  const Clock::time_point start = Clock::now();
+  const BoundedOutcome outcome = RunBounded(
+      [cancelled] {
+        while (!*cancelled) std::this_thread::sleep_for(milliseconds(5));
+      },
+      start + milliseconds(300), [cancelled] { *cancelled = true; }, milliseconds(1000));
+  EXPECT_EQ(outcome, BoundedOutcome::Cancelled);
+  EXPECT_GE(Elapsed(start), 290);
+  EXPECT_LT(Elapsed(start), 1200);
+}
+
+TEST(NwrfcBounded, WorkThatIgnoresTheCancelIsLeftBehindInTime) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  const Clock::time_point start = Clock::now();
+  const BoundedOutcome outcome = RunBounded(
+      [release, ended] {
+        while (!*release) std::this_thread::sleep_for(milliseconds(5));
+        *ended = true;
+      },
+      start + milliseconds(200), [] {}, milliseconds(200));
+  EXPECT_EQ(outcome, BoundedOutcome::Abandoned);
+  EXPECT_LT(Elapsed(start), 1000); // back within deadline + grace + margin
+  EXPECT_FALSE(*ended);
+  *release = true; // the abandoned work still finds what it shares
+  for (int i = 0; i < 200 && !*ended; ++i) std::this_thread::sleep_for(milliseconds(5));
+  EXPECT_TRUE(*ended);
+}
+
+TEST(NwrfcBounded, WithoutCancelTheWorkIsLeftAtTheDeadline) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(RunBounded(
+                [release] {
+                  while (!*release) std::this_thread::sleep_for(milliseconds(5));
+                },
+                start + milliseconds(150), nullptr, milliseconds(5000)),
+            BoundedOutcome::Abandoned);
+  EXPECT_LT(Elapsed(start), 1000);
+  *release = true;
+}
+
+} // namespace
+} // namespace quarlane::nwrfc
