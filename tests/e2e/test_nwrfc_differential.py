@@ -316,6 +316,10 @@ class Differential(SensorTest):
                              "document differs (first: through the bridge): " + context)
             self.assertEqual(bridge[1], sim[1], "exit status differs: " + context)
             self.assertEqual(bridge[2], sim[2], "files differ: " + context)
+            if not is_wine():
+                # Nothing on standard error (a sanitizer's report would land there).
+                self.assertEqual(bridge[3], b"", "standard error through the bridge: " + context)
+                self.assertEqual(sim[3], b"", "standard error through the simulator: " + context)
         return simulated
 
     def setup_for(self, systems, item_listing=None, global_lines=None, extra=None):
