@@ -353,7 +353,7 @@ def new_system(tasks=SMALL, **options):
     return System("NEW", "sapnew01", "750", tasks, sysnr="10", client="200", **options)
 
 
-def total_system(**options):
+def blank_instance_system(**options):
     tasks = SMALL + [dict(t, instance="saptot02_TOT_01") for t in scaled(SMALL, 2)]
     return System("TOT", "saptot01", "740", tasks, sysnr="20", instance="", **options)
 
@@ -380,7 +380,7 @@ def no_classic_module_system(tasks=SMALL, **options):
     return s
 
 
-KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", total_system),
+KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", blank_instance_system),
          ("4.6C by host ID", old_release_system), ("7.50 two instances", two_instance_system),
          ("6.40 without the classic module", no_classic_module_system))
 
@@ -501,19 +501,16 @@ class Failures(Differential):
         return [(name, faults, False) for name, faults in cases] + [no_data_case, other]
 
     def failing_setup(self, make, faults, empty_day, others=()):
+        """The failing system, after others in an item run when there are
+        others. With empty_day the simulator's system has no rows of the day
+        instead of the fake SDK's fault."""
         failing = make(faults=faults)
-        if not empty_day:
-            return self.setup_for(list(others) + [failing]), failing
-        simulated = make(tasks=[])
+        simulated = make(tasks=[]) if empty_day else failing
+        listing = "".join(s.profile + "#" for s in list(others) + [failing]) if others else None
 
         def setup(box, path):
-            self.write_systems(box, path, list(others) + [simulated if path == "simulator" else failing])
-            for s in list(others) + [failing]:
-                self.write_profile(box, s)
-            if others:
-                box.put_text(EXEXML + "Corvanta.Prf", ["; Corvanta item sensors", "# Gsng: Corvanta ab "
-                                                       + "".join(o.profile + "#" for o in others)
-                                                       + failing.profile + "#"])
+            chosen = simulated if path == "simulator" else failing
+            self.setup_for(list(others) + [chosen], item_listing=listing)(box, path)
         return setup, failing
 
     def test_single_system(self):
@@ -529,9 +526,7 @@ class Failures(Differential):
             for name, faults, empty_day in self.cases(make):
                 with self.subTest(system=kind, failure=name):
                     good = System("PRD", "sapprd01", "700", ALL_TYPES, profile=GOOD)
-                    setup, failing = self.failing_setup(make, faults, empty_day, others=[good])
-                    if not empty_day:
-                        setup = self.setup_for([good, failing], item_listing="%s#%s#" % (GOOD, failing.profile))
+                    setup, _ = self.failing_setup(make, faults, empty_day, others=[good])
                     self.assertSame(setup, [["PRD", "ITEM=TransActions", "#"]])
 
     def test_no_workload_module_at_all(self):
