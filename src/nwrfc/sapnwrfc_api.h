@@ -188,10 +188,12 @@ typedef struct RFC_ERROR_INFO {
 
 /* ---- Connection parameters ------------------------------------------------
  * [PYRFC], [DRFC]: {const SAP_UC *name; const SAP_UC *value;}, both
- * NUL-terminated. Names used by the bridge (documented for RfcOpenConnection
- * in [APIDOC] and the rust-sapnwrfc docs): client, user, passwd, lang,
- * ashost, sysnr, gwhost, gwserv, mshost, msserv, r3name (INFERRED: the
- * classic name of sysid; sysid is the documented one), group. */
+ * NUL-terminated. Names used by the bridge: client, user, lang, ashost,
+ * sysnr, mshost, msserv, sysid, group (help.sap.com "RfcOpenConnection",
+ * SAP NetWeaver PI 7.11 documentation; PyRFC's Connection docs); passwd
+ * (PyRFC; SAP's page writes "password": which one the SDK requires is
+ * UNCONFIRMED); gwhost, gwserv (help.sap.com sapnwrfc.ini examples, shown
+ * for a registered server: INFERRED for a client logon). */
 typedef struct RFC_CONNECTION_PARAMETER {
   const SAP_UC *name;
   const SAP_UC *value;
