@@ -99,10 +99,13 @@ class System:
         self.lastcollwrt = lastcollwrt
         self.extra = list(extra)  # (landscape line, script line) pairs
 
+    collector_rows = False  # a system below 7.00 that answers from the collector all the same
+    both_modules = False    # a system that has both workload modules, with the same figures
+
     @property
     def collector(self):
-        """Whether the fake system has only the 7.00+ collector."""
-        return self.release[:3].isdigit() and int(self.release[:3]) >= 700
+        """Whether the fake system answers from the 7.00+ collector."""
+        return self.collector_rows or (self.release[:3].isdigit() and int(self.release[:3]) >= 700)
 
     def workload_module(self):
         return COLLECTOR_MODULE if self.collector else SUMMARY_MODULE
@@ -180,14 +183,14 @@ def script_lines(s):
         lines.append("modules = " + " ".join(s.modules))
     for t in s.tasks:
         place = t["instance"]
-        if s.collector:
+        if s.collector or s.both_modules:
             lines.append("aggregate = day=%s%s TASKTYPE=%s COUNT=%d READDIRCNT=%d RESPTI=%d CPUTI=%d "
                          "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLWAITTI=%d GUITIME=%d"
                          % (DAY, " component=" + place if place else "", TASK_CODES[t["name"]],
                             t["count"], t["db"], 1000 * t["resp"], 1000 * t["cpu"],
                             1000 * t["readdir"], 1000 * t["readseq"], 1000 * t["chng"],
                             1000 * t["roll"], 1000 * t["gui"]))
-        else:
+        if not s.collector or s.both_modules:
             lines.append('summary = day=%s%s TASKTYPE="%s" COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d '
                          "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLTI=%d GUITIME=%d"
                          % (DAY, " instance=" + place if place else "", t["name"], t["count"],
@@ -294,7 +297,7 @@ class Differential(SensorTest):
         files = {}
         for path, data in box.files().items():
             name = os.path.basename(path)
-            if name == "SapLandscape.ini" or name.endswith(".nwrfc") or name == "quarlane-nwrfc.ini":
+            if name in ("SapLandscape.ini", "FakeSdkCalls.log") or name.endswith(".nwrfc"):
                 continue
             files[box.windows(path)] = b"(present)" if name == TRACE else data
         return files
@@ -313,6 +316,10 @@ class Differential(SensorTest):
                              "document differs (first: through the bridge): " + context)
             self.assertEqual(bridge[1], sim[1], "exit status differs: " + context)
             self.assertEqual(bridge[2], sim[2], "files differ: " + context)
+            if not is_wine():
+                # Nothing on standard error (a sanitizer's report would land there).
+                self.assertEqual(bridge[3], b"", "standard error through the bridge: " + context)
+                self.assertEqual(sim[3], b"", "standard error through the simulator: " + context)
         return simulated
 
     def setup_for(self, systems, item_listing=None, global_lines=None, extra=None):
@@ -346,12 +353,36 @@ def new_system(tasks=SMALL, **options):
     return System("NEW", "sapnew01", "750", tasks, sysnr="10", client="200", **options)
 
 
-def total_system(**options):
+def blank_instance_system(**options):
     tasks = SMALL + [dict(t, instance="saptot02_TOT_01") for t in scaled(SMALL, 2)]
     return System("TOT", "saptot01", "740", tasks, sysnr="20", instance="", **options)
 
 
-KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", total_system))
+def old_release_system(tasks=SMALL, **options):
+    # Up to 4.6 the sensor names the instance by its first 8 characters in
+    # HOSTID; a second instance on another host must not be counted.
+    tasks = list(tasks) + [dict(t, instance="sapoth01_OLD_01") for t in scaled(SMALL, 5)]
+    return System("OLD", "sapold01", "46C", tasks, **options)
+
+
+def two_instance_system(tasks=SMALL, **options):
+    # Figures on two instances: the sensor asks for its own instance only.
+    tasks = list(tasks) + [dict(t, instance="sapnew02_NEW_11") for t in scaled(SMALL, 7)]
+    return System("NEW", "sapnew01", "750", tasks, sysnr="10", client="200", **options)
+
+
+def no_classic_module_system(tasks=SMALL, **options):
+    # A 6.40 system whose classic module is missing: the bridge reads the
+    # collector instead, the simulator the classic rows of the same figures.
+    options.setdefault("modules", ["RFC_SYSTEM_INFO", "GET_CPU_ALL", COLLECTOR_MODULE])
+    s = System("OLD", "sapold01", "640", tasks, **options)
+    s.collector_rows = True
+    return s
+
+
+KINDS = (("6.40 classic", old_system), ("7.50 collector", new_system), ("7.40 blank instance", blank_instance_system),
+         ("4.6C by host ID", old_release_system), ("7.50 two instances", two_instance_system),
+         ("6.40 without the classic module", no_classic_module_system))
 
 
 class SingleSystemReports(Differential):
@@ -361,13 +392,15 @@ class SingleSystemReports(Differential):
 
     def test_every_report_of_every_kind_of_system(self):
         for kind, make in KINDS:
-            s = make(tasks=ALL_TYPES) if kind != "7.40 blank instance" else make()
+            s = make() if kind == "7.40 blank instance" else make(tasks=ALL_TYPES)
             for report, params in self.REPORTS:
                 with self.subTest(system=kind, report=report):
                     self.assertSame(self.setup_for([s]), [[s.name] + params])
 
     def test_every_output_mode(self):
-        for kind, make in KINDS:
+        # The output mode is the sensor's own; the libraries only give it the
+        # figures, so the first three kinds of system stand for all.
+        for kind, make in KINDS[:3]:
             for mode, program in MODES[1:]:
                 for params in ([], ["RESPONSE"], ["TRANSACTION", "#"]):
                     with self.subTest(system=kind, mode=mode, params=params):
@@ -440,7 +473,20 @@ class Failures(Differential):
     def cases(self, make):
         s = make()
         workload = s.workload_module()
-        return [
+        if s.collector:
+            # The collector says "no figures" with NO_DATA_FOUND (issue 12's
+            # fact), and the bridge answers it as the classic module answers a
+            # day without figures: an empty summary. So the simulator's
+            # counterpart of that exception is a day without rows, not the
+            # classic exception; another exception of the collector passes
+            # through as the classic one.
+            no_data = ("", "fail = invoke %s exception=NO_DATA_FOUND" % workload)
+            no_data_case = ("workload: the collector's NO_DATA_FOUND", [no_data], True)
+            other = ("workload: NOT_AUTHORIZED", [exception(SUMMARY_MODULE, "NOT_AUTHORIZED", workload)], False)
+        else:
+            no_data_case = ("workload: NO_DATA_FOUND", [exception(SUMMARY_MODULE, "NO_DATA_FOUND", workload)], False)
+            other = ("workload: NOT_AUTHORIZED", [exception(SUMMARY_MODULE, "NOT_AUTHORIZED", workload)], False)
+        cases = [
             ("logon refused", [logon_failure()]),
             ("logon refused, own text", [logon_failure("Password logon no longer possible - too many failed attempts")]),
             ("partner not reached", [unreachable("partner '%s:sapgw%s' not reached" % (s.host, s.sysnr))]),
@@ -448,28 +494,40 @@ class Failures(Differential):
             ("broken during RFC_SYSTEM_INFO", [broken("RFC_SYSTEM_INFO", "connection reset by peer")]),
             ("broken during the workload", [broken(SUMMARY_MODULE, "connection closed (no data)", workload)]),
             ("RFC_SYSTEM_INFO not authorised", [exception("RFC_SYSTEM_INFO", "NOT_AUTHORIZED")]),
-            ("workload: NO_DATA_FOUND", [exception(SUMMARY_MODULE, "NO_DATA_FOUND", workload)]),
             ("GET_CPU_ALL system failure", [system_failure("GET_CPU_ALL", "ABAP runtime error CONVT_NO_NUMBER")]),
             ("workload system failure", [system_failure(SUMMARY_MODULE, "DBIF_RSQL_SQL_ERROR", workload)]),
         ]
+        # (name, faults, whether the simulated system has no rows of the day)
+        return [(name, faults, False) for name, faults in cases] + [no_data_case, other]
+
+    def failing_setup(self, make, faults, empty_day, others=()):
+        """The failing system, after others in an item run when there are
+        others. With empty_day the simulator's system has no rows of the day
+        instead of the fake SDK's fault."""
+        failing = make(faults=faults)
+        simulated = make(tasks=[]) if empty_day else failing
+        listing = "".join(s.profile + "#" for s in list(others) + [failing]) if others else None
+
+        def setup(box, path):
+            chosen = simulated if path == "simulator" else failing
+            self.setup_for(list(others) + [chosen], item_listing=listing)(box, path)
+        return setup, failing
 
     def test_single_system(self):
         for kind, make in KINDS[:2]:
-            for name, faults in self.cases(make):
+            for name, faults, empty_day in self.cases(make):
                 for params in ([], ["#"]):
                     with self.subTest(system=kind, failure=name, params=params):
-                        s = make(faults=faults)
-                        self.assertSame(self.setup_for([s]), [[s.name] + params])
+                        setup, s = self.failing_setup(make, faults, empty_day)
+                        self.assertSame(setup, [[s.name] + params])
 
     def test_in_an_item_run(self):
         for kind, make in KINDS[:2]:
-            for name, faults in self.cases(make):
+            for name, faults, empty_day in self.cases(make):
                 with self.subTest(system=kind, failure=name):
-                    failing = make(faults=faults)
                     good = System("PRD", "sapprd01", "700", ALL_TYPES, profile=GOOD)
-                    self.assertSame(self.setup_for([good, failing],
-                                                   item_listing="%s#%s#" % (GOOD, failing.profile)),
-                                    [["PRD", "ITEM=TransActions", "#"]])
+                    setup, _ = self.failing_setup(make, faults, empty_day, others=[good])
+                    self.assertSame(setup, [["PRD", "ITEM=TransActions", "#"]])
 
     def test_no_workload_module_at_all(self):
         # A system that has neither workload module: the simulator is told
@@ -487,6 +545,32 @@ class Failures(Differential):
             with self.subTest(system=kind):
                 s = make(tasks=[])
                 self.assertSame(self.setup_for([s]), [[s.name]])
+
+
+class CollectorSwitch(Differential):
+    """The bridge's collector setting (docs/nwrfc.md) on systems that have
+    both workload modules with the same figures: the documents stay the
+    simulator's, and the fake SDK's call log shows which module was read."""
+
+    def test_the_setting_chooses_the_module(self):
+        cases = [(None, "750", COLLECTOR_MODULE), ("auto", "640", SUMMARY_MODULE),
+                 ("classic", "750", SUMMARY_MODULE), ("collector", "640", COLLECTOR_MODULE),
+                 ("Collector", "46C", COLLECTOR_MODULE)]
+        for setting, release, module in cases:
+            with self.subTest(setting=setting, release=release):
+                s = System("NEW", "sapnew01", release, ALL_TYPES, sysnr="10", client="200",
+                           modules=["RFC_SYSTEM_INFO", "GET_CPU_ALL", SUMMARY_MODULE, COLLECTOR_MODULE])
+                s.both_modules = True
+
+                def settings(box, path):
+                    if path == "bridge" and setting:
+                        with open(os.path.join(box.bin, "quarlane-nwrfc.ini"), "w") as f:
+                            f.write("# the collector of NEW\n[NEW]\nCOLLECTOR=%s\n" % setting)
+                self.assertSame(self.setup_for([s], extra=settings), [["NEW"], ["NEW", "RESPONSE"]],
+                                env={"QUARLANE_FAKESDK_LOG": "FakeSdkCalls.log"})
+                calls = self.box.read("FakeSdkCalls.log").decode("latin-1")  # the bridge's box
+                invoked = [m for m in (SUMMARY_MODULE, COLLECTOR_MODULE) if " %s " % m in calls]
+                self.assertEqual(invoked, [module], calls)
 
 
 class Texts(Differential):

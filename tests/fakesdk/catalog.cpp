@@ -34,7 +34,7 @@ const char kCollectorAggregates[] = "SWNC_COLLECTOR_GET_AGGREGATES";
 
 namespace {
 
-struct FieldSpec {
+struct FieldShape {
   const char *name;
   Type type;
   unsigned length; // characters for text types, bytes otherwise
@@ -58,18 +58,18 @@ unsigned RoundUp(unsigned value, unsigned alignment) { return (value + alignment
 
 // Lays the fields out back to back with natural alignment, once with one
 // byte per character and once with two (the Unicode layout).
-TypeDesc MakeType(const char *name, std::initializer_list<FieldSpec> specs) {
+TypeDesc MakeType(const char *name, std::initializer_list<FieldShape> shapes) {
   TypeDesc type;
   type.name = name;
   unsigned nuc = 0, uc = 0, nuc_widest = 1, uc_widest = 1;
-  for (const FieldSpec &spec : specs) {
+  for (const FieldShape &shape : shapes) {
     FieldDesc field;
-    field.name = spec.name;
-    field.type = spec.type;
-    field.decimals = spec.decimals;
-    field.nuc_length = spec.length;
-    field.uc_length = IsCharacterType(spec.type) ? 2 * spec.length : spec.length;
-    const unsigned nuc_alignment = NucAlignment(spec.type), uc_alignment = UcAlignment(spec.type);
+    field.name = shape.name;
+    field.type = shape.type;
+    field.decimals = shape.decimals;
+    field.nuc_length = shape.length;
+    field.uc_length = IsCharacterType(shape.type) ? 2 * shape.length : shape.length;
+    const unsigned nuc_alignment = NucAlignment(shape.type), uc_alignment = UcAlignment(shape.type);
     if (nuc_alignment > nuc_widest) nuc_widest = nuc_alignment;
     if (uc_alignment > uc_widest) uc_widest = uc_alignment;
     nuc = RoundUp(nuc, nuc_alignment);

@@ -28,6 +28,13 @@
 
 using namespace sapnwrfc;
 
+// Only the SDK's functions leave the library (not the C++ runtime it carries).
+#if defined(_WIN32)
+#define FAKESDK_EXPORT __declspec(dllexport)
+#else
+#define FAKESDK_EXPORT __attribute__((visibility("default")))
+#endif
+
 static_assert(RFCTYPE_CHAR == static_cast<int>(fakesdk::kChar) && RFCTYPE_DATE == static_cast<int>(fakesdk::kDate) &&
                   RFCTYPE_BCD == static_cast<int>(fakesdk::kBcd) && RFCTYPE_BYTE == static_cast<int>(fakesdk::kByte) &&
                   RFCTYPE_TABLE == static_cast<int>(fakesdk::kTable) && RFCTYPE_NUM == static_cast<int>(fakesdk::kNum) &&
@@ -315,7 +322,7 @@ namespace sapnwrfc {
 
 // ------------------------------------------------------------ connections
 
-RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECTION_PARAMETER *connectionParams,
+FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECTION_PARAMETER *connectionParams,
                                                 unsigned paramCount, RFC_ERROR_INFO *errorInfo) {
   std::map<std::string, std::u16string> given;
   std::string shown;
@@ -419,7 +426,7 @@ RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECTION_PARAMETER *
   return reinterpret_cast<RFC_CONNECTION_HANDLE>(connection.get());
 }
 
-RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection;
   {
     Registry &registry = TheRegistry();
@@ -439,7 +446,7 @@ RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INF
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) {
     Log("RfcCancel unknown handle");
@@ -457,7 +464,7 @@ RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorI
 
 // ------------------------------------------------------------ metadata
 
-RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTION_HANDLE rfcHandle, const SAP_UC *funcName,
+FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTION_HANDLE rfcHandle, const SAP_UC *funcName,
                                                     RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   const std::string name = NameOf(funcName);
@@ -483,7 +490,7 @@ RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTION_HANDLE rfcHan
   return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<fakesdk::FunctionDesc *>(function));
 }
 
-RFC_RC SAP_API RfcGetParameterCount(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned *count, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterCount(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned *count, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDesc);
   if (function == nullptr) return InvalidHandle(errorInfo, "function description");
   if (count == nullptr) return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER", "count is NULL");
@@ -491,7 +498,7 @@ RFC_RC SAP_API RfcGetParameterCount(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned 
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned index,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned index,
                                           RFC_PARAMETER_DESC *paramDesc, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDesc);
   if (function == nullptr) return InvalidHandle(errorInfo, "function description");
@@ -515,7 +522,7 @@ RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDLE funcDesc, uns
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetFieldCount(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldCount(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::TypeDesc *type = FindTypeDesc(typeHandle);
   if (type == nullptr) return InvalidHandle(errorInfo, "type description");
   if (count == nullptr) return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER", "count is NULL");
@@ -523,7 +530,7 @@ RFC_RC SAP_API RfcGetFieldCount(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHandle, unsigned index, RFC_FIELD_DESC *fieldDescr,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHandle, unsigned index, RFC_FIELD_DESC *fieldDescr,
                                       RFC_ERROR_INFO *errorInfo) {
   const fakesdk::TypeDesc *type = FindTypeDesc(typeHandle);
   if (type == nullptr) return InvalidHandle(errorInfo, "type description");
@@ -546,7 +553,7 @@ RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHandle, unsigned 
 
 // ------------------------------------------------------------ functions
 
-RFC_FUNCTION_HANDLE SAP_API RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_FUNCTION_HANDLE SAP_API RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDescHandle);
   if (function == nullptr) {
     InvalidHandle(errorInfo, "function description");
@@ -563,7 +570,7 @@ RFC_FUNCTION_HANDLE SAP_API RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE funcDescH
   return reinterpret_cast<RFC_FUNCTION_HANDLE>(handle);
 }
 
-RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
   std::unique_ptr<Container> gone;
   {
     Registry &registry = TheRegistry();
@@ -576,7 +583,7 @@ RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) return InvalidHandle(errorInfo, "connection");
   Container *function = FindContainer(funcHandle);
@@ -612,7 +619,7 @@ RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE fu
 
 // ------------------------------------------------------------ setters
 
-RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const RFC_CHAR *charValue,
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const RFC_CHAR *charValue,
                            unsigned valueLength, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -624,12 +631,12 @@ RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const SAP_UC *stringValue,
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const SAP_UC *stringValue,
                             unsigned valueLength, RFC_ERROR_INFO *errorInfo) {
   return RfcSetChars(dataHandle, name, stringValue, valueLength, errorInfo);
 }
 
-RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
                          RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *target = Addressed(dataHandle, name, errorInfo, &failure);
@@ -641,7 +648,7 @@ RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, R
 
 // ------------------------------------------------------------ getters
 
-RFC_RC SAP_API RfcGetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_CHAR *charBuffer,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_CHAR *charBuffer,
                            unsigned bufferLength, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -656,7 +663,7 @@ RFC_RC SAP_API RfcGetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_UC *stringBuffer,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_UC *stringBuffer,
                             unsigned bufferLength, unsigned *stringLength, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -673,7 +680,7 @@ RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetBytes(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_RAW *byteBuffer,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetBytes(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_RAW *byteBuffer,
                            unsigned bufferLength, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -704,7 +711,7 @@ RFC_RC ReadInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::in
 
 } // namespace
 
-RFC_RC SAP_API RfcGetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value,
                          RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, -2147483648LL, 2147483647LL, &number, errorInfo);
@@ -712,7 +719,7 @@ RFC_RC SAP_API RfcGetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, R
   return rc;
 }
 
-RFC_RC SAP_API RfcGetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 *value,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 *value,
                           RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, 0, 255, &number, errorInfo);
@@ -720,7 +727,7 @@ RFC_RC SAP_API RfcGetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, 
   return rc;
 }
 
-RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 *value,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 *value,
                           RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, -32768, 32767, &number, errorInfo);
@@ -728,7 +735,7 @@ RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, 
   return rc;
 }
 
-RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,
                           RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -738,7 +745,7 @@ RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, 
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetStructure(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetStructure(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
                                RFC_STRUCTURE_HANDLE *structHandle, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -749,7 +756,7 @@ RFC_RC SAP_API RfcGetStructure(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *n
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_TABLE_HANDLE *tableHandle,
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_TABLE_HANDLE *tableHandle,
                            RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
@@ -760,14 +767,14 @@ RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcGetRowCount(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetRowCount(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount, RFC_ERROR_INFO *errorInfo) {
   Container *table = FindContainer(tableHandle);
   if (table == nullptr || table->kind != ContainerKind::kTable) return InvalidHandle(errorInfo, "table");
   if (rowCount) *rowCount = static_cast<unsigned>(table->rows.size());
   return Succeed(errorInfo);
 }
 
-RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo) {
   Container *table = FindContainer(tableHandle);
   if (table == nullptr || table->kind != ContainerKind::kTable) return InvalidHandle(errorInfo, "table");
   if (index >= table->rows.size())
