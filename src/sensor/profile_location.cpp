@@ -98,7 +98,9 @@ std::string WithDefaultExtension(const std::string &name) {
 }
 
 ProfileNameParts SplitProfileName(const std::string &name) {
-  const std::size_t last = name.find_last_of('\\');
+  // The system treats "/" as a folder separator as well (Windows too), so a
+  // name split only at backslashes could climb out of the PRTG folders.
+  const std::size_t last = name.find_last_of("\\/");
   if (last == std::string::npos || last == 0) return {std::string(), name};
   return {name.substr(0, last + 1), name.substr(last + 1)};
 }

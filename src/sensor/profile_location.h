@@ -40,8 +40,9 @@ Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, Outpu
 // ".P00" appended unless the fourth character from the end is a full stop.
 std::string WithDefaultExtension(const std::string &name);
 
-// Folder part (up to and including the last backslash, when that backslash is
-// not the first character) and file name.
+// Folder part (up to and including the last backslash or slash, when that
+// separator is not the first character) and file name. A slash separates
+// folders wherever a backslash does, so "../x" is judged exactly as "..\x".
 struct ProfileNameParts {
   std::string folder;
   std::string name;

@@ -158,6 +158,60 @@ class FolderFromTheName(Location):
         ], args=("C:\\Sensors\\PRD",))
 
 
+class ConfinedNames(Location):
+    """A slash separates folders wherever a backslash does, so a profile name
+    written with slashes is judged exactly as the same name written with
+    backslashes: without "@" its folder part is dropped, and it cannot reach a
+    file outside the PRTG folders, nor tell by its message whether one exists."""
+
+    VICTIM = "C:\\secret\\victim"
+
+    def put_victim(self, extension=".P00"):
+        self.box.put(self.VICTIM + extension, b"")  # would stop at Error 1006
+
+    def check_confined(self, names, message, prtg_path=None, extension=".P00"):
+        for name in names:
+            for victim_present in (True, False):
+                with self.case(name=name, victim=victim_present):
+                    if prtg_path is not None:
+                        self.box.put("C:\\PRTG_Path.Txt", prtg_path + eol())
+                        self.box.make_dir(prtg_path + "\\")
+                    self.box.make_dir(EXEXML)
+                    if victim_present:
+                        self.put_victim(extension)
+                    self.assertFails([name], message)
+
+    def test_names_climbing_out_of_the_fixed_folders(self):
+        self.check_confined(["../../../../secret/victim", "..\\..\\..\\..\\secret\\victim",
+                             "..\\..\\../../secret/victim"],
+                            "Error 1002: Profile victim.P00 is missing...")
+
+    def test_names_climbing_out_of_the_folder_of_the_prtg_path_file(self):
+        self.check_confined(["../../../secret/victim", "..\\..\\..\\secret\\victim"],
+                            "Error 1002: Profile victim.P00 is missing...",
+                            prtg_path="C:\\Mon\\Custom Sensors\\ExeXml")
+
+    def test_another_extension_tells_nothing(self):
+        self.check_confined(["../../../../secret/victim.txt"],
+                            "Error 1002: Profile victim.txt is missing...", extension=".txt")
+
+    def test_a_slashed_name_finds_the_profile_of_its_bare_name(self):
+        for name in ("../../../../secret/PRD", "C:/Sensors/PRD", "..\\..\\..\\..\\secret\\PRD"):
+            with self.case(name=name):
+                self.place({"C:\\secret\\": False, EXEXML: True})
+                self.assertFails([name], CHOSEN)
+
+    def test_with_at_sign_the_slashed_folder_is_opened(self):
+        # "@" opens the folder given with the name, as with backslashes.
+        for name, shown in (("../secret/victim", "../secret/victim.P00"),
+                            ("..\\secret\\victim", "..\\secret\\victim.P00")):
+            with self.case(name=name, present=True):
+                self.put_victim()
+                self.assertFails([name, "@"], "Error 1006: Username in Profile victim.P00 is missing...")
+            with self.case(name=name, present=False):
+                self.assertFails([name, "@"], "Error 1002: Profile %s is missing..." % shown)
+
+
 # ------------------------------------------------------------- item runs
 
 MARK = 'Sensor="SAP Quarlane"'
