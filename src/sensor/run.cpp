@@ -25,6 +25,11 @@ void WriteClosingLine(SensorRun &run) {
 }
 
 int RunSensor(int argc, char **argv) {
+  switch (RequestOf(argc, argv)) {
+  case CommandLineRequest::Help: Write(stdout, kUsageText); return 0;
+  case CommandLineRequest::Version: Write(stdout, VersionLine()); return 0;
+  case CommandLineRequest::Run: break;
+  }
   SensorRun run;
   run.start_banner = StartBanner(LocalTimeOfDay());
   const CommandLine command_line = ReadCommandLine(argc, argv);

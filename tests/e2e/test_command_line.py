@@ -1,6 +1,6 @@
 """The command line: profile name, parameter words, options, program name."""
 
-from harness import EXEXML, SensorTest
+from harness import EXEXML, SensorTest, good_values
 
 MISSING_1001 = "Error 1001: Parameter for Profile-Name is missing !"
 PATH_USAGE = "Sorry, invalid Path-Usage..."
@@ -142,3 +142,44 @@ class ProgramName(SensorTest):
                 self.assertFails(["C:\\Sensors\\PRD"], EMPTY_PROFILE % "PRD.P00", program=program)
                 self.box.put("PRD.P00", b"")  # now the working folder wins the search
                 self.assertFails(["PRD"], PATH_USAGE, program=program)
+
+
+class HelpAndVersion(SensorTest):
+    """--help, -h and /? as the first argument print the usage text, --version
+    the version; status 0, nothing read or written. No profile name can begin
+    with these words, so every real call stays as it was."""
+
+    BANNER_VERSION = b"SAP Quarlane Vers 4.3 / 29.08.22"
+
+    def test_help_words_print_the_usage_text(self):
+        texts = set()
+        for program in ("quarlane", "quarlane-kelbrun"):
+            for args in (["--help"], ["-h"], ["/?"], ["--help", "PRD", "#"]):
+                with self.case(program=program, args=args):
+                    self.box.program(program)
+                    before = self.box.files()
+                    out, status = self.run_sensor(args, program=program)
+                    self.assertEqual(status, 0)
+                    self.assertEqual(self.box.files(), before)
+                    texts.add(out)
+                    self.assertTrue(out.startswith(b"Usage: quarlane PROFILE"), out)
+                    for part in (b"--version", b"ITEM=", b",HOST=", b"C:\\PRTG_Path.Txt",
+                                 b"ExeXml\\", b"Exit status: 0", b"README.md"):
+                        self.assertIn(part, out)
+                    self.assertTrue(out.endswith(b"\n"))
+        self.assertEqual(len(texts), 1, "one usage text for every help word and program")
+
+    def test_version(self):
+        for args in (["--version"], ["--version", "PRD"]):
+            with self.case(args=args):
+                self.assertRun(args, self.BANNER_VERSION + b"\n", 0)
+
+    def test_the_version_is_the_start_banner_s(self):
+        self.put_profile("PRD.P00", good_values(self.box))
+        banner = self.run_sensor(["PRD", "@"]).stdout.split(b"\n")[0]
+        self.assertEqual(banner[len(b"* hh:mm:ss "):], self.BANNER_VERSION)
+
+    def test_words_that_only_resemble_them_are_profile_names(self):
+        for name in ("--HELP", "-H", "--helpme", "/?x", "-version", "--Version", "help", "?"):
+            with self.case(name=name):
+                self.assertFails([name], missing(name + ".P00"))
