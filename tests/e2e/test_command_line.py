@@ -1,6 +1,7 @@
 """The command line: profile name, parameter words, options, program name."""
 
-from harness import EXEXML, SensorTest, good_values
+from harness import EXEXML, SensorTest, error_document, good_values
+from test_profile_location import search_lines
 
 MISSING_1001 = "Error 1001: Parameter for Profile-Name is missing !"
 PATH_USAGE = "Sorry, invalid Path-Usage..."
@@ -41,16 +42,21 @@ class ParameterWords(SensorTest):
                 self.box.put("PRD.P00", b"")  # in the working folder only
                 self.assertFails(args, message)
 
-    def test_verbose_options_add_nothing_to_an_early_failure(self):
-        # The start banner comes only when processing begins.
+    def test_verbose_options_add_only_the_folders_searched_to_an_early_failure(self):
+        # The start banner comes only when processing begins; before it, a
+        # profile that is not found says where it was looked for.
         for params in (["#"], ["$"], ["%"], ["x%y"], ["#", "%"]):
             with self.case(params=params):
-                self.assertFails(["PRD"] + params, missing("PRD.P00"))
+                self.assertRun(["PRD"] + params, search_lines(self.box, "PRD.P00") +
+                               error_document(missing("PRD.P00")), 2, times=True)
 
     def test_a_very_long_parameter_string(self):
         for params in (["A" * 20000], ["B" * 10000, "C" * 10000], ["#" + "d" * 20000]):
             with self.case(length=sum(map(len, params))):
-                self.assertFails(["PRD"] + params, missing("PRD.P00"))
+                verbose = "#" in params[0]
+                self.assertRun(["PRD"] + params,
+                               (search_lines(self.box, "PRD.P00") if verbose else b"") +
+                               error_document(missing("PRD.P00")), 2, times=True)
 
 
 class ProfileNames(SensorTest):
