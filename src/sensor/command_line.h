@@ -10,6 +10,16 @@ namespace quarlane {
 extern const char *const kProductWord; // "Quarlane"
 extern const char *const kVersionText; // "Vers 4.3 / 29.08.22"
 
+// The usage text of --help, -h and /?; and the --version line,
+// "SAP Quarlane Vers 4.3 / 29.08.22" and a line feed.
+extern const char *const kUsageText;
+std::string VersionLine();
+
+// The first argument asks for the usage text or the version instead of a
+// run. Only the exact words count; no profile name begins with them.
+enum class CommandLineRequest { Run, Help, Version };
+CommandLineRequest RequestOf(int argc, char **argv);
+
 // "* hh:mm:ss SAP Quarlane Vers 4.3 / 29.08.22"
 std::string StartBanner(const std::string &time_of_day);
 // "\n* hh:mm:ss SAP Quarlane now processed..." (without the final line feed)

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "sensor/server_listing.h"
 #include "util/text.h"
 
@@ -29,21 +30,40 @@ Failure ProfileMissing(const std::string &what) {
   return Failure{"Error 1002: Profile " + what + " is missing..."};
 }
 
+// A folder as the trail names it: quoted, and where the host opens it when
+// that differs (Linux, below $QUARLANE_ROOT).
+std::string ShownFolder(const std::string &folder) {
+  if (folder.empty()) return "the working folder";
+  const std::string host = HostPath(folder);
+  return "\"" + folder + "\"" + (host == folder ? std::string() : " (" + host + ")");
+}
+
+// Tries the profile in one folder of the search and notes a miss.
+bool OpensIn(const std::string &folder, const std::string &profile_name, LocationTrail &trail) {
+  if (CanOpenForReading(folder + profile_name)) return true;
+  trail.lines.push_back(profile_name + " not found in " + ShownFolder(folder));
+  return false;
+}
+
 // The folder in which the PRTG installation keeps the profile: below the
 // folder named in "C:\PRTG_Path.Txt", or else one of the usual places.
-Result<std::string> SearchPrtgFolder(const std::string &profile_name) {
+Result<std::string> SearchPrtgFolder(const std::string &profile_name, LocationTrail &trail) {
   if (std::optional<std::vector<std::string>> lines = ReadLines(kPrtgPathFile)) {
     std::string folder = FolderFromPrtgPathLines(*lines);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
-    if (CanOpenForReading(folder + kPrtgSubFolder + profile_name)) folder += kPrtgSubFolder;
-    if (CanOpenForReading(folder + kCustomSensorsSubFolder + profile_name))
+    trail.lines.push_back(std::string("\"") + kPrtgPathFile + "\" names the folder " +
+                          ShownFolder(folder));
+    if (OpensIn(folder + kPrtgSubFolder, profile_name, trail)) folder += kPrtgSubFolder;
+    if (OpensIn(folder + kCustomSensorsSubFolder, profile_name, trail))
       folder += kCustomSensorsSubFolder;
-    if (CanOpenForReading(folder + profile_name)) return folder;
+    if (OpensIn(folder, profile_name, trail)) return folder;
     // The named installation decides: the usual places are not tried.
     return ProfileMissing(profile_name);
   }
+  trail.lines.push_back(std::string("\"") + kPrtgPathFile +
+                        "\" cannot be read: the usual folders are searched");
   for (const char *folder : kFixedFolders)
-    if (CanOpenForReading(folder + profile_name)) return std::string(folder);
+    if (OpensIn(folder, profile_name, trail)) return std::string(folder);
   return ProfileMissing(profile_name);
 }
 
@@ -98,7 +118,9 @@ std::string WithDefaultExtension(const std::string &name) {
 }
 
 ProfileNameParts SplitProfileName(const std::string &name) {
-  const std::size_t last = name.find_last_of('\\');
+  // The system treats "/" as a folder separator as well (Windows too), so a
+  // name split only at backslashes could climb out of the PRTG folders.
+  const std::size_t last = name.find_last_of("\\/");
   if (last == std::string::npos || last == 0) return {std::string(), name};
   return {name.substr(0, last + 1), name.substr(last + 1)};
 }
@@ -120,7 +142,11 @@ bool PassesPathCheck(const std::string &profile_folder) {
 }
 
 Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
-                                 const Options &options, const std::string &second_argument) {
+                                 const Options &options, const std::string &second_argument,
+                                 LocationTrail *trail_out) {
+  LocationTrail ignored;
+  LocationTrail &trail = trail_out ? *trail_out : ignored;
+  trail = LocationTrail();
   LocatedRun run{ProfileLocation(), options};
   ProfileLocation &location = run.location;
   std::string name = profile_name_argument;
@@ -143,14 +169,29 @@ Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, Outpu
   }
 
   if (mode != OutputMode::ExeXml || options.folder_given) {
+    // The message names the one path tried; the trail adds nothing to it.
     location.profile_path = location.profile_folder + location.profile_name;
-    if (!CanOpenForReading(location.profile_path)) return ProfileMissing(location.profile_path);
+    if (!CanOpenForReading(location.profile_path)) {
+      trail.folder_step_failed = true;
+      return ProfileMissing(location.profile_path);
+    }
+    trail.path_found = location.profile_path;
   } else {
-    Result<std::string> folder = SearchPrtgFolder(location.profile_name);
-    if (!folder) return folder.failure();
+    Result<std::string> folder = SearchPrtgFolder(location.profile_name, trail);
+    if (!folder) {
+      trail.folder_step_failed = true;
+      return folder.failure();
+    }
     location.profile_folder = *folder;
     location.profile_path = location.profile_folder + location.profile_name;
-    if (!PassesPathCheck(location.profile_folder)) return Failure{"Sorry, invalid Path-Usage..."};
+    trail.path_found = location.profile_path;
+    if (!PassesPathCheck(location.profile_folder)) {
+      trail.lines.push_back(location.profile_name + " found in " +
+                            ShownFolder(location.profile_folder) +
+                            ", which does not end in \"ExeXml\\\"");
+      trail.folder_step_failed = true;
+      return Failure{"Sorry, invalid Path-Usage..."};
+    }
   }
 
   if (!location.item_run) return run;

@@ -3,6 +3,7 @@
 #ifndef QUARLANE_SENSOR_PROFILE_LOCATION_H
 #define QUARLANE_SENSOR_PROFILE_LOCATION_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,22 +27,35 @@ struct LocatedRun {
   Options options;
 };
 
+// Where the location looked, for the verbose lines of a run that ends at the
+// folder step and for quarlane-passwd, each line without the time.
+struct LocationTrail {
+  std::vector<std::string> lines;     // the folder search, each folder tried
+  std::optional<std::string> path_found; // the profile opened here
+  // The run ended at the folder step: Error 1002 or "Sorry, invalid
+  // Path-Usage...".
+  bool folder_step_failed = false;
+};
+
 // Everything from the profile name to the start of processing: the name and
 // its folder (the folder given with the name when the mode is not EXEXML or
 // the parameters hold "@", otherwise the PRTG folder search), the kind of
 // run, and for an item run its systems, item and label kind. Fails with the
 // exact message. A single-system run's profile_path names a file that
-// opened; the caller reads it.
+// opened; the caller reads it. The trail, when given, records where the
+// profile was looked for.
 Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
-                                 const Options &options, const std::string &second_argument);
+                                 const Options &options, const std::string &second_argument,
+                                 LocationTrail *trail = nullptr);
 
 // The naming rules, one by one.
 
 // ".P00" appended unless the fourth character from the end is a full stop.
 std::string WithDefaultExtension(const std::string &name);
 
-// Folder part (up to and including the last backslash, when that backslash is
-// not the first character) and file name.
+// Folder part (up to and including the last backslash or slash, when that
+// separator is not the first character) and file name. A slash separates
+// folders wherever a backslash does, so "../x" is judged exactly as "..\x".
 struct ProfileNameParts {
   std::string folder;
   std::string name;

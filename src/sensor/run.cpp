@@ -25,6 +25,11 @@ void WriteClosingLine(SensorRun &run) {
 }
 
 int RunSensor(int argc, char **argv) {
+  switch (RequestOf(argc, argv)) {
+  case CommandLineRequest::Help: Write(stdout, kUsageText); return 0;
+  case CommandLineRequest::Version: Write(stdout, VersionLine()); return 0;
+  case CommandLineRequest::Run: break;
+  }
   SensorRun run;
   run.start_banner = StartBanner(LocalTimeOfDay());
   const CommandLine command_line = ReadCommandLine(argc, argv);
@@ -34,9 +39,18 @@ int RunSensor(int argc, char **argv) {
     return FailRun(run, Failure{"Error 1001: Parameter for Profile-Name is missing !"});
 
   const OutputMode mode = OutputModeFromProgramName(run.program_path);
+  LocationTrail trail;
   Result<LocatedRun> located = LocateProfile(*command_line.profile_name, mode, run.options,
-                                             command_line.second_argument);
-  if (!located) return FailRun(run, located.failure());
+                                             command_line.second_argument, &trail);
+  if (!located) {
+    // Where the profile was looked for; the start banner waits for
+    // processing, which does not begin.
+    if (run.options.verbose && trail.folder_step_failed) {
+      const std::string now = LocalTimeOfDay();
+      for (const std::string &line : trail.lines) Write(run.out, "* " + now + " " + line + "\n");
+    }
+    return FailRun(run, located.failure());
+  }
   run.location = std::move(located->location);
   run.options = std::move(located->options);
 

@@ -17,7 +17,7 @@ namespace quarlane {
 // Where the profile lies and what kind of run it makes.
 struct ProfileLocation {
   std::string profile_name;   // file name without folder, after normalisation
-  std::string profile_folder; // empty (working folder) or ending in a backslash
+  std::string profile_folder; // empty (working folder) or ending in a backslash or slash
   std::string profile_path;   // profile_folder + profile_name
   bool item_run = false;
   // Item run: the item reported, the listed system profiles (files in

@@ -1,6 +1,7 @@
 """The command line: profile name, parameter words, options, program name."""
 
-from harness import EXEXML, SensorTest
+from harness import EXEXML, SensorTest, error_document, good_values
+from test_profile_location import search_lines
 
 MISSING_1001 = "Error 1001: Parameter for Profile-Name is missing !"
 PATH_USAGE = "Sorry, invalid Path-Usage..."
@@ -41,16 +42,21 @@ class ParameterWords(SensorTest):
                 self.box.put("PRD.P00", b"")  # in the working folder only
                 self.assertFails(args, message)
 
-    def test_verbose_options_add_nothing_to_an_early_failure(self):
-        # The start banner comes only when processing begins.
+    def test_verbose_options_add_only_the_folders_searched_to_an_early_failure(self):
+        # The start banner comes only when processing begins; before it, a
+        # profile that is not found says where it was looked for.
         for params in (["#"], ["$"], ["%"], ["x%y"], ["#", "%"]):
             with self.case(params=params):
-                self.assertFails(["PRD"] + params, missing("PRD.P00"))
+                self.assertRun(["PRD"] + params, search_lines(self.box, "PRD.P00") +
+                               error_document(missing("PRD.P00")), 2, times=True)
 
     def test_a_very_long_parameter_string(self):
         for params in (["A" * 20000], ["B" * 10000, "C" * 10000], ["#" + "d" * 20000]):
             with self.case(length=sum(map(len, params))):
-                self.assertFails(["PRD"] + params, missing("PRD.P00"))
+                verbose = "#" in params[0]
+                self.assertRun(["PRD"] + params,
+                               (search_lines(self.box, "PRD.P00") if verbose else b"") +
+                               error_document(missing("PRD.P00")), 2, times=True)
 
 
 class ProfileNames(SensorTest):
@@ -142,3 +148,44 @@ class ProgramName(SensorTest):
                 self.assertFails(["C:\\Sensors\\PRD"], EMPTY_PROFILE % "PRD.P00", program=program)
                 self.box.put("PRD.P00", b"")  # now the working folder wins the search
                 self.assertFails(["PRD"], PATH_USAGE, program=program)
+
+
+class HelpAndVersion(SensorTest):
+    """--help, -h and /? as the first argument print the usage text, --version
+    the version; status 0, nothing read or written. No profile name can begin
+    with these words, so every real call stays as it was."""
+
+    BANNER_VERSION = b"SAP Quarlane Vers 4.3 / 29.08.22"
+
+    def test_help_words_print_the_usage_text(self):
+        texts = set()
+        for program in ("quarlane", "quarlane-kelbrun"):
+            for args in (["--help"], ["-h"], ["/?"], ["--help", "PRD", "#"]):
+                with self.case(program=program, args=args):
+                    self.box.program(program)
+                    before = self.box.files()
+                    out, status = self.run_sensor(args, program=program)
+                    self.assertEqual(status, 0)
+                    self.assertEqual(self.box.files(), before)
+                    texts.add(out)
+                    self.assertTrue(out.startswith(b"Usage: quarlane PROFILE"), out)
+                    for part in (b"--version", b"ITEM=", b",HOST=", b"C:\\PRTG_Path.Txt",
+                                 b"ExeXml\\", b"Exit status: 0", b"README.md"):
+                        self.assertIn(part, out)
+                    self.assertTrue(out.endswith(b"\n"))
+        self.assertEqual(len(texts), 1, "one usage text for every help word and program")
+
+    def test_version(self):
+        for args in (["--version"], ["--version", "PRD"]):
+            with self.case(args=args):
+                self.assertRun(args, self.BANNER_VERSION + b"\n", 0)
+
+    def test_the_version_is_the_start_banner_s(self):
+        self.put_profile("PRD.P00", good_values(self.box))
+        banner = self.run_sensor(["PRD", "@"]).stdout.split(b"\n")[0]
+        self.assertEqual(banner[len(b"* hh:mm:ss "):], self.BANNER_VERSION)
+
+    def test_words_that_only_resemble_them_are_profile_names(self):
+        for name in ("--HELP", "-H", "--helpme", "/?x", "-version", "--Version", "help", "?"):
+            with self.case(name=name):
+                self.assertFails([name], missing(name + ".P00"))

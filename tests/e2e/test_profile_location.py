@@ -1,7 +1,7 @@
 """Finding the profile: "C:\\PRTG_Path.Txt", the fixed PRTG folders, the
 ExeXml folder check, "@", and the server listing of item runs."""
 
-from harness import EXEXML, EXEXML_FOLDERS, SensorTest, eol
+from harness import EXEXML, EXEXML_FOLDERS, SensorTest, eol, error_document, is_wine
 
 PATH_USAGE = "Sorry, invalid Path-Usage..."
 # The profile that the search should find is left empty, so the run stops at
@@ -11,6 +11,30 @@ CHOSEN = "Error 1006: Username in Profile PRD.P00 is missing..."
 DECOY = "Error 1007: Password in Profile PRD.P00 is missing..."
 MISSING = "Error 1002: Profile PRD.P00 is missing..."
 SUBFOLDERS = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\"
+FIXED_FOLDERS = [EXEXML_FOLDERS[f][2:] for f in ("Programme", "Program Files", "Program Files (x86)")]
+NO_PATH_FILE = '"C:\\PRTG_Path.Txt" cannot be read: the usual folders are searched'
+
+
+def shown(box, folder):
+    """A folder as the verbose lines name it: quoted, and on Linux where it
+    lies below QUARLANE_ROOT."""
+    if folder == "":
+        return "the working folder"
+    if is_wine():
+        return '"%s"' % folder
+    return '"%s" (%s/)' % (folder, box.host(folder))
+
+
+def trail(*lines):
+    """Verbose lines of the folder search, times normalised."""
+    return "".join("* hh:mm:ss %s\n" % line for line in lines).encode("latin-1")
+
+
+def search_lines(box, name):
+    """The verbose lines of a search without "C:\\PRTG_Path.Txt" that finds
+    the profile nowhere."""
+    return trail(NO_PATH_FILE, *["%s not found in %s" % (name, shown(box, folder))
+                                 for folder in [""] + FIXED_FOLDERS])
 
 
 class Location(SensorTest):
@@ -156,6 +180,119 @@ class FolderFromTheName(Location):
             ("found by the search", None, {"C:\\Sensors\\": False, EXEXML: True}, CHOSEN),
             ("only in the named folder", None, {"C:\\Sensors\\": True}, MISSING),
         ], args=("C:\\Sensors\\PRD",))
+
+
+class ConfinedNames(Location):
+    """A slash separates folders wherever a backslash does, so a profile name
+    written with slashes is judged exactly as the same name written with
+    backslashes: without "@" its folder part is dropped, and it cannot reach a
+    file outside the PRTG folders, nor tell by its message whether one exists."""
+
+    VICTIM = "C:\\secret\\victim"
+
+    def put_victim(self, extension=".P00"):
+        self.box.put(self.VICTIM + extension, b"")  # would stop at Error 1006
+
+    def check_confined(self, names, message, prtg_path=None, extension=".P00"):
+        for name in names:
+            for victim_present in (True, False):
+                with self.case(name=name, victim=victim_present):
+                    if prtg_path is not None:
+                        self.box.put("C:\\PRTG_Path.Txt", prtg_path + eol())
+                        self.box.make_dir(prtg_path + "\\")
+                    self.box.make_dir(EXEXML)
+                    if victim_present:
+                        self.put_victim(extension)
+                    self.assertFails([name], message)
+
+    def test_names_climbing_out_of_the_fixed_folders(self):
+        self.check_confined(["../../../../secret/victim", "..\\..\\..\\..\\secret\\victim",
+                             "..\\..\\../../secret/victim"],
+                            "Error 1002: Profile victim.P00 is missing...")
+
+    def test_names_climbing_out_of_the_folder_of_the_prtg_path_file(self):
+        self.check_confined(["../../../secret/victim", "..\\..\\..\\secret\\victim"],
+                            "Error 1002: Profile victim.P00 is missing...",
+                            prtg_path="C:\\Mon\\Custom Sensors\\ExeXml")
+
+    def test_another_extension_tells_nothing(self):
+        self.check_confined(["../../../../secret/victim.txt"],
+                            "Error 1002: Profile victim.txt is missing...", extension=".txt")
+
+    def test_a_slashed_name_finds_the_profile_of_its_bare_name(self):
+        for name in ("../../../../secret/PRD", "C:/Sensors/PRD", "..\\..\\..\\..\\secret\\PRD"):
+            with self.case(name=name):
+                self.place({"C:\\secret\\": False, EXEXML: True})
+                self.assertFails([name], CHOSEN)
+
+    def test_with_at_sign_the_slashed_folder_is_opened(self):
+        # "@" opens the folder given with the name, as with backslashes.
+        for name, shown in (("../secret/victim", "../secret/victim.P00"),
+                            ("..\\secret\\victim", "..\\secret\\victim.P00")):
+            with self.case(name=name, present=True):
+                self.put_victim()
+                self.assertFails([name, "@"], "Error 1006: Username in Profile victim.P00 is missing...")
+            with self.case(name=name, present=False):
+                self.assertFails([name, "@"], "Error 1002: Profile %s is missing..." % shown)
+
+
+class VerboseLocation(Location):
+    """With the verbose switch, a profile that the search does not find, or
+    finds in a folder that fails the ExeXml check, is preceded by lines that
+    say where it was looked for. Without the switch the document stands alone,
+    byte for byte as before."""
+
+    def check_verbose(self, cases, args=("PRD",), verbose=("#",)):
+        for name, prtg_path, profiles, lines, message in cases:
+            for switch in ((), verbose):
+                with self.case(case=name, switch=switch):
+                    if prtg_path is not None:
+                        self.box.put("C:\\PRTG_Path.Txt", prtg_path + eol())
+                    self.place(profiles)
+                    expected = (lines(self.box) if switch else b"") + error_document(message)
+                    self.assertRun(list(args) + list(switch), expected, 2, times=True)
+
+    def test_the_usual_folders(self):
+        self.check_verbose([
+            ("nowhere", None, {}, lambda box: search_lines(box, "PRD.P00"), MISSING),
+            ("working folder", None, {"": True},
+             lambda box: trail(NO_PATH_FILE, 'PRD.P00 found in the working folder, which does'
+                               ' not end in "ExeXml\\"'), PATH_USAGE),
+        ])
+
+    def test_the_folder_of_the_prtg_path_file(self):
+        tools = "D:\\Tools\\"
+        tried = [tools + SUBFOLDERS, tools + "Custom Sensors\\ExeXml\\", tools]
+        self.check_verbose([
+            ("nowhere", "D:\\Tools", {EXEXML: True},
+             lambda box: trail('"C:\\PRTG_Path.Txt" names the folder ' + shown(box, tools),
+                               *["PRD.P00 not found in " + shown(box, f) for f in tried]), MISSING),
+            ("a folder that is not ExeXml", "D:\\Tools", {tools: True},
+             lambda box: trail('"C:\\PRTG_Path.Txt" names the folder ' + shown(box, tools),
+                               *["PRD.P00 not found in " + shown(box, f) for f in tried[:2]],
+                               "PRD.P00 found in %s, which does not end in \"ExeXml\\\"" %
+                               shown(box, tools)), PATH_USAGE),
+        ])
+
+    def test_each_verbose_switch(self):
+        for switch in ("#", "$", "%", "x%y"):
+            self.check_verbose([("nowhere", None, {}, lambda box: search_lines(box, "PRD.P00"),
+                                 MISSING)], verbose=(switch,))
+
+    def test_a_folder_given_with_the_name_is_named_by_the_message(self):
+        # "@" (and the variant modes) try one path, which the message names.
+        for args in (["C:\\Sensors\\PRD", "@"], ["PRD", "@"]):
+            with self.case(args=args):
+                self.place({EXEXML: True})
+                path = "C:\\Sensors\\PRD.P00" if args[0] != "PRD" else "PRD.P00"
+                self.assertFails(args, "Error 1002: Profile %s is missing..." % path)
+
+    def test_a_profile_that_is_found_adds_no_lines(self):
+        self.place({EXEXML: True})
+        self.assertFails(["PRD"], CHOSEN)
+        with self.case(case="verbose"):
+            self.place({EXEXML: True})
+            self.assertFails(["PRD", "#"], CHOSEN)
 
 
 # ------------------------------------------------------------- item runs

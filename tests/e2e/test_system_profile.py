@@ -1,7 +1,14 @@
 """Reading and checking the sensor's profile: the eleven connection
 parameters, the stored password, and the first use of the RFC library."""
 
-from harness import (EXEXML, GOOD_PASSWORD, SensorTest, eol, good_values, profile_lines)
+import os
+import pty
+import select
+import subprocess
+import tempfile
+
+from harness import (EXEXML, GOOD_PASSWORD, SensorTest, eol, good_values, is_wine,
+                     profile_lines)
 
 PROFILE = EXEXML + "PRD.P00"
 NO_USER = "Error 1006: Username in Profile PRD.P00 is missing..."
@@ -207,3 +214,135 @@ class RfcLibrary(ProfileTest):
         self.box.program("quarlane-kelbrun")
         self.assertFails(["C:\\Sensors\\PRD", "CH=1"], self.library_failure(),
                          program="quarlane-kelbrun")
+
+
+class PasswdTool(SensorTest):
+    """quarlane-passwd finds a profile as the sensor does, says which file it
+    read, tells a missing line from a short value, and flags a password with a
+    blank where a connect string would cut it."""
+
+    def passwd(self, args, cwd=None):
+        result = self.box.run(args, program="quarlane-passwd", cwd=cwd)
+        return result.stdout, result.status, result.stderr
+
+    def put_good(self, path, **changes):
+        self.put_profile(path, good_values(self.box, **changes))
+
+    def test_check_profile_finds_the_profile_as_the_sensor_does(self):
+        for name, cwd in (("PRD", None), ("prd/../PRD", None), ("PRD", EXEXML)):
+            with self.case(name=name, cwd=cwd):
+                self.put_good(PROFILE)
+                out, status, err = self.passwd(["--check-profile", name], cwd=cwd)
+                self.assertEqual(status, 0, err)
+                self.assertTrue(out.startswith(
+                    b"OK: the sensor accepts the connection parameters of PRD.P00\n"), out)
+                self.assertIn(b"quarlane-passwd: reading ", err)
+                if cwd:  # the working folder comes first and fails the folder check
+                    self.assertIn(b"Sorry, invalid Path-Usage...", err)
+
+    def test_check_profile_of_an_absolute_host_path(self):
+        if is_wine():
+            self.skipTest("host paths below QUARLANE_ROOT exist on Linux only")
+        self.put_good(PROFILE)
+        out, status, err = self.passwd(["--check-profile", self.box.host(PROFILE)])
+        self.assertEqual(status, 0, err)
+        self.assertIn(b"OK: the sensor accepts", out)
+
+    def test_check_profile_says_where_it_looked(self):
+        out, status, err = self.passwd(["--check-profile", "QAS"])
+        self.assertEqual((out, status), (b"", 1))
+        self.assertIn(b"cannot read the profile QAS: Error 1002: Profile QAS.P00 is missing...",
+                      err)
+        self.assertIn(b"QAS.P00 not found in the working folder", err)
+
+    def test_a_missing_line_is_missing_a_short_value_too_short(self):
+        self.put_good(PROFILE, User=None, Sysnr="0")
+        out, status, _ = self.passwd(["--check-profile", "PRD"])
+        self.assertEqual(status, 1)
+        self.assertTrue(out.startswith(
+            (NO_USER + "\n  User.......: is missing\n"
+             "  Sysnr......: is shorter than the sensor accepts\n").encode()), out)
+
+    def test_a_password_with_a_blank(self):
+        out, status, err = self.passwd(["pass word"])
+        self.assertEqual(status, 0)
+        self.assertEqual(len(out.strip()), 24)
+        self.assertIn(b"warning: the password holds a blank", err)
+        stored = out.decode().strip()
+        for destination_file in (False, True):
+            with self.case(destination_file=destination_file):
+                self.put_good(PROFILE, Password=stored)
+                if destination_file:
+                    self.box.put("SapRfc.PRD", "DEST=PRD" + eol())
+                out, status, _ = self.passwd(["--check-profile", "PRD"])
+                self.assertEqual(status, 1 if destination_file else 0, out)
+                self.assertEqual(b"holds a blank" in out, destination_file, out)
+                # The sensor logs on through the host record all the same.
+                if not destination_file:
+                    self.assertIn(b"OK: the sensor accepts", out)
+
+    def test_stdin_from_a_pipe_asks_nothing(self):
+        # The harness gives the program an empty standard input (not a terminal).
+        out, status, err = self.passwd(["--stdin"])
+        self.assertEqual((out, status), (b"", 1))
+        self.assertIn(b"no password on standard input", err)
+        self.assertNotIn(b"Password:", err)
+
+    def test_stdin_at_a_terminal_prompts_twice_without_echo(self):
+        if is_wine():
+            self.skipTest("the terminal test drives a Linux pseudo-terminal")
+        for second, status in (("Secret99", 0), ("Secret98", 1)):
+            with self.subTest(second=second):
+                shown, out, code = run_at_terminal(
+                    [os.path.join(self.box.bin, "quarlane-passwd"), "--stdin"],
+                    ["Secret99", second])
+                self.assertEqual(code, status, shown)
+                self.assertIn(b"Password: ", shown)
+                self.assertIn(b"Password again: ", shown)
+                self.assertNotIn(b"Secret9", shown, "the password is not echoed")
+                self.assertEqual(len(out.strip()), 24 if status == 0 else 0, out)
+
+
+def run_at_terminal(command, lines):
+    """Runs command with a pseudo-terminal as standard input and standard
+    error, typing each line once its prompt shows; returns what the terminal
+    showed, standard output and the exit status."""
+    controller, terminal = pty.openpty()
+    with tempfile.TemporaryFile() as out:
+        process = subprocess.Popen(command, stdin=terminal, stdout=out, stderr=terminal,
+                                   close_fds=True)
+        os.close(terminal)
+        shown = b""
+        for line in lines:
+            shown += read_until(controller, b": ", shown)
+            os.write(controller, line.encode() + b"\n")
+        try:
+            code = process.wait(timeout=20)
+        finally:
+            if process.poll() is None:
+                process.kill()
+        shown += read_until(controller, None, b"")
+        os.close(controller)
+        out.seek(0)
+        return shown, out.read(), code
+
+
+def read_until(fd, ending, before, timeout=10):
+    """Reads the terminal until the text read ends with ending (None: until it
+    closes or stays silent)."""
+    got = b""
+    while True:
+        ready, _, _ = select.select([fd], [], [], timeout if ending else 0.5)
+        if not ready:
+            if ending:
+                raise AssertionError("no prompt; the terminal showed %r" % (before + got))
+            return got
+        try:
+            chunk = os.read(fd, 1024)
+        except OSError:  # the other side closed
+            return got
+        if not chunk:
+            return got
+        got += chunk
+        if ending and got.endswith(ending):
+            return got

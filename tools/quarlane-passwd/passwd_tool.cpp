@@ -1,6 +1,7 @@
 #include "passwd_tool.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -11,7 +12,9 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "sensor/options.h"
 #include "sensor/password.h"
+#include "sensor/profile_location.h"
 #include "sensor/system_profile.h"
 #include "util/text_lines.h"
 
@@ -31,16 +34,21 @@ const char *const kPasswdUsage =
     "                           included; prints the stored value (24\n"
     "                           characters) on a line of its own\n"
     "  --stdin                  takes the password from the first line of\n"
-    "                           standard input instead\n"
+    "                           standard input instead; at a terminal it asks\n"
+    "                           twice and does not show what is typed\n"
     "  --check STORED           tells whether a stored value unscrambles and\n"
     "                           what the sensor reports for it\n"
-    "  --check-profile PROFILE  reads a profile as the sensor does and reports\n"
-    "                           what the sensor says about its connection\n"
-    "                           parameters (on Linux, C:\\... and \\... paths lie\n"
-    "                           below $QUARLANE_ROOT)\n"
+    "  --check-profile PROFILE  finds a profile as the sensor does (\".P00\" added,\n"
+    "                           the PRTG folders searched; a folder given with\n"
+    "                           the name is tried first, as with \"@\"), says\n"
+    "                           which file it read, and reports what the sensor\n"
+    "                           says about its connection parameters (on Linux,\n"
+    "                           C:\\... and \\... paths lie below $QUARLANE_ROOT)\n"
     "  --help                   shows this text\n"
     "\n"
     "A password that begins with \"-\" follows \"--\": quarlane-passwd -- -secret\n"
+    "A password with a blank works when the sensor logs on to the profile's host,\n"
+    "not through a \"SapRfc.<destination>\" file; it is stored with a warning.\n"
     "\n"
     "Exit status: 0 done or OK, 1 the password cannot be stored or the check\n"
     "found a fault, 2 wrong usage.\n";
@@ -91,8 +99,39 @@ int StorePassword(const std::string &password, std::ostream &out, std::ostream &
            " with any key offset; please choose another password\n";
     return kFault;
   }
+  if (password.find(' ') != std::string::npos)
+    err << "quarlane-passwd: warning: the password holds a blank. The sensor's logon to the"
+           " profile's host passes it whole, but where a \"SapRfc.<destination>\" file"
+           " exists the sensor logs on with a connect string, which ends the password at"
+           " the blank, and the logon fails\n";
   out << stored << "\n";
   return kDone;
+}
+
+// --stdin: from a pipe the first line; at a terminal asked twice.
+std::optional<std::string> PasswordFromInput(std::istream &in, std::ostream &err,
+                                             PasswordPrompt *prompt) {
+  if (prompt) {
+    std::optional<std::string> first = prompt->Ask("Password: ");
+    std::optional<std::string> again =
+        first ? prompt->Ask("Password again: ") : std::optional<std::string>();
+    if (!first || !again) {
+      err << "quarlane-passwd: no password entered\n";
+      return std::nullopt;
+    }
+    if (*first != *again) {
+      err << "quarlane-passwd: the two entries differ; nothing stored\n";
+      return std::nullopt;
+    }
+    return first;
+  }
+  std::string password;
+  if (!std::getline(in, password)) {
+    err << "quarlane-passwd: no password on standard input\n";
+    return std::nullopt;
+  }
+  if (!password.empty() && password.back() == '\r') password.pop_back();
+  return password;
 }
 
 int CheckStored(const std::string &stored, std::ostream &out) {
@@ -128,9 +167,96 @@ int CheckStored(const std::string &stored, std::ostream &out) {
   return kDone;
 }
 
+// On Linux, a host path that already lies below $QUARLANE_ROOT becomes the
+// drive path it stands for, so that opening it does not put it below the
+// root a second time.
+std::string AsDrivePath(const std::string &argument) {
+#if defined(_WIN32)
+  return argument;
+#else
+  const char *variable = std::getenv("QUARLANE_ROOT");
+  std::string root = variable ? variable : "";
+  while (!root.empty() && root.back() == '/') root.pop_back();
+  if (root.empty() || argument.size() <= root.size() + 1 ||
+      argument.compare(0, root.size(), root) != 0 || argument[root.size()] != '/')
+    return argument;
+  return argument.substr(root.size());
+#endif
+}
+
+void WriteTrail(const LocationTrail &trail, std::ostream &err) {
+  for (const std::string &line : trail.lines) err << "  " << line << "\n";
+}
+
+// The profile as the sensor finds it: a name with a folder part that opens
+// there is read from there (the sensor's "@"); otherwise the PRTG folder
+// search. Says on err which file is read; nullopt when none.
+std::optional<std::string> FindProfile(const std::string &argument, std::ostream &err) {
+  const std::string name = AsDrivePath(argument);
+  const auto located_as = [&](const char *params, LocationTrail &trail) {
+    return LocateProfile(name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
+  };
+  LocationTrail given_trail;
+  if (!SplitProfileName(WithDefaultExtension(name)).folder.empty()) {
+    Result<LocatedRun> given = located_as("@", given_trail);
+    if (given && !given->location.item_run) {
+      err << "quarlane-passwd: reading " << given->location.profile_path
+          << " from the folder given with the name, as the sensor does with \"@\" (opened as "
+          << HostPath(given->location.profile_path) << ")\n";
+      return given->location.profile_path;
+    }
+  }
+  LocationTrail trail;
+  Result<LocatedRun> searched = located_as("", trail);
+  if (searched && !searched->location.item_run) {
+    err << "quarlane-passwd: reading " << searched->location.profile_path
+        << ", found by the sensor's folder search (opened as "
+        << HostPath(searched->location.profile_path) << ")\n";
+    return searched->location.profile_path;
+  }
+  if (!searched && trail.folder_step_failed && trail.path_found) {
+    err << "quarlane-passwd: reading " << *trail.path_found
+        << ", found by the sensor's folder search (opened as " << HostPath(*trail.path_found)
+        << "); a sensor started here would stop with \"" << searched.failure().text << "\":\n";
+    WriteTrail(trail, err);
+    return *trail.path_found;
+  }
+  err << "quarlane-passwd: cannot read the profile " << argument << ": "
+      << (searched ? "it names the global sensor file, no system profile"
+                   : searched.failure().text)
+      << "\n";
+  WriteTrail(trail, err);
+  return std::nullopt;
+}
+
 // The profile name the sensor shows in its messages: the file name alone.
 std::string FileNameOf(const std::string &path) {
-  return path.substr(path.find_last_of("\\/") + 1);
+  return SplitProfileName(path).name;
+}
+
+// Each parameter below its minimum: missing when the profile has no line for
+// it, too short otherwise.
+void ExplainShortParameters(const TextLines &lines, const ConnectionParameters &parameters,
+                            std::ostream &out) {
+  for (const std::string &label : ParametersBelowMinimum(parameters)) {
+    bool present = false;
+    lines.ForEach([&](std::string_view line) {
+      if (line.compare(0, label.size(), label) == 0) present = true;
+    });
+    out << "  " << label << (present ? " is shorter than the sensor accepts\n" : " is missing\n");
+  }
+}
+
+// A blank in the password breaks the connect string that the sensor uses
+// when "SapRfc.<destination>" exists in its working folder.
+bool FlagBlankPassword(const ConnectionParameters &parameters, std::ostream &out) {
+  if (parameters.password.find(' ') == std::string::npos) return false;
+  const std::string destination_file = "SapRfc." + parameters.destination;
+  if (!CanOpenForReading(destination_file)) return false;
+  out << "Fault: the password holds a blank, and \"" << destination_file
+      << "\" exists in the working folder: the sensor then logs on with a connect string,"
+         " which ends the password at the blank\n";
+  return true;
 }
 
 // Why a password line failed to unscramble: most often blanks around the
@@ -169,16 +295,19 @@ void ShowParameters(const ConnectionParameters &c, std::ostream &out) {
   }
 }
 
-// Reads the profile exactly as the sensor reads a system profile.
-int CheckProfile(const std::string &path, std::ostream &out, std::ostream &err) {
-  std::optional<std::string> bytes = ReadBytes(path);
+// Finds and reads the profile exactly as the sensor finds and reads a system
+// profile.
+int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
+  const std::optional<std::string> path = FindProfile(argument, err);
+  if (!path) return kFault;
+  std::optional<std::string> bytes = ReadText(*path);
   if (!bytes) {
-    err << "quarlane-passwd: cannot read the profile " << path << " (opened as "
-        << HostPath(path) << ")\n";
+    err << "quarlane-passwd: cannot read the profile " << *path << " (opened as "
+        << HostPath(*path) << ")\n";
     return kFault;
   }
   const TextLines lines(std::move(*bytes));
-  const std::string profile_name = FileNameOf(path);
+  const std::string profile_name = FileNameOf(*path);
   const SystemProfileReading reading = ReadSystemProfile(lines, profile_name);
   if (reading.password_failure) {
     out << reading.password_failure->text << "\n";
@@ -187,20 +316,19 @@ int CheckProfile(const std::string &path, std::ostream &out, std::ostream &err) 
   }
   if (reading.check_failure) {
     out << reading.check_failure->text << "\n";
-    for (const std::string &label : ParametersBelowMinimum(reading.parameters))
-      out << "  " << label << " is shorter than the sensor accepts\n";
+    ExplainShortParameters(lines, reading.parameters, out);
     ShowParameters(reading.parameters, out);
     return kFault;
   }
   out << "OK: the sensor accepts the connection parameters of " << profile_name << "\n";
   ShowParameters(reading.parameters, out);
-  return kDone;
+  return FlagBlankPassword(reading.parameters, out) ? kFault : kDone;
 }
 
 } // namespace
 
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
-                  std::ostream &err) {
+                  std::ostream &err, PasswordPrompt *prompt) {
   if (args.empty()) return WrongUsage(err, "nothing to do");
   const std::string &first = args[0];
   if (first == "--help" || first == "-h") {
@@ -213,13 +341,9 @@ int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::o
   }
   if (first == "--stdin") {
     if (args.size() != 1) return WrongUsage(err, "--stdin takes no argument");
-    std::string password;
-    if (!std::getline(in, password)) {
-      err << "quarlane-passwd: no password on standard input\n";
-      return kFault;
-    }
-    if (!password.empty() && password.back() == '\r') password.pop_back();
-    return StorePassword(password, out, err);
+    const std::optional<std::string> password = PasswordFromInput(in, err, prompt);
+    if (!password) return kFault;
+    return StorePassword(*password, out, err);
   }
   if (first == "--") {
     if (args.size() != 2) return WrongUsage(err, "-- is followed by exactly one password");

@@ -4,6 +4,7 @@
 #define QUARLANE_TOOLS_PASSWD_TOOL_H
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,20 @@ namespace quarlane {
 
 extern const char *const kPasswdUsage;
 
+// A person at a terminal: the prompt is shown and one line read without
+// echo; nullopt at the end of input.
+class PasswordPrompt {
+public:
+  virtual ~PasswordPrompt() = default;
+  virtual std::optional<std::string> Ask(const std::string &prompt) = 0;
+};
+
 // The whole tool: arguments without the program name; returns the exit status
-// (0 done or OK, 1 cannot store or a fault found, 2 wrong usage).
+// (0 done or OK, 1 cannot store or a fault found, 2 wrong usage). prompt is
+// given when standard input is a terminal: --stdin then asks for the password
+// twice; from a pipe it reads the first line and asks nothing.
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
-                  std::ostream &err);
+                  std::ostream &err, PasswordPrompt *prompt = nullptr);
 
 } // namespace quarlane
 

@@ -71,5 +71,36 @@ TEST(RunLines, BannerAndClosingLine) {
   EXPECT_EQ(ClosingLine("07:05:12"), "\n* 07:05:12 SAP Quarlane now processed...");
 }
 
+// Only the exact words, as the first argument, ask for help or the version.
+TEST(RequestOf, HelpAndVersionWords) {
+  const struct {
+    std::vector<std::string> args;
+    CommandLineRequest request;
+  } cases[] = {
+      {{"quarlane", "--help"}, CommandLineRequest::Help},
+      {{"quarlane", "-h"}, CommandLineRequest::Help},
+      {{"quarlane", "/?"}, CommandLineRequest::Help},
+      {{"quarlane", "--help", "PRD"}, CommandLineRequest::Help},
+      {{"quarlane", "--version"}, CommandLineRequest::Version},
+      {{"quarlane"}, CommandLineRequest::Run},
+      {{"quarlane", "PRD", "--help"}, CommandLineRequest::Run},
+      {{"quarlane", "--HELP"}, CommandLineRequest::Run},
+      {{"quarlane", "-H"}, CommandLineRequest::Run},
+      {{"quarlane", "--help "}, CommandLineRequest::Run},
+      {{"quarlane", "/?x"}, CommandLineRequest::Run},
+      {{"quarlane", "-version"}, CommandLineRequest::Run},
+      {{"quarlane", ""}, CommandLineRequest::Run},
+  };
+  for (const auto &c : cases) {
+    std::vector<std::string> args = c.args;
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    EXPECT_EQ(RequestOf(static_cast<int>(args.size()), argv.data()), c.request)
+        << (args.size() > 1 ? args[1] : "(none)");
+  }
+  EXPECT_EQ(VersionLine(), std::string("SAP Quarlane ") + kVersionText + "\n");
+}
+
 } // namespace
 } // namespace quarlane

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "sensor/folder_fixtures.h"
+#include "platform/paths.h"
 #include "sensor/password.h"
 
 namespace quarlane {
@@ -19,12 +21,24 @@ struct ToolResult {
   std::string out, err;
 };
 
-ToolResult Tool(const std::vector<std::string> &args, const std::string &input = "") {
+ToolResult Tool(const std::vector<std::string> &args, const std::string &input = "",
+               PasswordPrompt *prompt = nullptr) {
   std::istringstream in(input);
   std::ostringstream out, err;
-  int status = RunPasswdTool(args, in, out, err);
+  int status = RunPasswdTool(args, in, out, err, prompt);
   return {status, out.str(), err.str()};
 }
+
+// A person at a terminal: answers each prompt in turn and records it.
+struct ScriptedPrompt : PasswordPrompt {
+  std::vector<std::string> answers;
+  std::vector<std::string> prompts;
+  std::optional<std::string> Ask(const std::string &prompt) override {
+    prompts.push_back(prompt);
+    if (prompts.size() > answers.size()) return std::nullopt;
+    return answers[prompts.size() - 1];
+  }
+};
 
 TEST(PasswdTool, PrintsTheStoredValueOnALineOfItsOwn) {
   const std::string passwords[] = {"Secret99", "ab", "with blank", "12345678901234567890",
@@ -32,7 +46,8 @@ TEST(PasswdTool, PrintsTheStoredValueOnALineOfItsOwn) {
   for (const std::string &password : passwords) {
     ToolResult r = Tool({password});
     EXPECT_EQ(r.status, 0) << password;
-    EXPECT_EQ(r.err, "");
+    // A blank draws a warning (below), nothing else does.
+    EXPECT_EQ(r.err.empty(), password.find(' ') == std::string::npos) << r.err;
     ASSERT_EQ(r.out.size(), 25u) << r.out;
     EXPECT_EQ(r.out.back(), '\n');
     UnscrambleResult u = UnscramblePassword(r.out.substr(0, 24));
@@ -46,6 +61,46 @@ TEST(PasswdTool, PrintsTheStoredValueOnALineOfItsOwn) {
   ToolResult piped = Tool({"--stdin"}, "pass word\r\nignored\n");
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(UnscramblePassword(piped.out.substr(0, 24)).password, "pass word");
+}
+
+TEST(PasswdTool, AtATerminalAsksTwiceWithoutEcho) {
+  ScriptedPrompt same;
+  same.answers = {"Secret99", "Secret99"};
+  ToolResult r = Tool({"--stdin"}, "piped\n", &same);
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(same.prompts.size(), 2u);
+  EXPECT_NE(same.prompts[0], same.prompts[1]);
+  EXPECT_EQ(UnscramblePassword(r.out.substr(0, 24)).password, "Secret99");
+  EXPECT_EQ(r.out.find("Secret99"), std::string::npos);
+
+  ScriptedPrompt differ;
+  differ.answers = {"Secret99", "Secret98"};
+  ToolResult mismatch = Tool({"--stdin"}, "", &differ);
+  EXPECT_EQ(mismatch.status, 1);
+  EXPECT_EQ(mismatch.out, "");
+  EXPECT_NE(mismatch.err.find("the two entries differ"), std::string::npos) << mismatch.err;
+
+  ScriptedPrompt ended;
+  ended.answers = {"Secret99"};
+  ToolResult eof = Tool({"--stdin"}, "", &ended);
+  EXPECT_EQ(eof.status, 1);
+  EXPECT_EQ(eof.out, "");
+  EXPECT_NE(eof.err.find("no password"), std::string::npos) << eof.err;
+
+  // From a pipe nothing is asked: the first line is the password.
+  ToolResult piped = Tool({"--stdin"}, "pass word\n");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err.find("Password"), std::string::npos) << piped.err;
+}
+
+TEST(PasswdTool, WarnsWhenItStoresAPasswordWithABlank) {
+  // It works through the host logon but not through a connect string.
+  ToolResult blank = Tool({"pass word"});
+  EXPECT_EQ(blank.status, 0);
+  EXPECT_EQ(UnscramblePassword(blank.out.substr(0, 24)).password, "pass word");
+  EXPECT_NE(blank.err.find("warning: the password holds a blank"), std::string::npos) << blank.err;
+  EXPECT_NE(blank.err.find("SapRfc."), std::string::npos) << blank.err;
+  EXPECT_EQ(Tool({"password"}).err, "");
 }
 
 TEST(PasswdTool, RefusesPasswordsItCannotStore) {
@@ -163,6 +218,77 @@ TEST_F(PasswdToolProfile, ReportsWhatTheSensorSays) {
 
   MakeFolder("Folder.P00");
   EXPECT_EQ(Tool({"--check-profile", "Folder.P00"}).status, 1);
+}
+
+TEST_F(PasswdToolProfile, AMissingLineIsMissingAShortValueTooShort) {
+  const std::string stored = ScramblePassword("Secret99");
+  Put("PRD.P00", "Extcompany.: ACME\nDestination: PRD\nClient.....: 100\nPassword...: " + stored +
+                     "\nLanguage...: EN\nMode.......: CPIC\nHostname...: sap01\nSysnr......: 0\n"
+                     "Gwhost.....: gw01\nGwservice..: sapgw00\n");
+  ToolResult r = Tool({"--check-profile", "PRD.P00"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.rfind("Error 1006: Username in Profile PRD.P00 is missing...\n"
+                        "  User.......: is missing\n"
+                        "  Sysnr......: is shorter than the sensor accepts\n", 0),
+            0u)
+      << r.out;
+}
+
+TEST_F(PasswdToolProfile, FlagsABlankInThePasswordWhenADestinationFileExists) {
+  const std::string stored = ScramblePassword("pass word");
+  Put("PRD.P00", Profile("Password...: " + stored, "Gwhost.....: gw01"));
+  ToolResult without = Tool({"--check-profile", "PRD.P00"});
+  EXPECT_EQ(without.status, 0) << without.out;
+  EXPECT_EQ(without.out.find("blank"), std::string::npos) << without.out;
+
+  Put("SapRfc.PRD", "DEST=PRD\nTYPE=A\n");
+  ToolResult with = Tool({"--check-profile", "PRD.P00"});
+  EXPECT_EQ(with.status, 1) << with.out;
+  EXPECT_NE(with.out.find("the password holds a blank, and \"SapRfc.PRD\" exists"),
+            std::string::npos)
+      << with.out;
+}
+
+// The profile is found as the sensor finds it: the name completed, the PRTG
+// folders searched, drive paths below $QUARLANE_ROOT.
+using PasswdToolSearch = DriveTreeTest;
+
+TEST_F(PasswdToolSearch, FindsTheProfileAsTheSensorDoes) {
+  const std::string exexml = "\\Program Files\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
+  const std::string good = "Extcompany.: ACME\nDestination: PRD\nClient.....: 100\n"
+                           "User.......: sapadm\nPassword...: " + ScramblePassword("Secret99") +
+                           "\nLanguage...: EN\nMode.......: CPIC\nHostname...: sap01\n"
+                           "Sysnr......: 00\nGwhost.....: gw01\nGwservice..: sapgw00\n";
+  Put(exexml + "PRD.P00", good);
+  for (const std::string &name : {std::string("PRD"), std::string("prd/../PRD"),
+                                  std::string("C:\\Elsewhere\\PRD")}) {
+    ToolResult r = Tool({"--check-profile", name});
+    EXPECT_EQ(r.status, 0) << name << ": " << r.out << r.err;
+    EXPECT_EQ(r.out.rfind("OK: the sensor accepts the connection parameters of PRD.P00\n", 0), 0u)
+        << r.out;
+    EXPECT_NE(r.err.find(HostPath(exexml + "PRD.P00")), std::string::npos) << r.err;
+  }
+
+  // Run inside the ExeXml folder: found in the working folder, as the sensor
+  // would, which then fails the folder check.
+  std::filesystem::current_path(HostPath(exexml));
+  ToolResult inside = Tool({"--check-profile", "PRD"});
+  EXPECT_EQ(inside.status, 0) << inside.out << inside.err;
+  EXPECT_NE(inside.err.find("Sorry, invalid Path-Usage..."), std::string::npos) << inside.err;
+
+  // An absolute host path below $QUARLANE_ROOT is not put below it again.
+  const std::string absolute = HostPath(exexml + "PRD.P00");
+  ASSERT_EQ(absolute.rfind(root_.string() + "/", 0), 0u) << absolute;
+  ToolResult direct = Tool({"--check-profile", absolute});
+  EXPECT_EQ(direct.status, 0) << direct.out << direct.err;
+
+  ToolResult nowhere = Tool({"--check-profile", "QAS"});
+  EXPECT_EQ(nowhere.status, 1);
+  EXPECT_NE(nowhere.err.find("cannot read the profile QAS"), std::string::npos) << nowhere.err;
+  EXPECT_NE(nowhere.err.find("Error 1002: Profile QAS.P00 is missing..."), std::string::npos)
+      << nowhere.err;
+  EXPECT_NE(nowhere.err.find("QAS.P00 not found in \"" + exexml + "\""), std::string::npos)
+      << nowhere.err;
 }
 
 } // namespace

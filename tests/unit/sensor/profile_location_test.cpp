@@ -56,6 +56,11 @@ TEST(ProfileNameRules, FolderPart) {
       {"a\\b\\c.P00", "a\\b\\", "c.P00"},
       {"\\Tools\\PRD.P00", "\\Tools\\", "PRD.P00"},
       {"\\\\srv\\share\\PRD.P00", "\\\\srv\\share\\", "PRD.P00"},
+      // A slash separates folders wherever a backslash does.
+      {"../../secret/victim.P00", "../../secret/", "victim.P00"},
+      {"/PRD.P00", "", "/PRD.P00"}, // in the first position alone, as a backslash
+      {"D:/x\\PRD.P00", "D:/x\\", "PRD.P00"},
+      {"a\\b/c.P00", "a\\b/", "c.P00"},
   };
   for (const auto &c : cases) {
     ProfileNameParts parts = SplitProfileName(c.name);
@@ -156,6 +161,22 @@ TEST_F(PrtgFolderSearch, WorkingFolderFailsThePathCheck) {
   // The working folder comes first, even when a fixed folder has the profile.
   Put(kProgramFiles + "PRD.P00", "");
   EXPECT_EQ(FailureOf("PRD", ""), "Sorry, invalid Path-Usage...");
+}
+
+// A name written with slashes is judged as the same name written with
+// backslashes: its folder part is dropped by the search, so it cannot climb
+// out of the PRTG folders.
+TEST_F(PrtgFolderSearch, SlashesSeparateFoldersAsBackslashesDo) {
+  Put("\\secret\\victim.P00", "");
+  Put(kProgramFiles + "other.P00", "");
+  for (const char *name : {"../../../../secret/victim", "..\\..\\..\\..\\secret\\victim",
+                           "../../../../secret/victim.txt", "..\\..\\..\\..\\secret/victim"}) {
+    const std::string failure = FailureOf(name, "");
+    EXPECT_NE(failure.find("Error 1002: Profile victim."), std::string::npos) << name << ": " << failure;
+  }
+  Put(kProgramFiles + "victim.P00", "");
+  EXPECT_EQ(Locate("../../../../secret/victim", "").location.profile_path,
+            kProgramFiles + "victim.P00");
 }
 
 TEST_F(PrtgFolderSearch, MissingEverywhere) {
