@@ -251,11 +251,16 @@ class ProfileKept(LoadTest):
         self.addCleanup(os.chmod, path, stat.S_IRUSR | stat.S_IWUSR)
         landscape(self.box, DAY1, "09:00:00", [dialog(100)])
         before = self.box.listdir(EXEXML)
+        files = self.box.files()
         # The failed run reports the rewrite and that the library left no trace.
         self.assertRun(["PRD"], error_document(
             "Error 1016: ReWriting of Profile %s failed ! - Look for Trace-File" % PROFILE_SHOWN),
-            2)
-        self.assertEqual(self.box.listdir(EXEXML), before)
+            2, files_kept=False)
+        # Every file as it was; the one new file is the profile's (empty)
+        # lock file, which the run held from before its logon.
+        files[path + ".lck"] = b""
+        self.assertEqual(self.box.files(), files)
+        self.assertEqual(self.box.listdir(EXEXML), sorted(before + ["PRD.P00.lck"]))
         self.assertEqual(os.stat(path).st_mode & 0o777, 0o444)
 
     def test_a_failed_summary_call_leaves_the_history_alone(self):
