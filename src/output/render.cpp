@@ -3,6 +3,7 @@
 #include "output/render.h"
 
 #include "output/formatting.h"
+#include "output/xml_safe.h"
 
 namespace quarlane {
 
@@ -46,19 +47,35 @@ std::string Renderer::TextElement(const std::string &text) const {
   return "\n# " + text;
 }
 
+// Every piece of an XML document passes XmlSafeText once, as a whole, just
+// before it leaves the renderer: the texts in it (profile names, destinations,
+// the library's and the trace file's messages) may hold any byte, and PRTG
+// reads the document as UTF-8 XML (output/xml_safe.h). EscapeXml has already
+// dealt with "&", "<" and ">", which XmlSafeText leaves alone. The text modes
+// keep their bytes as they are.
+std::string Renderer::ForOutput(std::string text) const {
+  return IsXmlMode(format_.mode) ? XmlSafeText(text) : text;
+}
+
 std::string Renderer::Document(const Report &report) {
   std::string document;
   if (report.xml_text_in_every_mode && !IsXmlMode(format_.mode))
     document = "\n<Prtg>\n\n<Text>" + report.text + "</Text>\n";
   else
     document = Head() + TextElement(report.text);
-  document += Channels(report.channels);
-  return document + Tail();
+  document += RenderChannels(report.channels);
+  return ForOutput(document + Tail());
 }
 
-std::string Renderer::Closing(const std::string &text) const { return TextElement(text) + Tail(); }
+std::string Renderer::Closing(const std::string &text) const {
+  return ForOutput(TextElement(text) + Tail());
+}
 
 std::string Renderer::Channels(const std::vector<Channel> &channels) {
+  return ForOutput(RenderChannels(channels));
+}
+
+std::string Renderer::RenderChannels(const std::vector<Channel> &channels) {
   std::string text;
   for (const Channel &channel : channels) text += RenderChannel(channel);
   return text;
@@ -90,7 +107,8 @@ std::string Renderer::RenderChannel(const Channel &channel) {
 }
 
 std::string RenderError(const std::string &text) {
-  return "<Prtg>\n<Error>1</Error>\n<Text>" + EscapeXml(text) + "</Text>\n</Prtg>\n";
+  // Well-formed for any byte of the message, as the XML modes' documents.
+  return XmlSafeText("<Prtg>\n<Error>1</Error>\n<Text>" + EscapeXml(text) + "</Text>\n</Prtg>\n");
 }
 
 std::string ChannelKey(const std::string &name) {

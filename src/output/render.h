@@ -31,7 +31,9 @@ class Renderer {
 public:
   explicit Renderer(OutputFormat format = OutputFormat()) : format_(format) {}
 
-  // The whole document: head, text element, channels, tail.
+  // The whole document: head, text element, channels, tail. In the XML
+  // modes every piece below is well-formed UTF-8 XML for any byte of the
+  // report's texts (XmlSafeText); the text modes keep the bytes as they are.
   std::string Document(const Report &report);
 
   // The pieces of an item run: the head alone, channels, and the closing
@@ -44,6 +46,8 @@ public:
   int channels_rendered() const { return channel_counter_; }
 
 private:
+  std::string ForOutput(std::string text) const; // XML modes: XmlSafeText
+  std::string RenderChannels(const std::vector<Channel> &channels);
   std::string TextElement(const std::string &text) const;
   std::string Tail() const;
   std::string RenderChannel(const Channel &channel);
@@ -53,7 +57,7 @@ private:
 };
 
 // The error document: always the XML form, whatever the mode, so that PRTG
-// sees the failure.
+// sees the failure; well-formed UTF-8 XML for any byte of the text.
 std::string RenderError(const std::string &text);
 
 // The Mistrane key of a channel name: blank / \ [ ] * ( ) : - and the first

@@ -351,12 +351,14 @@ std::FILE *OpenAppending(const std::string &host_path) {
     CloseHandle(handle);
     return nullptr;
   }
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND);
+  // A text stream, as fopen(..., "a") gave: the log's lines end in CR LF
+  // like every text file written on Windows.
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND | _O_TEXT);
   if (fd < 0) {
     CloseHandle(handle);
     return nullptr;
   }
-  std::FILE *stream = _fdopen(fd, "a");
+  std::FILE *stream = _fdopen(fd, "at");
   if (!stream) _close(fd);
   return stream;
 }

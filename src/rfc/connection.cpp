@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/lock_file.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -31,7 +32,8 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 } // namespace
 
 RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
-                             const LogonOverrides &overrides, StepLog &log, std::FILE *out) {
+                             const LogonOverrides &overrides, StepLog &log, std::FILE *out,
+                             std::chrono::milliseconds destination_lock_wait) {
   const RfcLibrary &library = *session.library;
 
   // Working copies: padding and overrides never touch the profile values.
@@ -88,6 +90,11 @@ RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &pr
   // A per-destination file becomes the library's "SapRfc.ini", so the
   // library reads the destination of the system being opened.
   std::fprintf(out, "* SapRfc.Ini.......: %s<\n", profile.destination.c_str());
+  // Every run on this working folder shares the one "SapRfc.ini": from its
+  // write until the library has read it in RfcOpenEx, no other run may
+  // rewrite it. A lock not had in time is a failed open.
+  const FileLock destination_lock = LockExclusively("SapRfc.ini", destination_lock_wait);
+  if (!destination_lock) return 0;
   if (!WriteBytes("SapRfc.ini", *destination_file)) return 0;
 
   std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
@@ -96,7 +103,7 @@ RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &pr
   std::memset(&error_details, 0, sizeof error_details);
   RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);
   LogStep(log, static_cast<long>(handle), "RfcOpenEx called", profile.destination);
-  return handle;
+  return handle; // the lock ends here, after RfcOpenEx has returned
 }
 
 void CloseRfcConnection(RfcSession &session) {

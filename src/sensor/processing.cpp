@@ -7,6 +7,7 @@
 
 #include "loadstats/load_analysis.h"
 #include "platform/files.h"
+#include "platform/lock_file.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
@@ -113,6 +114,23 @@ int ProcessSingleSystem(SensorRun &run) {
                        " State=Executing\n");
   }
 
+  // From the logon to the rewritten history, one run at a time per profile:
+  // a run that read the profile, or logged on and fetched its counters,
+  // before another run's rewrite would write back an older total, and the
+  // next interval would count the difference twice. The lock comes before
+  // the logon because a system's figures may be taken as of the logon.
+  FileLock profile_lock = LockExclusively(location.profile_path, kProfileLockWait);
+  // Not had in time: the same document as a rewrite that failed, and the
+  // profile untouched.
+  if (!profile_lock)
+    return FailedCallExit(run, Failure{"Error 1016: ReWriting of Profile " +
+                                       location.profile_path + " failed !"});
+  // What was read before the lock may be stale: the history is taken from
+  // the profile as it is now.
+  text = ReadProfileText(location.profile_path);
+  if (!text)
+    return FailRun(run, Failure{"Error 1002: Profile " + location.profile_path + " is missing..."});
+
   run.rfc.handle =
       OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
   if (run.rfc.handle == 0)
@@ -123,6 +141,7 @@ int ProcessSingleSystem(SensorRun &run) {
   const Result<Report> report =
       AnalyseSystemLoad(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
                         SensorProfile{location.profile_path, std::move(*text)});
+  profile_lock.Release();
   CloseRfcConnection(run.rfc);
   if (!report) return FailedCallExit(run, report.failure());
 

@@ -83,8 +83,12 @@ SystemProfileReading ReadSystemProfile(const TextLines &lines, const std::string
   lines.ForEach([&](std::string_view line) {
     const ParameterLabel *label = LabelOf(line);
     if (!label) return;
-    const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit)
-                                                       : std::string_view());
+    std::string_view field =
+        line.size() > kValueColumn ? line.substr(kValueColumn, kValueLimit) : std::string_view();
+    // A NUL ends a value, as it ends it for the library that receives it:
+    // the rest never reaches a message, a document or a connect string.
+    field = field.substr(0, field.find('\0'));
+    const std::string value(field);
     if (label->field == &ConnectionParameters::password) {
       std::optional<Failure> failure = StorePassword(value, profile_name, parameters.password);
       if (failure && !reading.password_failure) reading.password_failure = std::move(failure);

@@ -1,27 +1,34 @@
 """Many runs of the sensor on one profile at the same time.
 
 PRTG may start the sensor for the same profile again before the last run has
-ended. No file is locked: each run writes its new profile aside and renames it
-over the old one, so a run reads either the whole old profile or a whole new
-one. Round after round, the landscape's counters move on and several runs
-start at once; after every round the profile must hold its own lines whole and
-in order and exactly one consistent set of history lines for the new
-counters, with no temporary file left, and every run must have reported the
-same interval.
+ended. From the system's clock to the rewritten history a run holds the
+profile's exclusive lock ("PRD.P00.lck" beside the profile, the one file a
+run adds to the folder), and each run writes its new profile aside and
+renames it over the old one, so a run reads either the whole old profile or
+a whole new one and never works on a stale history. Round after round, the
+landscape's counters move on and several runs start at once; after every
+round the profile must hold its own lines whole and in order and exactly one
+consistent set of history lines for the new counters, with no temporary file
+left, and every run must have reported the same interval.
 
 QUARLANE_CONCURRENCY_ROUNDS and QUARLANE_CONCURRENCY_RUNS change the number
-of rounds (default 50) and of runs at once (default 8).
+of rounds (default 50) and of runs at once (default 8);
+QUARLANE_CONCURRENCY_SECONDS the length of each run under load below
+(default 10).
 
 Linux only: the runs under Wine would share one Wine server and say nothing
-more about the profile.
+more about the profile, and the locks held from the test's side are Linux
+locks.
 """
 
+import fcntl
 import os
 import threading
 import time
 import unittest
 
-from harness import EXEXML, GOOD_PASSWORD, SensorTest, good_values, is_wine, profile_lines
+from harness import (EXEXML, GOOD_PASSWORD, SensorTest, error_document, good_values, is_wine,
+                     profile_lines)
 
 ROUNDS = int(os.environ.get("QUARLANE_CONCURRENCY_ROUNDS", "50"))
 RUNS = int(os.environ.get("QUARLANE_CONCURRENCY_RUNS", "8"))
@@ -120,19 +127,18 @@ class ParallelRuns(SensorTest):
             self.assertEqual([line for line in lines
                               if not line.startswith(("# Rsp ", "# Rsx "))], own_lines)
             self.check_history(lines, round_number)
-            self.assertEqual(os.listdir(folder), ["PRD.P00"])
+            self.assertEqual(sorted(os.listdir(folder)), ["PRD.P00", "PRD.P00.lck"])
 
 
 
 # ------------------------------------------------- overlapping runs under load
 #
-# The two tests below hold the sensor to what its locks must give. They fail
-# until the sensor takes them (the lock primitive is in src/platform/
-# lock_file.h; the wiring into the connection open and the history rewrite is
-# a later step): marked as expected failures until then. Once the wiring is
-# in, an unexpected success fails the suite, so the marks must go with it.
+# Runs on one working folder share "SapRfc.ini" (written and read by the
+# library's RfcOpenEx under its lock, "SapRfc.ini.lck"), and runs on one
+# profile its history (under the profile's lock). Under load every run must
+# open, and the recorded total must never go back.
 
-LOAD_SECONDS = float(os.environ.get("QUARLANE_CONCURRENCY_SECONDS", "8"))
+LOAD_SECONDS = float(os.environ.get("QUARLANE_CONCURRENCY_SECONDS", "10"))
 
 
 def load_landscape(systems):
@@ -191,7 +197,6 @@ class OverlappingRunsUnderLoad(SensorTest):
             thread.join()
         return results
 
-    @unittest.expectedFailure  # until "SapRfc.ini" is written and opened under its lock
     def test_parallel_runs_with_destination_files_all_open(self):
         landscape = self.box.host(LANDSCAPE)
         replace_text(landscape, load_landscape({"PRD": ("sapprd01", 1000), "QAS": ("sapqas01", 500)}))
@@ -205,7 +210,6 @@ class OverlappingRunsUnderLoad(SensorTest):
         self.assertGreater(len(results), 16)
         self.assertEqual(failed[:3], [], "%d of %d runs failed" % (len(failed), len(results)))
 
-    @unittest.expectedFailure  # until the history rewrite runs under the profile's lock
     def test_the_recorded_total_never_decreases(self):
         landscape = self.box.host(LANDSCAPE)
         dialog = [1000]
@@ -228,3 +232,59 @@ class OverlappingRunsUnderLoad(SensorTest):
         decreases = [(a, b) for a, b in zip(totals, totals[1:]) if b < a]
         self.assertGreater(len(totals), 3)
         self.assertEqual(decreases[:5], [], "the recorded total went down %d times" % len(decreases))
+
+
+@unittest.skipIf(is_wine(), "holds the locks with the Linux flock the Linux sensor uses")
+class LocksHeldTooLong(SensorTest):
+    """A lock that another run holds past the bounded wait: the profile's
+    ends the run with "Error 1016" as a failed rewrite does (the trace
+    file's finding added) and the profile untouched, "SapRfc.ini"'s as a
+    failed open ("Error 1011"). Both waits run side by side."""
+
+    PROFILE_WAIT, DESTINATION_WAIT = 15, 10
+
+    def hold(self, lock_path):
+        handle = open(lock_path, "a")
+        self.addCleanup(handle.close)
+        fcntl.flock(handle, fcntl.LOCK_EX | fcntl.LOCK_NB)
+
+    def test_a_lock_not_had_in_time_ends_the_run_and_changes_nothing(self):
+        replace_text(self.box.host(LANDSCAPE),
+                     load_landscape({"PRD": ("sapprd01", 1000), "QAS": ("sapqas01", 500)}))
+        self.put_profile(EXEXML + "PRD.P00", good_values(self.box))
+        self.put_profile(EXEXML + "QAS.P00",
+                         good_values(self.box, Destination="QAS", Hostname="sapqas01",
+                                     Gwhost="sapqas01"))
+        self.box.put("C:\\Work\\SapRfc.QAS", "DEST=QAS\nTYPE=A\nASHOST=sapqas01\nSYSNR=00\n")
+        self.hold(self.box.host(EXEXML + "PRD.P00") + ".lck")
+        self.hold(os.path.join(self.box.work, "SapRfc.ini.lck"))
+        before = self.box.files()
+
+        results, took = {}, {}
+
+        def one(name):
+            start = time.monotonic()
+            results[name] = self.run_sensor([name])
+            took[name] = time.monotonic() - start
+
+        threads = [threading.Thread(target=one, args=(name,)) for name in ("PRD", "QAS")]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+
+        prd, qas = results["PRD"], results["QAS"]
+        self.assertEqual((prd.stdout, prd.status), (error_document(
+            "Error 1016: ReWriting of Profile " + EXEXML[2:] + "PRD.P00 failed ! - Look for Trace-File"),
+            2), prd.stderr)
+        self.assertEqual((qas.stdout, qas.status), (b"* SapRfc.Ini.......: QAS<\n" + error_document(
+            "Error 1011: RFC-Open for QAS failed !"), 2), qas.stderr)
+        # Nothing changed; the one new file is the lock file of QAS's profile,
+        # which that run held while it waited for "SapRfc.ini".
+        expected = dict(before)
+        expected[self.box.host(EXEXML + "QAS.P00") + ".lck"] = b""
+        self.assertEqual(self.box.files(), expected, "a run that had no lock changed a file")
+        self.assertGreaterEqual(took["PRD"], self.PROFILE_WAIT - 0.5)
+        self.assertGreaterEqual(took["QAS"], self.DESTINATION_WAIT - 0.5)
+        for name in ("PRD", "QAS"):
+            self.assertLess(took[name], 40, "the whole run stays well inside PRTG's minute")

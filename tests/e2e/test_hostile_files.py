@@ -22,6 +22,7 @@ classes).
 
 import os
 import re
+import stat
 import time
 import unittest
 
@@ -194,7 +195,9 @@ class LinkedProfile(HostileTest):
                 self.assertEqual(history_totals(f.read()), [count])
             self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
             self.assertEqual(os.listdir(os.path.dirname(link)), ["PRD.P00"])
-            self.assertEqual(os.listdir(os.path.dirname(target)), ["PRD.P00"])
+            # The profile's lock file lies beside the target, which every
+            # name of the profile shares.
+            self.assertEqual(sorted(os.listdir(os.path.dirname(target))), ["PRD.P00", "PRD.P00.lck"])
 
 
 class LinkedWorkingFolderFiles(HostileTest):
@@ -212,6 +215,33 @@ class LinkedWorkingFolderFiles(HostileTest):
         with open(destination, "rb") as f:
             self.assertEqual(self.box.read("C:\\Work\\SapRfc.ini"), f.read())
         self.assertEqual([name for name in self.box.listdir("C:\\Work") if name.endswith(".tmp")], [])
+
+
+    @unittest.skipIf(is_wine(), "Wine shows a host link or FIFO to a Windows program as what it "
+                     "leads to; the Windows build's refusal of a reparse point is not testable here")
+    def test_a_log_that_is_a_link_or_fifo_is_a_log_that_does_not_open(self):
+        # The run goes on as with a log that cannot be opened: the same
+        # document as a run whose log opens, nothing appended through the
+        # link, no hang on the FIFO, and the file left as it was.
+        cases = [("a link to another file", lambda victim: self.link("Quarlane.Log", victim),
+                  stat.S_IFLNK),
+                 ("a FIFO", lambda victim: self.fifo("Quarlane.Log"), stat.S_IFIFO)]
+        for name, make, kind in cases:
+            with self.case(log=name, run="with a log of its own"):
+                self.put_profile(PROFILE, good_values(self.box))
+                self.box.put_text(LANDSCAPE, landscape_lines(1000))
+                expected = self.run_sensor(["PRD", ",SYSLOG"])
+                self.assertEqual(expected.status, 0, expected.stdout)
+                self.assertTrue(self.box.read("Quarlane.Log"))
+            with self.case(log=name):
+                self.put_profile(PROFILE, good_values(self.box))
+                self.box.put_text(LANDSCAPE, landscape_lines(1000))
+                victim = self.box.put("C:\\Secret\\victim.txt", "precious\n")
+                path = make(victim)
+                result = self.run_sensor(["PRD", ",SYSLOG"])
+                self.assertDocument(result, expected.stdout, 0)
+                self.assertEqual(self.box.read("C:\\Secret\\victim.txt"), b"precious\n")
+                self.assertEqual(stat.S_IFMT(os.lstat(path).st_mode), kind)
 
 
 @unittest.skipIf(is_wine(), "Wine's ReplaceFile does not carry a host file's Linux extended "
@@ -251,7 +281,8 @@ class StaleTemporaryFiles(HostileTest):
                 os.utime(path, (an_hour_ago, an_hour_ago))
         result = self.run_sensor(["PRD"])
         self.assertEqual(result.status, 0, result.stdout)
-        self.assertEqual(sorted(os.listdir(folder)), sorted(["PRD.P00"] + kept))
+        # Besides them only the profile and its lock file.
+        self.assertEqual(sorted(os.listdir(folder)), sorted(["PRD.P00", "PRD.P00.lck"] + kept))
         for name in kept:
             with open(os.path.join(folder, name), "rb") as f:
                 self.assertEqual(f.read(), name.encode())

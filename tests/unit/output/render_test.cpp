@@ -258,6 +258,54 @@ TEST(ErrorDocument, SameXmlFormInEveryMode) {
             "C:\\A&amp;B\\&lt;x&gt;.P00 failed !</Text>\n</Prtg>\n");
 }
 
+// Texts as the system meets them: a control byte in a profile name,
+// Windows-1252 from the library or the trace file, text that is UTF-8
+// already, a NUL left in a value; with the markup characters beside them.
+struct ByteCase {
+  std::string in, xml; // the text, and what an XML document carries of it
+};
+const ByteCase kByteCases[] = {
+    {"PRD\x01.P00", "PRD?.P00"},
+    {"Caf\xe9 & <x>", "Caf\xc3\xa9 &amp; &lt;x&gt;"},
+    {"Benutzer gesperrt \xe4\xf6\xfc", "Benutzer gesperrt \xc3\xa4\xc3\xb6\xc3\xbc"},
+    {"already \xc3\xa4", "already \xc3\xa4"},
+    {std::string("PR\0D", 4), "PR?D"},
+    {"EXC\x01" "EPTION\x7f\x1b", "EXC?EPTION??"},
+    {"tab\tand\r\nline", "tab\tand\r\nline"},
+};
+
+TEST(Bytes, XmlModesCarryEveryByteAsWellFormedUtf8) {
+  for (const ByteCase &c : kByteCases) {
+    for (OutputMode mode : kXmlModes) {
+      Report report;
+      report.text = c.in;
+      report.channels = {{c.in, c.in, c.in}};
+      EXPECT_EQ(In(mode).Document(report),
+                "\n<Prtg>\n\n<Text>" + c.xml + "</Text>\n\n<Result><Channel>" + c.xml +
+                    "</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>" + c.xml +
+                    "</CustomUnit>\n<Value>" + c.xml + "</Value></Result>\n\n</Prtg>\n")
+          << OutputModeName(mode) << " " << c.in;
+      Renderer items = In(mode);
+      EXPECT_EQ(items.Channels({{c.in, "1", ""}}),
+                "\n<Result><Channel>" + c.xml + "</Channel>\n<Value>1</Value></Result>\n");
+      EXPECT_EQ(items.Closing(c.in), "\n<Text>" + c.xml + "</Text>\n\n</Prtg>\n");
+    }
+    EXPECT_EQ(RenderError(c.in),
+              "<Prtg>\n<Error>1</Error>\n<Text>" + c.xml + "</Text>\n</Prtg>\n")
+        << c.in;
+  }
+}
+
+TEST(Bytes, TextModesKeepTheBytesAsTheyAre) {
+  for (const ByteCase &c : kByteCases) {
+    Report report;
+    report.text = c.in;
+    report.channels = {{"A", c.in, ""}};
+    EXPECT_EQ(In(OutputMode::Kelbrun).Document(report), "\n# " + c.in + "\n> A: " + c.in + " #\n");
+    EXPECT_EQ(In(OutputMode::Mistrane).Closing(c.in), "\n# " + c.in + "\n");
+  }
+}
+
 TEST(Capacity, TextsAreHeldWhole) {
   const std::string long_name(300, 'n');
   const std::string long_value(200, '9');

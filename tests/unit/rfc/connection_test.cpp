@@ -6,6 +6,7 @@
 
 #include "fake_library.h"
 #include "platform/files.h"
+#include "platform/lock_file.h"
 
 namespace quarlane {
 namespace {
@@ -185,6 +186,44 @@ TEST_F(OpenRfcConnectionTest, IniThatCannotBeWrittenOpensNothing) {
   EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
 }
 
+TEST_F(OpenRfcConnectionTest, IniLockIsHeldFromTheWriteUntilRfcOpenExReturns) {
+  WriteFile(folder.Path("SapRfc.PRD"), "[PRD]\n");
+  std::optional<bool> taken_during_open;
+  std::optional<std::string> ini_during_open;
+  fake::Script().during_open_ex = [&] {
+    // Another run (another lock file handle) must not get the lock now.
+    taken_during_open = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0)).held();
+    ini_during_open = FileContent(folder.Path("SapRfc.ini"));
+  };
+  EXPECT_EQ(Open(), 5u);
+  EXPECT_EQ(taken_during_open, false);
+  EXPECT_EQ(ini_during_open, "[PRD]\n");
+  EXPECT_TRUE(LockExclusively("SapRfc.ini", std::chrono::milliseconds(0)).held())
+      << "the lock outlives the open";
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path("SapRfc.ini.lck")));
+}
+
+TEST_F(OpenRfcConnectionTest, IniLockHeldByAnotherRunEndsAsAFailedOpen) {
+  WriteFile(folder.Path("SapRfc.PRD"), "[PRD]\n");
+  WriteFile(folder.Path("SapRfc.ini"), "[QAS] of the run that holds the lock\n");
+  const FileLock other = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0));
+  ASSERT_TRUE(other.held());
+  const RFC_HANDLE handle =
+      OpenRfcConnection(session, profile, overrides, log, out, std::chrono::milliseconds(60));
+  EXPECT_EQ(handle, 0u);
+  EXPECT_TRUE(fake::Script().calls.empty());
+  EXPECT_EQ(FileContent(folder.Path("SapRfc.ini")), "[QAS] of the run that holds the lock\n");
+  EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
+}
+
+TEST_F(OpenRfcConnectionTest, WithoutADestinationFileNoLockIsTaken) {
+  const FileLock other = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0));
+  ASSERT_TRUE(other.held());
+  EXPECT_EQ(OpenRfcConnection(session, profile, overrides, log, out, std::chrono::milliseconds(0)),
+            5u);
+  EXPECT_EQ(fake::Script().calls, std::vector<std::string>{"RfcOpen"});
+}
+
 TEST_F(OpenRfcConnectionTest, FailedOpenReturnsZero) {
   fake::Script().open_result = 0;
   EXPECT_EQ(Open(), 0u);
@@ -210,6 +249,18 @@ TEST_F(OpenRfcConnectionTest, NoLogWithoutSyslog) {
   EXPECT_EQ(log.file, nullptr);
   EXPECT_EQ(FileContent(folder.Path("Quarlane.Log")), std::nullopt);
 }
+
+#if !defined(_WIN32)
+TEST_F(OpenRfcConnectionTest, SyslogNeverAppendsThroughALinkNamedLikeTheLog) {
+  WriteFile(folder.Path("victim.txt"), "precious\n");
+  std::filesystem::create_symlink(folder.Path("victim.txt"), folder.Path("Quarlane.Log"));
+  log.enabled = true;
+  EXPECT_EQ(Open(), 5u) << "a log that does not open is no failure";
+  EXPECT_EQ(log.file, nullptr);
+  EXPECT_EQ(FileContent(folder.Path("victim.txt")), "precious\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("Quarlane.Log")));
+}
+#endif
 
 TEST_F(OpenRfcConnectionTest, CloseClosesTheOpenHandleOnce) {
   session.handle = 9;

@@ -81,6 +81,7 @@ RFC_HANDLE RFC_CALL FakeOpen(RFC_OPTIONS *options) {
 RFC_HANDLE RFC_CALL FakeOpenEx(char *connect_string, RFC_ERROR_INFO_EX *) {
   g_state.calls.push_back("RfcOpenEx");
   g_state.connect_string = connect_string;
+  if (g_state.during_open_ex) g_state.during_open_ex();
   return g_state.open_result;
 }
 

@@ -4,6 +4,7 @@
 #define QUARLANE_TESTS_UNIT_RFC_FAKE_LIBRARY_H
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -51,6 +52,7 @@ struct State {
   std::map<std::string, std::string> received; // importing name -> bytes written (blank-filled to leng)
   RFC_ERROR_INFO last_error{};
   std::FILE *report = nullptr; // RfcClose notes itself here, to show its place in the block
+  std::function<void()> during_open_ex; // called inside RfcOpenEx, before it answers
 
   // What was passed.
   std::vector<std::string> calls; // "RfcOpen", "RfcCall GET_CPU_ALL", "ItDelete", ...

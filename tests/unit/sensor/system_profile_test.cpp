@@ -101,12 +101,24 @@ TEST(ReadSystemProfile, ValueRules) {
       {"destination: QAS", "PRD"},             // labels are case-sensitive
       {"Destination QAS", "PRD"},
       {" Destination: QAS", "PRD"},
+      {std::string("Destination: QA\0S", 17), "QA"}, // a NUL ends the value
+      {std::string("Destination: \0QAS", 17), ""},
   };
   for (const auto &c : cases) {
     std::vector<std::string> lines = GoodProfile();
     lines.push_back(c.line);
     EXPECT_EQ(Read(lines).parameters.destination, c.destination) << c.line;
   }
+}
+
+TEST(ReadSystemProfile, ANulEndsEveryValueAndItsLengthCheck) {
+  std::vector<std::string> lines = GoodProfile();
+  lines.push_back(std::string("Hostname...: sapprd01\0tail", 26));
+  lines.push_back(std::string("Client.....: 10\0" "0", 17));
+  const SystemProfileReading reading = Read(lines);
+  EXPECT_EQ(reading.parameters.hostname, "sapprd01");
+  EXPECT_EQ(reading.parameters.client, "10");
+  EXPECT_EQ(FailureOf(lines), "Error 1003: Invalid Parameter(s) at PRD.P00 found...");
 }
 
 TEST(ReadSystemProfile, UserUpperCaseAndLastOccurrenceWins) {
