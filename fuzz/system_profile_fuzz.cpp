@@ -1,5 +1,5 @@
 // The system profile as the sensor reads it: the bytes go to a file of a
-// private folder, come back through ReadBytes, and the eleven connection
+// private folder, come back through ReadText, and the eleven connection
 // parameters are read and checked; the lines seen agree with ReadLines. The
 // stored password also goes through unscrambling on its own.
 #include <cstddef>
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   RemoveFile(ProfilePath());
   FUZZ_EXPECT(WriteBytes(ProfilePath(), text));
   const std::optional<std::vector<std::string>> lines = ReadLines(ProfilePath());
-  const std::optional<std::string> bytes = ReadBytes(ProfilePath());
+  const std::optional<std::string> bytes = ReadText(ProfilePath()); // as the sensor reads it
   FUZZ_EXPECT(lines.has_value() && bytes.has_value());
   const TextLines profile(*bytes);
   // The profile's lines are the lines every other file reader sees.
