@@ -33,16 +33,25 @@ BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline
     job->done = true;
     job->ended.notify_all();
   });
-  worker.detach();
 
-  std::unique_lock<std::mutex> lock(job->mutex);
-  if (job->ended.wait_until(lock, deadline, [&] { return job->done; })) return BoundedOutcome::Finished;
-  if (!cancel) return BoundedOutcome::Abandoned;
-  lock.unlock();
-  cancel();
-  lock.lock();
-  if (job->ended.wait_for(lock, grace, [&] { return job->done; })) return BoundedOutcome::Cancelled;
-  return BoundedOutcome::Abandoned;
+  // Work that ended is joined: its thread is then wholly gone, not still on
+  // its way out while the program ends (which 64-bit Wine now and then
+  // answered with a segmentation fault). Only work left running is detached.
+  const BoundedOutcome outcome = [&] {
+    std::unique_lock<std::mutex> lock(job->mutex);
+    if (job->ended.wait_until(lock, deadline, [&] { return job->done; })) return BoundedOutcome::Finished;
+    if (!cancel) return BoundedOutcome::Abandoned;
+    lock.unlock();
+    cancel();
+    lock.lock();
+    if (job->ended.wait_for(lock, grace, [&] { return job->done; })) return BoundedOutcome::Cancelled;
+    return BoundedOutcome::Abandoned;
+  }();
+  if (outcome == BoundedOutcome::Abandoned)
+    worker.detach();
+  else
+    worker.join();
+  return outcome;
 }
 
 } // namespace quarlane::nwrfc

@@ -25,6 +25,44 @@ TEST(NwrfcBounded, WorkThatEndsInTimeIsNotCancelled) {
   EXPECT_FALSE(*cancelled);
 }
 
+// What a thread holds until it has wholly ended: its thread-local objects
+// are destroyed on the way out, after the work itself has returned.
+struct ThreadExitMark {
+  std::shared_ptr<std::atomic<bool>> ended;
+  ~ThreadExitMark() {
+    std::this_thread::sleep_for(milliseconds(200)); // a slow way out widens the window
+    if (ended) *ended = true;
+  }
+};
+thread_local ThreadExitMark exit_mark;
+
+TEST(NwrfcBounded, WorkThatEndedHasLeftItsThreadWhenControlReturns) {
+  // A worker still on its way out when the caller returns runs on while the
+  // program ends; under 64-bit Wine that now and then killed the process
+  // after it had written its document. Both ways of ending in time must wait
+  // for the thread itself.
+  struct Case {
+    const char *name;
+    bool hangs_until_cancelled;
+    BoundedOutcome expected;
+  };
+  for (const Case &c : {Case{"ends in time", false, BoundedOutcome::Finished},
+                        Case{"cancelled, then ends", true, BoundedOutcome::Cancelled}}) {
+    SCOPED_TRACE(c.name);
+    auto thread_ended = std::make_shared<std::atomic<bool>>(false);
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    const bool hangs = c.hangs_until_cancelled;
+    const BoundedOutcome outcome = RunBounded(
+        [thread_ended, cancelled, hangs] {
+          exit_mark.ended = thread_ended;
+          while (hangs && !*cancelled) std::this_thread::sleep_for(milliseconds(5));
+        },
+        Clock::now() + milliseconds(hangs ? 100 : 5000), [cancelled] { *cancelled = true; }, milliseconds(2000));
+    EXPECT_EQ(outcome, c.expected);
+    EXPECT_TRUE(*thread_ended);
+  }
+}
+
 TEST(NwrfcBounded, HungWorkIsCancelledAtTheDeadline) {
   // A call that blocks until it is cancelled, like RfcInvoke and RfcCancel.
   auto cancelled = std::make_shared<std::atomic<bool>>(false);
