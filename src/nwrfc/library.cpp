@@ -45,12 +45,7 @@ const char *const kRcNames[] = {"RFC_OK",
 
 // The bridge's time stamp: the C library's, the day of the month with two digits.
 std::string TimeStamp(std::time_t now) {
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = rfcshared::LocalTime(now);
   char text[32];
   std::strftime(text, sizeof text, "%a %b %d %H:%M:%S %Y", &local);
   return text;

@@ -20,16 +20,9 @@ std::u16string FromWindows1252(const std::string &bytes);
 // character (one '#'); a lone surrogate is one '#' too.
 std::string ToWindows1252(const std::u16string &text);
 
-// PadRight, Upper, SameText, Trim, TrimRight, OneLine, FromCString and
-// CopyToField are those both librfc32 implementations share.
-using rfcshared::CopyToField;
-using rfcshared::FromCString;
-using rfcshared::OneLine;
-using rfcshared::PadRight;
-using rfcshared::SameText;
-using rfcshared::Trim;
-using rfcshared::TrimRight;
-using rfcshared::Upper;
+// The classic boundary's own helpers (Upper, SameText, Trim, TrimRight,
+// PadRight, OneLine, FromCString, CopyToField) are the simulated library's too.
+using namespace rfcshared::boundary_text;
 
 // A text of exactly `length` bytes; trailing blanks and zero bytes dropped,
 // upper case: how the classic boundary names parameters and tables.

@@ -6,6 +6,8 @@
 
 namespace quarlane::rfcshared {
 
+using namespace boundary_text;
+
 const char kDestinationFileName[] = "SapRfc.ini";
 
 std::map<std::string, std::string> SplitConnectString(const std::string &text) {

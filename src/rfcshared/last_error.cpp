@@ -4,6 +4,8 @@
 
 namespace quarlane::rfcshared {
 
+using namespace boundary_text;
+
 int FillErrorInfo(bool has_error, const ErrorEntry &last_error, RFC_ERROR_INFO *info) noexcept {
   try {
     if (info == nullptr) return 1;

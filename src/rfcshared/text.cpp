@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quarlane::rfcshared {
+namespace quarlane::rfcshared::boundary_text {
 
 namespace {
 char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -57,4 +57,4 @@ void CopyToField(char *field, std::size_t size, const std::string &text) {
   std::memset(field + length, 0, size - length);
 }
 
-} // namespace quarlane::rfcshared
+} // namespace quarlane::rfcshared::boundary_text

@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <string>
 
-namespace quarlane::rfcshared {
+// In a namespace of their own, so that each library takes them all with one
+// using-directive and nothing else of rfcshared with them.
+namespace quarlane::rfcshared::boundary_text {
 
 std::string Upper(std::string text);                       // letters a to z only
 bool SameText(const std::string &a, const std::string &b); // ignoring the case of a to z
@@ -27,6 +29,6 @@ std::string FromCString(const char *text);
 // Copies text into a char array of `size` bytes, cut to size - 1, NUL-terminated.
 void CopyToField(char *field, std::size_t size, const std::string &text);
 
-} // namespace quarlane::rfcshared
+} // namespace quarlane::rfcshared::boundary_text
 
 #endif

@@ -34,6 +34,9 @@ struct TraceSignature {
   std::string opened_by; // closes a new file's header line: "librfc32, the ..."
 };
 
+// The local calendar time of `when` (the thread-safe form on each system).
+std::tm LocalTime(std::time_t when);
+
 // "Thu Mar  5 09:04:00 2026": 24 characters, the day with a leading blank
 // below 10, English names whatever the locale.
 std::string TimeStampText(std::time_t when);

@@ -4,19 +4,7 @@
 
 namespace quarlane::rfcsim {
 
-namespace {
-
-std::tm LocalTime(std::time_t when) {
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &when);
-#else
-  localtime_r(&when, &local);
-#endif
-  return local;
-}
-
-} // namespace
+using rfcshared::LocalTime;
 
 std::time_t SystemClock() { return std::time(nullptr); }
 

@@ -12,15 +12,8 @@
 namespace quarlane::rfcsim {
 
 // Upper, SameText, Trim, TrimRight, PadRight, FromCString, OneLine and
-// CopyToField are those both librfc32 implementations share.
-using rfcshared::CopyToField;
-using rfcshared::FromCString;
-using rfcshared::OneLine;
-using rfcshared::PadRight;
-using rfcshared::SameText;
-using rfcshared::Trim;
-using rfcshared::TrimRight;
-using rfcshared::Upper;
+// CopyToField: those both librfc32 implementations share.
+using namespace rfcshared::boundary_text;
 
 // A text of exactly `length` bytes read from `bytes`; empty when bytes is NULL.
 std::string FromBytes(const void *bytes, std::size_t length);

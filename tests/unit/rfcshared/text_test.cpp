@@ -4,7 +4,7 @@
 
 #include "rfcshared/text.h"
 
-namespace quarlane::rfcshared {
+namespace quarlane::rfcshared::boundary_text {
 namespace {
 
 TEST(SharedText, CopyToFieldCutsAndTerminates) {
@@ -30,4 +30,4 @@ TEST(SharedText, CaseBlanksAndControlCharacters) {
 }
 
 } // namespace
-} // namespace quarlane::rfcshared
+} // namespace quarlane::rfcshared::boundary_text

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "rfcshared/trace.h"
+#include "rfcshared/trace_reading.h"
 
-namespace quarlane::rfcshared {
+namespace quarlane::rfcshared::test {
 namespace {
 
 // Thursday, 5 March 2026, 09:04:00 local time.
@@ -30,30 +31,6 @@ const TraceSignature &Simulator() {
   static const TraceSignature signature{TimeStampText, "librfc32 simulator: no real SAP system",
                                         "librfc32, the simulated RFC library"};
   return signature;
-}
-
-std::vector<std::string> Lines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
-// The text a reader of the trace keeps: the last "ERROR " or "======> " text,
-// emptied by every "**** ERROR " line.
-std::string RetainedTraceText(const std::string &trace) {
-  std::string retained;
-  for (const std::string &line : Lines(trace)) {
-    if (line.compare(0, 11, "**** ERROR ") == 0) {
-      retained.clear();
-    } else if (line.compare(0, 6, "ERROR ") == 0) {
-      retained = line.size() > 12 ? line.substr(12) : "";
-    } else if (line.size() >= 15 && line.compare(7, 8, "======> ") == 0) {
-      retained = line.substr(15);
-    }
-  }
-  return retained;
 }
 
 bool OpensBlock(const std::string &line) { return line.compare(0, 11, "**** ERROR ") == 0; }
@@ -163,4 +140,4 @@ TEST_F(TraceFile, ATraceThatCannotBeWrittenStopsNothing) {
 }
 
 } // namespace
-} // namespace quarlane::rfcshared
+} // namespace quarlane::rfcshared::test
