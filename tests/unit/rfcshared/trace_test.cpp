@@ -9,23 +9,10 @@
 #include <vector>
 
 #include "rfcshared/trace.h"
-#include "rfcshared/trace_reading.h"
+#include "rfcshared/trace_test_support.h"
 
 namespace quarlane::rfcshared::test {
 namespace {
-
-// Thursday, 5 March 2026, 09:04:00 local time.
-std::time_t FixedNow() {
-  std::tm local{};
-  local.tm_year = 126;
-  local.tm_mon = 2;
-  local.tm_mday = 5;
-  local.tm_hour = 9;
-  local.tm_min = 4;
-  local.tm_sec = 0;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
 
 const TraceSignature &Simulator() {
   static const TraceSignature signature{TimeStampText, "librfc32 simulator: no real SAP system",

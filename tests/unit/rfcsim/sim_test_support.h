@@ -16,7 +16,7 @@
 
 #include "rfc/rfc_abi.h"
 #include "rfcsim/library.h"
-#include "rfcshared/trace_reading.h"
+#include "rfcshared/trace_test_support.h"
 
 namespace quarlane::rfcsim::test {
 
@@ -51,18 +51,8 @@ gwhost    = gwqas
 gwservice = sapgw10
 )";
 
-// Thursday, 5 March 2026, 09:04:00 local time.
-inline std::time_t FixedNow() {
-  std::tm local{};
-  local.tm_year = 126;
-  local.tm_mon = 2;
-  local.tm_mday = 5;
-  local.tm_hour = 9;
-  local.tm_min = 4;
-  local.tm_sec = 0;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
+// Thursday, 5 March 2026, 09:04:00 local time: the tests' fixed clock.
+using rfcshared::test::FixedNow;
 
 inline std::string ReadAll(const std::filesystem::path &path) {
   std::ifstream file(path, std::ios::binary);

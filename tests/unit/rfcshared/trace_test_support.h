@@ -1,14 +1,28 @@
-// How the tests read a trace "Dev_Rfc.Trc": its lines, and the text a reader
-// of the trace keeps. Shared by the tests of rfcshared and of the simulated
-// library.
-#ifndef QUARLANE_TESTS_RFCSHARED_TRACE_READING_H
-#define QUARLANE_TESTS_RFCSHARED_TRACE_READING_H
+// What the tests of rfcshared and of the simulated library share about the
+// trace "Dev_Rfc.Trc": the fixed time they write it at, its lines, and the text
+// a reader of the trace keeps.
+#ifndef QUARLANE_TESTS_RFCSHARED_TRACE_TEST_SUPPORT_H
+#define QUARLANE_TESTS_RFCSHARED_TRACE_TEST_SUPPORT_H
 
+#include <ctime>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace quarlane::rfcshared::test {
+
+// Thursday, 5 March 2026, 09:04:00 local time.
+inline std::time_t FixedNow() {
+  std::tm local{};
+  local.tm_year = 126;
+  local.tm_mon = 2;
+  local.tm_mday = 5;
+  local.tm_hour = 9;
+  local.tm_min = 4;
+  local.tm_sec = 0;
+  local.tm_isdst = -1;
+  return std::mktime(&local);
+}
 
 inline std::vector<std::string> Lines(const std::string &text) {
   std::vector<std::string> lines;
