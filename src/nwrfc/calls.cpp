@@ -28,7 +28,7 @@ CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &k
                    const std::string &message, const std::string &intstat) {
   CallOutcome outcome;
   outcome.rc = rc;
-  outcome.error = ErrorEntry{operation, key, status, message, intstat};
+  outcome.error = ErrorEntry{operation, key, status, message, intstat, {}};
   return outcome;
 }
 

@@ -1,7 +1,10 @@
 // RfcEnvironment, RfcLastError, RfcInstallStructure and the internal tables.
 #include "nwrfc/library.h"
 
+#include <ctime>
+
 #include "nwrfc/text.h"
+#include "rfcshared/last_error.h"
 
 namespace quarlane::nwrfc {
 
@@ -40,6 +43,23 @@ const char *const kRcNames[] = {"RFC_OK",
                                 "RFC_UNKNOWN_ERROR",
                                 "RFC_AUTHORIZATION_FAILURE"};
 
+// The bridge's time stamp: the C library's, the day of the month with two digits.
+std::string TimeStamp(std::time_t now) {
+  const std::tm local = rfcshared::LocalTime(now);
+  char text[32];
+  std::strftime(text, sizeof text, "%a %b %d %H:%M:%S %Y", &local);
+  return text;
+}
+
+// How the bridge signs its trace "Dev_Rfc.Trc" in the working folder.
+const rfcshared::TraceSignature &BridgeTrace() {
+  // Never destroyed, like the library: a caller may end the process from
+  // inside its error handler and still meet a failure on the way out.
+  static const rfcshared::TraceSignature *const signature =
+      new rfcshared::TraceSignature{TimeStamp, "librfc32 NetWeaver RFC bridge", "librfc32, the NetWeaver RFC bridge"};
+  return *signature;
+}
+
 } // namespace
 
 Library &ProcessLibrary() {
@@ -63,17 +83,12 @@ std::string RcName(int rc) {
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;
-  AppendErrorBlock(entry);
+  rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(), std::time(nullptr));
 }
 
 void RecordInternalFailure(Library &library, const char *operation) noexcept {
   try {
-    ErrorEntry entry;
-    entry.operation = operation;
-    entry.key = "RFC_ERROR_MEMORY_INSUFFICIENT";
-    entry.status = std::string(operation) + " could not be completed";
-    entry.message = "memory exhausted in the NetWeaver RFC bridge";
-    RecordFailure(library, entry);
+    RecordFailure(library, rfcshared::MemoryExhaustedEntry(operation, "the NetWeaver RFC bridge"));
   } catch (...) {
     library.has_error = true;
   }
@@ -93,18 +108,7 @@ InternalTable *FindTable(const Library &library, const void *handle) {
 void Environment(Library &library, RFC_ENV *env) { library.handler = env == nullptr ? nullptr : env->errorhandler; }
 
 int LastError(Library &library, RFC_ERROR_INFO *info) {
-  try {
-    if (info == nullptr) return 1;
-    const ErrorEntry none;
-    const ErrorEntry &error = library.has_error ? library.last_error : none;
-    CopyToField(info->key, sizeof info->key, OneLine(error.key));
-    CopyToField(info->status, sizeof info->status, OneLine(error.status));
-    CopyToField(info->message, sizeof info->message, OneLine(error.message));
-    CopyToField(info->intstat, sizeof info->intstat, OneLine(error.intstat));
-    return library.has_error ? 0 : 1;
-  } catch (...) {
-    return 1;
-  }
+  return rfcshared::FillErrorInfo(library.has_error, library.last_error, info);
 }
 
 int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
@@ -114,7 +118,7 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
     if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
       RecordFailure(library, ErrorEntry{"RfcInstallStructure", "RFC_ERROR_PROGRAM",
                                         "RfcInstallStructure " + structure_name + ": incomplete arguments",
-                                        "name, elements or type handle missing", "argument NULL"});
+                                        "name, elements or type handle missing", "argument NULL", {}});
       return RFC_FAILURE;
     }
     std::vector<FieldLayout> fields;
@@ -149,7 +153,7 @@ ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned, unsigned)
     const std::string table_name = FromCString(name);
     if (leng == 0) {
       RecordFailure(library, ErrorEntry{"ItCreate", "RFC_ERROR_PROGRAM", "ItCreate " + table_name + ": line length 0",
-                                        "an internal table needs a line length", "leng 0"});
+                                        "an internal table needs a line length", "leng 0", {}});
       return nullptr;
     }
     auto table = std::make_unique<InternalTable>();
@@ -178,7 +182,7 @@ void *ItGetLine(Library &library, ITAB_H handle, unsigned line) {
                                         table == nullptr ? "invalid table handle"
                                                          : "the table has " + std::to_string(table->rows.size()) +
                                                                " lines",
-                                        "no such line"});
+                                        "no such line", {}});
     } catch (...) {
     }
     return nullptr;
@@ -191,7 +195,7 @@ int ItDelete(Library &library, ITAB_H handle) {
     if (library.tables.erase(handle) > 0) return 0;
     RecordFailure(library, ErrorEntry{"ItDelete", "RFC_ERROR_PROGRAM", "ItDelete: invalid table handle",
                                       "table handle not created by ItCreate or already deleted",
-                                      "no such internal table"});
+                                      "no such internal table", {}});
     return 1;
   } catch (...) {
     RecordInternalFailure(library, "ItDelete");

@@ -17,10 +17,14 @@
 #include "nwrfc/fields.h"
 #include "nwrfc/sapnwrfc_api.h"
 #include "nwrfc/settings.h"
-#include "nwrfc/trace.h"
 #include "rfc/rfc_abi.h"
+#include "rfcshared/trace.h"
 
 namespace quarlane::nwrfc {
+
+// A failure, as RfcLastError reports it and the trace "Dev_Rfc.Trc" in the
+// working folder shows it (rfcshared/trace.h).
+using rfcshared::ErrorEntry;
 
 struct Sdk;
 

@@ -1,12 +1,8 @@
 #include "nwrfc/logon.h"
 
-#include <sstream>
-
 #include "nwrfc/text.h"
 
 namespace quarlane::nwrfc {
-
-const char kDestinationFileName[] = "SapRfc.ini";
 
 namespace {
 
@@ -47,11 +43,6 @@ std::string Logon::Value(const std::string &name) const {
   return std::string();
 }
 
-std::string DestinationEntry::Value(const std::string &key) const {
-  const auto found = values.find(key);
-  return found == values.end() ? std::string() : found->second;
-}
-
 bool LogonFromHostRecord(const HostRecord &record, Logon *logon, LogonProblem *problem) {
   Logon result;
   result.destination = Trim(record.destination);
@@ -83,45 +74,6 @@ LogonProblem GatewayRecordProblem(const std::string &destination) {
                      " uses the gateway record (R/2); use the host record (R/3) with an application server");
 }
 
-std::map<std::string, std::string> SplitConnectString(const std::string &text) {
-  std::map<std::string, std::string> words;
-  std::istringstream stream(text);
-  std::string word;
-  while (stream >> word) {
-    const std::size_t equals = word.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      words[Upper(word)] = "";
-    } else {
-      words[Upper(word.substr(0, equals))] = word.substr(equals + 1);
-    }
-  }
-  return words;
-}
-
-std::vector<DestinationEntry> ParseDestinationFile(const std::string &text) {
-  std::vector<DestinationEntry> entries;
-  std::istringstream lines(text);
-  std::string line;
-  bool first = true;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    first = false;
-    line = Trim(line);
-    if (line.empty() || line[0] == '*' || line[0] == '#' || line[0] == ';') continue;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    const std::string key = Upper(Trim(line.substr(0, equals)));
-    const std::string value = Trim(line.substr(equals + 1));
-    if (key == "DEST") {
-      entries.push_back(DestinationEntry{value, {}});
-    } else if (!entries.empty()) {
-      entries.back().values[key] = value;
-    }
-  }
-  return entries;
-}
-
 bool LogonFromConnectString(const std::string &connect_string, const std::optional<std::string> &destination_file,
                             Logon *logon, LogonProblem *problem) {
   const std::map<std::string, std::string> words = SplitConnectString(connect_string);
@@ -141,10 +93,8 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
                        std::string("destination file ") + kDestinationFileName + " not found");
     return false;
   }
-  const DestinationEntry *entry = nullptr;
   const std::vector<DestinationEntry> entries = ParseDestinationFile(*destination_file);
-  for (const DestinationEntry &candidate : entries)
-    if (entry == nullptr && SameText(candidate.dest, result.destination)) entry = &candidate;
+  const DestinationEntry *entry = rfcshared::FindDestinationEntry(entries, result.destination);
   if (entry == nullptr) {
     *problem = Problem(true, "RFC_ERROR_COMMUNICATION", "CONNECT to " + result.destination + " failed",
                        "destination " + result.destination + " not defined in " + kDestinationFileName);

@@ -8,9 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "rfcshared/destinations.h"
+
 namespace quarlane::nwrfc {
 
-extern const char kDestinationFileName[]; // "SapRfc.ini"
+// "SapRfc.ini", the connect string and the destination file's entries are
+// read as the simulated library reads them (rfcshared/destinations.h).
+using rfcshared::DestinationEntry;
+using rfcshared::kDestinationFileName;
+using rfcshared::ParseDestinationFile;
+using rfcshared::SplitConnectString;
 
 // One SDK connection parameter; the value in Windows-1252, as the caller
 // gave it. Names as documented for RfcOpenConnection: client, user, passwd,
@@ -46,20 +53,6 @@ bool LogonFromHostRecord(const HostRecord &record, Logon *logon, LogonProblem *p
 
 // The message for RfcOpen's gateway record (mode 1): R/2 addressing.
 LogonProblem GatewayRecordProblem(const std::string &destination);
-
-// Blank-separated KEY=value words by upper-case key; a word without '=' is
-// kept with an empty value.
-std::map<std::string, std::string> SplitConnectString(const std::string &text);
-
-// One DEST= entry of "SapRfc.ini" and the KEY=value lines after it.
-struct DestinationEntry {
-  std::string dest;
-  std::map<std::string, std::string> values; // by upper-case key
-  std::string Value(const std::string &key) const;
-};
-// Lines of KEY=value (blanks around '=' allowed); lines starting with '*',
-// '#' or ';' and empty lines are comments.
-std::vector<DestinationEntry> ParseDestinationFile(const std::string &text);
 
 // RfcOpenEx: the connect string's CLIENT, USER, PASSWD, LANG and DEST; the
 // destination looked up in the text of "SapRfc.ini" (nullopt: no file).

@@ -98,13 +98,13 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
                        logon.destination, &settings, &problem))
     return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_PROGRAM",
                                             operation + " " + logon.destination + ": settings not usable", problem,
-                                            "NetWeaver RFC bridge settings"});
+                                            "NetWeaver RFC bridge settings", {}});
 
   const Sdk *sdk = LoadSdk(&problem);
   if (sdk == nullptr)
     return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_SDK_NOT_LOADED",
                                             operation + " " + logon.destination + ": no SAP NetWeaver RFC SDK",
-                                            problem, "SDK not loaded"});
+                                            problem, "SDK not loaded", {}});
 
   auto job = std::make_shared<OpenJob>();
   for (const LogonParameter &parameter : logon.parameters) {
@@ -150,7 +150,7 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
                                  std::to_string(settings.timeout_seconds) +
                                  " seconds (time bound of the NetWeaver RFC bridge, from " + settings.timeout_source +
                                  ")",
-                             "time bound " + std::to_string(settings.timeout_seconds) + " s"});
+                             "time bound " + std::to_string(settings.timeout_seconds) + " s", {}});
   }
   if (job->handle == nullptr) return SdkFailure(operation, logon, job->info);
 
@@ -175,7 +175,7 @@ std::optional<std::string> Optional(const char *text) {
 }
 
 ErrorEntry ProblemEntry(const std::string &operation, const LogonProblem &problem) {
-  return ErrorEntry{operation, problem.key, problem.status, problem.message, "no logon attempted"};
+  return ErrorEntry{operation, problem.key, problem.status, problem.message, "no logon attempted", {}};
 }
 
 } // namespace
@@ -184,7 +184,7 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
   try {
     if (options == nullptr)
       return Finish(library, Failed(kGroupLibrary, ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM", "RfcOpen without options",
-                                                              "no options given", "options NULL"}));
+                                                              "no options given", "options NULL", {}}));
     HostRecord record;
     record.destination = FromCString(options->destination);
     record.client = FromCString(options->client);
@@ -198,7 +198,7 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
                                     ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM",
                                                "RfcOpen with mode " + std::to_string(options->mode),
                                                "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)",
-                                               "mode"}));
+                                               "mode", {}}));
     if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
       record.hostname = Optional(host->hostname);
       record.sysnr = host->sysnr;
@@ -222,7 +222,7 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
     OpenOutcome outcome;
     if (connect_string == nullptr) {
       outcome = Failed(kGroupLibrary, ErrorEntry{"RfcOpenEx", "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
-                                                 "no connect string given", "connect string NULL"});
+                                                 "no connect string given", "connect string NULL", {}});
     } else {
       Logon logon;
       LogonProblem problem;

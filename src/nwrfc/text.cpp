@@ -1,7 +1,5 @@
 #include "nwrfc/text.h"
 
-#include <cstring>
-
 namespace quarlane::nwrfc {
 
 namespace {
@@ -57,48 +55,6 @@ std::string ToWindows1252(const std::u16string &text) {
     }
   }
   return bytes;
-}
-
-std::string PadRight(const std::string &text, std::size_t width) {
-  std::string padded = text.substr(0, width);
-  padded.resize(width, ' ');
-  return padded;
-}
-
-std::string Upper(std::string text) {
-  for (char &c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
-
-bool SameText(const std::string &a, const std::string &b) { return Upper(a) == Upper(b); }
-
-std::string TrimRight(const std::string &text) {
-  std::size_t end = text.size();
-  while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return text.substr(0, end);
-}
-
-std::string Trim(const std::string &text) {
-  std::size_t start = 0;
-  while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
-  return TrimRight(text.substr(start));
-}
-
-std::string OneLine(const std::string &text) {
-  std::string line = text;
-  for (char &c : line)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  return line;
-}
-
-std::string FromCString(const char *text) { return text == nullptr ? std::string() : std::string(text); }
-
-void CopyToField(char *field, std::size_t size, const std::string &text) {
-  if (field == nullptr || size == 0) return;
-  const std::size_t length = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, size - length);
 }
 
 std::string EntryName(const void *name, unsigned length) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "rfcshared/text.h"
+
 namespace quarlane::nwrfc {
 
 // Windows-1252 bytes to UTF-16. The five bytes the code page leaves
@@ -18,22 +20,9 @@ std::u16string FromWindows1252(const std::string &bytes);
 // character (one '#'); a lone surrogate is one '#' too.
 std::string ToWindows1252(const std::u16string &text);
 
-// Cut to width, or fill with blanks on the right up to width.
-std::string PadRight(const std::string &text, std::size_t width);
-
-std::string Upper(std::string text); // letters a to z only
-bool SameText(const std::string &a, const std::string &b);
-std::string Trim(const std::string &text);      // blanks and tabs
-std::string TrimRight(const std::string &text); // blanks and tabs
-
-// The text with every control character replaced by '?': one trace line.
-std::string OneLine(const std::string &text);
-
-// A NUL-terminated text, or empty for NULL.
-std::string FromCString(const char *text);
-
-// Copies text into a char array of `size` bytes, cut to size - 1, NUL-terminated.
-void CopyToField(char *field, std::size_t size, const std::string &text);
+// The classic boundary's own helpers (Upper, SameText, Trim, TrimRight,
+// PadRight, OneLine, FromCString, CopyToField) are the simulated library's too.
+using namespace rfcshared::boundary_text;
 
 // A text of exactly `length` bytes; trailing blanks and zero bytes dropped,
 // upper case: how the classic boundary names parameters and tables.

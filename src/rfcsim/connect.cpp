@@ -244,7 +244,7 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
       outcome = Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
                        "no connect string given", "connect string NULL");
     } else {
-      const std::map<std::string, std::string> words = ParseConnectString(connect_string);
+      const std::map<std::string, std::string> words = SplitConnectString(connect_string);
       const auto word = [&](const char *key) {
         const auto found = words.find(key);
         return found == words.end() ? std::string() : found->second;

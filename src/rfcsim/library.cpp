@@ -5,6 +5,7 @@
 
 #include "rfcsim/call_log.h"
 #include "rfcsim/text.h"
+#include "rfcshared/last_error.h"
 
 namespace quarlane::rfcsim {
 
@@ -14,6 +15,16 @@ bool IsAbsolute(const std::string &path) {
   if (path.empty()) return false;
   if (path[0] == '/' || path[0] == '\\') return true;
   return path.size() >= 2 && path[1] == ':';
+}
+
+// How the simulator signs its trace.
+const rfcshared::TraceSignature &SimulatorTrace() {
+  // Never destroyed, like the library: a caller may end the process from
+  // inside its error handler and still meet a failure on the way out.
+  static const rfcshared::TraceSignature *const signature = new rfcshared::TraceSignature{
+      TimeStampText, "librfc32 simulator: no real SAP system",
+      std::string("librfc32, the simulated RFC library (landscape file ") + kLandscapeFileName + ")"};
+  return *signature;
 }
 
 } // namespace
@@ -59,7 +70,7 @@ void LogCall(Library &library, const std::string &line) {
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;
-  AppendErrorBlock(library.folder, entry, library.clock());
+  rfcshared::AppendErrorBlock(InFolder(library.folder, kTraceFileName), entry, SimulatorTrace(), library.clock());
 }
 
 void CallHandler(const Library &library, const std::string &operation) {
@@ -72,12 +83,7 @@ void CallHandler(const Library &library, const std::string &operation) {
 
 void RecordInternalFailure(Library &library, const char *operation) noexcept {
   try {
-    ErrorEntry entry;
-    entry.operation = operation;
-    entry.key = "RFC_ERROR_MEMORY_INSUFFICIENT";
-    entry.status = std::string(operation) + " could not be completed";
-    entry.message = "memory exhausted in the librfc32 simulator";
-    RecordFailure(library, entry);
+    RecordFailure(library, rfcshared::MemoryExhaustedEntry(operation, "the librfc32 simulator"));
   } catch (...) {
     library.has_error = true;
   }
@@ -117,17 +123,10 @@ void Close(Library &library, RFC_HANDLE handle) {
 int LastError(Library &library, RFC_ERROR_INFO *info) {
   try {
     LogCall(library, std::string("RfcLastError -> ") + (library.has_error ? "0" : "1 (no error)"));
-    if (info == nullptr) return 1;
-    const ErrorEntry none;
-    const ErrorEntry &error = library.has_error ? library.last_error : none;
-    CopyToField(info->key, sizeof info->key, OneLine(error.key));
-    CopyToField(info->status, sizeof info->status, OneLine(error.status));
-    CopyToField(info->message, sizeof info->message, OneLine(error.message));
-    CopyToField(info->intstat, sizeof info->intstat, OneLine(error.intstat));
-    return library.has_error ? 0 : 1;
   } catch (...) {
     return 1;
   }
+  return rfcshared::FillErrorInfo(library.has_error, library.last_error, info);
 }
 
 } // namespace quarlane::rfcsim

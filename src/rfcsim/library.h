@@ -19,9 +19,14 @@
 #include "rfcsim/internal_tables.h"
 #include "rfcsim/landscape.h"
 #include "rfcsim/sim_time.h"
-#include "rfcsim/trace_file.h"
+#include "rfcshared/trace.h"
 
 namespace quarlane::rfcsim {
+
+// A failure, as RfcLastError reports it and the trace "Dev_Rfc.Trc" in the
+// library's folder shows it (rfcshared/trace.h).
+using rfcshared::ErrorEntry;
+using rfcshared::kTraceFileName;
 
 struct Connection {
   SapSystem system;          // what the connection was opened to

@@ -4,33 +4,9 @@
 
 namespace quarlane::rfcsim {
 
-namespace {
-
-std::tm LocalTime(std::time_t when) {
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &when);
-#else
-  localtime_r(&when, &local);
-#endif
-  return local;
-}
-
-} // namespace
+using rfcshared::LocalTime;
 
 std::time_t SystemClock() { return std::time(nullptr); }
-
-std::string TimeStampText(std::time_t when) {
-  static const char *const weekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const std::tm local = LocalTime(when);
-  char text[64];
-  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d", weekdays[local.tm_wday % 7],
-                months[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                local.tm_year + 1900);
-  return text;
-}
 
 std::string DayText(std::time_t when, int days_back) {
   std::tm day = LocalTime(when);

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <string>
 
+#include "rfcshared/trace.h"
+
 namespace quarlane::rfcsim {
 
 // Where the library takes the current time from; tests pass a fixed clock.
@@ -12,8 +14,8 @@ using Clock = std::time_t (*)();
 std::time_t SystemClock();
 
 // "Thu Mar  5 09:04:00 2026": 24 characters, the day with a leading blank
-// below 10, English names whatever the locale.
-std::string TimeStampText(std::time_t when);
+// below 10, English names whatever the locale (the trace's form).
+using rfcshared::TimeStampText;
 
 // The local calendar day `days_back` days before the day of `when`, YYYYMMDD.
 std::string DayText(std::time_t when, int days_back);

@@ -6,54 +6,12 @@
 namespace quarlane::rfcsim {
 
 namespace {
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 } // namespace
-
-std::string Upper(std::string text) {
-  for (char &c : text) c = UpperChar(c);
-  return text;
-}
-
-bool SameText(const std::string &a, const std::string &b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-  return true;
-}
-
-std::string TrimRight(const std::string &text) {
-  std::size_t end = text.size();
-  while (end > 0 && IsBlank(text[end - 1])) --end;
-  return text.substr(0, end);
-}
-
-std::string Trim(const std::string &text) {
-  std::size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) ++begin;
-  return TrimRight(text.substr(begin));
-}
-
-std::string PadRight(const std::string &text, std::size_t width) {
-  std::string padded = text.substr(0, width);
-  padded.resize(width, ' ');
-  return padded;
-}
 
 std::string FromBytes(const void *bytes, std::size_t length) {
   if (bytes == nullptr) return std::string();
   return std::string(static_cast<const char *>(bytes), length);
-}
-
-std::string FromCString(const char *text) { return text == nullptr ? std::string() : std::string(text); }
-
-std::string OneLine(const std::string &text) {
-  std::string line = text;
-  for (char &c : line) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7f) c = '?';
-  }
-  return line;
 }
 
 std::string Escaped(const std::string &text) {
@@ -96,13 +54,6 @@ bool ParseInteger(const std::string &text, std::int64_t *value) {
     *value = static_cast<std::int64_t>(magnitude);
   }
   return true;
-}
-
-void CopyToField(char *field, std::size_t size, const std::string &text) {
-  if (field == nullptr || size == 0) return;
-  const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, size - n);
 }
 
 bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error) {

@@ -7,25 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "rfcshared/text.h"
+
 namespace quarlane::rfcsim {
 
-std::string Upper(std::string text); // letters a to z only
-bool SameText(const std::string &a, const std::string &b); // ignoring the case of a to z
-std::string TrimRight(const std::string &text);             // blanks and tabs
-std::string Trim(const std::string &text);
-
-// Cut to width, or fill with blanks on the right up to width.
-std::string PadRight(const std::string &text, std::size_t width);
+// Upper, SameText, Trim, TrimRight, PadRight, FromCString, OneLine and
+// CopyToField: those both librfc32 implementations share.
+using namespace rfcshared::boundary_text;
 
 // A text of exactly `length` bytes read from `bytes`; empty when bytes is NULL.
 std::string FromBytes(const void *bytes, std::size_t length);
-
-// A NUL-terminated text, or empty when text is NULL.
-std::string FromCString(const char *text);
-
-// The text with every control character replaced by '?', fit for one trace
-// line or an error-information field.
-std::string OneLine(const std::string &text);
 
 // For the call log: printable ASCII stays, every other byte and the
 // characters \ [ ] become \xNN, so a bracketed value has a plain end.
@@ -33,9 +24,6 @@ std::string Escaped(const std::string &text);
 
 // Optional sign and decimal digits only; false on anything else or overflow.
 bool ParseInteger(const std::string &text, std::int64_t *value);
-
-// Copies text into a char array of `size` bytes, cut to size - 1, NUL-terminated.
-void CopyToField(char *field, std::size_t size, const std::string &text);
 
 // Splits a line into blank-separated words. A double quote opens a part that
 // runs to the next double quote, blanks included; the quotes themselves are

@@ -642,6 +642,17 @@ class LogonGroups(Differential):
             box.put_text("SapRfc.NEW", lines)
         self.assertSame(self.setup_for([s], extra=extra), [["NEW"], ["NEW", "#"]])
 
+    def test_destination_file_saved_with_a_byte_order_mark_and_semicolon_comments(self):
+        # As a Windows editor saves it: one file, the same destination through either library.
+        s = new_system(tasks=ALL_TYPES)
+        text = ("\ufeffDEST=NEW\r\n; Corvanta's 7.50 system\r\nTYPE=A\r\nASHOST=sapnew01\r\n"
+                ";SYSNR=99\r\nSYSNR=10\r\n")
+
+        def extra(box, path):
+            box.put("SapRfc.NEW", text.encode("utf-8"))
+        simulated = self.assertSame(self.setup_for([s], extra=extra), [["NEW"], ["NEW", "#"]])
+        self.assertEqual(simulated[0][1], 0, simulated[0][0].decode("latin-1"))
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -61,6 +61,20 @@ TEST_F(NwrfcLibrary, GatewayRecordIsAFailureNamingR2) {
   const RFC_ERROR_INFO info = LastErrorOf(library);
   EXPECT_NE(std::string(info.message).find("R/2 systems cannot be reached"), std::string::npos) << info.message;
   EXPECT_NE(LastMessageLine(Trace()).find("R/2 systems cannot be reached"), std::string::npos) << Trace();
+
+  // The bridge signs its trace as its own: the header line and each block's opening line.
+  std::istringstream lines(Trace());
+  std::string header, empty, opening;
+  std::getline(lines, header);
+  std::getline(lines, empty);
+  std::getline(lines, opening);
+  for (std::string *line : {&header, &empty, &opening}) // text mode on Windows: "\r\n"
+    if (!line->empty() && line->back() == '\r') line->pop_back();
+  EXPECT_EQ(header.rfind("**** Trace file opened at ", 0), 0u) << header;
+  EXPECT_EQ(header.substr(header.size() - 38), " by librfc32, the NetWeaver RFC bridge") << header;
+  EXPECT_EQ(empty, "");
+  EXPECT_EQ(opening.rfind("**** ERROR  ", 0), 0u) << opening;
+  EXPECT_EQ(opening.substr(opening.size() - 42), "  RfcOpen  (librfc32 NetWeaver RFC bridge)") << opening;
 }
 
 TEST_F(NwrfcLibrary, MissingSdkIsAFailureNamingTheFileAndTheReadme) {

@@ -58,15 +58,6 @@ TEST(NwrfcLogon, HostRecordProblems) {
   EXPECT_NE(r2.message.find("OLDR2"), std::string::npos);
 }
 
-TEST(NwrfcLogon, ConnectStringWords) {
-  const auto words = SplitConnectString("CLIENT=100  user=MONITOR PASSWD=a=b LANG=D DEST=PRD FLAG");
-  EXPECT_EQ(words.at("CLIENT"), "100");
-  EXPECT_EQ(words.at("USER"), "MONITOR");
-  EXPECT_EQ(words.at("PASSWD"), "a=b");
-  EXPECT_EQ(words.at("DEST"), "PRD");
-  EXPECT_EQ(words.at("FLAG"), "");
-}
-
 const char kDestinations[] =
     "* classic saprfc.ini\r\n"
     "DEST=PRD\r\n"

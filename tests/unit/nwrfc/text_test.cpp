@@ -36,13 +36,5 @@ TEST(NwrfcText, EntryNamesDropTheirFilling) {
   EXPECT_EQ(EntryName(nullptr, 4), "");
 }
 
-TEST(NwrfcText, CopyToFieldCutsAndTerminates) {
-  char field[5];
-  CopyToField(field, sizeof field, "abcdefg");
-  EXPECT_STREQ(field, "abcd");
-  CopyToField(field, sizeof field, "x");
-  EXPECT_STREQ(field, "x");
-}
-
 } // namespace
 } // namespace quarlane::nwrfc

@@ -124,6 +124,26 @@ TEST_F(OpenTest, ConnectStringFindsItsDestinationInSapRfcIni) {
   EXPECT_EQ(OpenEx(library_, nullptr, nullptr), 0u);
 }
 
+// The NetWeaver RFC bridge reads a "SapRfc.ini" saved with a byte order mark
+// and ';' comments (as Windows editors and SAP's own samples write it); the
+// simulator reads the same file the same way, or the two libraries answer
+// one sensor differently.
+TEST_F(OpenTest, ReadsSapRfcIniWithAByteOrderMarkAndSemicolonComments) {
+  Write("SapLandscape.ini", kTestLandscape);
+  Write("SapRfc.ini", "\xEF\xBB\xBF" "DEST=PRD\r\n"
+                      "; saved by an editor that writes a byte order mark\r\n"
+                      "TYPE=A\r\nASHOST=sapprd01\r\nSYSNR=00\r\n"
+                      ";DEST=QAS\r\n");
+  char connect[] = "CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD";
+  RFC_ERROR_INFO_EX extended{};
+  EXPECT_NE(OpenEx(library_, connect, &extended), 0u) << extended.message;
+  EXPECT_EQ(extended.group, 0);
+
+  char commented_out[] = "CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=QAS";
+  EXPECT_EQ(OpenEx(library_, commented_out, &extended), 0u);
+  EXPECT_STREQ(extended.message, "destination QAS not defined in SapRfc.ini");
+}
+
 TEST_F(OpenTest, CloseOfZeroClosesEveryConnection) {
   Write("SapLandscape.ini", kTestLandscape);
   const RFC_HANDLE first = OpenHost("PRD", "100", "MONITOR", "secret");

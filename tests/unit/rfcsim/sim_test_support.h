@@ -16,6 +16,7 @@
 
 #include "rfc/rfc_abi.h"
 #include "rfcsim/library.h"
+#include "rfcshared/trace_test_support.h"
 
 namespace quarlane::rfcsim::test {
 
@@ -50,18 +51,8 @@ gwhost    = gwqas
 gwservice = sapgw10
 )";
 
-// Thursday, 5 March 2026, 09:04:00 local time.
-inline std::time_t FixedNow() {
-  std::tm local{};
-  local.tm_year = 126;
-  local.tm_mon = 2;
-  local.tm_mday = 5;
-  local.tm_hour = 9;
-  local.tm_min = 4;
-  local.tm_sec = 0;
-  local.tm_isdst = -1;
-  return std::mktime(&local);
-}
+// Thursday, 5 March 2026, 09:04:00 local time: the tests' fixed clock.
+using rfcshared::test::FixedNow;
 
 inline std::string ReadAll(const std::filesystem::path &path) {
   std::ifstream file(path, std::ios::binary);
@@ -70,32 +61,9 @@ inline std::string ReadAll(const std::filesystem::path &path) {
   return text.str();
 }
 
-inline std::vector<std::string> Lines(const std::string &text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// The text a reader of the trace keeps: the last "ERROR " or "======> " text,
-// emptied by every "**** ERROR " line.
-inline std::string RetainedTraceText(const std::string &trace) {
-  std::string retained;
-  for (const std::string &line : Lines(trace)) {
-    if (line.compare(0, 11, "**** ERROR ") == 0) {
-      retained.clear();
-    } else if (line.compare(0, 6, "ERROR ") == 0) {
-      retained = line.size() > 12 ? line.substr(12) : "";
-    } else if (line.size() >= 15 && line.compare(7, 8, "======> ") == 0) {
-      retained = line.substr(15);
-    }
-  }
-  return retained;
-}
+// The trace's lines and the text a reader of it keeps.
+using rfcshared::test::Lines;
+using rfcshared::test::RetainedTraceText;
 
 // An exporting, importing or table list with names that are not
 // NUL-terminated, closed by an entry without a name.

@@ -1,0 +1,64 @@
+#include "rfcshared/destinations.h"
+
+#include <sstream>
+
+#include "rfcshared/text.h"
+
+namespace quarlane::rfcshared {
+
+using namespace boundary_text;
+
+const char kDestinationFileName[] = "SapRfc.ini";
+
+std::map<std::string, std::string> SplitConnectString(const std::string &text) {
+  std::map<std::string, std::string> words;
+  std::istringstream stream(text);
+  std::string word;
+  while (stream >> word) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      words[Upper(word)] = "";
+    } else {
+      words[Upper(word.substr(0, equals))] = word.substr(equals + 1);
+    }
+  }
+  return words;
+}
+
+std::string DestinationEntry::Value(const std::string &key) const {
+  const auto found = values.find(key);
+  return found == values.end() ? std::string() : found->second;
+}
+
+std::vector<DestinationEntry> ParseDestinationFile(const std::string &text) {
+  std::vector<DestinationEntry> entries;
+  std::istringstream lines(text);
+  std::string line;
+  bool first = true;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    first = false;
+    line = Trim(line);
+    if (line.empty() || line[0] == '*' || line[0] == '#' || line[0] == ';') continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = Upper(Trim(line.substr(0, equals)));
+    const std::string value = Trim(line.substr(equals + 1));
+    if (key == "DEST") {
+      entries.push_back(DestinationEntry{value, {}});
+    } else if (!entries.empty()) {
+      entries.back().values[key] = value;
+    }
+  }
+  return entries;
+}
+
+const DestinationEntry *FindDestinationEntry(const std::vector<DestinationEntry> &entries, const std::string &dest) {
+  const std::string wanted = Trim(dest);
+  for (const DestinationEntry &candidate : entries)
+    if (SameText(candidate.dest, wanted)) return &candidate;
+  return nullptr;
+}
+
+} // namespace quarlane::rfcshared
