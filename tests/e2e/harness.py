@@ -489,7 +489,8 @@ class SensorTest(unittest.TestCase):
         before = self.box.files() if files_kept else None
         result = self.run_sensor(args, program=program)
         got = normalise_times(result.stdout) if times else result.stdout
-        context = "run %s %r; stderr:\n%s" % (program, args, result.stderr.decode("latin-1"))
+        context = "run %s %r, status %s; stderr:\n%s" % (program, args, result.status,
+                                                          result.stderr.decode("latin-1"))
         self.assertEqual(got, as_bytes(stdout), context)
         self.assertEqual(result.status, status, context)
         if not is_wine():
