@@ -57,4 +57,44 @@ void CopyToField(char *field, std::size_t size, const std::string &text) {
   std::memset(field + length, 0, size - length);
 }
 
+bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error) {
+  words->clear();
+  std::string word;
+  bool in_word = false;
+  bool quoted = false;
+  for (char c : line) {
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        word += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+      in_word = true;
+    } else if (IsBlank(c)) {
+      if (in_word) words->push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += c;
+      in_word = true;
+    }
+  }
+  if (quoted) {
+    *error = "a double quote is not closed";
+    return false;
+  }
+  if (in_word) words->push_back(word);
+  return true;
+}
+
+bool SplitAssignment(const std::string &word, std::string *key, std::string *value) {
+  const std::size_t equals = word.find('=');
+  if (equals == std::string::npos || equals == 0) return false;
+  *key = word.substr(0, equals);
+  *value = word.substr(equals + 1);
+  return true;
+}
+
 } // namespace quarlane::rfcshared::boundary_text

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // In a namespace of their own, so that each library takes them all with one
 // using-directive and nothing else of rfcshared with them.
@@ -28,6 +29,15 @@ std::string FromCString(const char *text);
 
 // Copies text into a char array of `size` bytes, cut to size - 1, NUL-terminated.
 void CopyToField(char *field, std::size_t size, const std::string &text);
+
+// Splits a line into blank-separated words. A double quote opens a part that
+// runs to the next double quote, blanks included; the quotes themselves are
+// dropped ("DIALOG " and TASKTYPE="DIALOG " keep their blank). False, with
+// *error set, for an unterminated quote.
+bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error);
+
+// "KEY=value" into its two parts; false when there is no '=' or no key.
+bool SplitAssignment(const std::string &word, std::string *key, std::string *value);
 
 } // namespace quarlane::rfcshared::boundary_text
 

@@ -5,10 +5,6 @@
 
 namespace quarlane::rfcsim {
 
-namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-} // namespace
-
 std::string FromBytes(const void *bytes, std::size_t length) {
   if (bytes == nullptr) return std::string();
   return std::string(static_cast<const char *>(bytes), length);
@@ -56,45 +52,7 @@ bool ParseInteger(const std::string &text, std::int64_t *value) {
   return true;
 }
 
-bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error) {
-  words->clear();
-  std::string word;
-  bool in_word = false;
-  bool quoted = false;
-  for (char c : line) {
-    if (quoted) {
-      if (c == '"') {
-        quoted = false;
-      } else {
-        word += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-      in_word = true;
-    } else if (IsBlank(c)) {
-      if (in_word) words->push_back(word);
-      word.clear();
-      in_word = false;
-    } else {
-      word += c;
-      in_word = true;
-    }
-  }
-  if (quoted) {
-    *error = "a double quote is not closed";
-    return false;
-  }
-  if (in_word) words->push_back(word);
-  return true;
-}
 
-bool SplitAssignment(const std::string &word, std::string *key, std::string *value) {
-  const std::size_t equals = word.find('=');
-  if (equals == std::string::npos || equals == 0) return false;
-  *key = word.substr(0, equals);
-  *value = word.substr(equals + 1);
-  return true;
-}
 
 std::string InFolder(const std::string &folder, const std::string &name) {
   if (folder.empty()) return name;

@@ -25,15 +25,6 @@ std::string Escaped(const std::string &text);
 // Optional sign and decimal digits only; false on anything else or overflow.
 bool ParseInteger(const std::string &text, std::int64_t *value);
 
-// Splits a line into blank-separated words. A double quote opens a part that
-// runs to the next double quote, blanks included; the quotes themselves are
-// dropped ("DIALOG " and TASKTYPE="DIALOG " keep their blank). False, with
-// *error set, for an unterminated quote.
-bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error);
-
-// "KEY=value" into its two parts; false when there is no '=' or no key.
-bool SplitAssignment(const std::string &word, std::string *key, std::string *value);
-
 // folder/name, or name alone when folder is empty (the working folder).
 std::string InFolder(const std::string &folder, const std::string &name);
 

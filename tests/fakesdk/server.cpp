@@ -3,22 +3,15 @@
 #include <cstdio>
 
 #include "text.h"
+#include "rfcshared/trace.h"
 
 namespace fakesdk {
+
+using quarlane::rfcshared::LocalTime;
 
 namespace {
 
 const char kTotal[] = "TOTAL";
-
-std::tm LocalTime(std::time_t when) {
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &when);
-#else
-  localtime_r(&when, &local);
-#endif
-  return local;
-}
 
 std::string Narrow(const std::u16string &text) { return ToUtf8(text); }
 
@@ -219,18 +212,6 @@ std::string DayText(std::time_t now, int days_back) {
   const std::tm result = LocalTime(std::mktime(&day));
   char text[32];
   std::snprintf(text, sizeof text, "%04d%02d%02d", result.tm_year + 1900, result.tm_mon + 1, result.tm_mday);
-  return text;
-}
-
-std::string TimeStampText(std::time_t now) {
-  static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const std::tm local = LocalTime(now);
-  char text[64];
-  std::snprintf(text, sizeof text, "%s %s %2d %02d:%02d:%02d %04d", kDays[local.tm_wday % 7],
-                kMonths[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                local.tm_year + 1900);
   return text;
 }
 

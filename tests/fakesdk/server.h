@@ -7,6 +7,7 @@
 #include <string>
 
 #include "container.h"
+#include "rfcshared/trace.h"
 #include "script.h"
 
 namespace fakesdk {
@@ -22,8 +23,9 @@ Answer Execute(const Scenario &scenario, Container &function, std::time_t now);
 
 // YYYYMMDD of the local day `days_back` days before `now`.
 std::string DayText(std::time_t now, int days_back);
-// "Www Mmm dd hh:mm:ss yyyy" (day of month blank-padded), local time.
-std::string TimeStampText(std::time_t now);
+// "Www Mmm dd hh:mm:ss yyyy" (day of month blank-padded), local time: the
+// form the simulated library writes.
+using quarlane::rfcshared::TimeStampText;
 // The day a script row's day word means at time `now`.
 std::string RowDay(const std::string &day, std::time_t now);
 

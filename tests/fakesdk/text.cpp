@@ -177,40 +177,4 @@ std::u16string DecimalText(std::int64_t value) {
   return std::u16string(text.begin(), text.end());
 }
 
-bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error) {
-  words->clear();
-  std::string word;
-  bool in_word = false, quoted = false;
-  for (char c : line) {
-    if (quoted) {
-      if (c == '"') quoted = false;
-      else word.push_back(c);
-    } else if (c == '"') {
-      quoted = true;
-      in_word = true;
-    } else if (IsBlank(c)) {
-      if (in_word) words->push_back(word);
-      word.clear();
-      in_word = false;
-    } else {
-      word.push_back(c);
-      in_word = true;
-    }
-  }
-  if (quoted) {
-    *error = "a double quote is not closed";
-    return false;
-  }
-  if (in_word) words->push_back(word);
-  return true;
-}
-
-bool SplitAssignment(const std::string &word, std::string *key, std::string *value) {
-  const std::size_t equals = word.find('=');
-  if (equals == std::string::npos || equals == 0) return false;
-  *key = word.substr(0, equals);
-  *value = word.substr(equals + 1);
-  return true;
-}
-
 } // namespace fakesdk

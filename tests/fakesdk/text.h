@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "rfcshared/text.h"
+
 namespace fakesdk {
 
 // UTF-8 into UTF-16 code units. A byte that starts no valid sequence becomes
@@ -31,11 +33,10 @@ bool ParseInteger(const std::string &text, std::int64_t *value);
 bool ParseInteger(const std::u16string &text, std::int64_t *value);
 std::u16string DecimalText(std::int64_t value);
 
-// Blank-separated words; a double quote opens a part that runs to the next
-// double quote, blanks included, the quotes dropped. False on an open quote.
-bool SplitWords(const std::string &line, std::vector<std::string> *words, std::string *error);
-// "KEY=value" into its parts; false without '=' or without a key.
-bool SplitAssignment(const std::string &word, std::string *key, std::string *value);
+// Script lines are split into words as the simulator splits its landscape
+// lines (rfcshared/text.h).
+using quarlane::rfcshared::boundary_text::SplitAssignment;
+using quarlane::rfcshared::boundary_text::SplitWords;
 
 } // namespace fakesdk
 
