@@ -25,6 +25,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -143,6 +144,21 @@ def wine_prefix():
         os.symlink("../drive_d", link)
     _wine_prefix = prefix
     return prefix
+
+
+def _run_captured(command, workdir, env):
+    """Runs command; returns (stdout, stderr, status or "timeout")."""
+    # Output goes to files, not pipes: a wineserver started by the run
+    # inherits them, and a pipe would stay open until that server ends.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        try:
+            status = subprocess.run(command, cwd=workdir, env=env, stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=err, timeout=RUN_TIMEOUT).returncode
+        except subprocess.TimeoutExpired:
+            status = "timeout"
+        out.seek(0)
+        err.seek(0)
+        return out.read(), err.read(), status
 
 
 def _wine_env(prefix):
@@ -327,18 +343,16 @@ class Sandbox:
             run_env["QUARLANE_ROOT"] = self.root
         if env:
             run_env.update(env)
-        # Output goes to files, not pipes: a wineserver started by the run
-        # inherits them, and a pipe would stay open until that server ends.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            try:
-                status = subprocess.run(command, cwd=workdir, env=run_env,
-                                        stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                                        timeout=RUN_TIMEOUT).returncode
-            except subprocess.TimeoutExpired:
-                status = "timeout"
-            out.seek(0)
-            err.seek(0)
-            stdout, stderr = out.read(), err.read()
+        stdout, stderr, status = _run_captured(command, workdir, run_env)
+        if is_wine() and stdout == b"" and stderr == b"":
+            # Our programs write to standard output before anything else they
+            # do, so a run that wrote nothing anywhere never got going: 64-bit
+            # Wine fails a start now and then (about once in a few thousand
+            # runs, cause not found). Such a run is started once more, and
+            # said so; a program that really writes nothing fails again.
+            sys.stderr.write("harness: %r wrote nothing at all (status %s) under Wine; started once more\n"
+                             % (list(args), status))
+            stdout, stderr, status = _run_captured(command, workdir, run_env)
         if is_wine():
             stdout = stdout.replace(b"\r\n", b"\n")
         return RunResult(stdout, status, stderr)
