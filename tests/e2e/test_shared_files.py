@@ -24,7 +24,6 @@ ACL.
 
 import fcntl
 import os
-import re
 import resource
 import subprocess
 import tempfile
@@ -32,6 +31,7 @@ import unittest
 
 import harness
 from harness import EXEXML, SensorTest, error_document, good_values, is_wine, profile_lines
+from test_hostile_files import landscape_lines
 
 PROFILE = EXEXML + "PRD.P00"
 LANDSCAPE = "C:\\Work\\SapLandscape.ini"
@@ -40,19 +40,6 @@ OTHER = 65534  # nobody
 REWRITE_FAILED = ("Error 1016: ReWriting of Profile " + EXEXML[2:] + "PRD.P00 failed !"
                   " - Look for Trace-File")
 READ_CAP = 64 << 20
-
-
-def landscape_lines(dialog_count):
-    count = dialog_count
-    return ["[system PRD]", "client = 100", "user = MONITOR", "password = " + harness.GOOD_PASSWORD,
-            "host = sapprd01", "sysnr = 00", "gwhost = sapprd01", "gwservice = sapgw00",
-            "instance = sapprd01_PRD_00", "lastcollwrt = now",
-            'workload = day=today TASKTYPE="DIALOG " COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d'
-            % (count, count * 20, count * 310, count * 90)]
-
-
-def history_totals(profile):
-    return [int(t) for t in re.findall(rb"^# Rsp Date=\S+ \S+ Trns=(\d+)\r?$", profile, re.M)]
 
 
 def own_files(box):

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/lock_file.h"
 
@@ -108,18 +109,20 @@ TEST_F(LockFileTest, ANameIsLockedBesideItselfWhenAskedSo) {
 #if !defined(_WIN32)
 TEST_F(LockFileTest, ALinkedNameIsLockedBesideTheLinkNotItsTarget) {
   // The file is replaced at its name: a link's target is no concern of the
-  // lock, and a link that changes must not move the lock.
-  fs::create_directory("elsewhere");
-  std::ofstream("elsewhere/target.ini") << "x\n";
-  ASSERT_EQ(symlink("elsewhere/target.ini", "SapRfc.ini"), 0);
+  // lock, and a link that changes while the lock is held keeps it held.
+  for (const char *folder : {"elsewhere", "elsewhere/target.ini"}) fs::create_directory(folder);
+  fs::create_directory_symlink("elsewhere/target.ini", "SapRfc.ini"); // a folder, even
   FileLock held = LockExclusivelyBesideName("SapRfc.ini", milliseconds(0));
   ASSERT_TRUE(held.held());
-  EXPECT_TRUE(fs::is_regular_file("SapRfc.ini.lck"));
-  EXPECT_FALSE(fs::exists("elsewhere/target.ini.lck"));
-  ASSERT_EQ(unlink("SapRfc.ini"), 0);
-  ASSERT_EQ(symlink("nowhere.ini", "SapRfc.ini"), 0); // changed: still the same lock
+  fs::remove("SapRfc.ini");
+  ASSERT_EQ(symlink("elsewhere/missing.ini", "SapRfc.ini"), 0);
   EXPECT_FALSE(LockExclusivelyBesideName("SapRfc.ini", milliseconds(0)).held());
-  EXPECT_FALSE(fs::exists("nowhere.ini.lck"));
+  std::vector<std::string> elsewhere;
+  for (const auto &entry : fs::directory_iterator("elsewhere"))
+    elsewhere.push_back(entry.path().filename().string());
+  EXPECT_EQ(elsewhere, std::vector<std::string>{"target.ini"});
+  EXPECT_TRUE(fs::is_regular_file("SapRfc.ini.lck"));
+  EXPECT_TRUE(fs::is_empty("elsewhere/target.ini"));
 }
 
 TEST_F(LockFileTest, ANewLockFileTakesTheModeOfWhatItGuards) {
