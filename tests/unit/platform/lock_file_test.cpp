@@ -90,6 +90,20 @@ TEST_F(LockFileTest, ALockFileThatMayOnlyBeReadStillLocks) {
   EXPECT_TRUE(held.held());
   EXPECT_FALSE(LockExclusively("PRD.P00", milliseconds(0)).held());
   held.Release();
+#if !defined(_WIN32)
+  // Root may write anything: another account shows it.
+  if (geteuid() == 0) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+      _exit(dropped && LockExclusively("PRD.P00", milliseconds(0)).held() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another account could not lock";
+  }
+#endif
   fs::permissions("PRD.P00.lck", fs::perms::owner_write, fs::perm_options::add);
 }
 
