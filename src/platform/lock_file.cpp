@@ -92,11 +92,16 @@ void TakeModelsPermissions(int fd, const std::string &model_host_path) {
 }
 
 // flock needs no write access: an existing lock file is opened for
-// reading, or for writing where only that is allowed.
+// reading, or for writing where only that is allowed. Refused, it is tried
+// once more a moment later: another account's run may have just created it
+// and not yet given it its owner and mode.
 int OpenExisting(const std::string &host_path) {
-  int fd = open(host_path.c_str(), O_RDONLY | kOpenFlags);
-  if (fd < 0 && errno == EACCES) fd = open(host_path.c_str(), O_WRONLY | kOpenFlags);
-  return fd;
+  for (int attempt = 0;; ++attempt) {
+    int fd = open(host_path.c_str(), O_RDONLY | kOpenFlags);
+    if (fd < 0 && errno == EACCES) fd = open(host_path.c_str(), O_WRONLY | kOpenFlags);
+    if (fd >= 0 || errno != EACCES || attempt == 1) return fd;
+    SleepMilliseconds(kPollMilliseconds);
+  }
 }
 
 Native OpenLockFile(const std::string &host_path, const std::string &model_host_path) {
