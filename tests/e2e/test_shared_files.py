@@ -10,6 +10,7 @@
   cannot hold it and make every run of the profile fail.
 - A "SapRfc.ini" that is a symbolic link: its lock lies in the working
   folder beside the link; nothing is created beside the link's target.
+- A "Quarlane.Log" with another name (a hard link) is not written.
 - A rewrite that would take the profile past the 64 MiB the readers take is
   refused ("Error 1016 ...", the profile untouched), so the next run reads
   the profile again instead of finding it "missing".
@@ -199,6 +200,18 @@ class LinkedSapRfcIni(SharedFilesTest):
         self.assertEqual(self.box.listdir("C:\\Elsewhere"), ["target.ini"])
         self.assertTrue(os.path.isfile(os.path.join(self.box.work, "SapRfc.ini.lck")))
         self.assertEqual(self.box.read("C:\\Elsewhere\\target.ini"), b"precious\n")
+
+
+class HardLinkedLog(SharedFilesTest):
+    def test_a_log_with_another_name_is_not_written(self):
+        # A hard link's other name may be any file its maker could reach:
+        # the run goes on as with a log that does not open.
+        self.system_with_destination_file()
+        victim = self.box.put("C:\\Secret\\victim.txt", "precious\n")
+        os.link(victim, os.path.join(self.box.work, "Quarlane.Log"))
+        self.box._track(os.path.join(self.box.work, "Quarlane.Log"))
+        self.assertWorks(self.run_sensor(["PRD", ",SYSLOG"]), b"1.000")
+        self.assertEqual(self.box.read("C:\\Secret\\victim.txt"), b"precious\n")
 
 
 class RewriteLimits(SharedFilesTest):
