@@ -72,9 +72,9 @@ const char *PlatformLineEnd(); // "\n" on Linux, "\r\n" on Windows
 // or folder that is read-only is not replaced. On any failure the file is
 // left exactly as it was, the temporary file is removed, and false is
 // returned; so it is when the new file would be larger than kMaxReadBytes
-// (a file the sensor wrote is always one it reads again). No other file is ever deleted, truncated or renamed, apart from
-// the file's own stale temporary files (see RemoveStaleTemporaryFiles),
-// which are removed first.
+// (a file the sensor wrote is always one it reads again). No other file is
+// ever deleted, truncated or renamed, apart from the file's own stale
+// temporary files (see RemoveStaleTemporaryFiles), which are removed first.
 bool ReplaceFileAtomically(const std::string &path, const std::string &content);
 
 // The same for text as ReadText gave it: the old file's leading byte order
