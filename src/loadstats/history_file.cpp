@@ -22,7 +22,8 @@ Result<HistoryUpdate> UpdateProfileHistory(SensorProfile profile, const SystemCl
 
   const std::string &path = profile.path;
   // Written aside and renamed over the profile: a failure leaves the old one.
-  if (!ReplaceFileAtomically(path, plan.content))
+  // The text is the profile's past its byte order mark, which goes back.
+  if (!ReplaceTextAtomically(path, plan.content))
     return Failure{"Error 1016: ReWriting of Profile " + path + " failed !"};
   // The profile must open again; what it now holds is the content just made
   // durable, whose history the run goes on with (not read in a second time:
