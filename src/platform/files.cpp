@@ -35,9 +35,20 @@ const int kTemporaryNameAttempts = 16;
 
 bool StartsWithByteOrderMark(const std::string &bytes) { return bytes.compare(0, 3, kByteOrderMark) == 0; }
 
-std::string WithByteOrderMarkKept(const std::string &old_start, const std::string &content) {
-  if (StartsWithByteOrderMark(old_start) && !StartsWithByteOrderMark(content)) return kByteOrderMark + content;
-  return content;
+// How a rewrite treats the old file's leading byte order mark.
+enum class Mark {
+  kWhenMissing, // put back when the new content does not begin with one
+  kAlways,      // put back before the content (text as ReadText gave it)
+};
+
+// The bytes a rewrite writes: the content behind the old file's byte order
+// mark as `mark` says; nullopt when they would be more than a reader takes,
+// so that a file the sensor wrote is always one it reads again.
+std::optional<std::string> NewFileBytes(const std::string &old_start, const std::string &content, Mark mark) {
+  const bool put_back = StartsWithByteOrderMark(old_start) &&
+                        (mark == Mark::kAlways || !StartsWithByteOrderMark(content));
+  if (content.size() + (put_back ? 3 : 0) > kMaxReadBytes) return std::nullopt;
+  return put_back ? kByteOrderMark + content : content;
 }
 
 // The random part is written in lower case; on Windows, where names are the
@@ -99,6 +110,14 @@ std::string Join(const SplitPath &parts) {
   if (!parts.folder.empty() && (parts.folder.back() == '/' || parts.folder.back() == '\\'))
     return parts.folder + parts.name;
   return parts.folder + separator + parts.name;
+}
+
+// A temporary file last written more than max_age away from now, either
+// way: one stamped far ahead (a clock set back since) is no live rewrite
+// either, or it would stay for ever.
+template <typename Time, typename Span> bool IsStale(Time written, Time now, Span max_age) {
+  const auto age = written > now ? written - now : now - written;
+  return age > static_cast<decltype(age)>(max_age);
 }
 
 std::string TemporaryPath(const SplitPath &file, const std::string &random_part) {
@@ -214,7 +233,7 @@ int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     if (!IsTemporaryNameOf(found.cFileName, file.name)) continue;
     const std::uint64_t written = FileTimeValue(found.ftLastWriteTime);
-    if (written > now || now - written <= age) continue;
+    if (!IsStale(written, now, age)) continue;
     if (DeleteFileA(Join({file.folder, found.cFileName}).c_str())) ++removed;
   } while (FindNextFileA(search, &found));
   FindClose(search);
@@ -290,7 +309,7 @@ bool ReplaceExisting(const std::string &temporary, const std::string &target, DW
   return false;
 }
 
-bool ReplaceAtomically(const std::string &host_path, const std::string &content,
+bool ReplaceAtomically(const std::string &host_path, const std::string &content, Mark mark,
                        const std::function<std::string()> &random_part) {
   const std::optional<std::string> target = ResolveLinks(host_path);
   if (!target) return false;
@@ -308,12 +327,14 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
     DWORD got = 0;
     if (ReadFile(old_file.get(), start, sizeof start, &got, nullptr)) old_start.assign(start, got);
   }
+  const std::optional<std::string> bytes = NewFileBytes(old_start, content, mark);
+  if (!bytes) return false;
   RemoveStaleIn(file, kStaleTemporaryAge);
 
   std::string temporary;
   Handle created(CreateTemporary(file, random_part, temporary));
   if (!created.valid()) return false;
-  bool ok = WriteWhole(created.get(), WithByteOrderMarkKept(old_start, content));
+  bool ok = WriteWhole(created.get(), *bytes);
   ok = ok && FlushFileBuffers(created.get());
   ok = created.Close() && ok;
   if (ok) ok = exists ? ReplaceExisting(temporary, *target, attributes) : MoveOver(temporary, *target);
@@ -347,7 +368,8 @@ std::FILE *OpenAppending(const std::string &host_path) {
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+      info.nNumberOfLinks != 1) { // a hard link's other names are no concern of the log
     CloseHandle(handle);
     return nullptr;
   }
@@ -436,13 +458,16 @@ bool WriteWhole(int fd, const std::string &content) {
   return true;
 }
 
-// The run may not write a file or folder without any write permission bit,
-// even where the system would let it (root): that is the administrator's say.
+// A file or folder without any write permission bit is marked read-only,
+// as Windows marks it with an attribute: the run leaves it alone even where
+// the system would let it (root), that is the administrator's say.
+bool MarkedReadOnly(const struct stat &info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// The run may write it: not marked read-only, and writable to this account.
 bool MayWrite(const std::string &host_path, bool must_exist) {
   struct stat info;
   if (stat(host_path.c_str(), &info) != 0) return !must_exist && errno == ENOENT;
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  return access(host_path.c_str(), W_OK) == 0;
+  return !MarkedReadOnly(info) && access(host_path.c_str(), W_OK) == 0;
 }
 
 // The file a symbolic link finally names; the path itself when it is no
@@ -492,7 +517,7 @@ int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
     struct stat info;
     if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
       continue;
-    if (info.st_mtime > now || now - info.st_mtime <= max_age.count()) continue;
+    if (!IsStale(info.st_mtime, now, max_age.count())) continue;
     if (unlinkat(dirfd(folder), entry->d_name, 0) == 0) ++removed;
   }
   closedir(folder);
@@ -521,7 +546,7 @@ void FlushFolder(const std::string &folder) {
   }
 }
 
-bool ReplaceAtomically(const std::string &host_path, const std::string &content,
+bool ReplaceAtomically(const std::string &host_path, const std::string &content, Mark mark,
                        const std::function<std::string()> &random_part) {
   const std::optional<std::string> target = ResolveLinks(host_path);
   if (!target) return false;
@@ -539,13 +564,15 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
     ssize_t got = pread(original.get(), start, sizeof start, 0);
     if (got > 0) old_start.assign(start, static_cast<std::size_t>(got));
   }
+  const std::optional<std::string> bytes = NewFileBytes(old_start, content, mark);
+  if (!bytes) return false;
   RemoveStaleIn(file, kStaleTemporaryAge);
 
   const mode_t mode = exists ? (info.st_mode & 07777) : 0644;
   std::string temporary;
   Descriptor created(CreateTemporary(file, mode, random_part, temporary));
   if (!created.valid()) return false;
-  bool ok = WriteWhole(created.get(), WithByteOrderMarkKept(old_start, content));
+  bool ok = WriteWhole(created.get(), *bytes);
   if (ok && exists) {
     if (fchown(created.get(), info.st_uid, info.st_gid) != 0) {
       // Only root may hand a file to another owner; anyone else keeps their own.
@@ -568,7 +595,9 @@ bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
   struct stat info;
   if (lstat(host_path.c_str(), &info) == 0) {
     if (S_ISDIR(info.st_mode)) return false;
-    if (S_ISREG(info.st_mode) && !MayWrite(host_path, true)) return false;
+    // Replaced by a rename, which needs the folder only: a file of another
+    // account is replaced like one's own, unless marked read-only.
+    if (S_ISREG(info.st_mode) && MarkedReadOnly(info)) return false;
   }
   const SplitPath file = Split(host_path);
   if (!MayWrite(file.folder, true)) return false;
@@ -591,7 +620,9 @@ std::FILE *OpenAppending(const std::string &host_path) {
                 0666);
   if (fd < 0) return nullptr;
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  // A hard link is refused as a symbolic link is: its other names may be
+  // any file the link's maker could not write to through this run.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
     close(fd);
     return nullptr;
   }
@@ -671,12 +702,16 @@ const char *PlatformLineEnd() {
 }
 
 bool ReplaceFileAtomically(const std::string &path, const std::string &content) {
-  return ReplaceAtomically(HostPath(path), content, SystemRandomPart());
+  return ReplaceAtomically(HostPath(path), content, Mark::kWhenMissing, SystemRandomPart());
+}
+
+bool ReplaceTextAtomically(const std::string &path, const std::string &text) {
+  return ReplaceAtomically(HostPath(path), text, Mark::kAlways, SystemRandomPart());
 }
 
 bool ReplaceFileAtomicallyWith(const std::string &path, const std::string &content,
                                const std::function<std::string()> &random_part) {
-  return ReplaceAtomically(HostPath(path), content, random_part);
+  return ReplaceAtomically(HostPath(path), content, Mark::kWhenMissing, random_part);
 }
 
 int RemoveStaleTemporaryFiles(const std::string &path, std::chrono::seconds max_age) {

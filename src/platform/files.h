@@ -44,13 +44,16 @@ bool CanOpenForReading(const std::string &path);
 // Writes the bytes as a new file that takes the place of path: never
 // through a symbolic link (a link at path is itself replaced), never over a
 // folder, and a reader sees the old content or the new one whole, never a
-// half-written file. A file or folder without any write permission is not
-// replaced. False on any failure, path then as it was.
+// half-written file. The folder must be writable; the file itself is
+// replaced whoever owns it, unless it is marked read-only (no write
+// permission bit at all on Linux, the read-only attribute on Windows). False
+// on any failure, path then as it was.
 bool WriteBytes(const std::string &path, const std::string &bytes);
 
 // Opens the file for appending, creating it when missing; nullptr when it
 // cannot be opened or is not a regular file: a symbolic link is refused, so
-// nothing is ever appended through one (the ",SYSLOG" log).
+// nothing is ever appended through one (the ",SYSLOG" log), and so is a file
+// with more than one name (a hard link).
 std::FILE *OpenForAppending(const std::string &path);
 
 bool RemoveFile(const std::string &path);
@@ -68,10 +71,17 @@ const char *PlatformLineEnd(); // "\n" on Linux, "\r\n" on Windows
 // order mark the old file began with when the new content has none. A file
 // or folder that is read-only is not replaced. On any failure the file is
 // left exactly as it was, the temporary file is removed, and false is
-// returned. No other file is ever deleted, truncated or renamed, apart from
-// the file's own stale temporary files (see RemoveStaleTemporaryFiles),
-// which are removed first.
+// returned; so it is when the new file would be larger than kMaxReadBytes
+// (a file the sensor wrote is always one it reads again). No other file is
+// ever deleted, truncated or renamed, apart from the file's own stale
+// temporary files (see RemoveStaleTemporaryFiles), which are removed first.
 bool ReplaceFileAtomically(const std::string &path, const std::string &content);
+
+// The same for text as ReadText gave it: the old file's leading byte order
+// mark is put back before the text whatever the text begins with, so every
+// byte before the first line stays as it was (a second mark belongs to the
+// first line).
+bool ReplaceTextAtomically(const std::string &path, const std::string &text);
 
 // How old a temporary file of ReplaceFileAtomically must be before another
 // run takes it for the leftover of a killed run. A rewrite that is still
@@ -82,7 +92,8 @@ constexpr std::chrono::minutes kStaleTemporaryAge{10};
 // files (not links, not folders) in the folder of path's target whose name
 // is exactly "<file name>.<16 hex digits a-f0-9>.tmp" (on Windows, where
 // names are the same in any case, in any case) and that were last modified
-// more than max_age ago. Returns how many were removed.
+// more than max_age ago, or are stamped more than max_age ahead of now (the
+// clock was set back since). Returns how many were removed.
 int RemoveStaleTemporaryFiles(const std::string &path,
                               std::chrono::seconds max_age = kStaleTemporaryAge);
 

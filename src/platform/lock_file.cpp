@@ -28,9 +28,11 @@ const char kLockSuffix[] = ".lck";
 using Native = void *;
 
 // A lock file is opened by every run at once: share everything, open or
-// create, and refuse anything but a plain file on a disk.
-Native OpenLockFile(const std::string &host_path) {
-  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ | GENERIC_WRITE,
+// create, and refuse anything but a plain file on a disk. Reading is all
+// LockFileEx needs (GENERIC_READ or GENERIC_WRITE); a new file takes the
+// folder's inherited ACL.
+Native OpenLockFile(const std::string &host_path, const std::string &) {
+  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
@@ -71,8 +73,43 @@ std::string ResolvedForLock(const std::string &host_path) {
 
 using Native = int;
 
-Native OpenLockFile(const std::string &host_path) {
-  int fd = open(host_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+// Never through a link of the lock file's name, never waiting on a FIFO.
+const int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+// A lock file this run has just created takes the model's read and write
+// bits and, in root's run, its owner and group: the accounts that may read
+// the guarded file may hold its lock, no others. An existing lock file is
+// never changed (it may be a hard link to anything).
+void TakeModelsPermissions(int fd, const std::string &model_host_path) {
+  struct stat model;
+  if (stat(model_host_path.c_str(), &model) != 0) return; // stays 0600
+  if (geteuid() == 0 && fchown(fd, model.st_uid, model.st_gid) != 0) {
+    // Stays root's: the mode below still lets the model's readers in.
+  }
+  if (fchmod(fd, model.st_mode & 0666) != 0) {
+    // Stays 0600: the lock still works for this account.
+  }
+}
+
+// flock needs no write access: an existing lock file is opened for
+// reading, or for writing where only that is allowed. Refused, it is tried
+// once more a moment later: another account's run may have just created it
+// and not yet given it its owner and mode.
+int OpenExisting(const std::string &host_path) {
+  for (int attempt = 0;; ++attempt) {
+    int fd = open(host_path.c_str(), O_RDONLY | kOpenFlags);
+    if (fd < 0 && errno == EACCES) fd = open(host_path.c_str(), O_WRONLY | kOpenFlags);
+    if (fd >= 0 || errno != EACCES || attempt == 1) return fd;
+    SleepMilliseconds(kPollMilliseconds);
+  }
+}
+
+Native OpenLockFile(const std::string &host_path, const std::string &model_host_path) {
+  int fd = open(host_path.c_str(), O_RDONLY | O_CREAT | O_EXCL | kOpenFlags, 0600);
+  if (fd >= 0)
+    TakeModelsPermissions(fd, model_host_path);
+  else if (errno == EEXIST)
+    fd = OpenExisting(host_path);
   if (fd < 0) return -1;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -101,10 +138,30 @@ std::string ResolvedForLock(const std::string &host_path) {
 
 #endif
 
+// The folder that holds a host path ("." for a bare name).
+std::string FolderOf(const std::string &host_path) {
+#if defined(_WIN32)
+  const std::size_t slash = host_path.find_last_of("\\/");
+#else
+  const std::size_t slash = host_path.find_last_of('/');
+#endif
+  if (slash == std::string::npos) return ".";
+  return host_path.substr(0, slash == 0 ? 1 : slash);
+}
+
 } // namespace
+
+struct FileLockMaker {
+  static FileLock Lock(const std::string &lock_host_path, const std::string &model_host_path,
+                       std::chrono::milliseconds wait);
+};
 
 std::string LockFilePathFor(const std::string &guarded_path) {
   return ResolvedForLock(HostPath(guarded_path)) + kLockSuffix;
+}
+
+std::string LockFilePathBesideName(const std::string &guarded_path) {
+  return HostPath(guarded_path) + kLockSuffix;
 }
 
 FileLock::FileLock(FileLock &&other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
@@ -125,7 +182,16 @@ void FileLock::Release() {
 }
 
 FileLock LockExclusively(const std::string &guarded_path, std::chrono::milliseconds wait) {
-  const Native file = OpenLockFile(LockFilePathFor(guarded_path));
+  return FileLockMaker::Lock(LockFilePathFor(guarded_path), ResolvedForLock(HostPath(guarded_path)), wait);
+}
+
+FileLock LockExclusivelyBesideName(const std::string &guarded_path, std::chrono::milliseconds wait) {
+  return FileLockMaker::Lock(LockFilePathBesideName(guarded_path), FolderOf(HostPath(guarded_path)), wait);
+}
+
+FileLock FileLockMaker::Lock(const std::string &lock_host_path, const std::string &model_host_path,
+                             std::chrono::milliseconds wait) {
+  const Native file = OpenLockFile(lock_host_path, model_host_path);
   if (file == FileLock::kNone) return FileLock();
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {

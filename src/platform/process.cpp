@@ -13,6 +13,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <time.h>
 #include <unistd.h>
@@ -104,6 +105,12 @@ std::string RandomHex(std::size_t digits) {
       text += "0123456789abcdef"[word & 0xF];
   }
   return text;
+}
+
+void IgnoreFileSizeSignal() {
+#if !defined(_WIN32)
+  signal(SIGXFSZ, SIG_IGN); // write then fails with EFBIG
+#endif
 }
 
 void SleepMilliseconds(unsigned milliseconds) {

@@ -21,6 +21,12 @@ void *FindSymbol(void *library, const char *name);
 // that two processes never draw the same text even where the source fails.
 std::string RandomHex(std::size_t digits);
 
+// Makes a write past the process's file size limit (RLIMIT_FSIZE on Linux)
+// fail as a write, instead of ending the process by SIGXFSZ: the rewrite
+// then fails cleanly and the run still prints its document. Nothing to do
+// on Windows.
+void IgnoreFileSizeSignal();
+
 // Suspends the calling thread for about that many milliseconds.
 void SleepMilliseconds(unsigned milliseconds);
 

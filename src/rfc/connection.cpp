@@ -93,7 +93,7 @@ RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &pr
   // Every run on this working folder shares the one "SapRfc.ini": from its
   // write until the library has read it in RfcOpenEx, no other run may
   // rewrite it. A lock not had in time is a failed open.
-  const FileLock destination_lock = LockExclusively("SapRfc.ini", destination_lock_wait);
+  const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
   if (!destination_lock) return 0;
   if (!WriteBytes("SapRfc.ini", *destination_file)) return 0;
 

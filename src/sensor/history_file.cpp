@@ -8,7 +8,8 @@ namespace quarlane {
 Status WriteProfileHistory(const std::string &path, const HistoryPlan &plan) {
   if (!plan.rewrite) return Success();
   // Written aside and renamed over the profile: a failure leaves the old one.
-  if (!ReplaceFileAtomically(path, plan.content))
+  // The text is the profile's past its byte order mark, which goes back.
+  if (!ReplaceTextAtomically(path, plan.content))
     return Failure{"Error 1016: ReWriting of Profile " + path + " failed !"};
   // The profile must open again; what it now holds is the content just made
   // durable, whose history the run goes on with (not read in a second time:

@@ -1,3 +1,7 @@
+#include "platform/process.h"
 #include "sensor/run.h"
 
-int main(int argc, char **argv) { return quarlane::RunSensor(argc, argv); }
+int main(int argc, char **argv) {
+  quarlane::IgnoreFileSizeSignal();
+  return quarlane::RunSensor(argc, argv);
+}

@@ -38,9 +38,20 @@ std::string ShownFolder(const std::string &folder) {
   return "\"" + folder + "\"" + (host == folder ? std::string() : " (" + host + ")");
 }
 
+// The profile tried in a folder of the search. A name that would leave the
+// folder (a leading separator, a drive prefix "C:") is kept inside it by
+// ".\": what a run says never depends on a file outside the folders
+// searched. Any other name, and every folder that passes the path check,
+// opens as before.
+std::string TriedPath(const std::string &folder, const std::string &profile_name) {
+  const bool rooted = (!profile_name.empty() && (profile_name[0] == '\\' || profile_name[0] == '/')) ||
+                      (profile_name.size() > 1 && profile_name[1] == ':');
+  return folder + (rooted ? ".\\" : "") + profile_name;
+}
+
 // Tries the profile in one folder of the search and notes a miss.
 bool OpensIn(const std::string &folder, const std::string &profile_name, LocationTrail &trail) {
-  if (CanOpenForReading(folder + profile_name)) return true;
+  if (CanOpenForReading(TriedPath(folder, profile_name))) return true;
   trail.lines.push_back(profile_name + " not found in " + ShownFolder(folder));
   return false;
 }

@@ -159,6 +159,19 @@ class ByteOrderMark(HostileTest):
         self.assertTrue(profile.startswith(BOM + b"Destination: PRD"))
         self.assertEqual(history_totals(profile), [1300])
 
+    def test_a_profile_with_two_byte_order_marks_keeps_both(self):
+        # The second mark belongs to the first line (a note here), which the
+        # rewrite keeps byte for byte like every line before the history.
+        note = "; kept" + harness.eol()
+        rest = "".join(line + harness.eol() for line in profile_lines(good_values(self.box)))
+        self.box.put(PROFILE, BOM + BOM + (note + rest).encode("latin-1"))
+        self.box.put_text(LANDSCAPE, landscape_lines(1000))
+        result = self.run_sensor(["PRD"])
+        self.assertEqual(result.status, 0, result.stdout)
+        profile = self.box.read(PROFILE)
+        self.assertTrue(profile.startswith(BOM + BOM + (note + rest).encode("latin-1")), profile[:40])
+        self.assertEqual(history_totals(profile), [1000])
+
     def test_listing_and_prtg_path_files_with_a_byte_order_mark(self):
         with self.case(case="Corvanta.Prf"):
             self.box.drop_library()

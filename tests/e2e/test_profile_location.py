@@ -225,6 +225,25 @@ class ConfinedNames(Location):
                 self.place({"C:\\secret\\": False, EXEXML: True})
                 self.assertFails([name], CHOSEN)
 
+    def test_a_name_with_a_root_tells_nothing_of_the_drive_roots(self):
+        # Without "C:\PRTG_Path.Txt" the working folder is tried first: a
+        # name with a leading separator or a drive prefix stays in it, as
+        # every other name does, instead of opening at a drive's root.
+        for name in ("\\x", "/x", "C:x", "D:x"):
+            for victim_present in (True, False):
+                with self.case(name=name, victim=victim_present):
+                    self.box.make_dir(EXEXML)
+                    if victim_present:
+                        for root in ("C:\\", "D:\\"):
+                            self.box.put(root + "x.P00", b"")  # would stop at Error 1006
+                    self.assertFails([name], "Error 1002: Profile %s.P00 is missing..." % name)
+
+    def test_a_name_with_a_root_is_found_in_the_fixed_folders_as_before(self):
+        for name in ("\\PRD", "/PRD"):
+            with self.case(name=name):
+                self.place({EXEXML: True})
+                self.assertFails([name], "Error 1006: Username in Profile %s.P00 is missing..." % name)
+
     def test_with_at_sign_the_slashed_folder_is_opened(self):
         # "@" opens the folder given with the name, as with backslashes.
         for name, shown in (("../secret/victim", "../secret/victim.P00"),

@@ -190,6 +190,52 @@ TEST_F(FilesTest, ByteOrderMarkIsReadPastAndKeptOnRewrite) {
   EXPECT_EQ(Get("plain.P00"), "y\n");
 }
 
+TEST_F(FilesTest, TextRewriteKeepsEveryByteBeforeTheFirstLine) {
+  // ReadText takes one mark away; a second one belongs to the first line.
+  const std::string bom = "\xEF\xBB\xBF";
+  Put("two.P00", bom + bom + "; note\r\n");
+  const std::string text = ReadText("two.P00").value();
+  ASSERT_EQ(text, bom + "; note\r\n");
+  ASSERT_TRUE(ReplaceTextAtomically("two.P00", text + "# Rsp x\r\n"));
+  EXPECT_EQ(Get("two.P00"), bom + bom + "; note\r\n# Rsp x\r\n");
+  Put("one.P00", bom + "a\n");
+  ASSERT_TRUE(ReplaceTextAtomically("one.P00", ReadText("one.P00").value() + "b\n"));
+  EXPECT_EQ(Get("one.P00"), bom + "a\nb\n");
+  Put("none.P00", "a\n");
+  ASSERT_TRUE(ReplaceTextAtomically("none.P00", "a\nb\n"));
+  EXPECT_EQ(Get("none.P00"), "a\nb\n");
+}
+
+TEST_F(FilesTest, ARewriteLargerThanTheReadCapIsRefused) {
+  // A file the sensor wrote must be one it reads again.
+  const std::string bom = "\xEF\xBB\xBF";
+  for (const std::string &start : {std::string(), bom}) {
+    Put("p.P00", start + "old\n");
+    std::string fits(kMaxReadBytes - start.size(), 'x');
+    ASSERT_TRUE(ReplaceTextAtomically("p.P00", fits)) << start.size();
+    EXPECT_TRUE(ReadBytes("p.P00").has_value());
+    fits.clear();
+    fits.shrink_to_fit();
+    Put("p.P00", start + "old\n");
+    EXPECT_FALSE(ReplaceTextAtomically("p.P00", std::string(kMaxReadBytes - start.size() + 1, 'x')));
+    EXPECT_FALSE(ReplaceFileAtomically("p.P00", std::string(kMaxReadBytes + 1, 'x')));
+    EXPECT_EQ(Get("p.P00"), start + "old\n");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
+  }
+}
+
+TEST_F(FilesTest, ATemporaryFileStampedFarAheadIsStaleToo) {
+  // The clock was set back after a run was killed: it would stay for ever.
+  Put("p.P00", "old\n");
+  const auto now = fs::file_time_type::clock::now();
+  Put("p.P00.0123456789abcdef.tmp", "far ahead");
+  fs::last_write_time("p.P00.0123456789abcdef.tmp", now + std::chrono::minutes(30));
+  Put("p.P00.fedcba9876543210.tmp", "a little ahead"); // a clock a little off
+  fs::last_write_time("p.P00.fedcba9876543210.tmp", now + std::chrono::minutes(2));
+  EXPECT_EQ(RemoveStaleTemporaryFiles("p.P00"), 1);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"p.P00", "p.P00.fedcba9876543210.tmp"}));
+}
+
 TEST_F(FilesTest, StaleTemporaryFilesOfTheProfileAreRemovedAndNothingElse) {
   Put("p.P00", "old\n");
   const auto old_time = fs::file_time_type::clock::now() - std::chrono::minutes(30);
@@ -341,6 +387,16 @@ TEST_F(FilesTest, AppendingRefusesALinkAndAnythingButAFile) {
   EXPECT_FALSE(fs::exists("nowhere"));
 }
 #endif
+
+TEST_F(FilesTest, AppendingRefusesAHardLink) {
+  // Its other name may be any file its maker could reach, not this log.
+  Put("victim", "precious\n");
+  std::error_code error;
+  fs::create_hard_link("victim", "hard.Log", error);
+  if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  EXPECT_EQ(OpenForAppending("hard.Log"), nullptr);
+  EXPECT_EQ(Get("victim"), "precious\n");
+}
 
 #if defined(_WIN32)
 TEST_F(FilesTest, DevicesDoNotOpenAsFiles) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/lock_file.h"
 
@@ -78,6 +79,98 @@ TEST_F(LockFileTest, ALockFileThatCannotBeOpenedIsNoLock) {
   fs::create_directory("dir.P00.lck");
   EXPECT_FALSE(LockExclusively("dir.P00", milliseconds(0)).held());
 }
+
+TEST_F(LockFileTest, ALockFileThatMayOnlyBeReadStillLocks) {
+  // Another account's lock file, or one marked read-only: locking needs no
+  // write access (on Windows the read-only attribute refuses a writer even
+  // to an administrator, on Linux the mode refuses every account but root).
+  { FileLock made = LockExclusively("PRD.P00", milliseconds(0)); ASSERT_TRUE(made); }
+  fs::permissions("PRD.P00.lck", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  FileLock held = LockExclusively("PRD.P00", milliseconds(0));
+  EXPECT_TRUE(held.held());
+  EXPECT_FALSE(LockExclusively("PRD.P00", milliseconds(0)).held());
+  held.Release();
+#if !defined(_WIN32)
+  // Root may write anything: another account shows it.
+  if (geteuid() == 0) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+      _exit(dropped && LockExclusively("PRD.P00", milliseconds(0)).held() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another account could not lock";
+  }
+#endif
+  fs::permissions("PRD.P00.lck", fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(LockFileTest, ANameIsLockedBesideItselfWhenAskedSo) {
+  fs::create_directory("real");
+  std::ofstream("real/SapRfc.ini") << "DEST=PRD\n";
+  FileLock beside = LockExclusivelyBesideName("real\\SapRfc.ini", milliseconds(0));
+  ASSERT_TRUE(beside.held());
+  EXPECT_TRUE(fs::is_regular_file("real/SapRfc.ini.lck"));
+  EXPECT_EQ(LockFilePathBesideName("real\\SapRfc.ini"), LockFilePathFor("real\\SapRfc.ini"));
+  EXPECT_FALSE(LockExclusively("real\\SapRfc.ini", milliseconds(0)).held()); // one file, one lock
+  beside.Release();
+  fs::remove("real/SapRfc.ini"); // a missing file has its lock all the same
+  EXPECT_TRUE(LockExclusivelyBesideName("real\\SapRfc.ini", milliseconds(0)).held());
+}
+
+#if !defined(_WIN32)
+TEST_F(LockFileTest, ALinkedNameIsLockedBesideTheLinkNotItsTarget) {
+  // The file is replaced at its name: a link's target is no concern of the
+  // lock, and a link that changes while the lock is held keeps it held.
+  for (const char *folder : {"elsewhere", "elsewhere/target.ini"}) fs::create_directory(folder);
+  fs::create_directory_symlink("elsewhere/target.ini", "SapRfc.ini"); // a folder, even
+  FileLock held = LockExclusivelyBesideName("SapRfc.ini", milliseconds(0));
+  ASSERT_TRUE(held.held());
+  fs::remove("SapRfc.ini");
+  ASSERT_EQ(symlink("elsewhere/missing.ini", "SapRfc.ini"), 0);
+  EXPECT_FALSE(LockExclusivelyBesideName("SapRfc.ini", milliseconds(0)).held());
+  std::vector<std::string> elsewhere;
+  for (const auto &entry : fs::directory_iterator("elsewhere"))
+    elsewhere.push_back(entry.path().filename().string());
+  EXPECT_EQ(elsewhere, std::vector<std::string>{"target.ini"});
+  EXPECT_TRUE(fs::is_regular_file("SapRfc.ini.lck"));
+  EXPECT_TRUE(fs::is_empty("elsewhere/target.ini"));
+}
+
+TEST_F(LockFileTest, ANewLockFileTakesTheModeOfWhatItGuards) {
+  // Exactly the accounts that may read the guarded file may hold its lock,
+  // whatever the umask says.
+  const mode_t previous = umask(022);
+  ASSERT_EQ(chmod("PRD.P00", 0600), 0);
+  fs::create_directory("work");
+  ASSERT_EQ(chmod("work", 0750), 0);
+  EXPECT_TRUE(LockExclusively("PRD.P00", milliseconds(0)).held());
+  EXPECT_TRUE(LockExclusivelyBesideName("work\\SapRfc.ini", milliseconds(0)).held());
+  umask(previous);
+  struct stat info;
+  ASSERT_EQ(stat("PRD.P00.lck", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  ASSERT_EQ(stat("work/SapRfc.ini.lck", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  // An existing lock file is never changed (it may be a hard link).
+  ASSERT_EQ(chmod("PRD.P00.lck", 0644), 0);
+  EXPECT_TRUE(LockExclusively("PRD.P00", milliseconds(0)).held());
+  ASSERT_EQ(stat("PRD.P00.lck", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+}
+
+TEST_F(LockFileTest, RootsNewLockFileBelongsToTheGuardedFilesOwner) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may hand a file to another account";
+  ASSERT_EQ(chown("PRD.P00", 65534, 65534), 0);
+  ASSERT_TRUE(LockExclusively("PRD.P00", milliseconds(0)).held());
+  struct stat info;
+  ASSERT_EQ(stat("PRD.P00.lck", &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+}
+#endif
 
 #if !defined(_WIN32)
 TEST_F(LockFileTest, AnotherProcessWaitsAndGetsTheLockWhenTheHolderIsKilled) {
