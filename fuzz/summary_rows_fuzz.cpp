@@ -10,8 +10,9 @@
 
 #include "fuzz_input.h"
 #include "loadstats/counters.h"
-#include "loadstats/summary.h"
 #include "output/formatting.h"
+#include "rfc/workload_summary.h"
+#include "util/text.h"
 
 using namespace quarlane;
 

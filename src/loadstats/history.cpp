@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "output/formatting.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -161,6 +160,7 @@ HistoryPlan PlanHistoryUpdate(TextLines profile, const std::string &system_date,
   if (same_day && day.total_count == previous_total) {
     // Nothing has moved on since the last run: the file stays as it is.
     plan.carried_total = day.total_count;
+    plan.history_after = plan.history;
     return plan;
   }
 
@@ -182,6 +182,7 @@ HistoryPlan PlanHistoryUpdate(TextLines profile, const std::string &system_date,
     else
       block += kBaselinePrefix + stored->substr(kPrefixLength) + line_end;
   }
+  plan.history_after = FindHistoryLines(TextLines(block));
   plan.content = KeptLinesAndBlock(std::move(profile).TakeBytes(), line_end, block);
   return plan;
 }

@@ -51,6 +51,9 @@ struct HistoryPlan {
   std::string content;             // the whole new profile when rewrite is true
   std::uint32_t carried_total = 0; // 0 when the history starts a new day
   HistoryLines history;            // the history lines the profile held
+  // The history lines the profile holds once the plan is carried out: the
+  // new block's (the kept lines hold none), or those it held.
+  HistoryLines history_after;
 };
 
 // The history update over the profile, which it takes over: the new content

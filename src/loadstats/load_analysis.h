@@ -1,20 +1,22 @@
-// The load analysis of one system: summary call, counters and history, report.
+// The load analysis of one system: from the day's summary rows (and, in a
+// single-system run, the profile's history) to the report. It reads no file
+// and calls no library; the summary call and the profile's rewrite happen
+// around it.
 #ifndef QUARLANE_LOADSTATS_LOAD_ANALYSIS_H
 #define QUARLANE_LOADSTATS_LOAD_ANALYSIS_H
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "loadstats/history_file.h"
+#include "loadstats/counters.h"
+#include "loadstats/history.h"
 #include "loadstats/reports.h"
+#include "loadstats/system_clock.h"
 #include "loadstats/task_types.h"
 #include "output/report.h"
-#include "rfc/log_hook.h"
-#include "rfc/remote_calls.h"
-#include "rfc/session.h"
-#include "util/result.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 
@@ -25,23 +27,26 @@ struct AnalysisOptions {
   ExcludedTypes excluded{};
 };
 
-// A single-system run: fetches the day's workload summary on the session's
-// open connection, updates the history in the sensor profile and measures
-// the interval since the previous run; the report carries the destination in
-// its text. Fails with the call's failure (1012 to 1015) or the profile's
-// (1016, 1017).
-Result<Report> AnalyseSystemLoad(RfcSession &session, StepLog &log, const SystemInfo &system,
-                                 const AnalysisOptions &options, const std::string &destination,
-                                 SensorProfile profile);
+// A single-system run's outcome: the profile's new history (rewrite, content)
+// and the report of the interval since the previous run, measured against the
+// history the profile holds once the plan is carried out.
+struct SystemAnalysis {
+  HistoryPlan history;
+  Report report;
+};
+
+// Takes the profile's text over (its bytes become the planned content); the
+// report carries the destination in its text. Lines of the new content end
+// in line_end.
+SystemAnalysis AnalyseSystemDay(const std::vector<SummaryRow> &rows, TextLines profile,
+                                const SystemClock &clock, const AnalysisOptions &options,
+                                const std::string &destination, const std::string &line_end);
 
 // A system of an item run: the day's counters, no history; the value the
-// item name selects, as one channel named channel_name, handed to
-// write_channel while the summary table is still held (a library failure at
-// its deletion then follows the written channel).
-Status AnalyseItemLoad(RfcSession &session, StepLog &log, const SystemInfo &system,
+// item name selects, as one channel named channel_name.
+Channel AnalyseItemDay(const std::vector<SummaryRow> &rows, const SystemClock &clock,
                        const AnalysisOptions &options, const std::string &item_name,
-                       const std::string &channel_name,
-                       const std::function<void(const Channel &)> &write_channel);
+                       const std::string &channel_name);
 
 } // namespace quarlane
 

@@ -47,13 +47,6 @@ std::string GroupThousands(const std::string &digits) {
          digits.substr(length - 3);
 }
 
-std::uint32_t DecimalToU32(const std::string &text) {
-  const LeadingNumber number = ReadLeadingNumber(text);
-  // Unsigned arithmetic wraps modulo 2^32 instead of overflowing.
-  const auto value = static_cast<std::uint32_t>(number.magnitude);
-  return number.negative ? 0u - value : value;
-}
-
 std::string EscapeXml(const std::string &text) {
   std::string escaped;
   escaped.reserve(text.size());

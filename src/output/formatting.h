@@ -19,9 +19,6 @@ std::string PackedToText(const unsigned char *field, std::size_t length, unsigne
 // "1234567" -> "1.234.567"; never more than two separators.
 std::string GroupThousands(const std::string &digits);
 
-// The leading-sign decimal conversion of C (leading blanks skipped, one sign,
-// digits up to the first other character), wrapped to 32 bits.
-std::uint32_t DecimalToU32(const std::string &text);
 
 // "&", "<", ">" written as entities, exactly once. Every text of an XML
 // document goes through here.

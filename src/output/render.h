@@ -2,27 +2,13 @@
 #ifndef QUARLANE_OUTPUT_RENDER_H
 #define QUARLANE_OUTPUT_RENDER_H
 
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "output/output_modes.h"
 #include "output/report.h"
 
 namespace quarlane {
-
-// "EXEXML", "Pallvex" and "Dornvik" write PRTG's EXE/XML form; "Mistrane" and
-// "Kelbrun" are the two plain-text forms.
-enum class OutputMode { ExeXml, Dornvik, Mistrane, Kelbrun, Pallvex };
-
-const char *OutputModeName(OutputMode mode); // "EXEXML", "Dornvik", ...
-bool IsXmlMode(OutputMode mode);
-
-struct OutputFormat {
-  OutputMode mode = OutputMode::ExeXml;
-  // Kelbrun: the channel chosen by "CH=" (its number among the channels of
-  // the run, from 1); the document is then that channel's bare value.
-  std::optional<int> selected_channel;
-};
 
 // Renders the documents of one run. Channels are numbered across the whole
 // run, so the renderer lives as long as the run: an item run renders its head,
@@ -50,7 +36,6 @@ private:
   std::string RenderChannels(const std::vector<Channel> &channels);
   std::string TextElement(const std::string &text) const;
   std::string Tail() const;
-  std::string RenderChannel(const Channel &channel);
 
   OutputFormat format_;
   int channel_counter_ = 0; // every channel of the run counts, shown or not
@@ -59,10 +44,6 @@ private:
 // The error document: always the XML form, whatever the mode, so that PRTG
 // sees the failure; well-formed UTF-8 XML for any byte of the text.
 std::string RenderError(const std::string &text);
-
-// The Mistrane key of a channel name: blank / \ [ ] * ( ) : - and the first
-// "." become "_"; a later "." stays.
-std::string ChannelKey(const std::string &name);
 
 } // namespace quarlane
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "loadstats/system_clock.h"
 #include "rfc/log_hook.h"
 #include "rfc/session.h"
 #include "util/result.h"
@@ -104,12 +105,8 @@ RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
 // "Error 1015: ...".
 std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception);
 
-// The SAP system's clock (GET_CPU_ALL) and what it says about itself
-// (RFC_SYSTEM_INFO).
-struct SystemClock {
-  std::string date = "20000101"; // YYYYMMDD
-  std::string time = "16:20:21"; // hh:mm:ss
-};
+// The SAP system's clock (GET_CPU_ALL, SystemClock) and what it says about
+// itself (RFC_SYSTEM_INFO).
 struct SystemIdentity {
   std::string host;          // RFCHOST
   std::string instance_name; // RFCDEST

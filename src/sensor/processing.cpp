@@ -5,7 +5,6 @@
 #include <optional>
 #include <utility>
 
-#include "loadstats/load_analysis.h"
 #include "platform/files.h"
 #include "platform/lock_file.h"
 #include "platform/process.h"
@@ -16,6 +15,7 @@
 #include "sensor/command_line.h"
 #include "sensor/console.h"
 #include "sensor/run.h"
+#include "sensor/system_analysis.h"
 #include "sensor/system_profile.h"
 
 namespace quarlane {
@@ -139,8 +139,8 @@ int ProcessSingleSystem(SensorRun &run) {
   const Result<SystemInfo> system = FetchSystemData(run);
   if (!system) return FailedCallExit(run, system.failure());
   const Result<Report> report =
-      AnalyseSystemLoad(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
-                        SensorProfile{location.profile_path, std::move(*text)});
+      AnalyseSingleSystem(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
+                          location.profile_path, std::move(*text));
   profile_lock.Release();
   CloseRfcConnection(run.rfc);
   if (!report) return FailedCallExit(run, report.failure());
@@ -182,7 +182,7 @@ int ProcessServerListing(SensorRun &run) {
     } else {
       const Result<SystemInfo> system = FetchSystemData(run);
       if (!system) return FailedCallExit(run, system.failure()); // ends the whole run
-      const Status analysed = AnalyseItemLoad(
+      const Status analysed = AnalyseItemSystem(
           run.rfc, run.log, *system, run.options.analysis, location.item_name, label,
           [&](const Channel &channel) {
             Write(run.out, run.renderer.Channels({channel}));

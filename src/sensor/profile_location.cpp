@@ -103,26 +103,6 @@ Status ResolveGlobalMode(LocatedRun &run, const std::string &second_argument) {
 
 } // namespace
 
-OutputMode OutputModeFromProgramName(const std::string &argv0) {
-  std::string name = argv0.substr(argv0.find_last_of("/\\") + 1);
-  const std::size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  name = LowerAscii(name);
-
-  struct ModeWord {
-    const char *word;
-    OutputMode mode;
-  };
-  const ModeWord words[] = {{"dornvik", OutputMode::Dornvik},
-                            {"mistrane", OutputMode::Mistrane},
-                            {"kelbrun", OutputMode::Kelbrun},
-                            {"pallvex", OutputMode::Pallvex}};
-  OutputMode mode = OutputMode::ExeXml;
-  for (const ModeWord &w : words)
-    if (name.find(w.word) != std::string::npos) mode = w.mode;
-  return mode;
-}
-
 std::string WithDefaultExtension(const std::string &name) {
   if (name.size() < 4 || name[name.size() - 4] != '.') return name + kDefaultExtension;
   return name;
@@ -179,7 +159,7 @@ Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, Outpu
     location.profile_name = kGlobalSensorFile;
   }
 
-  if (mode != OutputMode::ExeXml || options.folder_given) {
+  if (!FormsOf(mode).searches_prtg_folders || options.folder_given) {
     // The message names the one path tried; the trail adds nothing to it.
     location.profile_path = location.profile_folder + location.profile_name;
     if (!CanOpenForReading(location.profile_path)) {

@@ -7,18 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "output/render.h"
+#include "output/output_modes.h"
 #include "sensor/options.h"
 #include "sensor/sensor_run.h"
 #include "util/result.h"
 
 namespace quarlane {
-
-// The output mode selected by the name the sensor was started by (the last
-// component of argv[0], extension dropped, compared without regard to case):
-// each of "dornvik", "mistrane", "kelbrun", "pallvex" found in it selects its
-// mode, tested in that order, so the last found wins; none gives EXEXML.
-OutputMode OutputModeFromProgramName(const std::string &argv0);
 
 // Where the run's profile lies, and the options in effect: a global
 // sensor's allocation takes the place of the command line's parameters.

@@ -47,4 +47,11 @@ std::string ItemNameAt(std::string_view text, std::size_t start) {
   return name;
 }
 
+std::uint32_t DecimalToU32(const std::string &text) {
+  const LeadingNumber number = ReadLeadingNumber(text);
+  // Unsigned arithmetic wraps modulo 2^32 instead of overflowing.
+  const auto value = static_cast<std::uint32_t>(number.magnitude);
+  return number.negative ? 0u - value : value;
+}
+
 } // namespace quarlane

@@ -29,6 +29,10 @@ struct LeadingNumber {
 constexpr std::string_view kCBlanks = " \t\n\v\f\r";
 LeadingNumber ReadLeadingNumber(std::string_view text, std::string_view blanks = kCBlanks);
 
+// The leading-sign decimal conversion of C (leading blanks skipped, one sign,
+// digits up to the first other character), wrapped to 32 bits.
+std::uint32_t DecimalToU32(const std::string &text);
+
 // The item name of an "Item=" option starts at text[start] and runs up to a
 // blank, a comma or the end, at most 90 characters.
 constexpr std::size_t kItemNameLimit = 90;

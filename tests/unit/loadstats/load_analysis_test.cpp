@@ -1,402 +1,76 @@
-// The load analysis end to end over a fake RFC library that serves summary
-// rows, with the sensor profile on disk.
+// The load analysis on its own: summary rows and the profile's text in,
+// report and planned history out, no library and no file.
 #include "loadstats/load_analysis.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-#include "platform/files.h"
-#include "output/render.h"
 
 namespace quarlane {
 namespace {
 
-namespace fs = std::filesystem;
-
-using RowBytes = std::array<unsigned char, SAPWLSUMRY_ROW_LENGTH>;
-
-// What the fake library was asked and what it answers.
-struct FakeServer {
-  RFC_RC call_result = RFC_OK;
-  RFC_RC receive_result = RFC_OK;
-  std::string exception_name = "NO_DATA_FOUND";
-  std::vector<RowBytes> rows; // delivered into the table by RfcReceive
-  bool create_fails = false;
-  bool line_fails = false;
-
-  int installs = 0;
-  std::string installed_name;
-  unsigned installed_fields = 0;
-  std::string created_name;
-  unsigned created_length = 0;
-  int creates = 0, deletes = 0, calls = 0;
-  std::string function;
-  std::vector<std::string> exporting; // "NAME=value" with the type code
-  std::string table_entry;
-  bool importing_empty = false;
-  std::vector<RowBytes> table;
-};
-
-FakeServer server;
-int table_marker;
-
-int RFC_CALL FakeInstall(char *name, RFC_TYPE_ELEMENT *, unsigned entries, RFC_TYPEHANDLE *handle) {
-  ++server.installs;
-  server.installed_name = name;
-  server.installed_fields = entries;
-  *handle = 4711;
-  return 0;
-}
-
-ITAB_H RFC_CALL FakeItCreate(char *name, unsigned leng, unsigned, unsigned) {
-  if (server.create_fails)
-    return nullptr;
-  ++server.creates;
-  server.created_name = name;
-  server.created_length = leng;
-  server.table.clear();
-  return &table_marker;
-}
-
-RFC_RC RFC_CALL FakeRfcCall(RFC_HANDLE, char *function, RFC_PARAMETER *exporting,
-                            RFC_TABLE *tables) {
-  ++server.calls;
-  server.function = function;
-  server.exporting.clear();
-  for (RFC_PARAMETER *p = exporting; p->name; ++p)
-    server.exporting.push_back(std::string(static_cast<char *>(p->name), p->nlen) + "/" +
-                               std::to_string(p->type) + "=" +
-                               std::string(static_cast<char *>(p->addr), p->leng));
-  server.table_entry = std::string(static_cast<char *>(tables[0].name), tables[0].nlen) + "/" +
-                       std::to_string(tables[0].type) +
-                       (tables[0].ithandle == &table_marker ? "/table" : "/other") +
-                       (tables[1].name == nullptr ? "" : "/unclosed");
-  return server.call_result;
-}
-
-RFC_RC RFC_CALL FakeRfcReceive(RFC_HANDLE, RFC_PARAMETER *importing, RFC_TABLE *,
-                               char **exception) {
-  server.importing_empty = importing->name == nullptr;
-  server.table = server.rows;
-  if (server.receive_result == RFC_EXCEPTION || server.receive_result == RFC_SYS_EXCEPTION)
-    *exception = &server.exception_name[0];
-  return server.receive_result;
-}
-
-unsigned RFC_CALL FakeItFill(ITAB_H) { return static_cast<unsigned>(server.table.size()); }
-
-void *RFC_CALL FakeItGetLine(ITAB_H, unsigned line) {
-  if (server.line_fails || line < 1 || line > server.table.size())
-    return nullptr;
-  return server.table[line - 1].data();
-}
-
-int RFC_CALL FakeItDelete(ITAB_H table) {
-  ++server.deletes;
-  return table == &table_marker ? 0 : 1;
-}
-
-int RFC_CALL FakeLastError(RFC_ERROR_INFO *) { return 0; }
-void RFC_CALL FakeClose(RFC_HANDLE) {}
-
-RfcLibrary FakeLibrary() {
-  RfcLibrary library;
-  library.path = "fake";
-  library.RfcInstallStructure = FakeInstall;
-  library.RfcCall = FakeRfcCall;
-  library.RfcReceive = FakeRfcReceive;
-  library.RfcLastError = FakeLastError;
-  library.RfcClose = FakeClose;
-  library.ItCreate = FakeItCreate;
-  library.ItFill = FakeItFill;
-  library.ItGetLine = FakeItGetLine;
-  library.ItDelete = FakeItDelete;
-  return library;
-}
-
-void PutPacked(RowBytes &row, std::size_t offset, std::uint64_t digits) {
-  row[offset + 7] = static_cast<unsigned char>((digits % 10) << 4 | 0xC);
-  digits /= 10;
-  for (int i = 6; i >= 0; --i) {
-    row[offset + i] = static_cast<unsigned char>((digits / 10 % 10) << 4 | digits % 10);
-    digits /= 100;
-  }
-}
-
-// A summary row: type, steps, database accesses, response, CPU and (split
-// over the three database fields) database time.
-RowBytes SummaryRowBytes(const char *type, std::uint32_t count, std::uint32_t resp,
-                         std::uint32_t cpu = 0, std::uint32_t db_time = 0) {
-  RowBytes row{};
-  std::memcpy(row.data(), type, std::strlen(type) < 7 ? std::strlen(type) : 7);
-  PutPacked(row, 35, count);                  // COUNT
-  PutPacked(row, 43, count * 2);              // DBACTIVCNT
-  PutPacked(row, 67, resp);                   // RESPTI
-  PutPacked(row, 75, cpu);                    // CPUTI
-  PutPacked(row, 219, db_time / 2);           // READDIRTI
-  PutPacked(row, 251, db_time - db_time / 2); // READSEQTI
-  PutPacked(row, 203, 1);                     // ROLLTI
-  PutPacked(row, 392, 2);                     // GUITIME
+SummaryRow Row(const char *type, std::uint32_t count, std::uint32_t resp) {
+  SummaryRow row;
+  row.type_text = type;
+  row.counters.count = count;
+  row.counters.db_accesses = count * 2;
+  row.counters.resp_time = resp;
   return row;
 }
 
-std::string FileContent(const std::string &path) {
-  const auto bytes = ReadBytes(path);
-  return bytes ? *bytes : std::string("<missing>");
-}
+const char kDialogAt40[] =
+    "# Rsp Date=20240311 08:00:00 Trns=40\n"
+    "# Rsp DIALOG           40          0          0          0          0          0          0\n"
+    "# Rsx DIALOG           10          0          0          0          0          0          0\n";
 
-class LoadAnalysisTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    server = FakeServer{};
-    library = FakeLibrary();
-    session.library = &library;
-    session.handle = 1;
-    system.identity.host = "srv01";
-    system.identity.sap_release = "700";
-    system.clock.date = "20240311";
-    system.clock.time = "09:00:00";
-
-    folder = fs::temp_directory_path() /
-             ("quarlane_loadstats_" +
-              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder);
-    profile_path = (folder / "PRD.P00").string();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(profile_path, fs::perms::owner_write, fs::perm_options::add, ignored);
-    fs::remove_all(folder, ignored);
-  }
-
-  void WriteProfile(const std::string &content) {
-    ASSERT_TRUE(WriteBytes(profile_path, content));
-  }
-
-  // A single-system run's analysis over the profile as it now is: doc holds
-  // the printed document, or the failure's text.
-  bool Analyse() {
-    const std::optional<std::string> bytes = ReadBytes(profile_path);
-    const Result<Report> report =
-        AnalyseSystemLoad(session, log, system, options, "PRD",
-                          SensorProfile{profile_path, TextLines(bytes.value_or(""))});
-    doc = report ? Renderer().Document(*report) : report.failure().text;
-    return report.ok();
-  }
-
-  RfcLibrary library;
-  RfcSession session;
-  StepLog log;
-  SystemInfo system;
-  AnalysisOptions options;
-  fs::path folder;
-  std::string profile_path;
-  std::string doc;
+struct DayCase {
+  const char *what;
+  std::string profile;
+  std::uint32_t dialog_steps;
+  bool rewrite;
+  const char *report_text; // the start of the report's text
 };
 
-TEST_F(LoadAnalysisTest, CallsTheSummaryWithItsParametersAndTable) {
-  WriteProfile("Destination=PRD\n");
-  system.identity.instance_name = "srv01_PRD_00";
-  system.clock.date = "202403";
-  EXPECT_TRUE(Analyse());
-
-  EXPECT_EQ(server.installs, 1);
-  EXPECT_EQ(server.installed_name, "SAPWLSUMRY");
-  EXPECT_EQ(server.installed_fields, 57u);
-  EXPECT_EQ(server.created_name, "SUMMARY");
-  EXPECT_EQ(server.created_length, 416u);
-  EXPECT_EQ(server.function, "SAPWL_WORKLOAD_GET_SUMMARY");
-  EXPECT_EQ(server.exporting,
-            (std::vector<std::string>{
-                "HOSTID/0=        ", "INSTANCE/0=srv01_PRD_00                           ",
-                "PERIODTYPE/0=D", "STARTDATE/1=20240300"}));
-  EXPECT_EQ(server.table_entry, "SUMMARY/4711/table");
-  EXPECT_TRUE(server.importing_empty);
-  EXPECT_EQ(server.deletes, 1);
-
-  // The next system reuses the installed structure.
-  Analyse();
-  EXPECT_EQ(server.installs, 1);
-  EXPECT_EQ(server.creates, 2);
-  EXPECT_EQ(server.deletes, 2);
-}
-
-TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
-  WriteProfile("Destination=PRD\nClient=100\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 100, 50000, 8000, 12000),
-                 SummaryRowBytes("ALE    ", 7, 700)};
-  ASSERT_TRUE(Analyse()) << doc;
-  EXPECT_NE(doc.find("<Text>(PRD) Summary:  Trans=100, DBase=200, Rsp=500 ms, CPU=80 ms, "
-                     "DBTime=120 ms, Roll=0 ms, GUI=0 ms </Text>"),
-            std::string::npos)
-      << doc;
-  const std::string after_first = FileContent(profile_path);
-  const std::string eol = PlatformLineEnd();
-  const std::string head =
-      "Destination=PRD" + eol + "Client=100" + eol + "# Rsp Date=20240311 09:00:00 Trns=107" + eol;
-  EXPECT_EQ(after_first.compare(0, head.size(), head), 0) << after_first;
-  EXPECT_EQ(ReadLines(profile_path)->size(), 31u);
-
-  system.clock.time = "10:00:00";
-  server.rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
-                 SummaryRowBytes("ALE    ", 7, 700)};
-  ASSERT_TRUE(Analyse()) << doc;
-  EXPECT_NE(doc.find("(PRD) Summary:  Trans=30, DBase=60, Rsp=500 ms, CPU=80 ms, "
-                     "DBTime=120 ms"),
-            std::string::npos)
-      << doc;
-  EXPECT_NE(FileContent(profile_path).find(eol + "# Rsx Date=20240311 09:00:00 Trns=107" + eol),
-            std::string::npos);
-}
-
-TEST_F(LoadAnalysisTest, TheRunGoesOnWithTheHistoryTheFileNowHolds) {
-  WriteProfile("Destination=PRD\r\nClient=100\r\n# Rsp Date=20240310 09:00:00 Trns=5\r\n");
-  DayCounts day;
-  day.types[0].count = 100;
-  day.total_count = 107;
-  const Result<HistoryUpdate> update = UpdateProfileHistory(
-      SensorProfile{profile_path, TextLines(*ReadBytes(profile_path))}, system.clock, day);
-  ASSERT_TRUE(update.ok());
-  EXPECT_EQ(update->carried_total, 0u);
-  const HistoryLines on_disk = FindHistoryLines(TextLines(*ReadBytes(profile_path)));
-  EXPECT_EQ(update->history.date_line, on_disk.date_line);
-  EXPECT_EQ(update->history.date_line,
-            std::optional<std::string>("# Rsp Date=20240311 09:00:00 Trns=107"));
-  EXPECT_EQ(update->history.current, on_disk.current);
-  EXPECT_EQ(update->history.baseline, on_disk.baseline);
-  EXPECT_EQ(ReadLines(profile_path)->size(), 32u);
-}
-
-TEST_F(LoadAnalysisTest, NothingNewLeavesTheProfileUntouched) {
-  // Written on another platform with CR LF: a rewrite here would change that.
-  WriteProfile("Destination=PRD\r\n# Rsp Date=20240311 08:00:00 Trns=40\r\n"
-               "# Rsp DIALOG           40          0          0          0          0          0"
-               "          0\r\n"
-               "# Rsx DIALOG           10          0          0          0          0          0"
-               "          0\r\n");
-  const std::string before = FileContent(profile_path);
-  server.rows = {SummaryRowBytes("DIALOG ", 40, 0)};
-  options.report = ReportKind::Transaction;
-  ASSERT_TRUE(Analyse()) << doc;
-  EXPECT_EQ(FileContent(profile_path), before);
-  EXPECT_NE(doc.find("<Channel>Dialog</Channel>"), std::string::npos);
-  EXPECT_NE(doc.find("<Value>30</Value>"), std::string::npos) << doc;
-}
-
-TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
-  // Written with LF; the rewrite ends every line with this platform's line end.
-  std::string profile, kept;
-  for (int i = 0; i < 300; ++i) {
-    profile += "Line " + std::to_string(i) + "\n";
-    kept += "Line " + std::to_string(i) + PlatformLineEnd();
-  }
-  profile += std::string(500, 'x') + "\n" + "Last line without line end";
-  kept +=
-      std::string(500, 'x') + PlatformLineEnd() + "Last line without line end" + PlatformLineEnd();
-  WriteProfile(profile);
-  server.rows = {SummaryRowBytes("RFC    ", 3, 30)};
-  ASSERT_TRUE(Analyse()) << doc;
-
-  const std::string after = FileContent(profile_path);
-  EXPECT_EQ(after.compare(0, kept.size(), kept), 0);
-  const std::vector<std::string> lines = *ReadLines(profile_path);
-  ASSERT_EQ(lines.size(), 302u + 29u);
-  EXPECT_EQ(lines[300], std::string(500, 'x'));
-  EXPECT_EQ(lines.back().compare(0, 14, "# Rsx RFC     "), 0);
-}
-
-TEST_F(LoadAnalysisTest, AProfileThatMayNotBeWrittenStaysAsItWas) {
-  WriteProfile("Destination=PRD\n");
-  fs::permissions(profile_path,
-                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  EXPECT_FALSE(Analyse()); // the call itself succeeded, the rewrite did not
-  EXPECT_EQ(doc, "Error 1016: ReWriting of Profile " + profile_path + " failed !");
-  EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
-  EXPECT_EQ(server.deletes, 1);
-  // No temporary file is left beside it.
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-}
-
-struct FailedCallCase {
-  RFC_RC call, receive;
-  const char *message;
-};
-
-TEST_F(LoadAnalysisTest, AFailedCallIsReportedAndEvaluatesNothing) {
-  const FailedCallCase cases[] = {
-      {RFC_FAILURE, RFC_OK, "Error 1014: RFC-Failure raised !"},
-      {RFC_OK, RFC_EXCEPTION, "Error 1012: Exception.: NO_DATA_FOUND"},
-      {RFC_OK, RFC_SYS_EXCEPTION, "Error 1013: Sys-Exception raised !"},
-      {7, RFC_OK, "Error 1015: Other Failure raised !"},
+// The report is measured against the history the profile holds once the plan
+// is carried out: the planned content's when it is rewritten.
+TEST(AnalyseSystemDay, MeasuresAgainstTheHistoryThePlanLeaves) {
+  const DayCase cases[] = {
+      {"first run", "Destination=PRD\n", 100, true, "(PRD) Summary:  Trans=100, DBase=200, Rsp=5 ms"},
+      {"a new day", "Destination=PRD\n# Rsp Date=20240310 08:00:00 Trns=40\n", 100, true,
+       "(PRD) Summary:  Trans=100,"},
+      {"the same day, moved on", std::string("Destination=PRD\n") + kDialogAt40, 70, true,
+       "(PRD) Summary:  Trans=30,"},
+      {"nothing moved on", std::string("Destination=PRD\n") + kDialogAt40, 40, false,
+       "(PRD) Summary:  Trans=30,"},
+      {"the instance restarted", std::string("Destination=PRD\n") + kDialogAt40, 5, true,
+       "(PRD) Summary:  Trans=5,"},
   };
-  WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  int deletes = 0;
-  for (const FailedCallCase &c : cases) {
-    server.call_result = c.call;
-    server.receive_result = c.receive;
-    EXPECT_FALSE(Analyse()) << c.message;
-    EXPECT_EQ(doc, c.message);
-    EXPECT_EQ(server.deletes, ++deletes) << c.message;
-    EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
+  for (const DayCase &c : cases) {
+    SCOPED_TRACE(c.what);
+    const SystemAnalysis analysis =
+        AnalyseSystemDay({Row("DIALOG ", c.dialog_steps, c.dialog_steps * 5)}, TextLines(c.profile),
+                         SystemClock{"20240311", "09:00:00"}, AnalysisOptions(), "PRD", "\n");
+    EXPECT_EQ(analysis.history.rewrite, c.rewrite);
+    EXPECT_EQ(analysis.report.text.compare(0, std::string(c.report_text).size(), c.report_text), 0)
+        << analysis.report.text;
+    const HistoryLines held =
+        c.rewrite ? FindHistoryLines(TextLines(analysis.history.content))
+                  : FindHistoryLines(TextLines(c.profile));
+    EXPECT_EQ(analysis.history.history_after.date_line, held.date_line);
+    EXPECT_EQ(analysis.history.history_after.current, held.current);
+    EXPECT_EQ(analysis.history.history_after.baseline, held.baseline);
   }
 }
 
-TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport) {
-  WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 100, 500), SummaryRowBytes("RFC    ", 1, 10),
-                 SummaryRowBytes("ALE    ", 4, 10)};
-  // "ITEM=TransActions" chooses no report: the summary's item.
-  Renderer renderer;
-  std::string written;
-  int deletes_while_writing = -1;
-  const Status analysed = AnalyseItemLoad(session, log, system, options, "TransActions", "PRD",
-                                          [&](const Channel &channel) {
-                                            written += renderer.Channels({channel});
-                                            deletes_while_writing = server.deletes;
-                                          });
-  ASSERT_TRUE(analysed.ok());
-  EXPECT_EQ(written,
-            "\n<Result><Channel>PRD</Channel>\n<Unit>Custom</Unit>\n<CustomUnit>#</CustomUnit>\n"
-            "<Value>101</Value></Result>\n");
-  // Written while the table is still held; it goes back afterwards.
-  EXPECT_EQ(deletes_while_writing, 0);
-  EXPECT_EQ(server.deletes, 1);
-  // The item run neither reads nor writes history.
-  EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
-
-  server.call_result = RFC_FAILURE;
-  written.clear();
-  const Status failed = AnalyseItemLoad(session, log, system, options, "TransActions", "PRD",
-                                        [&](const Channel &channel) {
-                                          written += renderer.Channels({channel});
-                                        });
-  ASSERT_FALSE(failed.ok());
-  EXPECT_EQ(failed.failure().text, "Error 1014: RFC-Failure raised !");
-  EXPECT_EQ(written, "");
+TEST(AnalyseItemDay, TheDaysCountersWhateverTheHistory) {
+  AnalysisOptions options;
+  const Channel channel =
+      AnalyseItemDay({Row("DIALOG ", 100, 500), Row("RFC    ", 1, 10), Row("ALE    ", 4, 10)},
+                     SystemClock{"20240311", "09:00:00"}, options, "TransActions", "PRD");
+  EXPECT_EQ(channel.name, "PRD");
+  EXPECT_EQ(channel.value, "101");
 }
-
-#if GTEST_HAS_DEATH_TEST
-TEST_F(LoadAnalysisTest, LibraryFailuresEndTheRunWithTheErrorBlock) {
-  WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  server.line_fails = true;
-  EXPECT_EXIT(Analyse(), ::testing::ExitedWithCode(1), "");
-  server.line_fails = false;
-  server.create_fails = true;
-  EXPECT_EXIT(Analyse(), ::testing::ExitedWithCode(1), "");
-}
-#endif
 
 } // namespace
 } // namespace quarlane

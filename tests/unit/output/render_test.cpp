@@ -40,6 +40,32 @@ TEST(OutputMode, NamesAndForms) {
   EXPECT_FALSE(IsXmlMode(OutputMode::Mistrane));
   EXPECT_FALSE(IsXmlMode(OutputMode::Kelbrun));
   EXPECT_EQ(OutputFormat{}.mode, OutputMode::ExeXml);
+  // A mode without its own row would silently be written as EXEXML.
+  for (OutputMode mode : kAllModes)
+    EXPECT_EQ(FormsOf(mode).mode, mode) << OutputModeName(mode);
+  // Only the default mode searches PRTG's folders for its profile.
+  for (OutputMode mode : kAllModes)
+    EXPECT_EQ(FormsOf(mode).searches_prtg_folders, mode == OutputMode::ExeXml) << OutputModeName(mode);
+}
+
+TEST(OutputModeFromProgramName, WordsInTheProgramName) {
+  const struct {
+    std::string argv0;
+    OutputMode mode;
+  } cases[] = {
+      {"quarlane", OutputMode::ExeXml},
+      {"./quarlane", OutputMode::ExeXml},
+      {"/opt/quarlane/quarlane-kelbrun", OutputMode::Kelbrun},
+      {"C:\\PRTG\\Custom Sensors\\ExeXml\\Quarlane-Dornvik.exe", OutputMode::Dornvik},
+      {"MISTRANE.EXE", OutputMode::Mistrane},
+      {"pallvex", OutputMode::Pallvex},
+      {"quarlane-pallvex-dornvik", OutputMode::Pallvex}, // the later in the test order wins
+      {"kelbrun_mistrane", OutputMode::Kelbrun},
+      {"/opt/dornvik/quarlane", OutputMode::ExeXml},   // the folder does not count
+      {"", OutputMode::ExeXml},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(OutputModeFromProgramName(c.argv0), c.mode) << c.argv0;
 }
 
 TEST(ChannelKey, SeparatorsAndFirstDotBecomeUnderscores) {

@@ -16,26 +16,6 @@ const std::string kExeXml = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
 const std::string kProgramFiles = "\\Program Files\\" + kExeXml;
 const std::string kMark = "Sensor=\"SAP Quarlane\"";
 
-TEST(OutputModeFromProgramName, WordsInTheProgramName) {
-  const struct {
-    std::string argv0;
-    OutputMode mode;
-  } cases[] = {
-      {"quarlane", OutputMode::ExeXml},
-      {"./quarlane", OutputMode::ExeXml},
-      {"/opt/quarlane/quarlane-kelbrun", OutputMode::Kelbrun},
-      {"C:\\PRTG\\Custom Sensors\\ExeXml\\Quarlane-Dornvik.exe", OutputMode::Dornvik},
-      {"MISTRANE.EXE", OutputMode::Mistrane},
-      {"pallvex", OutputMode::Pallvex},
-      {"quarlane-pallvex-dornvik", OutputMode::Pallvex}, // the later in the test order wins
-      {"kelbrun_mistrane", OutputMode::Kelbrun},
-      {"/opt/dornvik/quarlane", OutputMode::ExeXml},   // the folder does not count
-      {"", OutputMode::ExeXml},
-  };
-  for (const auto &c : cases)
-    EXPECT_EQ(OutputModeFromProgramName(c.argv0), c.mode) << c.argv0;
-}
-
 TEST(ProfileNameRules, DefaultExtension) {
   const std::pair<std::string, std::string> cases[] = {
       {"PRD", "PRD.P00"},       {"PRD.P01", "PRD.P01"},   {"PRD.TXT", "PRD.TXT"},

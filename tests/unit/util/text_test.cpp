@@ -103,5 +103,31 @@ TEST(Result, CarriesTheValueOrTheFailure) {
   EXPECT_TRUE(Success().ok());
 }
 
+TEST(DecimalToU32, LeadingSignConversionWrapsTo32Bits) {
+  const std::pair<std::string, std::uint32_t> cases[] = {
+      {"", 0u},
+      {"abc", 0u},
+      {"0", 0u},
+      {"1234", 1234u},
+      {"  42", 42u},
+      {"\t\n 7x", 7u},
+      {"+15", 15u},
+      {"-5", 4294967291u},
+      {"+000000000001234", 1234u},
+      {"-000000000000001", 4294967295u},
+      {"4294967295", 4294967295u},
+      {"4294967296", 0u},
+      {"4294967301", 5u},
+      {"+999999999999999", static_cast<std::uint32_t>(999999999999999ull % 4294967296ull)},
+      {"12 34", 12u},
+      {"1.5", 1u},
+      {"--5", 0u},
+      {"+-5", 0u},
+      {"- 5", 0u},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(DecimalToU32(c.first), c.second) << '"' << c.first << '"';
+}
+
 } // namespace
 } // namespace quarlane

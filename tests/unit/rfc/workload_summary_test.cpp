@@ -1,4 +1,4 @@
-#include "loadstats/summary.h"
+#include "rfc/workload_summary.h"
 
 #include <gtest/gtest.h>
 

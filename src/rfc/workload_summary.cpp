@@ -1,8 +1,9 @@
 // The workload summary call and its rows.
-#include "loadstats/summary.h"
+#include "rfc/workload_summary.h"
 
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
 #include "output/formatting.h"
 #include "rfc/error_report.h"
@@ -129,6 +130,25 @@ std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table) {
     rows.push_back(ReadSummaryRow(static_cast<const unsigned char *>(row)));
   }
   return rows;
+}
+
+SummaryTable::SummaryTable(const RfcLibrary &library) : library_(library) {
+  char name[] = "SUMMARY";
+  table_ = library_.ItCreate(name, SAPWLSUMRY_ROW_LENGTH, 0, 0);
+  if (table_ == nullptr) ReportRfcError("ItCreate SUMMARY");
+}
+
+SummaryTable::~SummaryTable() {
+  if (library_.ItDelete(table_) != 0) ReportRfcError("ItDelete SUMMARY");
+}
+
+Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &log,
+                                                 const SystemInfo &system, ITAB_H table) {
+  ExportingValues values = FormExportingValues(system);
+  std::string exception;
+  const RFC_RC code = CallLoadSummary(session, log, values, table, exception);
+  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  return ReadSummaryRows(session, table);
 }
 
 } // namespace quarlane

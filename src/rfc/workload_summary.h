@@ -1,7 +1,7 @@
 // The day's workload summary of one SAP instance: the call of
 // SAPWL_WORKLOAD_GET_SUMMARY and the rows it delivers.
-#ifndef QUARLANE_LOADSTATS_SUMMARY_H
-#define QUARLANE_LOADSTATS_SUMMARY_H
+#ifndef QUARLANE_RFC_WORKLOAD_SUMMARY_H
+#define QUARLANE_RFC_WORKLOAD_SUMMARY_H
 
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "rfc/log_hook.h"
 #include "rfc/remote_calls.h"
 #include "rfc/session.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -45,6 +46,30 @@ RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &value
 // Every row of the filled table, read once; a row the library cannot give
 // goes to ReportRfcError("ItGetLine SUMMARY").
 std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table);
+
+// The summary table, from before the call to the end of the system's
+// analysis whatever its outcome, so that no rows survive into the next
+// system. A table the library cannot create or give back is a library
+// failure (ReportRfcError): the back-giving comes after the analysis, which
+// may have rewritten the history or written the system's channel.
+class SummaryTable {
+public:
+  explicit SummaryTable(const RfcLibrary &library);
+  SummaryTable(const SummaryTable &) = delete;
+  SummaryTable &operator=(const SummaryTable &) = delete;
+  ~SummaryTable();
+
+  ITAB_H handle() const { return table_; }
+
+private:
+  const RfcLibrary &library_;
+  ITAB_H table_ = nullptr;
+};
+
+// The summary call into the table; its rows when it succeeded, otherwise the
+// call's failure (1012 to 1015).
+Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &log,
+                                                 const SystemInfo &system, ITAB_H table);
 
 } // namespace quarlane
 

@@ -1,0 +1,58 @@
+// The five output modes in one table: the word of the program's name that
+// selects a mode, whether it writes PRTG's EXE/XML form, where its profile is
+// looked for, and the forms of its document's pieces. A new mode is one row
+// here (and its enum value).
+#ifndef QUARLANE_OUTPUT_OUTPUT_MODES_H
+#define QUARLANE_OUTPUT_OUTPUT_MODES_H
+
+#include <optional>
+#include <string>
+
+#include "output/report.h"
+
+namespace quarlane {
+
+// "EXEXML", "Pallvex" and "Dornvik" write PRTG's EXE/XML form; "Mistrane" and
+// "Kelbrun" are the two plain-text forms.
+enum class OutputMode { ExeXml, Dornvik, Mistrane, Kelbrun, Pallvex };
+
+struct OutputFormat {
+  OutputMode mode = OutputMode::ExeXml;
+  // Kelbrun: the channel chosen by "CH=" (its number among the channels of
+  // the run, from 1); the document is then that channel's bare value.
+  std::optional<int> selected_channel;
+};
+
+struct OutputModeForms {
+  OutputMode mode;
+  const char *name;         // "EXEXML", "Dornvik", ...
+  const char *program_word; // found in the program's name, selects the mode; "" for the default
+  bool xml;                 // PRTG's EXE/XML form; otherwise plain text
+  const char *head;         // before the text element
+  const char *tail;         // after the last channel
+  // Only the default mode searches PRTG's folders; the others take the
+  // profile name as a path as it is given.
+  bool searches_prtg_folders;
+  std::string (*text_element)(const std::string &text, const OutputFormat &format);
+  // `number` counts every channel of the run, from 1, shown or not.
+  std::string (*channel)(const Channel &channel, int number, const OutputFormat &format);
+};
+
+const OutputModeForms &FormsOf(OutputMode mode);
+
+const char *OutputModeName(OutputMode mode); // "EXEXML", "Dornvik", ...
+bool IsXmlMode(OutputMode mode);
+
+// The mode of the name the sensor was started by (the last component of
+// argv[0], without its extension, in any letter case): each mode's word found
+// in it selects that mode, in the table's order, so the last one found wins;
+// none found gives "EXEXML".
+OutputMode OutputModeFromProgramName(const std::string &argv0);
+
+// The Mistrane key of a channel name: blank / \ [ ] * ( ) : - and the first
+// "." become "_"; a later "." stays.
+std::string ChannelKey(const std::string &name);
+
+} // namespace quarlane
+
+#endif
