@@ -69,7 +69,7 @@ Result<const RfcLibrary *> LoadRfcLibrary() {
   library.path = RfcLibraryPath();
   void *handle = OpenSharedLibrary(library.path);
   if (!ResolveRfcFunctions(handle, library))
-    return Failure{"Error 1009: RFC-Library " + library.path + " could not be loaded !"};
+    return Failure(FailureCode::LibraryNotLoaded, library.path);
   loaded = library;
   ready = true;
   return &loaded;

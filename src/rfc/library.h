@@ -16,7 +16,7 @@ std::string RfcLibraryPath();
 
 // Loads the library once per process and resolves every function (the plain
 // name first, then the stdcall decorations "Name@N" and "_Name@N"). Fails
-// with "Error 1009: RFC-Library <path> could not be loaded !" when the file
+// with LibraryNotLoaded (1009, the path as detail) when the file
 // cannot be loaded or a function is missing.
 Result<const RfcLibrary *> LoadRfcLibrary();
 

@@ -122,10 +122,10 @@ RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
 std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception) {
   switch (code) {
   case RFC_OK: return std::nullopt;
-  case RFC_FAILURE: return Failure{"Error 1014: RFC-Failure raised !"};
-  case RFC_EXCEPTION: return Failure{"Error 1012: Exception.: " + exception};
-  case RFC_SYS_EXCEPTION: return Failure{"Error 1013: Sys-Exception raised !"};
-  default: return Failure{"Error 1015: Other Failure raised !"};
+  case RFC_FAILURE: return Failure(FailureCode::CallRfcFailure);
+  case RFC_EXCEPTION: return Failure(FailureCode::CallException, exception);
+  case RFC_SYS_EXCEPTION: return Failure(FailureCode::CallSysException);
+  default: return Failure(FailureCode::CallOtherFailure);
   }
 }
 

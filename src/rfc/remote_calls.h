@@ -101,8 +101,8 @@ RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
                       std::string &exception);
 
 // The failure a call's result code stands for: none for code 0, otherwise
-// "Error 1014: ...", "Error 1012: Exception.: <name>", "Error 1013: ..." or
-// "Error 1015: ...".
+// CallRfcFailure (1014), CallException (1012, the exception's name as detail),
+// CallSysException (1013) or CallOtherFailure (1015).
 std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception);
 
 // The SAP system's clock (GET_CPU_ALL, SystemClock) and what it says about

@@ -10,12 +10,12 @@ Status WriteProfileHistory(const std::string &path, const HistoryPlan &plan) {
   // Written aside and renamed over the profile: a failure leaves the old one.
   // The text is the profile's past its byte order mark, which goes back.
   if (!ReplaceTextAtomically(path, plan.content))
-    return Failure{"Error 1016: ReWriting of Profile " + path + " failed !"};
+    return Failure(FailureCode::RewriteFailed, path);
   // The profile must open again; what it now holds is the content just made
   // durable, whose history the run goes on with (not read in a second time:
   // a long profile would be held over and over while it is read).
   if (!CanOpenForReading(path))
-    return Failure{"Error 1017: ReOpening of Profile " + path + " failed !"};
+    return Failure(FailureCode::ReopenFailed, path);
   return Success();
 }
 

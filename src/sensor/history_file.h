@@ -10,9 +10,9 @@
 namespace quarlane {
 
 // Replaces the profile at path with the plan's content (unless the figures
-// have not moved on). Fails with "Error 1016 ..." (the profile could not be
-// replaced; it is left exactly as it was) or "Error 1017 ..." (it does not
-// open again).
+// have not moved on). Fails with RewriteFailed (1016: the profile could not
+// be replaced; it is left exactly as it was) or ReopenFailed (1017: it does
+// not open again).
 Status WriteProfileHistory(const std::string &path, const HistoryPlan &plan);
 
 } // namespace quarlane

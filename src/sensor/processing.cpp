@@ -96,7 +96,7 @@ int ProcessSingleSystem(SensorRun &run) {
   const ProfileLocation &location = run.location;
   std::optional<TextLines> text = ReadProfileText(location.profile_path);
   if (!text)
-    return FailRun(run, Failure{"Error 1002: Profile " + location.profile_path + " is missing..."});
+    return FailRun(run, Failure(FailureCode::ProfileMissing, location.profile_path));
   const SystemProfileReading reading = ReadSystemProfile(*text, location.profile_name);
   if (reading.failure()) return FailRun(run, *reading.failure());
   const ConnectionParameters &parameters = reading.parameters;
@@ -123,18 +123,17 @@ int ProcessSingleSystem(SensorRun &run) {
   // Not had in time: the same document as a rewrite that failed, and the
   // profile untouched.
   if (!profile_lock)
-    return FailedCallExit(run, Failure{"Error 1016: ReWriting of Profile " +
-                                       location.profile_path + " failed !"});
+    return FailedCallExit(run, Failure(FailureCode::RewriteFailed, location.profile_path));
   // What was read before the lock may be stale: the history is taken from
   // the profile as it is now.
   text = ReadProfileText(location.profile_path);
   if (!text)
-    return FailRun(run, Failure{"Error 1002: Profile " + location.profile_path + " is missing..."});
+    return FailRun(run, Failure(FailureCode::ProfileMissing, location.profile_path));
 
   run.rfc.handle =
       OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
   if (run.rfc.handle == 0)
-    return FailRun(run, Failure{"Error 1011: RFC-Open for " + parameters.destination + " failed !"});
+    return FailRun(run, Failure(FailureCode::OpenFailed, parameters.destination));
 
   const Result<SystemInfo> system = FetchSystemData(run);
   if (!system) return FailedCallExit(run, system.failure());

@@ -27,7 +27,7 @@ const char *const kFixedFolders[] = {
 };
 
 Failure ProfileMissing(const std::string &what) {
-  return Failure{"Error 1002: Profile " + what + " is missing..."};
+  return Failure(FailureCode::ProfileMissing, what);
 }
 
 // A folder as the trail names it: quoted, and where the host opens it when
@@ -80,7 +80,7 @@ Result<std::string> SearchPrtgFolder(const std::string &profile_name, LocationTr
 
 Status ResolveItemMode(ProfileLocation &location) {
   std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
-  if (!lines) return Failure{"Error 1024: ProFile " + location.profile_name + " is missing..."};
+  if (!lines) return Failure(FailureCode::ItemProfileMissing, location.profile_name);
   location.systems = SplitServerListing(ServerListingFromItemProfile(*lines));
   return Success();
 }
@@ -88,14 +88,14 @@ Status ResolveItemMode(ProfileLocation &location) {
 Status ResolveGlobalMode(LocatedRun &run, const std::string &second_argument) {
   ProfileLocation &location = run.location;
   std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
-  if (!lines) return Failure{"Error 10x1: ProFile " + location.profile_name + " is missing..."};
+  if (!lines) return Failure(FailureCode::GlobalFileMissing, location.profile_name);
   Result<GlobalAllocation> allocation = ReadGlobalSensorFile(*lines, run.options.global_key);
   if (!allocation) return allocation.failure();
   location.systems = SplitServerListing(allocation->server_listing);
   location.item_name = allocation->item_name;
   location.label_kind = allocation->label_kind;
   if (!allocation->allocation_found)
-    return Failure{"Error 1030: Global Sensor " + second_argument + " not found..."};
+    return Failure(FailureCode::GlobalSensorNotFound, second_argument);
   // From here on the options are those of the allocation.
   run.options = AllocationOptions(run.options, allocation->allocation_text, allocation->item_name);
   return Success();
@@ -181,7 +181,7 @@ Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, Outpu
                             ShownFolder(location.profile_folder) +
                             ", which does not end in \"ExeXml\\\"");
       trail.folder_step_failed = true;
-      return Failure{"Sorry, invalid Path-Usage..."};
+      return Failure(FailureCode::InvalidPathUsage);
     }
   }
 
@@ -191,8 +191,8 @@ Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, Outpu
       global_mode ? ResolveGlobalMode(run, second_argument) : ResolveItemMode(location);
   if (!resolved) return resolved.failure();
 
-  if (location.systems.empty()) return Failure{"Error 1025: Global Server Listing missing..."};
-  if (location.item_name.empty()) return Failure{"Error 1026: Global Item Idenification missing..."};
+  if (location.systems.empty()) return Failure(FailureCode::ServerListingMissing);
+  if (location.item_name.empty()) return Failure(FailureCode::ItemNameMissing);
   return run;
 }
 

@@ -17,7 +17,9 @@ int FailRun(SensorRun &run, const Failure &failure) {
 }
 
 int FailedCallExit(SensorRun &run, const Failure &failure) {
-  return FailRun(run, Failure{failure.text + RfcTraceFinding()});
+  Failure with_finding = failure;
+  with_finding.text += RfcTraceFinding();
+  return FailRun(run, with_finding);
 }
 
 void WriteClosingLine(SensorRun &run) {
@@ -36,7 +38,7 @@ int RunSensor(int argc, char **argv) {
   run.program_path = command_line.program_path;
   run.options = ParseOptions(command_line.parameters);
   if (!command_line.profile_name)
-    return FailRun(run, Failure{"Error 1001: Parameter for Profile-Name is missing !"});
+    return FailRun(run, Failure(FailureCode::ProfileNameMissing));
 
   const OutputMode mode = OutputModeFromProgramName(run.program_path);
   LocationTrail trail;

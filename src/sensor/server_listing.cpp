@@ -73,7 +73,7 @@ Result<GlobalAllocation> ReadGlobalSensorFile(const std::vector<std::string> &li
     } else if (head == allocation_head) {
       const std::string allocation = FromColumn(line, kAllocationColumn);
       if (allocation.find(kSensorMark) == std::string::npos)
-        return Failure{"Error 1029: Invalid Sensor-Allocation..."};
+        return Failure(FailureCode::InvalidAllocation);
       candidate = allocation;
       result.allocation_text = ColonsAsBlanks(allocation.substr(0, allocation.find(kAllocationEnd)));
       for (const LabelMarker &m : kLabelMarkers)

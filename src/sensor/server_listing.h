@@ -36,7 +36,7 @@ struct GlobalAllocation {
 };
 
 // Reads the lines of the global sensor file for the ten-character key. Fails
-// with "Error 1029: Invalid Sensor-Allocation..." at the first allocation
+// with FailureCode::InvalidAllocation (1029) at the first allocation
 // line for the key that lacks Sensor="SAP Quarlane".
 Result<GlobalAllocation> ReadGlobalSensorFile(const std::vector<std::string> &lines,
                                               const std::string &key);

@@ -41,10 +41,6 @@ const ParameterLabel *LabelOf(std::string_view line) {
   return nullptr;
 }
 
-Failure ProfileFailure(const char *first, const std::string &profile_name, const char *last) {
-  return Failure{first + profile_name + last};
-}
-
 // The password of a stored value; nullopt with the failure when it does not
 // unscramble. An empty value is an empty password.
 std::optional<Failure> StorePassword(const std::string &stored, const std::string &profile_name,
@@ -57,9 +53,9 @@ std::optional<Failure> StorePassword(const std::string &stored, const std::strin
     password = result.password;
     return std::nullopt;
   case UnscrambleStatus::Invalid:
-    return ProfileFailure("Error 1004: Invalid Password in Profile ", profile_name, " found...");
+    return Failure(FailureCode::InvalidPassword, profile_name);
   case UnscrambleStatus::Wrong:
-    return ProfileFailure("Error 1005: Wrong Password in Profile ", profile_name, " found...");
+    return Failure(FailureCode::WrongPassword, profile_name);
   }
   return std::nullopt;
 }
@@ -67,11 +63,11 @@ std::optional<Failure> StorePassword(const std::string &stored, const std::strin
 std::optional<Failure> CheckParameters(const ConnectionParameters &parameters,
                                        const std::string &profile_name) {
   if (parameters.user.empty())
-    return ProfileFailure("Error 1006: Username in Profile ", profile_name, " is missing...");
+    return Failure(FailureCode::UserMissing, profile_name);
   if (parameters.password.empty())
-    return ProfileFailure("Error 1007: Password in Profile ", profile_name, " is missing...");
+    return Failure(FailureCode::PasswordMissing, profile_name);
   if (!ParametersBelowMinimum(parameters).empty())
-    return ProfileFailure("Error 1003: Invalid Parameter(s) at ", profile_name, " found...");
+    return Failure(FailureCode::InvalidParameters, profile_name);
   return std::nullopt;
 }
 

@@ -6,12 +6,10 @@
 #include <utility>
 #include <variant>
 
+#include "util/failure.h"
+
 namespace quarlane {
 
-// The message of a failed step, exactly as the run reports it.
-struct Failure {
-  std::string text;
-};
 
 template <typename T> class [[nodiscard]] Result {
 public:

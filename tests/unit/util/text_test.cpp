@@ -97,7 +97,7 @@ TEST(Result, CarriesTheValueOrTheFailure) {
   const Result<int> value = 7;
   ASSERT_TRUE(value.ok());
   EXPECT_EQ(*value, 7);
-  const Result<int> failed = Failure{"Error 1002: Profile x is missing..."};
+  const Result<int> failed = Failure(FailureCode::ProfileMissing, "x");
   ASSERT_FALSE(failed);
   EXPECT_EQ(failed.failure().text, "Error 1002: Profile x is missing...");
   EXPECT_TRUE(Success().ok());

@@ -1,0 +1,62 @@
+// What failed, as a value: a code whose name says what failed, the detail
+// that goes into its message (a path, a name), and the message exactly as a
+// run reports it. Every message text lives in one table (failure.cpp).
+#ifndef QUARLANE_UTIL_FAILURE_H
+#define QUARLANE_UTIL_FAILURE_H
+
+#include <string>
+
+namespace quarlane {
+
+enum class FailureCode {
+  ProfileNameMissing,     // 1001: no profile name on the command line
+  ProfileMissing,         // 1002: detail: the profile's path (or name)
+  InvalidParameters,      // 1003: detail: the profile's name
+  InvalidPassword,        // 1004: the stored password does not unscramble
+  WrongPassword,          // 1005: its check digit does not match
+  UserMissing,            // 1006
+  PasswordMissing,        // 1007
+  LibraryNotLoaded,       // 1009: detail: the library's path
+  OpenFailed,             // 1011: detail: the destination
+  CallException,          // 1012: detail: the ABAP exception's name
+  CallSysException,       // 1013
+  CallRfcFailure,         // 1014
+  CallOtherFailure,       // 1015
+  RewriteFailed,          // 1016: detail: the profile's path
+  ReopenFailed,           // 1017: detail: the profile's path
+  ItemProfileMissing,     // 1024: detail: the item profile's name
+  ServerListingMissing,   // 1025
+  ItemNameMissing,        // 1026
+  InvalidAllocation,      // 1029
+  GlobalFileMissing,      // "10x1": detail: the global sensor file's name
+  GlobalSensorNotFound,   // 1030: detail: the global sensor's key
+  InvalidPathUsage,       // the profile's folder fails the path check
+};
+
+struct Failure {
+  Failure(FailureCode code, std::string detail = std::string());
+
+  FailureCode code;
+  std::string detail;
+  std::string text; // the message as the run reports it (a trace finding may follow)
+};
+
+// The message of a code with its detail, from the one table.
+std::string FailureText(FailureCode code, const std::string &detail = std::string());
+
+// Every code with its message's number ("1002", "10x1"; empty for a message
+// without one), for the documentation's table and its check.
+struct FailureMessage {
+  FailureCode code;
+  const char *name;   // the code's name, as the documentation shows it
+  const char *number;
+  const char *before; // the text before the detail, after "Error <number>: "
+  const char *after;  // the text after the detail
+  const char *detail; // what the detail is ("<path>"); empty: the message has none
+};
+const FailureMessage *FailureMessagesBegin();
+const FailureMessage *FailureMessagesEnd();
+
+} // namespace quarlane
+
+#endif
