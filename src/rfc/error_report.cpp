@@ -1,6 +1,5 @@
 #include "rfc/error_report.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace quarlane {
@@ -11,6 +10,7 @@ namespace {
 // through and the stream it prints to are the process's only global state.
 const RfcLibrary *g_reporting_library = nullptr;
 std::FILE *g_report_stream = nullptr;
+RfcErrorExit g_end_run = nullptr;
 
 // Set while the block is being printed: the library may fail again inside
 // RfcLastError or RfcClose and call the handler once more.
@@ -30,8 +30,8 @@ template <std::size_t N> std::string FieldText(const char (&field)[N]) {
 extern "C" {
 static void RFC_CALL QuarlaneRfcErrorHandler(char *operation) {
   // A failure while the block is already being printed adds nothing to it.
-  if (quarlane::g_reporting) return;
-  quarlane::ReportRfcError(operation ? operation : "");
+  if (quarlane::g_reporting || !quarlane::g_end_run) return;
+  quarlane::g_end_run(operation ? operation : "");
 }
 }
 
@@ -43,7 +43,7 @@ void PrintAligned(std::FILE *out, const std::string &label, int indent, int widt
   std::fprintf(out, "%-*s : %s\n", width, label.c_str(), value.c_str());
 }
 
-void ReportRfcError(const std::string &operation) {
+void PrintRfcErrorBlock(const std::string &operation) {
   g_reporting = true;
   std::FILE *out = g_report_stream ? g_report_stream : stdout;
   const RfcLibrary *library = g_reporting_library;
@@ -68,12 +68,13 @@ void ReportRfcError(const std::string &operation) {
   std::fputs("* Error at EoXput-File...\n", out);
   std::fflush(out);
   std::fflush(stdout);
-  std::exit(1);
 }
 
-void RegisterRfcErrorHandler(const RfcLibrary &library, std::FILE *out) {
+void RegisterRfcErrorHandler(const RfcLibrary &library, std::FILE *out, RfcErrorExit end_run) {
   g_reporting_library = &library;
   g_report_stream = out;
+  g_reporting = false;
+  g_end_run = end_run;
   RFC_ENV environment;
   environment.errorhandler = QuarlaneRfcErrorHandler;
   environment.allocate = nullptr;

@@ -14,19 +14,21 @@ namespace quarlane {
 void PrintAligned(std::FILE *out, const std::string &label, int indent, int width,
                   const std::string &value);
 
-// The run's one fatal path. The library calls it (as its error handler) when
-// it fails inside, and so does the sensor when the library fails at a step
-// that cannot fail otherwise (a table it cannot create, a row it cannot
-// deliver): prints "RFC error", the operation and the library's last error,
-// closes all connections, prints the two abort lines and ends the process
-// with status 1. Every other failure is a value that its step returns.
-[[noreturn]] void ReportRfcError(const std::string &operation);
+// The library's error block, for a run that ends because the library failed
+// inside: "RFC error", the operation and the library's last error, all
+// connections closed, the two abort lines; through the library and stream
+// registered below. The run then ends with status 1.
+void PrintRfcErrorBlock(const std::string &operation);
 
-// Registers ReportRfcError as the library's error handler (RfcEnvironment, no
-// allocator) and remembers the library and output stream it reports through.
-// The library calls the handler from C, so these two are the process's only
-// global state.
-void RegisterRfcErrorHandler(const RfcLibrary &library, std::FILE *out);
+// What the run does when the library calls its error handler: print the block
+// and end the process with status 1. It must not return into the library.
+using RfcErrorExit = void (*)(const std::string &operation);
+
+// Registers the library's error handler (RfcEnvironment, no allocator), which
+// hands the operation to end_run, and remembers the library and output stream
+// the block is printed through. The library calls the handler from C, so
+// these are the process's only global state.
+void RegisterRfcErrorHandler(const RfcLibrary &library, std::FILE *out, RfcErrorExit end_run);
 
 } // namespace quarlane
 

@@ -89,15 +89,16 @@ FieldPlace StructureDescription::Place(const char *field) const {
   return FieldPlace{};
 }
 
-void EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
-                              RFC_TYPEHANDLE &handle) {
-  if (handle != 0) return;
+Status EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
+                                RFC_TYPEHANDLE &handle) {
+  if (handle != 0) return Success();
   std::string structure_name = structure.name();
   std::vector<RFC_TYPE_ELEMENT> description = structure.elements(); // the library's own copy
   if (session.library->RfcInstallStructure(structure_name.data(), description.data(),
                                            static_cast<unsigned>(description.size()),
                                            &handle) != 0)
-    ReportRfcError("RfcInstallStructure");
+    return Failure(FailureCode::LibraryFailed, "RfcInstallStructure");
+  return Success();
 }
 
 RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
@@ -155,11 +156,12 @@ SystemClock ClockOfCollectorStamp(const std::string &lastcollwrt) {
 Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
   const RfcLibrary &library = *session.library;
   static const StructureDescription cpu_all("CPU_ALL", kCpuAllElements);
-  EnsureStructureInstalled(session, cpu_all, session.cpu_all_type);
+  const Status installed = EnsureStructureInstalled(session, cpu_all, session.cpu_all_type);
+  if (!installed) return installed.failure();
 
   std::string table_name = "TF_CPU_ALL";
   ITAB_H table = library.ItCreate(table_name.data(), CPU_ALL_ROW_LENGTH, 0, 0);
-  if (!table) ReportRfcError("ItCreate TF_CPU_ALL");
+  if (!table) return Failure(FailureCode::LibraryFailed, "ItCreate TF_CPU_ALL");
 
   std::string local_remote = "LOCAL ";
   std::string logical_destination(32, ' ');
@@ -195,9 +197,10 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
     // deliver is a library failure.
     const unsigned lines = library.ItFill(table);
     for (unsigned index = 0; index < lines; ++index)
-      if (!library.ItGetLine(table, index + 1)) ReportRfcError("ItGetLine TF_CPU_ALL");
+      if (!library.ItGetLine(table, index + 1))
+        return Failure(FailureCode::LibraryFailed, "ItGetLine TF_CPU_ALL");
   }
-  if (library.ItDelete(table) != 0) ReportRfcError("ItDelete TF_CPU_ALL");
+  if (library.ItDelete(table) != 0) return Failure(FailureCode::LibraryFailed, "ItDelete TF_CPU_ALL");
 
   if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
   return ClockOfCollectorStamp(lastcollwrt);
@@ -205,7 +208,8 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
 
 Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log) {
   static const StructureDescription rfcsi("RFCSI", kRfcsiElements);
-  EnsureStructureInstalled(session, rfcsi, session.rfcsi_type);
+  const Status installed = EnsureStructureInstalled(session, rfcsi, session.rfcsi_type);
+  if (!installed) return installed.failure();
 
   std::int32_t current_resources = 0, maximal_resources = 0, recommended_delay = 0;
   std::string dialog_user_type = CharacterField(1);

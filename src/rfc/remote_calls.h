@@ -88,10 +88,10 @@ private:
   std::vector<FieldPlace> places_;
 };
 
-// Installs the structure unless its handle is already set; a failure goes to
-// ReportRfcError("RfcInstallStructure").
-void EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
-                              RFC_TYPEHANDLE &handle);
+// Installs the structure unless its handle is already set; fails with
+// LibraryFailed ("RfcInstallStructure").
+Status EnsureStructureInstalled(RfcSession &session, const StructureDescription &structure,
+                                RFC_TYPEHANDLE &handle);
 
 // RfcCall, then (when it returned 0) RfcReceive on the session's connection,
 // with the log hook lines; on codes 2 and 3 the exception name is copied into
@@ -120,7 +120,9 @@ struct SystemInfo {
 // LASTCOLLWRT ("Thu Mar  5 09:04:00 2026") -> date and time.
 SystemClock ClockOfCollectorStamp(const std::string &lastcollwrt);
 
-// GET_CPU_ALL and RFC_SYSTEM_INFO on the session's open connection.
+// GET_CPU_ALL and RFC_SYSTEM_INFO on the session's open connection: the
+// call's failure (1012 to 1015), or LibraryFailed when a table or structure
+// fails inside the library.
 Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log);
 Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log);
 

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "output/formatting.h"
-#include "rfc/error_report.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -105,8 +104,6 @@ SummaryRow ReadSummaryRow(const unsigned char *row) {
 
 RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
                        std::string &exception) {
-  EnsureStructureInstalled(session, SummaryStructure(), session.sapwlsumry_type);
-
   ParameterList exporting;
   exporting.Add("HOSTID", RFCTYPE_CHAR, kHostIdLength, &values.hostid[0]);
   exporting.Add("INSTANCE", RFCTYPE_CHAR, kInstanceLength, &values.instance[0]);
@@ -119,32 +116,45 @@ RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &value
                         exception);
 }
 
-std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table) {
+Result<std::vector<SummaryRow>> ReadSummaryRows(RfcSession &session, ITAB_H table) {
   const RfcLibrary &library = *session.library;
   std::vector<SummaryRow> rows;
   const unsigned row_count = library.ItFill(table);
   for (unsigned index = 0; index < row_count; ++index) {
     const void *row = library.ItGetLine(table, index + 1); // rows are numbered from 1
-    if (row == nullptr)
-      ReportRfcError("ItGetLine SUMMARY");
+    if (row == nullptr) return Failure(FailureCode::LibraryFailed, "ItGetLine SUMMARY");
     rows.push_back(ReadSummaryRow(static_cast<const unsigned char *>(row)));
   }
   return rows;
 }
 
-SummaryTable::SummaryTable(const RfcLibrary &library) : library_(library) {
+Result<SummaryTable> SummaryTable::Create(const RfcLibrary &library) {
   char name[] = "SUMMARY";
-  table_ = library_.ItCreate(name, SAPWLSUMRY_ROW_LENGTH, 0, 0);
-  if (table_ == nullptr) ReportRfcError("ItCreate SUMMARY");
+  ITAB_H table = library.ItCreate(name, SAPWLSUMRY_ROW_LENGTH, 0, 0);
+  if (table == nullptr) return Failure(FailureCode::LibraryFailed, "ItCreate SUMMARY");
+  return SummaryTable(library, table);
 }
 
-SummaryTable::~SummaryTable() {
-  if (library_.ItDelete(table_) != 0) ReportRfcError("ItDelete SUMMARY");
+SummaryTable::SummaryTable(SummaryTable &&other) noexcept
+    : library_(other.library_), table_(other.table_) {
+  other.table_ = nullptr;
+}
+
+SummaryTable::~SummaryTable() { Delete(); }
+
+bool SummaryTable::Delete() {
+  if (table_ == nullptr) return true;
+  ITAB_H table = table_;
+  table_ = nullptr;
+  return library_->ItDelete(table) == 0;
 }
 
 Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &log,
                                                  const SystemInfo &system, ITAB_H table) {
   ExportingValues values = FormExportingValues(system);
+  const Status installed =
+      EnsureStructureInstalled(session, SummaryStructure(), session.sapwlsumry_type);
+  if (!installed) return installed.failure();
   std::string exception;
   const RFC_RC code = CallLoadSummary(session, log, values, table, exception);
   if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;

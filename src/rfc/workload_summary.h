@@ -37,37 +37,54 @@ const StructureDescription &SummaryStructure();
 // The fields the load analysis reads, at their places in a 416-byte row.
 SummaryRow ReadSummaryRow(const unsigned char *row);
 
-// Installs SAPWLSUMRY at the first call of the process, then calls the
-// function module with the exporting values into the table. Returns the RFC
-// result code; on codes 2 and 3 the exception name is in exception.
+// Calls the function module with the exporting values into the table (the
+// structure SAPWLSUMRY installed). Returns the RFC result code; on codes 2
+// and 3 the exception name is in exception.
 RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
                        std::string &exception);
 
-// Every row of the filled table, read once; a row the library cannot give
-// goes to ReportRfcError("ItGetLine SUMMARY").
-std::vector<SummaryRow> ReadSummaryRows(RfcSession &session, ITAB_H table);
+// Every row of the filled table, read once; a row the library cannot give is
+// LibraryFailed ("ItGetLine SUMMARY").
+Result<std::vector<SummaryRow>> ReadSummaryRows(RfcSession &session, ITAB_H table);
 
 // The summary table, from before the call to the end of the system's
 // analysis whatever its outcome, so that no rows survive into the next
-// system. A table the library cannot create or give back is a library
-// failure (ReportRfcError): the back-giving comes after the analysis, which
-// may have rewritten the history or written the system's channel.
+// system. It goes back (GiveBack) after the analysis, which may have
+// rewritten the history or written the system's channel.
 class SummaryTable {
 public:
-  explicit SummaryTable(const RfcLibrary &library);
+  // LibraryFailed ("ItCreate SUMMARY") when the library cannot create it.
+  static Result<SummaryTable> Create(const RfcLibrary &library);
+  SummaryTable(SummaryTable &&other) noexcept;
   SummaryTable(const SummaryTable &) = delete;
   SummaryTable &operator=(const SummaryTable &) = delete;
-  ~SummaryTable();
+  SummaryTable &operator=(SummaryTable &&) = delete;
+  ~SummaryTable(); // gives the table back if GiveBack was not called
 
   ITAB_H handle() const { return table_; }
 
+  // Gives the table back and passes the analysis's outcome on; a table the
+  // library cannot take back is LibraryFailed ("ItDelete SUMMARY"). After a
+  // library failure the library is left alone: the run ends with its block.
+  template <typename T> Result<T> GiveBack(Result<T> outcome) {
+    if (!outcome && IsLibraryFailure(outcome.failure())) {
+      table_ = nullptr;
+      return outcome;
+    }
+    if (!Delete()) return Failure(FailureCode::LibraryFailed, "ItDelete SUMMARY");
+    return outcome;
+  }
+
 private:
-  const RfcLibrary &library_;
+  SummaryTable(const RfcLibrary &library, ITAB_H table) : library_(&library), table_(table) {}
+  bool Delete(); // false when the library refused it
+
+  const RfcLibrary *library_;
   ITAB_H table_ = nullptr;
 };
 
 // The summary call into the table; its rows when it succeeded, otherwise the
-// call's failure (1012 to 1015).
+// call's failure (1012 to 1015) or LibraryFailed.
 Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &log,
                                                  const SystemInfo &system, ITAB_H table);
 

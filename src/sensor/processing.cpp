@@ -29,7 +29,7 @@ const char *const kTraceFile = "Dev_Rfc.Trc";
 Status PrepareRfcEnvironment(SensorRun &run) {
   const Status loaded = EnsureRfcLibrary(run.rfc);
   if (!loaded) return loaded;
-  RegisterRfcErrorHandler(*run.rfc.library, run.out);
+  RegisterRfcErrorHandler(*run.rfc.library, run.out, EndRunInsideLibrary);
   return Success();
 }
 
@@ -140,6 +140,7 @@ int ProcessSingleSystem(SensorRun &run) {
   const Result<Report> report =
       AnalyseSingleSystem(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
                           location.profile_path, std::move(*text));
+  if (!report && IsLibraryFailure(report.failure())) return FailRun(run, report.failure());
   profile_lock.Release();
   CloseRfcConnection(run.rfc);
   if (!report) return FailedCallExit(run, report.failure());
@@ -187,6 +188,7 @@ int ProcessServerListing(SensorRun &run) {
             Write(run.out, run.renderer.Channels({channel}));
             outcome.found = true;
           });
+      if (!analysed && IsLibraryFailure(analysed.failure())) return FailRun(run, analysed.failure());
       outcome.analysed = analysed.ok();
       CloseRfcConnection(run.rfc);
     }

@@ -1,7 +1,10 @@
 #include "sensor/run.h"
 
+#include <cstdlib>
+
 #include "platform/process.h"
 #include "rfc/connection.h"
+#include "rfc/error_report.h"
 #include "rfc/trace_scan.h"
 #include "sensor/command_line.h"
 #include "sensor/console.h"
@@ -10,13 +13,25 @@
 
 namespace quarlane {
 
+void EndRunInsideLibrary(const std::string &operation) {
+  PrintRfcErrorBlock(operation);
+  std::exit(1);
+}
+
 int FailRun(SensorRun &run, const Failure &failure) {
+  // The library failed inside: its block instead of a document, and the
+  // library is not called again (the block has closed every connection).
+  if (IsLibraryFailure(failure)) {
+    PrintRfcErrorBlock(failure.detail);
+    return 1;
+  }
   Write(run.out, RenderError(failure.text));
   CloseRfcConnection(run.rfc);
   return 2;
 }
 
 int FailedCallExit(SensorRun &run, const Failure &failure) {
+  if (IsLibraryFailure(failure)) return FailRun(run, failure);
   Failure with_finding = failure;
   with_finding.text += RfcTraceFinding();
   return FailRun(run, with_finding);

@@ -9,13 +9,19 @@
 
 namespace quarlane {
 
-// The whole run; returns the exit status (0 normal end, 2 error document; the
-// RFC error block ends the process with 1 on its own).
+// The whole run; returns the exit status: 0 normal end, 2 error document, 1
+// the RFC library's error block.
 int RunSensor(int argc, char **argv);
 
 // The error exit: the error document carrying the failure is written and the
-// connection closed. Returns the exit status 2.
+// connection closed; returns 2. A library failure prints the library's error
+// block instead and returns 1.
 int FailRun(SensorRun &run, const Failure &failure);
+
+// The library's error handler ends the run here: the block, then the process
+// ends with status 1 (the library must not be returned into). The only place
+// that ends the process early.
+[[noreturn]] void EndRunInsideLibrary(const std::string &operation);
 
 // After a failed remote call: the trace file's finding is added to the
 // failure's text, which then ends the run as FailRun does.

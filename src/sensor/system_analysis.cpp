@@ -10,11 +10,13 @@
 
 namespace quarlane {
 
-Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
-                                   const AnalysisOptions &options, const std::string &destination,
-                                   const std::string &profile_path, TextLines profile) {
-  SummaryTable table(*session.library);
-  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table.handle());
+namespace {
+
+Result<Report> AnalyseWithTable(RfcSession &session, StepLog &log, const SystemInfo &system,
+                                const AnalysisOptions &options, const std::string &destination,
+                                const std::string &profile_path, TextLines profile,
+                                ITAB_H table) {
+  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table);
   if (!rows) return rows.failure();
   SystemAnalysis analysis = AnalyseSystemDay(*rows, std::move(profile), system.clock, options,
                                              destination, PlatformLineEnd());
@@ -23,15 +25,30 @@ Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const Syst
   return std::move(analysis.report);
 }
 
+} // namespace
+
+Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
+                                   const AnalysisOptions &options, const std::string &destination,
+                                   const std::string &profile_path, TextLines profile) {
+  Result<SummaryTable> table = SummaryTable::Create(*session.library);
+  if (!table) return table.failure();
+  // The table goes back after the rewrite, whatever the outcome.
+  return table->GiveBack(AnalyseWithTable(session, log, system, options, destination,
+                                          profile_path, std::move(profile), table->handle()));
+}
+
 Status AnalyseItemSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
                          const AnalysisOptions &options, const std::string &item_name,
                          const std::string &channel_name,
                          const std::function<void(const Channel &)> &write_channel) {
-  SummaryTable table(*session.library);
-  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table.handle());
-  if (!rows) return rows.failure();
+  Result<SummaryTable> table = SummaryTable::Create(*session.library);
+  if (!table) return table.failure();
+  Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table->handle());
+  if (!rows) return table->GiveBack(Status(rows.failure()));
+  // Written while the table is still held: a failure at its giving back then
+  // follows the written channel.
   write_channel(AnalyseItemDay(*rows, system.clock, options, item_name, channel_name));
-  return Success();
+  return table->GiveBack(Success());
 }
 
 } // namespace quarlane

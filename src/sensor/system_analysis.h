@@ -19,8 +19,8 @@ namespace quarlane {
 
 // A single-system run: the report of the interval since the previous run,
 // with the profile at profile_path (whose text is given) rewritten. Fails
-// with the call's failure (1012 to 1015) or the profile's (1016, 1017); the
-// summary table goes back after the rewrite.
+// with the call's failure (1012 to 1015), the profile's (1016, 1017) or
+// LibraryFailed; the summary table goes back after the rewrite.
 Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
                                    const AnalysisOptions &options, const std::string &destination,
                                    const std::string &profile_path, TextLines profile);

@@ -54,6 +54,8 @@ const FailureMessage kMessages[] = {
      "Global Sensor ", " not found...", "<key>"},
     {FailureCode::InvalidPathUsage, "InvalidPathUsage", "",
      "Sorry, invalid Path-Usage...", "", ""},
+    {FailureCode::LibraryFailed, "LibraryFailed", "",
+     "", "", "<operation>"},
 };
 
 } // namespace

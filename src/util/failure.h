@@ -31,6 +31,10 @@ enum class FailureCode {
   GlobalFileMissing,      // "10x1": detail: the global sensor file's name
   GlobalSensorNotFound,   // 1030: detail: the global sensor's key
   InvalidPathUsage,       // the profile's folder fails the path check
+  // The RFC library failed inside (a table it cannot create, a row it cannot
+  // give): detail: the operation. No error document: the run prints the
+  // library's error block and ends with status 1.
+  LibraryFailed,
 };
 
 struct Failure {
@@ -54,6 +58,11 @@ struct FailureMessage {
   const char *after;  // the text after the detail
   const char *detail; // what the detail is ("<path>"); empty: the message has none
 };
+
+// The library failed inside: the run ends with its error block, status 1.
+inline bool IsLibraryFailure(const Failure &failure) {
+  return failure.code == FailureCode::LibraryFailed;
+}
 const FailureMessage *FailureMessagesBegin();
 const FailureMessage *FailureMessagesEnd();
 

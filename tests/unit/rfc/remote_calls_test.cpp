@@ -377,60 +377,42 @@ TEST(ClockOfCollectorStamp, ReadsTheCollectionStamp) {
   }
 }
 
-// Library failures end the process through the error block.
-
-class RemoteCallDeathTest : public RemoteCallTest {
-protected:
-  std::string ReportPath() { return folder.Path("report.txt"); }
-  // The block's operation line, as the child wrote it.
-  std::string Operation() {
-    std::string report = FileContent(ReportPath()).value_or("");
-    std::size_t start = report.find("operation/code  : ");
-    if (start == std::string::npos) return "<no block>";
-    start += 18;
-    return report.substr(start, report.find('\n', start) - start);
+// A library that fails inside makes the step fail with LibraryFailed and the
+// operation; the run then ends with the library's block. Nothing after the
+// failing operation is asked of the library.
+TEST_F(RemoteCallTest, LibraryFailuresAreValuesNamingTheOperation) {
+  const struct {
+    const char *what;
+    std::function<void(fake::State &)> arrange;
+    bool system_info; // FetchSystemInfo, else FetchCpuData
+    const char *operation;
+    const char *last_call; // the library's last call: nothing follows the failure
+  } cases[] = {
+      {"failed install", [](fake::State &f) { f.install_result = 1; }, false, "RfcInstallStructure",
+       "RfcInstallStructure CPU_ALL"},
+      {"failed ItCreate", [](fake::State &f) { f.create_fails = true; }, false, "ItCreate TF_CPU_ALL",
+       "ItCreate"},
+      {"missing line", [](fake::State &f) { f.fill = 4; f.null_line = 3; }, false,
+       "ItGetLine TF_CPU_ALL", "ItFill"},
+      {"failed ItDelete after a failed call",
+       [](fake::State &f) { f.call_result = RFC_FAILURE; f.delete_result = 1; }, false,
+       "ItDelete TF_CPU_ALL", "ItDelete"},
+      {"failed install of RFCSI", [](fake::State &f) { f.install_result = 3; }, true,
+       "RfcInstallStructure", "RfcInstallStructure RFCSI"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    fake::Reset();
+    session = RfcSession();
+    session.library = &fake::Library();
+    session.handle = 1;
+    c.arrange(fake::Script());
+    const Failure failure = c.system_info ? FetchSystemInfo(session, log).failure()
+                                          : FetchCpuData(session, log).failure();
+    EXPECT_EQ(failure.code, FailureCode::LibraryFailed);
+    EXPECT_EQ(failure.detail, c.operation);
+    EXPECT_EQ(fake::Script().calls.back(), c.last_call);
   }
-  void Fail(const std::function<void(RfcSession &, StepLog &)> &body) {
-    std::FILE *out = std::fopen(ReportPath().c_str(), "wb");
-    if (!out) std::abort();
-    RegisterRfcErrorHandler(fake::Library(), out);
-    body(session, log);
-  }
-
-  ScopedWorkFolder folder{std::string("calls-") +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name()};
-};
-
-TEST_F(RemoteCallDeathTest, FailedInstall) {
-  fake::Script().install_result = 1;
-  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(Operation(), "RfcInstallStructure");
-}
-
-TEST_F(RemoteCallDeathTest, FailedItCreate) {
-  fake::Script().create_fails = true;
-  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(Operation(), "ItCreate TF_CPU_ALL");
-}
-
-TEST_F(RemoteCallDeathTest, MissingLine) {
-  fake::Script().fill = 4;
-  fake::Script().null_line = 3;
-  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(Operation(), "ItGetLine TF_CPU_ALL");
-}
-
-TEST_F(RemoteCallDeathTest, FailedItDeleteAfterAFailedCall) {
-  fake::Script().call_result = RFC_FAILURE;
-  fake::Script().delete_result = 1;
-  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchCpuData(s, l); }), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(Operation(), "ItDelete TF_CPU_ALL");
-}
-
-TEST_F(RemoteCallDeathTest, FailedInstallOfRfcsi) {
-  fake::Script().install_result = 3;
-  EXPECT_EXIT(Fail([](RfcSession &s, StepLog &l) { (void)FetchSystemInfo(s, l); }), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(Operation(), "RfcInstallStructure");
 }
 
 } // namespace
