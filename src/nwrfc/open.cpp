@@ -226,7 +226,10 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
     } else {
       Logon logon;
       LogonProblem problem;
-      if (!LogonFromConnectString(connect_string, ReadFile(kDestinationFileName), &logon, &problem)) {
+      // RFC_INI names the destination file in place of "SapRfc.ini".
+      const std::string named = rfcshared::DestinationFileNamedByEnvironment();
+      const std::string file = named.empty() ? std::string(kDestinationFileName) : named;
+      if (!LogonFromConnectString(connect_string, ReadFile(file), &logon, &problem)) {
         outcome = Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
                          ProblemEntry("RfcOpenEx", problem));
       } else {

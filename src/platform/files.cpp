@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/append_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 
@@ -26,6 +27,11 @@
 namespace quarlane {
 
 namespace {
+
+// Whether a symbolic link (a reparse point on Windows) is followed when a
+// file is opened for reading.
+enum class Links { kFollow, kRefuse };
+
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const std::size_t kRandomDigits = 16;
@@ -149,14 +155,17 @@ private:
 
 // A regular file on a disk, opened for reading; a folder, a pipe, a console
 // or another device does not count. Opening never waits.
-HANDLE OpenRegularForReading(const std::string &host_path) {
+HANDLE OpenRegularForReading(const std::string &host_path, Links links = Links::kFollow) {
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (links == Links::kRefuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                            OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info;
+  const DWORD refused =
+      FILE_ATTRIBUTE_DIRECTORY | (links == Links::kRefuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      (info.dwFileAttributes & refused)) {
     CloseHandle(file);
     return INVALID_HANDLE_VALUE;
   }
@@ -179,8 +188,9 @@ std::optional<std::string> ReadCapped(HANDLE file, std::size_t limit) {
   return bytes;
 }
 
-std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit) {
-  Handle file(OpenRegularForReading(host_path));
+std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit,
+                                           Links links = Links::kFollow) {
+  Handle file(OpenRegularForReading(host_path, links));
   if (!file.valid()) return std::nullopt;
   return ReadCapped(file.get(), limit);
 }
@@ -361,30 +371,6 @@ bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
   return ok;
 }
 
-std::FILE *OpenAppending(const std::string &host_path) {
-  HANDLE handle = CreateFileA(host_path.c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-      info.nNumberOfLinks != 1) { // a hard link's other names are no concern of the log
-    CloseHandle(handle);
-    return nullptr;
-  }
-  // A text stream, as fopen(..., "a") gave: the log's lines end in CR LF
-  // like every text file written on Windows.
-  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND | _O_TEXT);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  std::FILE *stream = _fdopen(fd, "at");
-  if (!stream) _close(fd);
-  return stream;
-}
-
 #else
 
 // -------------------------------------------------------------------- Linux
@@ -441,8 +427,9 @@ std::optional<std::string> ReadCapped(int fd, std::size_t limit) {
   return bytes;
 }
 
-std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit) {
-  Descriptor file(OpenRegular(host_path, O_RDONLY));
+std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit,
+                                           Links links = Links::kFollow) {
+  Descriptor file(OpenRegular(host_path, O_RDONLY | (links == Links::kRefuse ? O_NOFOLLOW : 0)));
   if (!file.valid()) return std::nullopt;
   return ReadCapped(file.get(), limit);
 }
@@ -613,46 +600,14 @@ bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
   return ok;
 }
 
-std::FILE *OpenAppending(const std::string &host_path) {
-  // O_NOFOLLOW: a symbolic link is refused; O_NONBLOCK: a FIFO without a
-  // reader fails at once instead of waiting.
-  int fd = open(host_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                0666);
-  if (fd < 0) return nullptr;
-  struct stat info;
-  // A hard link is refused as a symbolic link is: its other names may be
-  // any file the link's maker could not write to through this run.
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
-    close(fd);
-    return nullptr;
-  }
-  int status = fcntl(fd, F_GETFL);
-  if (status != -1) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
-  std::FILE *stream = fdopen(fd, "a");
-  if (!stream) close(fd);
-  return stream;
-}
-
 #endif
 
 std::function<std::string()> SystemRandomPart() {
   return [] { return RandomHex(kRandomDigits); };
 }
 
-} // namespace
-
-std::optional<std::string> ReadBytes(const std::string &path) {
-  return ReadRegularFile(HostPath(path), kMaxReadBytes);
-}
-
-std::optional<std::string> ReadText(const std::string &path) {
-  std::optional<std::string> bytes = ReadBytes(path);
-  if (bytes && StartsWithByteOrderMark(*bytes)) bytes->erase(0, 3);
-  return bytes;
-}
-
-std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
-  std::optional<std::string> bytes = ReadBytes(path);
+// Whole lines without their line ends, past a byte order mark.
+std::optional<std::vector<std::string>> LinesOf(const std::optional<std::string> &bytes) {
   if (!bytes) return std::nullopt;
   std::vector<std::string> lines;
   const std::string &text = *bytes;
@@ -669,6 +624,26 @@ std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
   return lines;
 }
 
+} // namespace
+
+std::optional<std::string> ReadBytes(const std::string &path) {
+  return ReadRegularFile(HostPath(path), kMaxReadBytes);
+}
+
+std::optional<std::string> ReadText(const std::string &path) {
+  std::optional<std::string> bytes = ReadBytes(path);
+  if (bytes && StartsWithByteOrderMark(*bytes)) bytes->erase(0, 3);
+  return bytes;
+}
+
+std::optional<std::vector<std::string>> ReadLines(const std::string &path) {
+  return LinesOf(ReadBytes(path));
+}
+
+std::optional<std::vector<std::string>> ReadLinesNotThroughLink(const std::string &path) {
+  return LinesOf(ReadRegularFile(HostPath(path), kMaxReadBytes, Links::kRefuse));
+}
+
 bool CanOpenForReading(const std::string &path) {
 #if defined(_WIN32)
   Handle file(OpenRegularForReading(HostPath(path)));
@@ -682,7 +657,7 @@ bool WriteBytes(const std::string &path, const std::string &bytes) {
   return WriteAsNewFile(HostPath(path), bytes);
 }
 
-std::FILE *OpenForAppending(const std::string &path) { return OpenAppending(HostPath(path)); }
+std::FILE *OpenForAppending(const std::string &path) { return OpenOwnFileForAppending(HostPath(path)); }
 
 bool RemoveFile(const std::string &path) {
 #if defined(_WIN32)

@@ -29,6 +29,9 @@ constexpr std::size_t kMaxReadBytes = std::size_t{64} << 20;
 // reading (missing, not a regular file, larger than kMaxReadBytes, no
 // permission) or a read fails.
 std::optional<std::vector<std::string>> ReadLines(const std::string &path);
+// The same for a file of the run's own ("Dev_Rfc.Trc"): a symbolic link (a
+// reparse point on Windows) of its name is not read through.
+std::optional<std::vector<std::string>> ReadLinesNotThroughLink(const std::string &path);
 
 // The whole file as bytes (a byte order mark included); nullopt as for
 // ReadLines.

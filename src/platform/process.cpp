@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <time.h>
@@ -120,6 +122,46 @@ void SleepMilliseconds(unsigned milliseconds) {
   timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0) {
   }
+#endif
+}
+
+namespace {
+
+void SetVariable(const std::string &name, const std::string *value) {
+#if defined(_WIN32)
+  SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+  _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+  if (value)
+    setenv(name.c_str(), value->c_str(), 1);
+  else
+    unsetenv(name.c_str());
+#endif
+}
+
+} // namespace
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name, const std::string &value)
+    : name_(std::move(name)) {
+  if (const char *previous = std::getenv(name_.c_str())) {
+    was_set_ = true;
+    previous_ = previous;
+  }
+  SetVariable(name_, &value);
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() { SetVariable(name_, was_set_ ? &previous_ : nullptr); }
+
+std::string FullHostPath(const std::string &host_path) {
+#if defined(_WIN32)
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(host_path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : host_path;
+#else
+  if (!host_path.empty() && host_path[0] == '/') return host_path;
+  char folder[PATH_MAX];
+  if (getcwd(folder, sizeof folder) == nullptr) return host_path;
+  return std::string(folder) + "/" + host_path;
 #endif
 }
 

@@ -30,6 +30,27 @@ void IgnoreFileSizeSignal();
 // Suspends the calling thread for about that many milliseconds.
 void SleepMilliseconds(unsigned milliseconds);
 
+// An environment variable of the process set for as long as the object
+// lives, then as it was (unset when it was unset). On Windows it is set in
+// the system's environment of the process, which a library reads with
+// GetEnvironmentVariable, and in this module's C runtime.
+class ScopedEnvironmentVariable {
+public:
+  ScopedEnvironmentVariable(std::string name, const std::string &value);
+  ~ScopedEnvironmentVariable();
+  ScopedEnvironmentVariable(const ScopedEnvironmentVariable &) = delete;
+  ScopedEnvironmentVariable &operator=(const ScopedEnvironmentVariable &) = delete;
+
+private:
+  std::string name_;
+  bool was_set_ = false;
+  std::string previous_;
+};
+
+// The full path of a file of the host given by a path of the host (a
+// relative one is taken from the working folder).
+std::string FullHostPath(const std::string &host_path);
+
 } // namespace quarlane
 
 #endif

@@ -6,6 +6,8 @@
 
 #include "platform/files.h"
 #include "platform/lock_file.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -28,6 +30,33 @@ int SystemNumber(const std::string &text) {
 // The library wants no empty texts for the addressing fields: an empty one is
 // passed as null.
 char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(); }
+
+// A per-destination file "SapRfc.<destination>" becomes the working folder's
+// "SapRfc.ini", as it always has. Every run on this folder shares that file,
+// so its write is guarded by a lock (a lock not had in time is a failed
+// open). The library is pointed at the destination's own file by RFC_INI,
+// which SAP's RFC libraries read in place of "SapRfc.ini": so the logon runs
+// outside the lock, and a slow or unreachable system never makes another
+// destination's run wait or fail.
+RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const ConnectionParameters &profile,
+                                      const std::string &destination_file, StepLog &log, std::FILE *out,
+                                      std::chrono::milliseconds destination_lock_wait) {
+  std::fprintf(out, "* SapRfc.Ini.......: %s<\n", profile.destination.c_str());
+  {
+    const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
+    if (!destination_lock) return 0;
+    if (!WriteBytes("SapRfc.ini", destination_file)) return 0;
+  }
+  const ScopedEnvironmentVariable rfc_ini("RFC_INI",
+                                          FullHostPath(HostPath("SapRfc." + profile.destination)));
+  std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
+                               " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
+  RFC_ERROR_INFO_EX error_details;
+  std::memset(&error_details, 0, sizeof error_details);
+  RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);
+  LogStep(log, static_cast<long>(handle), "RfcOpenEx called", profile.destination);
+  return handle;
+}
 
 } // namespace
 
@@ -87,23 +116,8 @@ RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &pr
     return handle;
   }
 
-  // A per-destination file becomes the library's "SapRfc.ini", so the
-  // library reads the destination of the system being opened.
-  std::fprintf(out, "* SapRfc.Ini.......: %s<\n", profile.destination.c_str());
-  // Every run on this working folder shares the one "SapRfc.ini": from its
-  // write until the library has read it in RfcOpenEx, no other run may
-  // rewrite it. A lock not had in time is a failed open.
-  const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
-  if (!destination_lock) return 0;
-  if (!WriteBytes("SapRfc.ini", *destination_file)) return 0;
-
-  std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
-                               " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
-  RFC_ERROR_INFO_EX error_details;
-  std::memset(&error_details, 0, sizeof error_details);
-  RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);
-  LogStep(log, static_cast<long>(handle), "RfcOpenEx called", profile.destination);
-  return handle; // the lock ends here, after RfcOpenEx has returned
+  return OpenThroughDestinationFile(library, profile, *destination_file, log, out,
+                                    destination_lock_wait);
 }
 
 void CloseRfcConnection(RfcSession &session) {

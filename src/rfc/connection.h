@@ -27,7 +27,7 @@ struct LogonOverrides {
 
 // How long a run waits for the lock of "SapRfc.ini" (its lock file
 // "SapRfc.ini.lck" beside it) before its open fails. A holder keeps it only
-// for the file's write and the library's RfcOpenEx; the wait stays short, so
+// for the file's write, never over a logon; the wait stays short, so
 // that a run with both waits (see kProfileLockWait) still ends well inside
 // the minute PRTG gives a sensor.
 constexpr std::chrono::seconds kDestinationLockWait{10};
@@ -36,9 +36,10 @@ constexpr std::chrono::seconds kDestinationLockWait{10};
 // a connect string through "SapRfc.<destination>" copied to "SapRfc.ini",
 // which is announced on out); returns the handle, 0 when no connection was
 // made. The session's library is loaded already; the caller stores the
-// handle in the session. "SapRfc.ini" is written and read by RfcOpenEx under
-// its exclusive lock, shared by every run in the working folder; a lock not
-// had within destination_lock_wait is a failed open (0).
+// handle in the session. "SapRfc.ini" is written under its exclusive lock,
+// shared by every run in the working folder (a lock not had within
+// destination_lock_wait is a failed open, 0); RfcOpenEx then reads the
+// destination's own file, named by RFC_INI, outside the lock.
 RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
                              const LogonOverrides &overrides, StepLog &log, std::FILE *out,
                              std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);

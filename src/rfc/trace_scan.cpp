@@ -34,6 +34,6 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
   return " - " + retained;
 }
 
-std::string RfcTraceFinding() { return TraceFinding(ReadLines("Dev_Rfc.Trc")); }
+std::string RfcTraceFinding() { return TraceFinding(ReadLinesNotThroughLink("Dev_Rfc.Trc")); }
 
 } // namespace quarlane

@@ -1,6 +1,11 @@
 #include "rfcshared/destinations.h"
 
+#include <cstdlib>
 #include <sstream>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "rfcshared/text.h"
 
@@ -9,6 +14,26 @@ namespace quarlane::rfcshared {
 using namespace boundary_text;
 
 const char kDestinationFileName[] = "SapRfc.ini";
+
+namespace {
+
+// The process's environment as the system holds it: on Windows each module's
+// C runtime keeps its own copy, so a value the sensor set would not show
+// through getenv here.
+std::string EnvironmentValue(const char *name) {
+#if defined(_WIN32)
+  char value[4096];
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+#else
+  const char *value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+#endif
+}
+
+} // namespace
+
+std::string DestinationFileNamedByEnvironment() { return EnvironmentValue("RFC_INI"); }
 
 std::map<std::string, std::string> SplitConnectString(const std::string &text) {
   std::map<std::string, std::string> words;

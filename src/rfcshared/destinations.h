@@ -12,6 +12,11 @@ namespace quarlane::rfcshared {
 
 extern const char kDestinationFileName[]; // "SapRfc.ini"
 
+// The destination file the environment variable RFC_INI names (its full
+// path and file name), which SAP's RFC libraries read instead of
+// "SapRfc.ini" in their folder; empty when it is unset or empty.
+std::string DestinationFileNamedByEnvironment();
+
 // Blank-separated KEY=value words, by upper-case key; a word without '='
 // (or starting with it) is kept under its own upper-case text with an empty
 // value.

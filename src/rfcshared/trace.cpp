@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include "platform/append_file.h"
 #include "rfcshared/text.h"
 
 namespace quarlane::rfcshared {
@@ -63,13 +64,11 @@ std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &sign
 
 void AppendErrorBlock(const std::string &path, const ErrorEntry &entry, const TraceSignature &signature,
                       std::time_t now) {
-  bool is_new = true;
-  if (std::FILE *existing = std::fopen(path.c_str(), "r")) {
-    is_new = false;
-    std::fclose(existing);
-  }
-  std::FILE *trace = std::fopen(path.c_str(), "a");
-  if (trace == nullptr) return; // a trace that cannot be written must not stop the caller
+  // Never through a link, never waiting on a FIFO: a trace that cannot be
+  // opened so must not stop the caller.
+  std::FILE *trace = OpenOwnFileForAppending(path);
+  if (trace == nullptr) return;
+  const bool is_new = std::fseek(trace, 0, SEEK_END) == 0 && std::ftell(trace) == 0;
   if (is_new)
     std::fprintf(trace, "**** Trace file opened at %s by %s\n\n", signature.time_stamp(now).c_str(),
                  signature.opened_by.c_str());

@@ -48,7 +48,8 @@ long ProcessId();
 std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &signature, std::time_t now, long pid);
 
 // Appends the block to the trace at `path`, starting a new file with a header
-// line. A trace that cannot be written stops nothing.
+// line. Never written through a link or a second name, never waiting on a
+// FIFO (platform/append_file.h); a trace that cannot be written stops nothing.
 void AppendErrorBlock(const std::string &path, const ErrorEntry &entry, const TraceSignature &signature,
                       std::time_t now);
 

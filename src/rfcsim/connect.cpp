@@ -1,9 +1,11 @@
 // RfcOpen and RfcOpenEx: choosing the system, checking the address and the
 // logon, and every way an open can fail.
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
-#include <system_error>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "rfcsim/call_log.h"
 #include "rfcsim/destinations.h"
@@ -145,7 +147,10 @@ OpenOutcome TryOpen(Library &library, OpenRequest request) {
 
   std::vector<Fault> faults = landscape.faults;
   faults.insert(faults.end(), system->faults.begin(), system->faults.end());
-  if (const Fault *fault = FindFault(faults, FaultSite::Open, "")) {
+  const Fault *fault = FindFault(faults, FaultSite::Open, "");
+  // A slow partner: the logon is answered late, then as it would be.
+  if (fault && fault->delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault->delay_ms));
+  if (fault && (fault->open_failure != OpenFailure::None || fault->handler)) {
     OpenOutcome outcome;
     if (fault->open_failure == OpenFailure::Logon) {
       outcome = LogonFailure(request, fault->message.empty() ? kLogonRefused : fault->message, fault->where);

@@ -10,10 +10,13 @@ namespace quarlane::rfcsim {
 
 bool FindDestination(const std::string &folder, const std::string &dest, DestinationEntry *entry,
                      std::string *error) {
-  const std::string path = InFolder(folder, kDestinationFileName);
+  // RFC_INI names the file in place of "SapRfc.ini" in the folder.
+  const std::string named = rfcshared::DestinationFileNamedByEnvironment();
+  const std::string shown = named.empty() ? std::string(kDestinationFileName) : named;
+  const std::string path = named.empty() ? InFolder(folder, kDestinationFileName) : named;
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    *error = std::string("destination file ") + kDestinationFileName + " not found";
+    *error = "destination file " + shown + " not found";
     return false;
   }
   std::ostringstream content;
@@ -23,7 +26,7 @@ bool FindDestination(const std::string &folder, const std::string &dest, Destina
     *entry = *found;
     return true;
   }
-  *error = "destination " + dest + " not defined in " + kDestinationFileName;
+  *error = "destination " + dest + " not defined in " + shown;
   return false;
 }
 

@@ -53,6 +53,12 @@ bool ParseOption(const std::string &word, Fault *fault, std::string *error) {
   } else if (key == "HANDLER") {
     fault->handler = true;
     fault->handler_text = value;
+  } else if (key == "DELAY" && fault->site == FaultSite::Open) {
+    if (!ParseInteger(value, &number) || number < 1 || number > 600000) {
+      *error = "delay= needs milliseconds from 1 to 600000";
+      return false;
+    }
+    fault->delay_ms = static_cast<unsigned>(number);
   } else if (key == "FROM" && fault->site == FaultSite::ItGetLine) {
     if (!ParseInteger(value, &number) || number < 1 || number > 2147483647) {
       *error = "from= needs a line number of 1 or more";
@@ -110,8 +116,9 @@ bool ParseFault(const std::vector<std::string> &words, Fault *fault, std::string
   }
   for (; next < words.size(); ++next)
     if (!ParseOption(words[next], fault, error)) return false;
-  if (fault->site == FaultSite::Open && fault->open_failure == OpenFailure::None && !fault->handler) {
-    *error = "an open fault needs 'logon', 'communication' or a handler";
+  if (fault->site == FaultSite::Open && fault->open_failure == OpenFailure::None && !fault->handler &&
+      fault->delay_ms == 0) {
+    *error = "an open fault needs 'logon', 'communication', a handler or delay=";
     return false;
   }
   return true;

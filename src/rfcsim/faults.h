@@ -22,6 +22,7 @@ struct Fault {
   bool handler = false;                    // fail through the registered error handler
   std::string handler_text;                // its operation text; empty: the default one
   unsigned from_line = 1;                  // ItGetLine: the first line that fails
+  unsigned delay_ms = 0;                   // Open: the partner answers the logon this late
   std::string where;                       // "SapLandscape.ini line 12", for the error texts
 };
 

@@ -288,3 +288,42 @@ class LocksHeldTooLong(SensorTest):
         self.assertGreaterEqual(took["QAS"], self.DESTINATION_WAIT - 0.5)
         for name in ("PRD", "QAS"):
             self.assertLess(took[name], 40, "the whole run stays well inside PRTG's minute")
+
+
+@unittest.skipIf(is_wine(), "runs the Linux sensor side by side")
+class SlowLogonBesideOtherDestinations(SensorTest):
+    # The slow system answers its logon this late; every other destination's
+    # run must end well before it.
+    DELAY_SECONDS = int(os.environ.get("QUARLANE_SLOW_LOGON_SECONDS", "6"))
+
+    def test_a_slow_logon_never_holds_up_another_destination(self):
+        lines = load_landscape({"PRD": ("sapprd01", 1000), "QAS": ("sapqas01", 500)})
+        lines.append("fault = open delay=%d" % (self.DELAY_SECONDS * 1000))  # in QAS's section
+        replace_text(self.box.host(LANDSCAPE), lines)
+        for name, host in (("PRD", "sapprd01"), ("QAS", "sapqas01")):
+            self.put_profile(EXEXML + name + ".P00",
+                             good_values(self.box, Destination=name, Hostname=host, Gwhost=host))
+            self.box.put("C:\\Work\\SapRfc." + name,
+                         "DEST=%s\nTYPE=A\nASHOST=%s\nSYSNR=00\n" % (name, host))
+        slow = {}
+
+        def run_slow():
+            started = time.monotonic()
+            slow["result"] = self.run_sensor(["QAS"])
+            slow["seconds"] = time.monotonic() - started
+
+        thread = threading.Thread(target=run_slow)
+        thread.start()
+        time.sleep(1)  # the slow logon is under way
+        took = []
+        for _ in range(3):
+            started = time.monotonic()
+            result = self.run_sensor(["PRD"])
+            took.append(time.monotonic() - started)
+            self.assertEqual(result.status, 0, result.stdout)
+            self.assertIn(b"(PRD) Summary:", result.stdout)
+        thread.join()
+        self.assertEqual(slow["result"].status, 0, slow["result"].stdout)
+        self.assertGreaterEqual(slow["seconds"], self.DELAY_SECONDS)
+        self.assertLess(sum(took), self.DELAY_SECONDS - 2,
+                        "the other destination's runs waited for the slow logon: %s" % took)

@@ -257,6 +257,61 @@ class LinkedWorkingFolderFiles(HostileTest):
                 self.assertEqual(stat.S_IFMT(os.lstat(path).st_mode), kind)
 
 
+    @unittest.skipIf(is_wine(), "Wine shows a host link or FIFO to a Windows program as what it "
+                     "leads to; the Windows build's refusal of a reparse point is not testable here")
+    def test_a_trace_that_is_a_link_or_fifo_is_a_trace_that_does_not_open(self):
+        # A failed call appends to "Dev_Rfc.Trc" through the library and the
+        # sensor reads its finding back. A link or FIFO of that name is a trace
+        # that does not open (as a folder of that name): nothing written
+        # through the link, no target made for a dangling one, no hang.
+        fault = 'fault = call SAPWL_WORKLOAD_GET_SUMMARY rc=1 message="summary refused"'
+        trace = "C:\\Work\\Dev_Rfc.Trc"
+
+        def prepare():
+            self.put_profile(PROFILE, good_values(self.box))
+            self.box.put_text(LANDSCAPE, landscape_lines(1000) + [fault])
+
+        with self.case(run="with a trace of its own"):
+            prepare()
+            own = self.run_sensor(["PRD"])
+            self.assertIn(b"Error 1014: RFC-Failure raised ! - summary refused", own.stdout)
+        with self.case(run="with a folder of the trace's name"):
+            prepare()
+            self.box.make_dir(trace)
+            expected = self.run_sensor(["PRD"])
+            self.assertIn(b"Error 1014: RFC-Failure raised ! - Look for Trace-File", expected.stdout)
+        cases = [
+            ("a link to another file", lambda secret: self.link(trace, self.box.put("C:\\Secret\\victim.txt", "precious\n"))),
+            ("a dangling link", lambda secret: self.link(trace, os.path.join(secret, "made.txt"))),
+            ("a FIFO", lambda secret: self.fifo(trace)),
+        ]
+        for name, make in cases:
+            with self.case(trace=name):
+                prepare()
+                secret = self.box.host("C:\\Secret")
+                os.makedirs(secret, exist_ok=True)
+                make(secret)
+                started = time.monotonic()
+                result = self.run_sensor(["PRD"])
+                self.assertLess(time.monotonic() - started, HANG_TIMEOUT / 2, "the run waited on the trace")
+                self.assertDocument(result, expected.stdout, 2)
+                self.assertEqual(sorted(os.listdir(secret)),
+                                 ["victim.txt"] if name == "a link to another file" else [])
+                if name == "a link to another file":
+                    self.assertEqual(self.box.read("C:\\Secret\\victim.txt"), b"precious\n")
+
+    def test_a_trace_with_a_second_name_is_not_appended_to(self):
+        self.put_profile(PROFILE, good_values(self.box))
+        self.box.put_text(LANDSCAPE, landscape_lines(1000) + [
+            'fault = call SAPWL_WORKLOAD_GET_SUMMARY rc=1 message="summary refused"'])
+        victim = self.box.put("C:\\Secret\\victim.txt", "precious\n")
+        os.link(victim, self.box.host("C:\\Work\\Dev_Rfc.Trc"))
+        self.box._track(self.box.host("C:\\Work\\Dev_Rfc.Trc"))
+        result = self.run_sensor(["PRD"])
+        self.assertEqual(result.status, 2, result.stdout)
+        self.assertEqual(self.box.read("C:\\Secret\\victim.txt"), b"precious\n")
+
+
 @unittest.skipIf(is_wine(), "Wine's ReplaceFile does not carry a host file's Linux extended "
                  "attributes (on Windows it keeps the ACL, attributes and streams; not testable here)")
 class ExtendedAttributes(HostileTest):

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 
 #include "fake_library.h"
@@ -186,20 +188,26 @@ TEST_F(OpenRfcConnectionTest, IniThatCannotBeWrittenOpensNothing) {
   EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
 }
 
-TEST_F(OpenRfcConnectionTest, IniLockIsHeldFromTheWriteUntilRfcOpenExReturns) {
+// The lock guards the write of the shared "SapRfc.ini" only: during the
+// logon another run may take it, and the library reads the destination's own
+// file, named by RFC_INI, which is as it was again afterwards.
+TEST_F(OpenRfcConnectionTest, TheLogonRunsOutsideTheLockOnTheDestinationsOwnFile) {
   WriteFile(folder.Path("SapRfc.PRD"), "[PRD]\n");
   std::optional<bool> taken_during_open;
-  std::optional<std::string> ini_during_open;
+  std::optional<std::string> ini_during_open, rfc_ini_during_open;
   fake::Script().during_open_ex = [&] {
-    // Another run (another lock file handle) must not get the lock now.
     taken_during_open = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0)).held();
     ini_during_open = FileContent(folder.Path("SapRfc.ini"));
+    if (const char *named = std::getenv("RFC_INI")) rfc_ini_during_open = named;
   };
+  ASSERT_EQ(std::getenv("RFC_INI"), nullptr);
   EXPECT_EQ(Open(), 5u);
-  EXPECT_EQ(taken_during_open, false);
-  EXPECT_EQ(ini_during_open, "[PRD]\n");
-  EXPECT_TRUE(LockExclusively("SapRfc.ini", std::chrono::milliseconds(0)).held())
-      << "the lock outlives the open";
+  EXPECT_EQ(taken_during_open, true);
+  EXPECT_EQ(ini_during_open, "[PRD]\n"); // still written for a library that reads it
+  ASSERT_TRUE(rfc_ini_during_open.has_value());
+  EXPECT_EQ(FileContent(*rfc_ini_during_open), "[PRD]\n");
+  EXPECT_TRUE(std::filesystem::equivalent(*rfc_ini_during_open, folder.Path("SapRfc.PRD")));
+  EXPECT_EQ(std::getenv("RFC_INI"), nullptr) << "RFC_INI is as it was after the open";
   EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path("SapRfc.ini.lck")));
 }
 
