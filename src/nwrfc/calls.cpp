@@ -51,7 +51,7 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   CallOutcome outcome;
   outcome.error.operation = operation;
   outcome.error.key = SdkText(info.key, sizeof info.key / 2);
-  outcome.error.message = SdkText(info.message, sizeof info.message / 2);
+  TakeSdkMessage(info, &outcome.error);
   outcome.error.status = operation + " " + function + ": " + RcName(info.code);
   outcome.error.intstat = IntstatOf(info);
   switch (info.code) {
@@ -64,14 +64,16 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   case nw::RFC_ABAP_RUNTIME_FAILURE:
     outcome.rc = RFC_SYS_EXCEPTION;
     outcome.exception = "SYSTEM_FAILURE";
+    ClosedBySdk(connection, info.code, outcome.error.message);
     break;
   case nw::RFC_CANCELED:
-    connection.sdk_handle = nullptr; // the SDK closes a cancelled connection itself
-    [[fallthrough]];
   case nw::RFC_COMMUNICATION_FAILURE:
   case nw::RFC_CLOSED:
-  case nw::RFC_TIMEOUT:
   case nw::RFC_INVALID_HANDLE:
+    ClosedBySdk(connection, info.code, outcome.error.message);
+    outcome.rc = RFC_FAILURE;
+    break;
+  case nw::RFC_TIMEOUT:
     connection.broken = true;
     connection.broken_reason = "the connection to " + connection.destination + " was lost: " +
                                (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);

@@ -111,6 +111,18 @@ InternalTable *FindTable(const Library &library, const void *handle);
 std::string SdkText(const char16_t *units, std::size_t size);
 std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...
 
+// The SDK has closed the connection (SAP's documentation of RfcInvoke: after
+// RFC_ABAP_MESSAGE, RFC_ABAP_RUNTIME_FAILURE and RFC_COMMUNICATION_FAILURE;
+// after a cancel): its handle is never given to the SDK again, and every later
+// call fails with this first cause.
+void ClosedBySdk(Connection &connection, int code, const std::string &message);
+
+// The SDK's message of `info` into `entry`: its finding (text.h SplitMessage)
+// as the message, the line the trace scan reports, and every line of a
+// multi-line message as its own line of the trace block. Empty when the SDK
+// gave none.
+void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry);
+
 } // namespace quarlane::nwrfc
 
 #endif

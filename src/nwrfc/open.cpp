@@ -72,7 +72,7 @@ OpenOutcome SdkFailure(const std::string &operation, const Logon &logon, const n
   error.operation = operation;
   error.key = SdkText(info.key, sizeof info.key / sizeof info.key[0]);
   if (error.key.empty()) error.key = RcName(info.code);
-  error.message = SdkText(info.message, sizeof info.message / sizeof info.message[0]);
+  TakeSdkMessage(info, &error);
   if (error.message.empty()) error.message = RcName(info.code);
   error.intstat = "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
   OpenGroup group = kGroupLibrary;
