@@ -114,7 +114,7 @@ bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operatio
   auto result = std::make_shared<Result>();
   const Sdk *sdk_pointer = &sdk;
   nw::RFC_CONNECTION_HANDLE handle = connection.sdk_handle;
-  const BoundedOutcome bounded = RunBounded(
+  const BoundedOutcome bounded = connection.worker->Run(
       [result, work] { result->code = work(result->info); }, connection.deadline,
       [sdk_pointer, handle] {
         nw::RFC_ERROR_INFO ignored{};
@@ -145,9 +145,13 @@ const std::vector<nw::RFC_FIELD_DESC> *FieldsOf(Connection &connection, const Sd
   return &(connection.types[type] = fields);
 }
 
+// Compared as UTF-16 in place: a row's every field is looked up by name, and
+// converting every name of the description at each lookup cost more than
+// the SDK calls themselves (bench/README.md).
 const nw::RFC_FIELD_DESC *FindField(const std::vector<nw::RFC_FIELD_DESC> &fields, const std::string &name) {
+  const std::u16string wanted = FromWindows1252(name);
   for (const nw::RFC_FIELD_DESC &field : fields)
-    if (SdkText(field.name, sizeof field.name / 2) == name) return &field;
+    if (SameUnits(field.name, sizeof field.name / 2, wanted)) return &field;
   return nullptr;
 }
 

@@ -3,8 +3,8 @@
 // C function to these with the process's one Library.
 //
 // Like the simulated library, the bridge is used from one thread; its only
-// other threads are the workers that run blocking SDK calls under the time
-// bound (bounded.h), which touch nothing of this state.
+// other threads are the connections' workers that run blocking SDK calls under
+// the time bound (bounded.h), which touch nothing of this state.
 #ifndef QUARLANE_NWRFC_LIBRARY_H
 #define QUARLANE_NWRFC_LIBRARY_H
 
@@ -49,6 +49,7 @@ struct Connection {
   sapnwrfc::RFC_CONNECTION_HANDLE sdk_handle = nullptr;
   Settings settings;
   Clock::time_point deadline;
+  std::shared_ptr<BoundedWorker> worker; // runs every blocking SDK call on this connection (bounded.h)
   bool broken = false;    // cancelled, timed out or failed in the network: no more calls on it
   bool abandoned = false; // an SDK call on it was left running at the time bound: never touched again
   std::string broken_reason;

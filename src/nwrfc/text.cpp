@@ -49,6 +49,11 @@ std::string WithoutEdgeBlanks(const std::string &text) {
 
 } // namespace
 
+bool SameUnits(const char16_t *units, std::size_t size, const std::u16string &text) {
+  if (text.size() > size || text.compare(0, text.size(), units, text.size()) != 0) return false;
+  return text.size() == size || units[text.size()] == 0;
+}
+
 MessageLines SplitMessage(const std::string &message) {
   MessageLines result;
   std::string line;
