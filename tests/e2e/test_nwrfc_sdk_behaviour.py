@@ -3,6 +3,7 @@ SDK's switches for what no public source pins down (tests/fakesdk/README.md):
 its multi-line messages, a connection it has closed after an ABAP error or a
 communication failure, and a cancel it ignores during a metadata lookup."""
 
+import os
 import re
 import time
 
@@ -24,9 +25,12 @@ def later_calls(calls, marker):
 
 
 class SdkBehaviour(nw.Differential):
-    def bridge_run(self, systems, args, env=None):
-        """One run through the bridge: (result, call log, trace, seconds)."""
+    def bridge_run(self, systems, args, env=None, without=None):
+        """One run through the bridge: (result, call log, trace, seconds).
+        without: a file left out of the bin folder."""
         box = self.fresh_box("bridge")
+        if without:
+            os.unlink(os.path.join(box.bin, without))
         self.setup_for(systems)(box, "bridge")
         run_env = {"QUARLANE_FAKESDK_DIR": "", "QUARLANE_FAKESDK_LOG": LOG}
         run_env.update(env or {})
@@ -34,7 +38,21 @@ class SdkBehaviour(nw.Differential):
         result = box.run(args, env=run_env)
         seconds = time.monotonic() - start
         trace = box.read(nw.TRACE).decode("latin-1") if box.exists(nw.TRACE) else ""
-        return result, box.read(LOG).decode("latin-1"), trace, seconds
+        calls = box.read(LOG).decode("latin-1") if box.exists(LOG) else ""
+        return result, calls, trace, seconds
+
+    def test_the_sdk_loads_with_its_own_library_from_its_folder(self):
+        # The fake SDK needs its libsapucum as SAP's does; both lie in the
+        # bridge's folder only, found there without LD_LIBRARY_PATH or PATH.
+        s = nw.new_system()
+        result, calls, _, _ = self.bridge_run([s], [s.name])
+        self.assertEqual(result.status, 0, result.stdout)
+        self.assertIn("RfcOpenConnection", calls)
+        ucum = os.path.basename(nw.fake_ucum())
+        result, calls, trace, _ = self.bridge_run([s], [s.name], without=ucum)
+        self.assertEqual(result.status, 2, result.stdout)
+        self.assertEqual(calls, "")
+        self.assertRegex(trace, r"not in that folder: [^)]*" + re.escape(ucum))
 
     def test_an_sdk_message_reads_what_happened(self):
         # The fake answers with the SDK's labelled lines; the simulator says

@@ -356,6 +356,8 @@ std::string Upper(const std::string &text) { return fakesdk::Upper(text); }
 
 } // namespace
 
+extern "C" int fakesdk_ucum_ready(); // tests/fakesdk/ucum.cpp, the fake's libsapucum
+
 namespace sapnwrfc {
 
 // ------------------------------------------------------------ connections
@@ -364,6 +366,7 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
                                                 unsigned paramCount, RFC_ERROR_INFO *errorInfo) {
   std::map<std::string, std::u16string> given;
   std::string shown;
+  if (!fakesdk_ucum_ready()) return nullptr; // the SDK's own library, needed like SAP's needs libsapucum
   for (unsigned i = 0; connectionParams && i < paramCount; ++i) {
     const std::string name = Upper(NameOf(connectionParams[i].name));
     const std::u16string value = fakesdk::FromUnits(connectionParams[i].value);
