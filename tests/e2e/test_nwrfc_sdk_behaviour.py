@@ -37,7 +37,8 @@ class SdkBehaviour(nw.Differential):
         start = time.monotonic()
         result = box.run(args, env=run_env)
         seconds = time.monotonic() - start
-        trace = box.read(nw.TRACE).decode("latin-1") if box.exists(nw.TRACE) else ""
+        # The trace is text: CR LF on Windows.
+        trace = box.read(nw.TRACE).decode("latin-1").replace("\r\n", "\n") if box.exists(nw.TRACE) else ""
         calls = box.read(LOG).decode("latin-1") if box.exists(LOG) else ""
         return result, calls, trace, seconds
 
