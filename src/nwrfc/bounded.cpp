@@ -1,57 +1,106 @@
 #include "nwrfc/bounded.h"
 
 #include <condition_variable>
-#include <memory>
 #include <mutex>
-#include <thread>
 
 namespace quarlane::nwrfc {
 
+struct BoundedWorker::State {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::function<void()> work; // the operation given and not yet taken
+  bool busy = false;          // an operation is given or running
+  bool stop = false;
+  bool abandoned = false;
+};
+
 namespace {
 
-struct Job {
-  std::function<void()> work;
-  std::mutex mutex;
-  std::condition_variable ended;
-  bool done = false;
-};
+void Serve(const std::shared_ptr<BoundedWorker::State> &state);
+
+} // namespace
+
+BoundedWorker::BoundedWorker() : state_(std::make_shared<State>()) {}
+
+BoundedWorker::~BoundedWorker() {
+  {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->stop = true;
+  }
+  state_->changed.notify_all();
+  if (!thread_.joinable()) return;
+  // A worker that ended its work is joined: its thread is then wholly gone,
+  // not still on its way out while the program ends (which 64-bit Wine now
+  // and then answered with a segmentation fault). Only one left running is
+  // detached.
+  if (abandoned())
+    thread_.detach();
+  else
+    thread_.join();
+}
+
+bool BoundedWorker::abandoned() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->abandoned;
+}
+
+BoundedOutcome BoundedWorker::Run(std::function<void()> work, Clock::time_point deadline,
+                                  std::function<void()> cancel, std::chrono::milliseconds grace) {
+  if (abandoned()) return BoundedOutcome::Abandoned;
+  if (!thread_.joinable()) {
+    std::shared_ptr<State> state = state_;
+    thread_ = std::thread([state] { Serve(state); });
+  }
+  std::unique_lock<std::mutex> lock(state_->mutex);
+  state_->work = std::move(work);
+  state_->busy = true;
+  // Woken after the mutex is free, the worker need not wait for it again.
+  lock.unlock();
+  state_->changed.notify_all();
+  lock.lock();
+  auto idle = [this] { return !state_->busy; };
+  if (state_->changed.wait_until(lock, deadline, idle)) return BoundedOutcome::Finished;
+  if (cancel) {
+    lock.unlock();
+    cancel();
+    lock.lock();
+    if (state_->changed.wait_for(lock, grace, idle)) return BoundedOutcome::Cancelled;
+  }
+  state_->abandoned = true;
+  return BoundedOutcome::Abandoned;
+}
+
+namespace {
+
+void Serve(const std::shared_ptr<BoundedWorker::State> &state) {
+  std::unique_lock<std::mutex> lock(state->mutex);
+  for (;;) {
+    state->changed.wait(lock, [&] { return state->stop || state->work; });
+    if (!state->work) return; // stopped and idle
+    std::function<void()> work = std::move(state->work);
+    state->work = nullptr;
+    lock.unlock();
+    try {
+      work();
+    } catch (...) {
+      // The work reports its own failures; nothing may leave the thread.
+    }
+    work = nullptr; // what the work shares is released before the caller hears of its end
+    lock.lock();
+    state->busy = false;
+    if (state->abandoned) return; // nobody waits for it any more
+    lock.unlock();
+    state->changed.notify_all();
+    lock.lock();
+  }
+}
 
 } // namespace
 
 BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
                           std::chrono::milliseconds grace) {
-  auto job = std::make_shared<Job>();
-  job->work = std::move(work);
-  // The worker shares the job: an abandoned worker still finds it alive.
-  std::thread worker([job] {
-    try {
-      job->work();
-    } catch (...) {
-      // The work reports its own failures; nothing may leave the thread.
-    }
-    std::lock_guard<std::mutex> lock(job->mutex);
-    job->done = true;
-    job->ended.notify_all();
-  });
-
-  // Work that ended is joined: its thread is then wholly gone, not still on
-  // its way out while the program ends (which 64-bit Wine now and then
-  // answered with a segmentation fault). Only work left running is detached.
-  const BoundedOutcome outcome = [&] {
-    std::unique_lock<std::mutex> lock(job->mutex);
-    if (job->ended.wait_until(lock, deadline, [&] { return job->done; })) return BoundedOutcome::Finished;
-    if (!cancel) return BoundedOutcome::Abandoned;
-    lock.unlock();
-    cancel();
-    lock.lock();
-    if (job->ended.wait_for(lock, grace, [&] { return job->done; })) return BoundedOutcome::Cancelled;
-    return BoundedOutcome::Abandoned;
-  }();
-  if (outcome == BoundedOutcome::Abandoned)
-    worker.detach();
-  else
-    worker.join();
-  return outcome;
+  BoundedWorker worker;
+  return worker.Run(std::move(work), deadline, std::move(cancel), grace);
 }
 
 } // namespace quarlane::nwrfc

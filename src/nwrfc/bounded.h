@@ -3,11 +3,17 @@
 // operation (RfcCancel on its connection) and, if it still has not ended
 // after a short grace, leaves it behind: the caller gets control back in
 // time, whatever the SDK does.
+//
+// Each connection has one worker, started at its logon and reused by every
+// operation on it; starting a thread per operation cost about a millisecond
+// per system (bench/README.md).
 #ifndef QUARLANE_NWRFC_BOUNDED_H
 #define QUARLANE_NWRFC_BOUNDED_H
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <thread>
 
 namespace quarlane::nwrfc {
 
@@ -19,10 +25,36 @@ enum class BoundedOutcome {
 
 using Clock = std::chrono::steady_clock;
 
-// `work` must own (or share) everything it touches: when it is abandoned it
-// runs on after RunBounded has returned. `cancel` (may be empty) is called
-// once, on the calling thread, when the deadline passes; it must be safe to
-// call while `work` is running.
+// One thread that runs the operations given to it one after the other, each
+// under its deadline. Used from one thread.
+class BoundedWorker {
+public:
+  BoundedWorker();
+  // Joins the thread once it is idle; a thread left behind at the bound
+  // (Abandoned) is detached instead and ends when its work does.
+  ~BoundedWorker();
+  BoundedWorker(const BoundedWorker &) = delete;
+  BoundedWorker &operator=(const BoundedWorker &) = delete;
+
+  // `work` must own (or share) everything it touches: when it is abandoned it
+  // runs on after Run has returned. `cancel` (may be empty) is called once,
+  // on the calling thread, when the deadline passes; it must be safe to call
+  // while `work` is running. After an Abandoned outcome the worker takes no
+  // more work: Run returns Abandoned at once without running it.
+  BoundedOutcome Run(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
+                     std::chrono::milliseconds grace);
+
+  bool abandoned() const;
+
+  struct State; // what the caller and the thread share (bounded.cpp)
+
+private:
+  std::shared_ptr<State> state_; // shared with the thread: an abandoned thread still finds it alive
+  std::thread thread_;
+};
+
+// One operation on a worker of its own, joined before returning unless it
+// is left behind.
 BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
                           std::chrono::milliseconds grace);
 

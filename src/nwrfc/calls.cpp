@@ -51,7 +51,7 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   CallOutcome outcome;
   outcome.error.operation = operation;
   outcome.error.key = SdkText(info.key, sizeof info.key / 2);
-  outcome.error.message = SdkText(info.message, sizeof info.message / 2);
+  TakeSdkMessage(info, &outcome.error);
   outcome.error.status = operation + " " + function + ": " + RcName(info.code);
   outcome.error.intstat = IntstatOf(info);
   switch (info.code) {
@@ -64,14 +64,16 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   case nw::RFC_ABAP_RUNTIME_FAILURE:
     outcome.rc = RFC_SYS_EXCEPTION;
     outcome.exception = "SYSTEM_FAILURE";
+    ClosedBySdk(connection, info.code, outcome.error.message);
     break;
   case nw::RFC_CANCELED:
-    connection.sdk_handle = nullptr; // the SDK closes a cancelled connection itself
-    [[fallthrough]];
   case nw::RFC_COMMUNICATION_FAILURE:
   case nw::RFC_CLOSED:
-  case nw::RFC_TIMEOUT:
   case nw::RFC_INVALID_HANDLE:
+    ClosedBySdk(connection, info.code, outcome.error.message);
+    outcome.rc = RFC_FAILURE;
+    break;
+  case nw::RFC_TIMEOUT:
     connection.broken = true;
     connection.broken_reason = "the connection to " + connection.destination + " was lost: " +
                                (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);
@@ -112,7 +114,7 @@ bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operatio
   auto result = std::make_shared<Result>();
   const Sdk *sdk_pointer = &sdk;
   nw::RFC_CONNECTION_HANDLE handle = connection.sdk_handle;
-  const BoundedOutcome bounded = RunBounded(
+  const BoundedOutcome bounded = connection.worker->Run(
       [result, work] { result->code = work(result->info); }, connection.deadline,
       [sdk_pointer, handle] {
         nw::RFC_ERROR_INFO ignored{};
@@ -143,9 +145,13 @@ const std::vector<nw::RFC_FIELD_DESC> *FieldsOf(Connection &connection, const Sd
   return &(connection.types[type] = fields);
 }
 
+// Compared as UTF-16 in place: a row's every field is looked up by name, and
+// converting every name of the description at each lookup cost more than
+// the SDK calls themselves (bench/README.md).
 const nw::RFC_FIELD_DESC *FindField(const std::vector<nw::RFC_FIELD_DESC> &fields, const std::string &name) {
+  const std::u16string wanted = FromWindows1252(name);
   for (const nw::RFC_FIELD_DESC &field : fields)
-    if (SdkText(field.name, sizeof field.name / 2) == name) return &field;
+    if (SameUnits(field.name, sizeof field.name / 2, wanted)) return &field;
   return nullptr;
 }
 

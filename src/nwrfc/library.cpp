@@ -80,6 +80,20 @@ std::string RcName(int rc) {
   return "RFC_RC " + std::to_string(rc);
 }
 
+void ClosedBySdk(Connection &connection, int code, const std::string &message) {
+  connection.sdk_handle = nullptr;
+  if (connection.broken) return; // the first cause stays
+  connection.broken = true;
+  connection.broken_reason = "the connection to " + connection.destination + " was closed after " + RcName(code) +
+                             (message.empty() ? std::string() : ": " + message);
+}
+
+void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry) {
+  const MessageLines message = SplitMessage(SdkText(info.message, sizeof info.message / sizeof info.message[0]));
+  entry->message = message.finding;
+  for (const std::string &line : message.lines) entry->problems.push_back("SDK: " + line);
+}
+
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;

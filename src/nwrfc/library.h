@@ -3,8 +3,8 @@
 // C function to these with the process's one Library.
 //
 // Like the simulated library, the bridge is used from one thread; its only
-// other threads are the workers that run blocking SDK calls under the time
-// bound (bounded.h), which touch nothing of this state.
+// other threads are the connections' workers that run blocking SDK calls under
+// the time bound (bounded.h), which touch nothing of this state.
 #ifndef QUARLANE_NWRFC_LIBRARY_H
 #define QUARLANE_NWRFC_LIBRARY_H
 
@@ -49,6 +49,7 @@ struct Connection {
   sapnwrfc::RFC_CONNECTION_HANDLE sdk_handle = nullptr;
   Settings settings;
   Clock::time_point deadline;
+  std::shared_ptr<BoundedWorker> worker; // runs every blocking SDK call on this connection (bounded.h)
   bool broken = false;    // cancelled, timed out or failed in the network: no more calls on it
   bool abandoned = false; // an SDK call on it was left running at the time bound: never touched again
   std::string broken_reason;
@@ -110,6 +111,18 @@ InternalTable *FindTable(const Library &library, const void *handle);
 // The SDK's error information as text: key, message and the rest for intstat.
 std::string SdkText(const char16_t *units, std::size_t size);
 std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...
+
+// The SDK has closed the connection (SAP's documentation of RfcInvoke: after
+// RFC_ABAP_MESSAGE, RFC_ABAP_RUNTIME_FAILURE and RFC_COMMUNICATION_FAILURE;
+// after a cancel): its handle is never given to the SDK again, and every later
+// call fails with this first cause.
+void ClosedBySdk(Connection &connection, int code, const std::string &message);
+
+// The SDK's message of `info` into `entry`: its finding (text.h SplitMessage)
+// as the message, the line the trace scan reports, and every line of a
+// multi-line message as its own line of the trace block. Empty when the SDK
+// gave none.
+void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry);
 
 } // namespace quarlane::nwrfc
 

@@ -72,7 +72,7 @@ OpenOutcome SdkFailure(const std::string &operation, const Logon &logon, const n
   error.operation = operation;
   error.key = SdkText(info.key, sizeof info.key / sizeof info.key[0]);
   if (error.key.empty()) error.key = RcName(info.code);
-  error.message = SdkText(info.message, sizeof info.message / sizeof info.message[0]);
+  TakeSdkMessage(info, &error);
   if (error.message.empty()) error.message = RcName(info.code);
   error.intstat = "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
   OpenGroup group = kGroupLibrary;
@@ -116,7 +116,9 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
 
   const Clock::time_point started = Clock::now();
   const Clock::time_point deadline = started + std::chrono::seconds(settings.timeout_seconds);
-  const BoundedOutcome outcome = RunBounded(
+  // The logon's worker stays the connection's (bounded.h).
+  auto worker = std::make_shared<BoundedWorker>();
+  const BoundedOutcome outcome = worker->Run(
       [job, sdk] {
         nw::RFC_ERROR_INFO info{};
         nw::RFC_CONNECTION_HANDLE handle =
@@ -161,6 +163,7 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
   connection.sdk_handle = job->handle;
   connection.settings = settings;
   connection.deadline = deadline;
+  connection.worker = std::move(worker);
   return opened;
 }
 
@@ -263,16 +266,16 @@ void Close(Library &library, RFC_HANDLE handle) {
       Connection &connection = library.connections[each];
       // A connection the SDK still works on (a call left behind at the time
       // bound) is not touched again; closing it could block.
-      if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned) {
+      if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned && connection.worker) {
         nw::RFC_CONNECTION_HANDLE sdk_handle = connection.sdk_handle;
-        RunBounded(
+        connection.worker->Run(
             [sdk, sdk_handle] {
               nw::RFC_ERROR_INFO info{};
               sdk->RfcCloseConnection(sdk_handle, &info);
             },
             Clock::now() + std::chrono::seconds(2), nullptr, std::chrono::milliseconds(0));
       }
-      library.connections.erase(each);
+      library.connections.erase(each); // joins its worker, unless one is left behind
     }
   } catch (...) {
     RecordInternalFailure(library, "RfcClose");

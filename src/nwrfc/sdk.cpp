@@ -1,10 +1,13 @@
 #include "nwrfc/sdk.h"
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <dlfcn.h>
 #endif
 
@@ -44,6 +47,18 @@ Module OpenModule(const std::string &path, bool full_path, std::string *error) {
 void *Symbol(Module module, const char *name) {
   return reinterpret_cast<void *>(GetProcAddress(module, name));
 }
+
+std::vector<std::string> FolderNames(const std::string &folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
 #else
 using Module = void *;
 
@@ -57,7 +72,87 @@ Module OpenModule(const std::string &path, bool, std::string *error) {
 }
 
 void *Symbol(Module module, const char *name) { return dlsym(module, name); }
+
+std::vector<std::string> FolderNames(const std::string &folder) {
+  std::vector<std::string> names;
+  if (DIR *listing = opendir(folder.c_str())) {
+    while (const dirent *entry = readdir(listing)) names.push_back(entry->d_name);
+    closedir(listing);
+  }
+  return names;
+}
+
+// The SDK's own libraries are loaded globally, so that libsapnwrfc.so's
+// needs are met by them without LD_LIBRARY_PATH.
+Module OpenDependency(const std::string &path, std::string *error) {
+  Module module = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (module == nullptr) {
+    const char *text = dlerror();
+    *error = text ? text : "unknown error";
+  }
+  return module;
+}
 #endif
+
+// The libraries the SDK ships beside libsapnwrfc, in the order they need
+// each other: ICU's data, common and i18n libraries with the ICU version in
+// their names (libicuuc.so.50, icuuc50.dll), then libsapucum. Sources:
+// docs/nwrfc.md "Loading the SDK".
+struct Dependency {
+  const char *prefix; // the name up to the version
+  const char *suffix; // after the version
+  const char *shown;  // as the failure names it
+};
+#if defined(_WIN32)
+const Dependency kDependencies[] = {{"icudt", ".dll", "icudtNN.dll"},
+                                    {"icuuc", ".dll", "icuucNN.dll"},
+                                    {"icuin", ".dll", "icuinNN.dll"},
+                                    {"libsapucum", ".dll", "libsapucum.dll"}};
+#else
+const Dependency kDependencies[] = {{"libicudata.so", "", "libicudata.so.NN"},
+                                    {"libicuuc.so", "", "libicuuc.so.NN"},
+                                    {"libicui18n.so", "", "libicui18n.so.NN"},
+                                    {"libsapucum.so", "", "libsapucum.so"}};
+#endif
+
+// Whether `name` is the dependency: its prefix, a version of digits and dots
+// (none for libsapucum), then its suffix.
+bool IsDependency(const std::string &name, const Dependency &dependency) {
+  const std::string prefix = dependency.prefix, suffix = dependency.suffix;
+  if (name.size() < prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return false;
+  const std::string version = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  return version.find_first_not_of(".0123456789") == std::string::npos;
+}
+
+// Loads the SDK's own libraries found in `folder` by their full path. False
+// with *error naming the one that failed; *absent lists those not there.
+bool LoadDependencies(const std::string &folder, std::string *absent, std::string *error) {
+  std::vector<std::string> names = FolderNames(folder);
+  std::sort(names.begin(), names.end());
+  for (const Dependency &dependency : kDependencies) {
+    // The shortest match: libicuuc.so.50 before libicuuc.so.50.1.2.
+    const std::string *chosen = nullptr;
+    for (const std::string &name : names)
+      if (IsDependency(name, dependency) && (chosen == nullptr || name.size() < chosen->size())) chosen = &name;
+    if (chosen == nullptr) {
+      *absent += std::string(absent->empty() ? "" : ", ") + dependency.shown;
+      continue;
+    }
+    std::string why;
+#if defined(_WIN32)
+    const bool loaded = OpenModule(folder + *chosen, true, &why) != nullptr;
+#else
+    const bool loaded = OpenDependency(folder + *chosen, &why) != nullptr;
+#endif
+    if (!loaded) {
+      *error = "the SDK's library " + folder + *chosen + " could not be loaded (" + why + ")";
+      return false;
+    }
+  }
+  return true;
+}
 
 struct Entry {
   const char *name;
@@ -148,10 +243,14 @@ const Sdk *LoadSdk(std::string *error) {
 
   const std::string folder = BridgeFolder();
   const std::string beside = folder + kSdkFileName;
-  std::string beside_error, search_error;
+  std::string beside_error, search_error, absent;
   std::string path = beside;
-  Module module = folder.empty() ? nullptr : OpenModule(beside, true, &beside_error);
-  if (folder.empty()) beside_error = "the bridge's own folder is unknown";
+  Module module = nullptr;
+  if (folder.empty()) {
+    beside_error = "the bridge's own folder is unknown";
+  } else if (LoadDependencies(folder, &absent, &beside_error)) {
+    module = OpenModule(beside, true, &beside_error);
+  }
   if (module == nullptr) {
     path = kSdkFileName;
     module = OpenModule(kSdkFileName, false, &search_error);
@@ -159,6 +258,7 @@ const Sdk *LoadSdk(std::string *error) {
   if (module == nullptr) {
     *error = std::string("SAP NetWeaver RFC SDK not found: ") + kSdkFileName + " could not be loaded from " +
              (folder.empty() ? std::string("the bridge's folder") : folder) + " (" + beside_error +
+             (absent.empty() ? std::string() : "; not in that folder: " + absent) +
              ") nor through the system's search path (" + search_error + "); " + kReadmeReference;
     return nullptr;
   }

@@ -23,7 +23,61 @@ char FromUnit(char16_t unit) {
   return '#';
 }
 
+// The text after a label of capitals and blanks that fills a line's first
+// column up to two blanks or more ("ERROR       partner ..."); empty label
+// when the line has none.
+void SplitLabel(const std::string &line, std::string *label, std::string *text) {
+  std::size_t end = 0;
+  while (end < line.size() && ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] == ' ' && end + 1 < line.size() &&
+                                                                        line[end + 1] >= 'A' && line[end + 1] <= 'Z')))
+    ++end;
+  const std::size_t value = line.find_first_not_of(' ', end);
+  if (end == 0 || value == std::string::npos || value < end + 2) {
+    label->clear();
+    *text = line;
+    return;
+  }
+  *label = line.substr(0, end);
+  *text = line.substr(value);
+}
+
+std::string WithoutEdgeBlanks(const std::string &text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace
+
+bool SameUnits(const char16_t *units, std::size_t size, const std::u16string &text) {
+  if (text.size() > size || text.compare(0, text.size(), units, text.size()) != 0) return false;
+  return text.size() == size || units[text.size()] == 0;
+}
+
+MessageLines SplitMessage(const std::string &message) {
+  MessageLines result;
+  std::string line;
+  for (std::size_t i = 0; i <= message.size(); ++i) {
+    const char c = i < message.size() ? message[i] : '\n';
+    if (c != '\n' && c != '\r') {
+      line.push_back(c == '\t' ? ' ' : c);
+      continue;
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (!line.empty()) result.lines.push_back(line);
+    line.clear();
+  }
+  std::string joined;
+  for (const std::string &each : result.lines) {
+    std::string label, text;
+    SplitLabel(each, &label, &text);
+    if (label == "ERROR" && result.finding.empty()) result.finding = WithoutEdgeBlanks(text);
+    joined += (joined.empty() ? "" : " ") + WithoutEdgeBlanks(each);
+  }
+  if (result.finding.empty()) result.finding = joined;
+  if (result.lines.size() < 2) result.lines.clear();
+  return result;
+}
 
 std::u16string FromWindows1252(const std::string &bytes) {
   std::u16string text;

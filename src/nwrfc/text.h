@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "rfcshared/text.h"
 
@@ -30,6 +31,19 @@ std::string EntryName(const void *name, unsigned length);
 
 // A NUL-terminated UTF-16 text from a fixed SAP_UC array of `size` units.
 std::u16string FromUnits(const char16_t *units, std::size_t size);
+
+// Whether that text is `text`, without copying it.
+bool SameUnits(const char16_t *units, std::size_t size, const std::u16string &text);
+
+// An SDK message as PRTG should see it. The SDK's network messages come in
+// labelled lines ("LOCATION    CPIC (TCP/IP) on local host", "ERROR       partner
+// 'srv01:3300' not reached", "TIME        ..."); the ERROR line says what
+// happened. A message without such a line keeps its words on one line.
+struct MessageLines {
+  std::string finding;            // one line: what happened
+  std::vector<std::string> lines; // every line of a multi-line message, as given; empty for one line
+};
+MessageLines SplitMessage(const std::string &message);
 
 } // namespace quarlane::nwrfc
 

@@ -216,6 +216,11 @@ def fake_sdk():
     return os.path.join(os.path.dirname(harness.BIN), "fakesdk", sdk_name())
 
 
+def fake_ucum():
+    """The fake SDK's own libsapucum, which it needs as SAP's SDK does."""
+    return os.path.join(os.path.dirname(fake_sdk()), "libsapucum.dll" if is_wine() else "libsapucum.so")
+
+
 def install(source, target):
     """Puts a file of the build into the bin folder: a hard link or a copy,
     never a symbolic link (the bridge looks for the SDK beside its own
@@ -250,6 +255,7 @@ class Differential(SensorTest):
         if path == "bridge":
             install(bridge_library(), os.path.join(self.box.bin, exe("librfc32")))
             install(fake_sdk(), os.path.join(self.box.bin, sdk_name()))
+            install(fake_ucum(), os.path.join(self.box.bin, os.path.basename(fake_ucum())))
         return self.box
 
     def write_systems(self, box, path, systems):

@@ -62,6 +62,7 @@ struct Connection {
   std::condition_variable wake;
   bool closed = false;        // cancelled, closed, or broken by a failure
   bool cancelled = false;
+  bool describing = false;    // in RfcGetFunctionDesc (cancel_in_describe)
 };
 
 // Everything the library hands out, so that a stale or foreign handle gives
@@ -278,6 +279,43 @@ bool IsClosed(Connection &connection) {
   return connection.closed;
 }
 
+// The switch abap_error = closes: after RFC_ABAP_MESSAGE or
+// RFC_ABAP_RUNTIME_FAILURE the connection is gone, as SAP's documentation of
+// RfcInvoke says; every later call with its handle, RfcCloseConnection
+// included, gets RFC_INVALID_HANDLE.
+void CloseAfterAbapError(RFC_CONNECTION_HANDLE handle, RFC_RC code) {
+  if (code != RFC_ABAP_MESSAGE && code != RFC_ABAP_RUNTIME_FAILURE) return;
+  std::shared_ptr<Connection> connection = FindConnection(handle);
+  if (!connection || !connection->scenario->abap_error_closes) return;
+  Log("  connection " + std::to_string(connection->number) + " closed after the ABAP error");
+  Break(*connection);
+  Registry &registry = TheRegistry();
+  std::lock_guard<std::mutex> lock(registry.mutex);
+  registry.connections.erase(handle);
+}
+
+// The switch cancel_in_describe = ignored: RfcCancel does not reach a
+// metadata lookup in progress. True when this cancel is ignored.
+bool CancelIgnored(Connection &connection) {
+  std::lock_guard<std::mutex> lock(connection.mutex);
+  return connection.scenario->cancel_ignored_in_describe && connection.describing;
+}
+
+void SetDescribing(Connection &connection, bool describing) {
+  std::lock_guard<std::mutex> lock(connection.mutex);
+  connection.describing = describing;
+}
+
+// What the SDK says when the partner cannot be reached: several labelled
+// lines, the ERROR line saying what happened (the form open bindings' users
+// report, e.g. PyRFC's issues; the lines after TIME are left out here).
+std::u16string CpicMessage(const std::string &what) {
+  return fakesdk::FromUtf8("LOCATION    CPIC (TCP/IP) on local host with Unicode\nERROR       " + what +
+                           "\nTIME        " + fakesdk::TimeStampText(std::time(nullptr)) +
+                           "\nRELEASE     753\nCOMPONENT   NI (network interface)\nVERSION     40\nRC          -10"
+                           "\nDETAIL      NiPConnect2\nCOUNTER     1");
+}
+
 // A planned failure of a describe or invoke step. Returns RFC_OK when the
 // step may go on.
 RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure, const std::string &function,
@@ -300,7 +338,7 @@ RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure, const 
     return Fail(info, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
                 failure->key.empty() ? u"RFC_COMMUNICATION_FAILURE" : fakesdk::FromUtf8(failure->key),
                 failure->message.empty()
-                    ? fakesdk::FromUtf8("connection to partner '" + connection.partner + "' broken during " + function)
+                    ? CpicMessage("connection to partner '" + connection.partner + "' broken during " + function)
                     : failure->message);
   case Failure::Kind::kException:
     return Fail(info, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, fakesdk::FromUtf8(failure->key),
@@ -318,6 +356,8 @@ std::string Upper(const std::string &text) { return fakesdk::Upper(text); }
 
 } // namespace
 
+extern "C" int fakesdk_ucum_ready(); // tests/fakesdk/ucum.cpp, the fake's libsapucum
+
 namespace sapnwrfc {
 
 // ------------------------------------------------------------ connections
@@ -326,6 +366,7 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
                                                 unsigned paramCount, RFC_ERROR_INFO *errorInfo) {
   std::map<std::string, std::u16string> given;
   std::string shown;
+  if (!fakesdk_ucum_ready()) return nullptr; // the SDK's own library, needed like SAP's needs libsapucum
   for (unsigned i = 0; connectionParams && i < paramCount; ++i) {
     const std::string name = Upper(NameOf(connectionParams[i].name));
     const std::u16string value = fakesdk::FromUnits(connectionParams[i].value);
@@ -352,7 +393,7 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
   const std::string sysid = text("SYSID").empty() ? text("R3NAME") : text("SYSID");
   const std::string partner =
       ashost.empty() ? host + ":sapms" + sysid : host + ":sapgw" + (sysnr.empty() ? std::string("??") : sysnr);
-  const std::u16string unreachable = fakesdk::FromUtf8("partner '" + partner + "' not reached");
+  const std::u16string unreachable = CpicMessage("partner '" + partner + "' not reached");
   if (!IsHostName(host))
     return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE", unreachable);
 
@@ -452,6 +493,10 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERR
     Log("RfcCancel unknown handle");
     return InvalidHandle(errorInfo, "connection");
   }
+  if (CancelIgnored(*connection)) {
+    Log("RfcCancel connection " + std::to_string(connection->number) + " ignored during RfcGetFunctionDesc");
+    return Succeed(errorInfo);
+  }
   Log("RfcCancel connection " + std::to_string(connection->number));
   {
     std::lock_guard<std::mutex> lock(connection->mutex);
@@ -478,7 +523,10 @@ FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTIO
     return nullptr;
   }
   const Failure *failure = fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kDescribe, name);
-  if (PlannedStepFailure(*connection, failure, name, errorInfo) != RFC_OK) return nullptr;
+  SetDescribing(*connection, true);
+  const RFC_RC planned = PlannedStepFailure(*connection, failure, name, errorInfo);
+  SetDescribing(*connection, false);
+  if (planned != RFC_OK) return nullptr;
   const fakesdk::FunctionDesc *function = fakesdk::FindFunction(name);
   if (function == nullptr || function->name != name || connection->scenario->modules.count(name) == 0) {
     // Inferred from open bindings' reports of metadata lookups: an ABAP
@@ -583,7 +631,18 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle,
   return Succeed(errorInfo);
 }
 
+namespace {
+RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo);
+}
+
 FAKESDK_EXPORT RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+  const RFC_RC code = Invoke(rfcHandle, funcHandle, errorInfo);
+  CloseAfterAbapError(rfcHandle, code);
+  return code;
+}
+
+namespace {
+RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) return InvalidHandle(errorInfo, "connection");
   Container *function = FindContainer(funcHandle);
@@ -616,6 +675,7 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUN
   }
   return Succeed(errorInfo);
 }
+} // namespace
 
 // ------------------------------------------------------------ setters
 

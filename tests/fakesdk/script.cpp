@@ -220,6 +220,25 @@ std::set<std::string> DefaultModules(const std::string &release) {
   return {kSystemInfo, kCpuAll, new_collector ? kCollectorAggregates : kWorkloadSummary};
 }
 
+// A switch line; false when `key` is no switch, *problem set for a value it
+// does not take.
+bool ParseSwitch(const std::string &key, const std::string &value, Scenario *scenario, std::string *problem) {
+  struct Switch {
+    const char *key, *off, *on;
+    bool Scenario::*flag;
+  };
+  static const Switch switches[] = {{"ABAP_ERROR", "keeps", "closes", &Scenario::abap_error_closes},
+                                    {"CANCEL_IN_DESCRIBE", "honoured", "ignored", &Scenario::cancel_ignored_in_describe}};
+  for (const Switch &each : switches) {
+    if (key != each.key) continue;
+    if (!SameText(value, each.off) && !SameText(value, each.on))
+      *problem = std::string(each.key) + " takes " + each.off + " or " + each.on;
+    scenario->*each.flag = SameText(value, each.on);
+    return true;
+  }
+  return false;
+}
+
 bool IsTwoDigits(const std::string &text) {
   return text.size() == 2 && text[0] >= '0' && text[0] <= '9' && text[1] >= '0' && text[1] <= '9';
 }
@@ -306,6 +325,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
       failure.line = number;
       if (!ParseFailure(words, &failure, &why)) problems.push_back({number, why});
       else result.failures.push_back(failure);
+    } else if (ParseSwitch(key, single, &result, &why)) {
+      if (!why.empty()) problems.push_back({number, why});
     } else {
       Value shape;
       if (!SettableValue(key, &shape)) {

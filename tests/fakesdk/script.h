@@ -43,6 +43,9 @@ struct Scenario {
   std::map<std::string, std::u16string> values; // RFCSI fields and scalar exporting values, by name
   std::vector<ScriptRow> cpu, summary, aggregates;
   std::vector<Failure> failures;
+  // Behaviours of the SDK no public source pins down (README "Switches").
+  bool abap_error_closes = false;        // abap_error = closes
+  bool cancel_ignored_in_describe = false; // cancel_in_describe = ignored
 };
 
 // Parses a script's text (UTF-8, LF or CR LF, an optional byte order mark).

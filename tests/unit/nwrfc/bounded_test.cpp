@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include "nwrfc/bounded.h"
@@ -106,6 +107,66 @@ TEST(NwrfcBounded, WithoutCancelTheWorkIsLeftAtTheDeadline) {
             BoundedOutcome::Abandoned);
   EXPECT_LT(Elapsed(start), 1000);
   *release = true;
+}
+
+TEST(NwrfcBoundedWorker, OneThreadRunsEveryOperationOfAConnection) {
+  std::set<std::thread::id> threads;
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  {
+    BoundedWorker worker;
+    for (int i = 0; i < 5; ++i) {
+      std::thread::id ran_on;
+      EXPECT_EQ(worker.Run([&ran_on, ended] {
+                  ran_on = std::this_thread::get_id();
+                  exit_mark.ended = ended;
+                },
+                           Clock::now() + milliseconds(5000), [] {}, milliseconds(100)),
+                BoundedOutcome::Finished);
+      threads.insert(ran_on);
+    }
+    EXPECT_FALSE(*ended); // idle, waiting for the next operation
+  }
+  EXPECT_EQ(threads.size(), 1u);
+  EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+  EXPECT_TRUE(*ended); // the worker of a closed connection has wholly ended
+}
+
+TEST(NwrfcBoundedWorker, ACancelledOperationLeavesTheWorkerUsable) {
+  BoundedWorker worker;
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  EXPECT_EQ(worker.Run(
+                [cancelled] {
+                  while (!*cancelled) std::this_thread::sleep_for(milliseconds(5));
+                },
+                Clock::now() + milliseconds(100), [cancelled] { *cancelled = true; }, milliseconds(2000)),
+            BoundedOutcome::Cancelled);
+  bool ran = false;
+  EXPECT_EQ(worker.Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr, milliseconds(0)),
+            BoundedOutcome::Finished);
+  EXPECT_TRUE(ran);
+}
+
+TEST(NwrfcBoundedWorker, AWorkerLeftBehindTakesNoMoreWorkAndEndsWithItsWork) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  auto thread_ended = std::make_shared<std::atomic<bool>>(false);
+  auto worker = std::make_unique<BoundedWorker>();
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(worker->Run(
+                [release, thread_ended] {
+                  exit_mark.ended = thread_ended;
+                  while (!*release) std::this_thread::sleep_for(milliseconds(5));
+                },
+                start + milliseconds(100), [] {}, milliseconds(100)),
+            BoundedOutcome::Abandoned);
+  bool ran = false;
+  EXPECT_EQ(worker->Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr, milliseconds(0)),
+            BoundedOutcome::Abandoned);
+  EXPECT_FALSE(ran);
+  worker.reset(); // the connection is closed while its call still runs
+  EXPECT_LT(Elapsed(start), 1000);
+  *release = true;
+  for (int i = 0; i < 400 && !*thread_ended; ++i) std::this_thread::sleep_for(milliseconds(5));
+  EXPECT_TRUE(*thread_ended);
 }
 
 } // namespace

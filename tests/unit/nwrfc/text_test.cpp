@@ -36,5 +36,16 @@ TEST(NwrfcText, EntryNamesDropTheirFilling) {
   EXPECT_EQ(EntryName(nullptr, 4), "");
 }
 
+TEST(NwrfcText, SameUnitsComparesAFixedArrayAsItsText) {
+  const char16_t full[4] = {u'C', u'P', u'U', u'T'};
+  const char16_t shorter[6] = {u'C', u'P', u'U', 0, u'X', u'X'};
+  EXPECT_TRUE(SameUnits(full, 4, u"CPUT"));      // no terminator needed when full
+  EXPECT_FALSE(SameUnits(full, 4, u"CPU"));      // a prefix is not the name
+  EXPECT_FALSE(SameUnits(full, 4, u"CPUTI"));    // longer than the array
+  EXPECT_TRUE(SameUnits(shorter, 6, u"CPU"));
+  EXPECT_FALSE(SameUnits(shorter, 6, u"CPUXX")); // nothing after the terminator counts
+  EXPECT_TRUE(SameUnits(shorter + 3, 3, u""));
+}
+
 } // namespace
 } // namespace quarlane::nwrfc
