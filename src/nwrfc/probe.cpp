@@ -95,7 +95,8 @@ std::string SdkVersionText(const Sdk &sdk) {
   const char16_t *text = reinterpret_cast<nw::RfcGetVersion_fn>(symbol)(&major, &minor, &patch);
   const std::string version = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
   const std::string said = text ? ToWindows1252(std::u16string(text)) : std::string();
-  return said.empty() || said == version ? version : version + " (" + said + ")";
+  if (said.compare(0, version.size(), version) == 0) return said; // the text leads with the numbers
+  return said.empty() ? version : version + " (" + said + ")";
 }
 
 ModuleLookup LookUpModule(Library &library, RFC_HANDLE handle, const std::string &function,

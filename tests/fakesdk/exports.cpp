@@ -784,8 +784,6 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned i
   return Succeed(errorInfo);
 }
 
-} // namespace sapnwrfc
-
 // The SDK's version, as PyRFC's get_nwrfclib_version reads it; the text says
 // that this is the fake.
 FAKESDK_EXPORT const SAP_UC *SAP_API RfcGetVersion(unsigned *majorVersion, unsigned *minorVersion,
@@ -797,3 +795,6 @@ FAKESDK_EXPORT const SAP_UC *SAP_API RfcGetVersion(unsigned *majorVersion, unsig
   Log("RfcGetVersion");
   return kVersion;
 }
+
+} // namespace sapnwrfc
+
