@@ -95,8 +95,9 @@ class Report(Check):
                                     "System: release 750, kernel 753, host sapnew01, instance sapnew01_NEW_10",
                                     "  TASKTYPE          BYTE  1\n", "  RESPTI            BCD   8\n",
                                     "Today's figures from SWNC_COLLECTOR_GET_AGGREGATES")
-        steps = re.findall(r"^  (ok|FAIL)  (.+?) +(\d+) ms", output, re.M)
-        self.assertEqual([name for _, name, _ in steps][:4], ["SDK", "logon", "RFC_SYSTEM_INFO", "GET_CPU_ALL"])
+        steps = re.findall(r"^  (ok|FAIL) +(\S.*?) +(\d+) ms", output, re.M)
+        self.assertEqual([name for _, name, _ in steps][:5],
+                         ["profile", "SDK", "logon", "RFC_SYSTEM_INFO", "GET_CPU_ALL"])
         dialog = re.search(r"^  DIALOG +(\d+) +(\d+) +(\d+) +(\d+)", output, re.M)
         first = diff.SMALL[0]
         self.assertEqual(dialog.groups()[:3], (str(first["count"]), str(first["resp"]),
