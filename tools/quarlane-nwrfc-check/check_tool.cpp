@@ -118,6 +118,18 @@ std::optional<ConnectionParameters> ProfileParameters(const std::string &argumen
   return reading.parameters;
 }
 
+// A destination file the sensor would copy to SapRfc.ini and log on through
+// (RfcOpenEx): the check never writes SapRfc.ini, so it says so and logs on
+// with the profile's host and system number.
+void NoteDestinationFile(const std::string &destination, CheckResult &result) {
+  const Clock::time_point started = Clock::now();
+  if (!ReadText("SapRfc." + destination)) return;
+  AddStep(result, "SapRfc." + destination, true,
+          "the sensor logs on through this destination file here; the check uses the profile's host and system "
+          "number instead (it never writes SapRfc.ini)",
+          started);
+}
+
 std::optional<std::string> AskPassword(std::istream &in, PasswordPrompt *prompt) {
   if (prompt != nullptr) return prompt->Ask("Password: ");
   std::string line;
@@ -264,6 +276,7 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
   RFC_HANDLE handle = 0;
   if (parameters) {
     result.destination = parameters->destination;
+    NoteDestinationFile(parameters->destination, result);
     if (LoadAndLogOn(*parameters, result, &handle)) {
       RfcLibrary library;
       nwrfc::FillInProcessLibrary(library);
