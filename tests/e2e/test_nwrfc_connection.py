@@ -72,7 +72,8 @@ class ConnectionSettings(BridgeTest):
         opens = [line for line in self.calls().splitlines() if line.startswith("RfcOpenConnection")]
         self.assertTrue(opens, self.calls())
         for shown in ("ASHOST=[sapnew01]", "SYSNR=[10]", "USER=[MONITOR]", "TRACE=[0]", "SNC_MODE=[1]",
-                      "SNC_PARTNERNAME=[p:CN=NEW, O=Corvanta, C=DE]", "SNC_QOP=[9]", "SNC_LIB=[%s]" % sdk,
+                      "SNC_PARTNERNAME=[p:CN=NEW, O=Corvanta, C=DE]", "SNC_QOP=[9]",
+                      "SNC_LIB=[%s]" % sdk.replace("\\", "\\u005C"),  # the call log writes "\\" as \u005C
                       "SAPROUTER=[/H/gate.corvanta.example/S/3299/H/]"):
             for line in opens:
                 self.assertIn(" " + shown, line)
