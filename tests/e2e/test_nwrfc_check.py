@@ -59,6 +59,11 @@ class Verdicts(Check):
             ("not authorised", diff.old_system(extra=[("", NO_AUTHORITY % ((diff.SUMMARY_MODULE,) * 2))]), None, 7,
              ["SAPWL_WORKLOAD_GET_SUMMARY     not authorised", "No RFC authorization for function module",
               "Verdict: not authorised"]),
+            ("metadata not authorised",
+             diff.new_system(extra=[("", 'fail = describe %s runtime key=RFC_NO_AUTHORITY message="No RFC '
+                                         'authorization for function module RFC_METADATA_GET"' % diff.COLLECTOR_MODULE)]),
+             None, 7, ["FAIL  look up SWNC_COLLECTOR_GET_AGGREGATES", "not authorised: RFC_NO_AUTHORITY",
+                       "Verdict: not authorised: SWNC_COLLECTOR_GET_AGGREGATES: this user may not read its description"]),
             ("collector empty today", diff.new_system(tasks=[]), None, 9,
              ["Verdict: no figures today: SWNC_COLLECTOR_GET_AGGREGATES has no figures for today",
               "SAP_COLLECTOR_FOR_PERFMONITOR"]),
