@@ -137,7 +137,7 @@ class Report(Check):
         result = self.box.run(["--help"], program=TOOL)
         self.assertEqual(result.status, 0)
         self.assertIn(b"Exit status (the verdict): 0 ok", result.stdout)
-        for args in (["--host", "sapnew01"], [], ["A", "B"], ["--frobnicate", "NEW"]):
+        for args in (["--host", "sapnew01"], [], ["A", "B"], ["--frobnicate", "NEW"], ["NEW", "--client", "200"]):
             with self.subTest(args=args):
                 result = self.box.run(args, program=TOOL)
                 self.assertEqual(result.status, 2)

@@ -71,7 +71,7 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *parsed) {
     const std::string &a = args[i];
     bool ok = true;
     if (a == "--json") parsed->json = true;
-    else if (a == "--host") ok = TakeValue(args, i, &parsed->given.hostname), parsed->by_host = true;
+    else if (a == "--host") ok = parsed->by_host = TakeValue(args, i, &parsed->given.hostname);
     else if (a == "--sysnr") ok = TakeValue(args, i, &parsed->given.sysnr);
     else if (a == "--client") ok = TakeValue(args, i, &parsed->given.client);
     else if (a == "--user") ok = TakeValue(args, i, &parsed->given.user);
@@ -88,7 +88,9 @@ bool ParseArguments(const std::vector<std::string> &args, Arguments *parsed) {
     if (parsed->given.destination.empty()) parsed->given.destination = g.hostname;
     return true;
   }
-  return !parsed->profile.empty();
+  // Logon words without --host would be silently ignored beside a profile.
+  const ConnectionParameters &g = parsed->given;
+  return !parsed->profile.empty() && g.sysnr.empty() && g.client.empty() && g.user.empty() && g.destination.empty();
 }
 
 bool IsMissingModule(const std::string &text) {
