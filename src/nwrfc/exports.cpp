@@ -1,6 +1,7 @@
 // The exported C functions of the bridge's librfc32: each forwards to the
 // bridge of this process (nwrfc/library.h). The same twelve functions and
 // contract as every librfc32 (rfc/rfc_abi.h).
+#include "nwrfc/in_process.h"
 #include "nwrfc/library.h"
 #include "rfc/rfc_abi.h"
 
@@ -54,3 +55,19 @@ NWRFC_EXPORT void *RFC_CALL ItGetLine(ITAB_H table, unsigned line) {
 }
 
 NWRFC_EXPORT int RFC_CALL ItDelete(ITAB_H table) { return quarlane::nwrfc::ItDelete(ProcessLibrary(), table); }
+
+void quarlane::nwrfc::FillInProcessLibrary(RfcLibrary &library) {
+  library.path = "(linked into the program)";
+  library.RfcEnvironment = &::RfcEnvironment;
+  library.RfcOpen = &::RfcOpen;
+  library.RfcOpenEx = &::RfcOpenEx;
+  library.RfcClose = &::RfcClose;
+  library.RfcInstallStructure = &::RfcInstallStructure;
+  library.RfcCall = &::RfcCall;
+  library.RfcReceive = &::RfcReceive;
+  library.RfcLastError = &::RfcLastError;
+  library.ItCreate = &::ItCreate;
+  library.ItFill = &::ItFill;
+  library.ItGetLine = &::ItGetLine;
+  library.ItDelete = &::ItDelete;
+}

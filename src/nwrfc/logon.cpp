@@ -136,4 +136,18 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
   return true;
 }
 
+void AddConnectionSettings(const std::vector<ConnectionSetting> &settings, Logon *logon) {
+  for (const ConnectionSetting &setting : settings) {
+    std::string name = setting.name;
+    for (char &c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    bool replaced = false;
+    for (LogonParameter &parameter : logon->parameters) {
+      if (parameter.name != name) continue;
+      parameter.value = setting.value;
+      replaced = true;
+    }
+    if (!replaced) logon->parameters.push_back(LogonParameter{name, setting.value});
+  }
+}
+
 } // namespace quarlane::nwrfc

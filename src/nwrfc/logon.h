@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "nwrfc/settings.h"
 #include "rfcshared/destinations.h"
 
 namespace quarlane::nwrfc {
@@ -60,6 +61,11 @@ LogonProblem GatewayRecordProblem(const std::string &destination);
 // (from R3NAME), group (and msserv); anything else is a problem.
 bool LogonFromConnectString(const std::string &connect_string, const std::optional<std::string> &destination_file,
                             Logon *logon, LogonProblem *problem);
+
+// The connection settings of quarlane-nwrfc.ini added to a logon, names in
+// lower case like the logon's own; a setting replaces a parameter of the same
+// name (MSSERV beside a TYPE=B entry's).
+void AddConnectionSettings(const std::vector<ConnectionSetting> &settings, Logon *logon);
 
 } // namespace quarlane::nwrfc
 

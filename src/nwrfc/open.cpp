@@ -95,10 +95,14 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
   const char *environment = std::getenv(kTimeoutVariable);
   Settings settings;
   if (!ResolveSettings(settings_text, environment ? std::optional<std::string>(environment) : std::nullopt,
-                       logon.destination, &settings, &problem))
+                       logon.destination, &settings, &problem) ||
+      !CheckConnectionFiles(settings, &problem))
     return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_PROGRAM",
                                             operation + " " + logon.destination + ": settings not usable", problem,
                                             "NetWeaver RFC bridge settings", {}});
+
+  Logon full = logon;
+  AddConnectionSettings(settings.connection, &full);
 
   const Sdk *sdk = LoadSdk(&problem);
   if (sdk == nullptr)
@@ -107,7 +111,7 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
                                             problem, "SDK not loaded", {}});
 
   auto job = std::make_shared<OpenJob>();
-  for (const LogonParameter &parameter : logon.parameters) {
+  for (const LogonParameter &parameter : full.parameters) {
     job->texts.push_back(FromWindows1252(parameter.name));
     job->texts.push_back(FromWindows1252(parameter.value));
   }

@@ -275,6 +275,10 @@ typedef RFC_CONNECTION_HANDLE(SAP_API *RfcOpenConnection_fn)(const RFC_CONNECTIO
                                                               unsigned paramCount, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcCloseConnection_fn)(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcCancel_fn)(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo);
+/* RfcGetVersion: [PYRFC] csapnwrfc.pxd (get_nwrfclib_version); optional for
+ * the bridge, used by the first-contact check only. */
+typedef const SAP_UC *(SAP_API *RfcGetVersion_fn)(unsigned *majorVersion, unsigned *minorVersion,
+                                                  unsigned *patchLevel);
 
 typedef RFC_FUNCTION_DESC_HANDLE(SAP_API *RfcGetFunctionDesc_fn)(RFC_CONNECTION_HANDLE rfcHandle,
                                                                   const SAP_UC *funcName,
@@ -352,6 +356,7 @@ SAPNWRFC_PROTO(RFC_RC, RfcGetFieldDescByIndex,
                 RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_FUNCTION_HANDLE, RfcCreateFunction,
                (RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(const SAP_UC *, RfcGetVersion, (unsigned *majorVersion, unsigned *minorVersion, unsigned *patchLevel))
 SAPNWRFC_PROTO(RFC_RC, RfcDestroyFunction, (RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcInvoke,
                (RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo))

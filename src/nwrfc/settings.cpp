@@ -1,5 +1,7 @@
 #include "nwrfc/settings.h"
 
+#include <fstream>
+#include <map>
 #include <sstream>
 
 #include "nwrfc/text.h"
@@ -9,12 +11,67 @@ namespace quarlane::nwrfc {
 const char kSettingsFileName[] = "quarlane-nwrfc.ini";
 const char kTimeoutVariable[] = "QUARLANE_NWRFC_TIMEOUT";
 
+// SDK connection parameters an administrator may add per system. Sources:
+// RfcOpenConnection's SAP documentation (SNC_MODE, MSSERV, TRACE), the
+// parameter overview of saprfc.ini/sapnwrfc.ini on help.sap.com (SAPROUTER,
+// SNC_LIB, SNC_MYNAME, SNC_PARTNERNAME, SNC_QOP, TRACE), node-rfc's
+// doc/authentication.md (WSHOST, WSPORT, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE);
+// CODEPAGE is the classic saprfc.ini's name, for the NetWeaver SDK unconfirmed.
+const char *const kConnectionKeys[] = {"SAPROUTER", "MSSERV", "CODEPAGE", "TRACE", "SNC_MODE", "SNC_PARTNERNAME",
+                                       "SNC_QOP", "SNC_MYNAME", "SNC_LIB", "WSHOST", "WSPORT", "TLS_SAPCRYPTOLIB",
+                                       "TLS_CLIENT_PSE", nullptr};
+
 namespace {
 
 struct Scope {
   std::optional<unsigned> timeout;
   std::optional<Collector> collector;
+  std::map<std::string, ConnectionSetting> connection;
 };
+
+bool IsConnectionKey(const std::string &key) {
+  for (const char *const *known = kConnectionKeys; *known != nullptr; ++known)
+    if (key == *known) return true;
+  return false;
+}
+
+std::string KnownKeys() {
+  std::string known = "TIMEOUT, COLLECTOR";
+  for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) known += std::string(", ") + *name;
+  return known;
+}
+
+// A key other than the bridge's own: a connection parameter, the logon's
+// credentials (refused: they belong in the profile) or a mistake.
+bool ConnectionKey(const std::string &key, const std::string &value, unsigned line, const std::string &where,
+                   Scope *scope, std::string *error) {
+  if (key == "USER" || key == "PASSWD" || key == "PASSWORD") {
+    *error = where + ": " + key + " does not belong in this file: user and password come from the sensor's profile"
+                     " (quarlane-passwd writes the password)";
+    return false;
+  }
+  if (!IsConnectionKey(key)) {
+    *error = where + ": unknown setting " + OneLine(key) + " (known: " + KnownKeys() + ")";
+    return false;
+  }
+  if (value.empty()) {
+    *error = where + ": " + key + "= has no value";
+    return false;
+  }
+  scope->connection[key] = ConnectionSetting{key, value, line};
+  return true;
+}
+
+std::vector<ConnectionSetting> MergedConnection(const Scope &global, const Scope &own) {
+  std::map<std::string, ConnectionSetting> merged = global.connection;
+  for (const auto &entry : own.connection) merged[entry.first] = entry.second;
+  std::vector<ConnectionSetting> list;
+  for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) {
+    const auto found = merged.find(*name);
+    if (found != merged.end()) list.push_back(found->second);
+  }
+  return list;
+}
 
 bool ParseCollector(const std::string &text, Collector *collector) {
   const std::string word = Upper(Trim(text));
@@ -87,8 +144,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
           return false;
         }
         scope->collector = collector;
-      } else {
-        *error = where + ": unknown setting " + OneLine(key) + " (known: TIMEOUT, COLLECTOR)";
+      } else if (!ConnectionKey(key, value, number, where, scope, error)) {
         return false;
       }
     }
@@ -111,7 +167,22 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
     resolved.timeout_source = kSettingsFileName;
   }
   resolved.collector = own.collector ? *own.collector : (global.collector ? *global.collector : Collector::Auto);
+  resolved.connection = MergedConnection(global, own);
   *settings = resolved;
+  return true;
+}
+
+bool CheckConnectionFiles(const Settings &settings, std::string *error) {
+  for (const ConnectionSetting &setting : settings.connection) {
+    if (setting.name != "SNC_LIB" && setting.name != "TLS_SAPCRYPTOLIB" && setting.name != "TLS_CLIENT_PSE")
+      continue;
+    std::ifstream file(setting.value, std::ios::binary);
+    if (!file || file.peek() == std::ifstream::traits_type::eof()) {
+      *error = std::string(kSettingsFileName) + " line " + std::to_string(setting.line) + ": " + setting.name + "=" +
+               OneLine(setting.value) + " cannot be loaded: the file does not exist, is empty or cannot be read";
+      return false;
+    }
+  }
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quarlane::nwrfc {
 
@@ -17,10 +18,22 @@ constexpr unsigned kLongestTimeoutSeconds = 3600;
 
 enum class Collector { Auto, Classic, New };
 
+// A connection parameter of the SDK given by name in the file (an allowlist:
+// kConnectionKeys), handed to RfcOpenConnection beside the logon's own.
+struct ConnectionSetting {
+  std::string name;  // upper case, as in the file
+  std::string value;
+  unsigned line = 0; // for messages
+};
+
+// The allowed names, NULL-terminated; docs/nwrfc.md gives each one's source.
+extern const char *const kConnectionKeys[];
+
 struct Settings {
   unsigned timeout_seconds = kDefaultTimeoutSeconds;
   Collector collector = Collector::Auto;
   std::string timeout_source = "default"; // where the bound came from, for messages
+  std::vector<ConnectionSetting> connection; // the section's, else the file's global ones
 };
 
 // The settings of `destination` from the file's text (nullopt: no file) and
@@ -28,6 +41,12 @@ struct Settings {
 // file, line and value) when a line or value cannot be used.
 bool ResolveSettings(const std::optional<std::string> &file_text, const std::optional<std::string> &environment,
                      const std::string &destination, Settings *settings, std::string *error);
+
+// False with *error set (naming the file and line) when a setting names a
+// file the SDK must load or read (SNC_LIB, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)
+// and that file cannot be opened for reading: better said here than as the
+// SDK's own vaguer failure at logon.
+bool CheckConnectionFiles(const Settings &settings, std::string *error);
 
 // "20" -> 20; false unless a whole number from 1 to kLongestTimeoutSeconds.
 bool ParseTimeout(const std::string &text, unsigned *seconds);

@@ -146,13 +146,17 @@ def wine_prefix():
     return prefix
 
 
-def _run_captured(command, workdir, env):
-    """Runs command; returns (stdout, stderr, status or "timeout")."""
+def _run_captured(command, workdir, env, stdin=None):
+    """Runs command (with stdin, bytes, as its standard input); returns
+    (stdout, stderr, status or "timeout")."""
     # Output goes to files, not pipes: a wineserver started by the run
     # inherits them, and a pipe would stay open until that server ends.
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err, tempfile.TemporaryFile() as given:
+        given.write(stdin or b"")
+        given.seek(0)
         try:
-            status = subprocess.run(command, cwd=workdir, env=env, stdin=subprocess.DEVNULL,
+            status = subprocess.run(command, cwd=workdir, env=env,
+                                    stdin=given if stdin is not None else subprocess.DEVNULL,
                                     stdout=out, stderr=err, timeout=RUN_TIMEOUT).returncode
         except subprocess.TimeoutExpired:
             status = "timeout"
@@ -322,7 +326,7 @@ class Sandbox:
             return self.windows(self.bin) + "\\" + exe("librfc32")
         return os.path.join(os.path.realpath(self.bin), exe("librfc32"))
 
-    def run(self, args, program="quarlane", env=None, cwd=None):
+    def run(self, args, program="quarlane", env=None, cwd=None, stdin=None):
         """Runs a program of the bin folder in the working folder (or cwd, a
         Windows path); returns RunResult (stdout, status).
 
@@ -343,7 +347,7 @@ class Sandbox:
             run_env["QUARLANE_ROOT"] = self.root
         if env:
             run_env.update(env)
-        stdout, stderr, status = _run_captured(command, workdir, run_env)
+        stdout, stderr, status = _run_captured(command, workdir, run_env, stdin)
         if is_wine() and stdout == b"" and stderr == b"":
             # Our programs write to standard output before anything else they
             # do, so a run that wrote nothing anywhere never got going: 64-bit
@@ -352,7 +356,7 @@ class Sandbox:
             # said so; a program that really writes nothing fails again.
             sys.stderr.write("harness: %r wrote nothing at all (status %s) under Wine; started once more\n"
                              % (list(args), status))
-            stdout, stderr, status = _run_captured(command, workdir, run_env)
+            stdout, stderr, status = _run_captured(command, workdir, run_env, stdin)
         if is_wine():
             stdout = stdout.replace(b"\r\n", b"\n")
         return RunResult(stdout, status, stderr)

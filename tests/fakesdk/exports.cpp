@@ -844,4 +844,17 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned i
   return Succeed(errorInfo);
 }
 
+// The SDK's version, as PyRFC's get_nwrfclib_version reads it; the text says
+// that this is the fake.
+FAKESDK_EXPORT const SAP_UC *SAP_API RfcGetVersion(unsigned *majorVersion, unsigned *minorVersion,
+                                                   unsigned *patchLevel) {
+  static const SAP_UC kVersion[] = u"7500.0.0 (fake NetWeaver RFC SDK, tests only)";
+  if (majorVersion) *majorVersion = 7500;
+  if (minorVersion) *minorVersion = 0;
+  if (patchLevel) *patchLevel = 0;
+  Log("RfcGetVersion");
+  return kVersion;
+}
+
 } // namespace sapnwrfc
+

@@ -191,7 +191,7 @@ void WriteTrail(const LocationTrail &trail, std::ostream &err) {
 // The profile as the sensor finds it: a name with a folder part that opens
 // there is read from there (the sensor's "@"); otherwise the PRTG folder
 // search. Says on err which file is read; nullopt when none.
-std::optional<std::string> FindProfile(const std::string &argument, std::ostream &err) {
+std::optional<std::string> FindProfileAs(const std::string &argument, std::ostream &err, const std::string &tool) {
   const std::string name = AsDrivePath(argument);
   const auto located_as = [&](const char *params, LocationTrail &trail) {
     return LocateProfile(name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
@@ -200,7 +200,7 @@ std::optional<std::string> FindProfile(const std::string &argument, std::ostream
   if (!SplitProfileName(WithDefaultExtension(name)).folder.empty()) {
     Result<LocatedRun> given = located_as("@", given_trail);
     if (given && !given->location.item_run) {
-      err << "quarlane-passwd: reading " << given->location.profile_path
+      err << tool << ": reading " << given->location.profile_path
           << " from the folder given with the name, as the sensor does with \"@\" (opened as "
           << HostPath(given->location.profile_path) << ")\n";
       return given->location.profile_path;
@@ -209,19 +209,19 @@ std::optional<std::string> FindProfile(const std::string &argument, std::ostream
   LocationTrail trail;
   Result<LocatedRun> searched = located_as("", trail);
   if (searched && !searched->location.item_run) {
-    err << "quarlane-passwd: reading " << searched->location.profile_path
+    err << tool << ": reading " << searched->location.profile_path
         << ", found by the sensor's folder search (opened as "
         << HostPath(searched->location.profile_path) << ")\n";
     return searched->location.profile_path;
   }
   if (!searched && trail.folder_step_failed && trail.path_found) {
-    err << "quarlane-passwd: reading " << *trail.path_found
+    err << tool << ": reading " << *trail.path_found
         << ", found by the sensor's folder search (opened as " << HostPath(*trail.path_found)
         << "); a sensor started here would stop with \"" << searched.failure().text << "\":\n";
     WriteTrail(trail, err);
     return *trail.path_found;
   }
-  err << "quarlane-passwd: cannot read the profile " << argument << ": "
+  err << tool << ": cannot read the profile " << argument << ": "
       << (searched ? "it names the global sensor file, no system profile"
                    : searched.failure().text)
       << "\n";
@@ -298,7 +298,7 @@ void ShowParameters(const ConnectionParameters &c, std::ostream &out) {
 // Finds and reads the profile exactly as the sensor finds and reads a system
 // profile.
 int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
-  const std::optional<std::string> path = FindProfile(argument, err);
+  const std::optional<std::string> path = FindProfileAs(argument, err, "quarlane-passwd");
   if (!path) return kFault;
   std::optional<std::string> bytes = ReadText(*path);
   if (!bytes) {
@@ -326,6 +326,11 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
 }
 
 } // namespace
+
+std::optional<std::string> FindSystemProfile(const std::string &argument, std::ostream &err,
+                                             const std::string &tool) {
+  return FindProfileAs(argument, err, tool);
+}
 
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
                   std::ostream &err, PasswordPrompt *prompt) {

@@ -27,6 +27,12 @@ public:
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
                   std::ostream &err, PasswordPrompt *prompt = nullptr);
 
+// The system profile an argument names, found as the sensor finds it (the
+// folder given with the name, else the PRTG folder search); says on err,
+// after "<tool>: ", which file is read, or why none. nullopt when none.
+std::optional<std::string> FindSystemProfile(const std::string &argument, std::ostream &err,
+                                             const std::string &tool);
+
 } // namespace quarlane
 
 #endif

@@ -117,5 +117,13 @@ TEST(NwrfcLogon, DestinationsOfTypeAAndB) {
   EXPECT_TRUE(problem.communication);
 }
 
+TEST(NwrfcLogon, ConnectionSettingsJoinTheLogonInLowerCase) {
+  Logon logon;
+  logon.parameters = {{"mshost", "sapms01"}, {"msserv", "sapmsPRD"}, {"sysid", "PRD"}};
+  AddConnectionSettings({{"MSSERV", "3600", 4}, {"SNC_MODE", "1", 5}, {"SNC_LIB", "/usr/sap/libsapcrypto.so", 1}},
+                        &logon);
+  EXPECT_EQ(Parameters(logon), "mshost=sapms01 msserv=3600 sysid=PRD snc_mode=1 snc_lib=/usr/sap/libsapcrypto.so ");
+}
+
 } // namespace
 } // namespace quarlane::nwrfc

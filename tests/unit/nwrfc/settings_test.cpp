@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "nwrfc/settings.h"
 
 namespace quarlane::nwrfc {
@@ -68,6 +71,92 @@ TEST(NwrfcSettings, AnotherSectionsTypoIsStillAnError) {
   Settings settings;
   std::string error;
   EXPECT_FALSE(ResolveSettings(std::string("[QAS]\nTIMEOUT=x\n"), std::nullopt, "PRD", &settings, &error));
+}
+
+std::string Connection(const Settings &settings) {
+  std::string text;
+  for (const ConnectionSetting &setting : settings.connection)
+    text += setting.name + "=" + setting.value + "@" + std::to_string(setting.line) + " ";
+  return text;
+}
+
+TEST(NwrfcSettings, ConnectionParametersOfTheSectionBeatTheGlobalOnes) {
+  const std::string file = "SNC_LIB=/usr/sap/libsapcrypto.so\n"
+                           "trace = 1\n"
+                           "[PRD]\n"
+                           "snc_mode=1\n"
+                           "SNC_PARTNERNAME = p:CN=PRD, O=Example, C=DE\n"
+                           "SAPROUTER=/H/gate.example.com/S/3299/H/\n"
+                           "TRACE=2\n"
+                           "[QAS]\n"
+                           "MSSERV=3601\n";
+  struct Case {
+    const char *destination;
+    const char *expected; // in the order of the allowlist
+  } cases[] = {
+      {"PRD", "SAPROUTER=/H/gate.example.com/S/3299/H/@6 TRACE=2@7 SNC_MODE=1@4 "
+              "SNC_PARTNERNAME=p:CN=PRD, O=Example, C=DE@5 SNC_LIB=/usr/sap/libsapcrypto.so@1 "},
+      {"QAS", "MSSERV=3601@9 TRACE=1@2 SNC_LIB=/usr/sap/libsapcrypto.so@1 "},
+      {"DEV", "TRACE=1@2 SNC_LIB=/usr/sap/libsapcrypto.so@1 "},
+  };
+  for (const Case &c : cases) {
+    Settings settings;
+    std::string error;
+    ASSERT_TRUE(ResolveSettings(file, std::nullopt, c.destination, &settings, &error)) << error;
+    EXPECT_EQ(Connection(settings), c.expected) << c.destination;
+  }
+}
+
+TEST(NwrfcSettings, CredentialsAndUnknownConnectionKeysAreRefused) {
+  struct Case {
+    const char *file;
+    const char *error;
+  } cases[] = {
+      {"[PRD]\nPASSWD=Secret12\n", "quarlane-nwrfc.ini line 2: PASSWD does not belong in this file: user and password"
+                                    " come from the sensor's profile"},
+      {"password=x\n", "line 1: PASSWORD does not belong in this file"},
+      {"\n\nUser=MONITOR\n", "line 3: USER does not belong in this file"},
+      {"SNC_PARTNER=p:CN=PRD\n", "line 1: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, SAPROUTER, MSSERV, "
+                                  "CODEPAGE, TRACE, SNC_MODE, SNC_PARTNERNAME, SNC_QOP, SNC_MYNAME, SNC_LIB, WSHOST, "
+                                  "WSPORT, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)"},
+      {"ASHOST=sapprd01\n", "line 1: unknown setting ASHOST"}, // the address comes from the profile
+      {"[PRD]\nSNC_QOP=\n", "line 2: SNC_QOP= has no value"},
+  };
+  for (const Case &c : cases) {
+    Settings settings;
+    std::string error;
+    EXPECT_FALSE(ResolveSettings(std::string(c.file), std::nullopt, "PRD", &settings, &error)) << c.file;
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+}
+
+TEST(NwrfcSettings, AnSncLibraryThatCannotBeLoadedIsNamedWithItsLine) {
+  const std::string present = ::testing::TempDir() + "quarlane-snc-present.so";
+  std::ofstream(present, std::ios::binary) << "\x7f" "ELF";
+  const std::string empty = ::testing::TempDir() + "quarlane-snc-empty.so";
+  std::ofstream(empty, std::ios::binary).flush();
+  struct Case {
+    std::string file;
+    const char *error; // empty: usable
+  } cases[] = {
+      {"[PRD]\nSNC_LIB=" + present + "\n", ""},
+      {"\n[PRD]\nSNC_LIB=/nowhere/libsapcrypto.so\n", "quarlane-nwrfc.ini line 3: SNC_LIB=/nowhere/libsapcrypto.so "
+                                                        "cannot be loaded"},
+      {"SNC_LIB=" + empty + "\n", "quarlane-nwrfc.ini line 1: SNC_LIB="},
+      {"[PRD]\nTLS_CLIENT_PSE=/nowhere/rfc.pse\n", "line 2: TLS_CLIENT_PSE=/nowhere/rfc.pse cannot be loaded"},
+      {"SNC_PARTNERNAME=/nowhere/is/not/a/file\n", ""}, // only files are looked at
+  };
+  for (const Case &c : cases) {
+    Settings settings;
+    std::string error;
+    ASSERT_TRUE(ResolveSettings(c.file, std::nullopt, "PRD", &settings, &error)) << error;
+    EXPECT_EQ(CheckConnectionFiles(settings, &error), std::string(c.error).empty()) << c.file;
+    if (*c.error) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+  }
+  std::remove(present.c_str());
+  std::remove(empty.c_str());
 }
 
 } // namespace

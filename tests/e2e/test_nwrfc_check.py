@@ -1,0 +1,144 @@
+"""quarlane-nwrfc-check against the fake SDK's systems: one case per verdict
+(exit status), the report's parts, --json, a logon by host with the password
+on standard input, and that the check writes nothing of the installation."""
+
+import json
+import os
+import re
+
+import harness
+from harness import EXEXML, exe
+import test_nwrfc_connection as conn
+import test_nwrfc_differential as diff
+
+TOOL = "quarlane-nwrfc-check"
+BOTH = ["RFC_SYSTEM_INFO", "GET_CPU_ALL", diff.SUMMARY_MODULE, diff.COLLECTOR_MODULE]
+NO_AUTHORITY = ('fail = invoke %s runtime key=RFC_NO_AUTHORITY '
+                'message="No RFC authorization for function module %s"')
+
+
+def both_modules_system(**options):
+    s = diff.System("NEW", "sapnew01", "750", diff.SMALL, sysnr="10", client="200", modules=BOTH, **options)
+    s.both_modules = True
+    return s
+
+
+class Check(conn.BridgeTest):
+    def check_box(self, system, script=None):
+        box = self.bridge_box(system)
+        diff.install(os.path.join(harness.BIN, exe(TOOL)), os.path.join(box.bin, exe(TOOL)))
+        if script is not None:
+            box.put(system.host.lower() + ".nwrfc", diff.encoded(script, "utf-8"))
+        return box
+
+    def check(self, args, stdin=None):
+        result = self.box.run(args, program=TOOL, env={"QUARLANE_FAKESDK_DIR": "", "QUARLANE_FAKESDK_LOG": conn.CALLS},
+                              stdin=stdin)
+        return result.stdout.decode("latin-1"), result.status
+
+    def assertVerdict(self, args, status, *texts, stdin=None):
+        output, got = self.check(args, stdin)
+        self.assertEqual(got, status, output)
+        for text in texts:
+            self.assertIn(text, output)
+        return output
+
+
+class Verdicts(Check):
+    def test_one_case_per_verdict(self):
+        scaled = [re.sub(r"\b(RESPTI|CPUTI)=(\d+)", lambda m: "%s=%d" % (m.group(1), 1000 * int(m.group(2))), line)
+                  if line.startswith("aggregate") else line
+                  for line in diff.script_lines(both_modules_system())]
+        cases = [
+            ("ok", both_modules_system(), None, 0,
+             ["Verdict: ok: the sensor will work", "SWNC_COLLECTOR_GET_AGGREGATES  callable - serves today's summary"]),
+            ("logon refused", diff.new_system(faults=[diff.logon_failure()]), None, 5,
+             ["FAIL  logon", "Name or password is incorrect (repeat logon)", "Verdict: logon failed"]),
+            ("module missing", diff.old_system(modules=["RFC_SYSTEM_INFO", "GET_CPU_ALL"]), None, 6,
+             ["SAPWL_WORKLOAD_GET_SUMMARY     missing", "Verdict: module missing: no workload module"]),
+            ("not authorised", diff.old_system(extra=[("", NO_AUTHORITY % ((diff.SUMMARY_MODULE,) * 2))]), None, 7,
+             ["SAPWL_WORKLOAD_GET_SUMMARY     not authorised", "No RFC authorization for function module",
+              "Verdict: not authorised"]),
+            ("metadata not authorised",
+             diff.new_system(extra=[("", 'fail = describe %s runtime key=RFC_NO_AUTHORITY message="No RFC '
+                                         'authorization for function module RFC_METADATA_GET"' % diff.COLLECTOR_MODULE)]),
+             None, 7, ["FAIL  look up SWNC_COLLECTOR_GET_AGGREGATES", "not authorised: RFC_NO_AUTHORITY",
+                       "Verdict: not authorised: SWNC_COLLECTOR_GET_AGGREGATES: this user may not read its description"]),
+            ("collector empty today", diff.new_system(tasks=[]), None, 9,
+             ["Verdict: no figures today: SWNC_COLLECTOR_GET_AGGREGATES has no figures for today",
+              "SAP_COLLECTOR_FOR_PERFMONITOR"]),
+            ("units differ", both_modules_system(), scaled, 10,
+             ["Both workload modules, side by side", "1000.000", "Verdict: units differ"]),
+        ]
+        for name, system, script, status, texts in cases:
+            with self.subTest(verdict=name):
+                self.check_box(system, script)
+                before = {path: data for path, data in self.box.files().items()
+                          if os.path.basename(path) not in (conn.CALLS, diff.TRACE)}
+                self.assertVerdict([system.name], status, *texts)
+                after = {path: data for path, data in self.box.files().items()
+                         if os.path.basename(path) not in (conn.CALLS, diff.TRACE)}
+                self.assertEqual(after, before, "the check changed files")
+
+    def test_sdk_not_loaded(self):
+        s = diff.new_system()
+        self.check_box(s)
+        os.unlink(os.path.join(self.box.bin, diff.sdk_name()))
+        self.assertVerdict([s.name], 4, "FAIL  SDK", "SAP NetWeaver RFC SDK not found", "Verdict: SDK not loaded")
+
+    def test_a_profile_the_sensor_cannot_use(self):
+        s = diff.new_system()
+        self.check_box(s)
+        self.assertVerdict(["NOSUCH"], 3, "Verdict: profile not usable")
+
+
+class Report(Check):
+    def test_the_report_shows_partner_fields_figures_and_times(self):
+        s = both_modules_system(extra=[("", "RFCKERNRL = 753")])
+        self.check_box(s)
+        output = self.assertVerdict([s.name], 0, "ok    SDK", "version 7500.0.0 (fake NetWeaver RFC SDK, tests only)\n",
+                                    "System: release 750, kernel 753, host sapnew01, instance sapnew01_NEW_10",
+                                    "  TASKTYPE          BYTE  1\n", "  RESPTI            BCD   8\n",
+                                    "Today's figures from SWNC_COLLECTOR_GET_AGGREGATES")
+        steps = re.findall(r"^  (ok|FAIL) +(\S.*?) +(\d+) ms", output, re.M)
+        self.assertEqual([name for _, name, _ in steps][:5],
+                         ["profile", "SDK", "logon", "RFC_SYSTEM_INFO", "GET_CPU_ALL"])
+        dialog = re.search(r"^  DIALOG +(\d+) +(\d+) +(\d+) +(\d+)", output, re.M)
+        first = diff.SMALL[0]
+        self.assertEqual(dialog.groups()[:3], (str(first["count"]), str(first["resp"]),
+                                               str(first["resp"] // first["count"])))
+
+    def test_json(self):
+        s = both_modules_system()
+        self.check_box(s)
+        output, status = self.check(["--json", s.name])
+        self.assertEqual(status, 0, output)
+        report = json.loads(output)
+        self.assertEqual((report["verdict"], report["exit_status"]), ("ok", 0))
+        self.assertEqual([(m["name"], m["state"], m["serves_summary"]) for m in report["modules"]],
+                         [("RFC_SYSTEM_INFO", "callable", False), ("GET_CPU_ALL", "callable", False),
+                          (diff.SUMMARY_MODULE, "callable", False), (diff.COLLECTOR_MODULE, "callable", True)])
+        self.assertIn({"name": "TASKTYPE", "type": "BYTE", "length": 1, "decimals": 0}, report["collector_fields"])
+        dialog = [t for t in report["collector"]["types"] if t["type"] == "DIALOG"][0]
+        self.assertEqual(dialog["steps"], diff.SMALL[0]["count"])
+        self.assertEqual(report["classic"]["types"], report["collector"]["types"])
+
+    def test_logon_by_host_with_the_password_on_standard_input(self):
+        s = diff.new_system()
+        args = ["--host", s.host, "--sysnr", s.sysnr, "--client", s.client, "--user", "monitor", "--dest", "NEW"]
+        for password, status in ((harness.GOOD_PASSWORD, 0), ("Wrong123", 5)):
+            with self.subTest(password=password):
+                self.check_box(s)
+                self.assertVerdict(args, status, stdin=(password + "\n").encode())
+                self.assertIn("PASSWD=[%s]" % password, self.calls())
+
+    def test_help_and_wrong_usage(self):
+        self.check_box(diff.new_system())
+        result = self.box.run(["--help"], program=TOOL)
+        self.assertEqual(result.status, 0)
+        self.assertIn(b"Exit status (the verdict): 0 ok", result.stdout)
+        for args in (["--host", "sapnew01"], [], ["A", "B"], ["--frobnicate", "NEW"], ["NEW", "--client", "200"]):
+            with self.subTest(args=args):
+                result = self.box.run(args, program=TOOL)
+                self.assertEqual(result.status, 2)
+                self.assertIn(b"usage: quarlane-nwrfc-check", result.stderr)

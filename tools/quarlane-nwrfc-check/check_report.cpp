@@ -1,0 +1,163 @@
+#include <cstdio>
+#include <ostream>
+
+#include "check_tool.h"
+#include "loadstats/task_types.h"
+
+namespace quarlane {
+
+namespace {
+
+const char *const kVerdictWords[] = {"ok", "", "wrong usage", "profile not usable", "SDK not loaded",
+                                     "logon failed", "module missing", "not authorised", "call failed",
+                                     "no figures today", "units differ"};
+
+std::string Milliseconds(double ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f ms", ms);
+  return text;
+}
+
+std::string Ratio(std::uint64_t collector, std::uint64_t classic) {
+  if (classic == 0) return collector == 0 ? "-" : "n/a";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(collector) / static_cast<double>(classic));
+  return text;
+}
+
+std::string Column(const std::string &text, std::size_t width) {
+  return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+}
+
+// Today's counters per task type as the sensor counts them.
+DayCounts Counts(const DayFigures &figures) { return CountTaskTypes(figures.rows); }
+
+void WriteFigures(const std::string &module, const DayFigures &figures, std::ostream &out) {
+  out << "\nToday's figures from " << module << " (times in ms, as the sensor reads them):\n";
+  out << "  " << Column("type", 9) << Column("steps", 12) << Column("response", 14) << Column("avg/step", 10)
+      << Column("CPU", 12) << Column("DB time", 12) << "DB accesses\n";
+  const DayCounts counts = Counts(figures);
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
+    const TaskCounters &c = counts.types[type];
+    if (c.count == 0 && c.resp_time == 0) continue;
+    out << "  " << Column(TrimmedKey(type), 9) << Column(std::to_string(c.count), 12)
+        << Column(std::to_string(c.resp_time), 14)
+        << Column(c.count ? std::to_string(c.resp_time / c.count) : "-", 10) << Column(std::to_string(c.cpu_time), 12)
+        << Column(std::to_string(c.db_time), 12) << c.db_accesses << "\n";
+  }
+  out << "  all steps of the day " << counts.total_count << " (of types the sensor does not list: "
+      << counts.others_count << ")\n";
+}
+
+void WriteSideBySide(const CheckResult &result, std::ostream &out) {
+  out << "\nBoth workload modules, side by side (collector : classic):\n";
+  out << "  " << Column("type", 9) << Column("steps classic", 15) << Column("steps coll.", 13) << Column("ratio", 8)
+      << Column("resp. classic", 15) << Column("resp. coll.", 13) << "ratio\n";
+  const DayCounts classic = Counts(result.classic), collector = Counts(result.collector);
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
+    const TaskCounters &a = classic.types[type], &b = collector.types[type];
+    if (a.count == 0 && b.count == 0) continue;
+    out << "  " << Column(TrimmedKey(type), 9) << Column(std::to_string(a.count), 15)
+        << Column(std::to_string(b.count), 13) << Column(Ratio(b.count, a.count), 8)
+        << Column(std::to_string(a.resp_time), 15) << Column(std::to_string(b.resp_time), 13)
+        << Ratio(b.resp_time, a.resp_time) << "\n";
+  }
+}
+
+void WriteSystem(const CheckResult &result, std::ostream &out) {
+  out << "\nSystem: release " << result.release << ", kernel " << (result.kernel.empty() ? "?" : result.kernel)
+      << ", host " << result.host << ", instance " << result.instance << ", date " << result.system_date << "\n";
+  out << "\nFunction modules (S_RFC, activity 16, for this user):\n";
+  for (const ModuleCheck &m : result.modules) {
+    out << "  " << Column(m.name, 31) << m.state;
+    if (m.name == result.serving) out << " - serves today's summary";
+    if (!m.detail.empty() && m.state != "callable") out << " - " << m.detail;
+    out << "\n";
+  }
+  if (!result.collector_fields.empty()) {
+    out << "\nRow fields of SWNC_COLLECTOR_GET_AGGREGATES-TASKTYPE as the system describes them:\n";
+    for (const nwrfc::FieldShape &f : result.collector_fields)
+      out << "  " << Column(f.name, 18) << Column(f.type, 6) << f.length
+          << (f.decimals ? " decimals " + std::to_string(f.decimals) : "") << "\n";
+  }
+}
+
+std::string Json(const std::string &text) {
+  std::string quoted = "\"";
+  for (const unsigned char c : text) {
+    if (c == '"' || c == '\\') quoted += std::string("\\") + static_cast<char>(c);
+    else if (c < 0x20 || c >= 0x7f) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c); // Windows-1252 bytes as their Latin-1 code points
+      quoted += escape;
+    } else quoted += static_cast<char>(c);
+  }
+  return quoted + "\"";
+}
+
+void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out) {
+  out << ",\n  " << Json(name) << ": {\"answered\": " << (figures.answered ? "true" : "false") << ", \"types\": [";
+  const DayCounts counts = Counts(figures);
+  bool first = true;
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
+    const TaskCounters &c = counts.types[type];
+    if (c.count == 0 && c.resp_time == 0) continue;
+    out << (first ? "" : ", ") << "{\"type\": " << Json(TrimmedKey(type)) << ", \"steps\": " << c.count
+        << ", \"response_ms\": " << c.resp_time << ", \"cpu_ms\": " << c.cpu_time << ", \"db_ms\": " << c.db_time
+        << ", \"db_accesses\": " << c.db_accesses << "}";
+    first = false;
+  }
+  out << "], \"all_steps\": " << counts.total_count << "}";
+}
+
+} // namespace
+
+std::string VerdictWord(Verdict verdict) { return kVerdictWords[static_cast<int>(verdict)]; }
+
+void WriteTextReport(const CheckResult &result, std::ostream &out) {
+  out << "quarlane-nwrfc-check " << result.destination << "\n\nSteps:\n";
+  for (const CheckStep &step : result.steps)
+    out << "  " << (step.ok ? "ok    " : "FAIL  ") << Column(step.name, 52) << Column(Milliseconds(step.milliseconds), 9)
+        << step.detail << "\n";
+  if (!result.release.empty() || !result.system_date.empty()) WriteSystem(result, out);
+  if (!result.serving.empty())
+    WriteFigures(result.serving, result.serving == "SAPWL_WORKLOAD_GET_SUMMARY" ? result.classic : result.collector,
+                 out);
+  if (!result.classic.rows.empty() && !result.collector.rows.empty()) WriteSideBySide(result, out);
+  out << "\nVerdict: " << VerdictWord(result.verdict)
+      << (result.verdict == Verdict::Ok ? ": the sensor will work against this system" : ": " + result.verdict_text)
+      << " (exit status " << static_cast<int>(result.verdict) << ")\n";
+}
+
+void WriteJsonReport(const CheckResult &result, std::ostream &out) {
+  out << "{\n  \"destination\": " << Json(result.destination) << ",\n  \"verdict\": " << Json(VerdictWord(result.verdict))
+      << ",\n  \"exit_status\": " << static_cast<int>(result.verdict) << ",\n  \"reason\": " << Json(result.verdict_text)
+      << ",\n  \"sdk\": {\"path\": " << Json(result.sdk_path) << ", \"version\": " << Json(result.sdk_version)
+      << "},\n  \"system\": {\"release\": " << Json(result.release) << ", \"kernel\": " << Json(result.kernel)
+      << ", \"host\": " << Json(result.host) << ", \"instance\": " << Json(result.instance)
+      << ", \"date\": " << Json(result.system_date) << "},\n  \"steps\": [";
+  for (std::size_t i = 0; i < result.steps.size(); ++i) {
+    const CheckStep &s = result.steps[i];
+    out << (i ? ",\n    " : "\n    ") << "{\"step\": " << Json(s.name) << ", \"ok\": " << (s.ok ? "true" : "false")
+        << ", \"ms\": " << static_cast<long>(s.milliseconds + 0.5) << ", \"detail\": " << Json(s.detail) << "}";
+  }
+  out << "],\n  \"modules\": [";
+  for (std::size_t i = 0; i < result.modules.size(); ++i) {
+    const ModuleCheck &m = result.modules[i];
+    out << (i ? ", " : "") << "{\"name\": " << Json(m.name) << ", \"state\": " << Json(m.state)
+        << ", \"serves_summary\": " << (m.name == result.serving ? "true" : "false") << ", \"detail\": " << Json(m.detail)
+        << "}";
+  }
+  out << "],\n  \"collector_fields\": [";
+  for (std::size_t i = 0; i < result.collector_fields.size(); ++i) {
+    const nwrfc::FieldShape &f = result.collector_fields[i];
+    out << (i ? ", " : "") << "{\"name\": " << Json(f.name) << ", \"type\": " << Json(f.type)
+        << ", \"length\": " << f.length << ", \"decimals\": " << f.decimals << "}";
+  }
+  out << "]";
+  JsonFigures("classic", result.classic, out);
+  JsonFigures("collector", result.collector, out);
+  out << "\n}\n";
+}
+
+} // namespace quarlane

@@ -1,0 +1,161 @@
+#include "check_steps.h"
+
+#include "loadstats/counters.h"
+#include "nwrfc/collector.h"
+#include "nwrfc/library.h"
+#include "nwrfc/probe.h"
+#include "nwrfc/text.h"
+#include "rfc/remote_calls.h"
+#include "rfc/workload_summary.h"
+
+namespace quarlane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using nwrfc::ProcessLibrary;
+
+const char *const kModules[] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL", nwrfc::kClassicSummary, nwrfc::kCollectorFunction};
+
+// Ratio of the collector's to the classic module's figures beyond which the
+// two are taken to count in different units (a factor of 1000 shows plainly).
+constexpr double kLowestRatio = 0.5, kHighestRatio = 2.0;
+
+void LookUpModules(RfcSession &session, CheckResult &result, bool present[4]) {
+  for (int i = 0; i < 4; ++i) {
+    const Clock::time_point started = Clock::now();
+    nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
+    const nwrfc::ModuleLookup lookup =
+        nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == 3 ? "TASKTYPE" : "");
+    ModuleCheck &module = Module(result, kModules[i]);
+    present[i] = lookup.present;
+    const std::string said = lookup.key + (lookup.message.empty() ? "" : ": " + lookup.message);
+    if (lookup.present) {
+      if (module.state == "not checked") module.state = "present";
+    } else if (!lookup.answered) {
+      module.state = "failed";
+      module.detail = "the description could not be read (connection broken or time bound)";
+      Conclude(result, Verdict::CallFailed, kModules[i] + std::string(": ") + module.detail);
+    } else if (IsAuthorisationProblem(said)) {
+      module.state = "not authorised";
+      module.detail = said;
+      Conclude(result, Verdict::NotAuthorised,
+               kModules[i] + std::string(": this user may not read its description (S_RFC): ") + said);
+    } else {
+      module.state = "missing";
+      module.detail = said;
+      if (i < 2) Conclude(result, Verdict::ModuleMissing, kModules[i] + std::string(" does not exist in this system"));
+    }
+    if (i == 3) result.collector_fields = lookup.fields;
+    // A workload module the system lacks is news, not a failed step: the other one may serve.
+    const bool ok = lookup.present || (module.state == "missing" && i >= 2);
+    AddStep(result, std::string("look up ") + kModules[i], ok, lookup.present ? "present" : module.state + ": " + said,
+            started);
+  }
+}
+
+bool Identify(RfcSession &session, CheckResult &result, SystemInfo *system) {
+  StepLog log;
+  Clock::time_point started = Clock::now();
+  nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
+  Result<SystemIdentity> identity = FetchSystemInfo(session, log);
+  if (identity) {
+    system->identity = *identity;
+    result.release = nwrfc::TrimRight(identity->sap_release);
+    result.host = nwrfc::TrimRight(identity->host);
+    result.instance = nwrfc::TrimRight(identity->instance_name);
+    result.kernel = nwrfc::SystemInfoField(ProcessLibrary(), session.handle, "RFCKERNRL");
+    Module(result, kModules[0]).state = "callable";
+  } else {
+    ClassifyFailure(Module(result, kModules[0]), identity.failure(), result);
+  }
+  AddStep(result, kModules[0], identity.ok(),
+          identity ? "release " + result.release + ", kernel " + result.kernel : Module(result, kModules[0]).detail,
+          started);
+  started = Clock::now();
+  nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
+  Result<SystemClock> clock = FetchCpuData(session, log);
+  if (clock) {
+    system->clock = *clock;
+    result.system_date = clock->date;
+    Module(result, kModules[1]).state = "callable";
+  } else {
+    ClassifyFailure(Module(result, kModules[1]), clock.failure(), result);
+  }
+  AddStep(result, kModules[1], clock.ok(), clock ? "system date " + result.system_date : Module(result, kModules[1]).detail,
+          started);
+  return identity.ok() && clock.ok();
+}
+
+DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &system, nwrfc::Collector mode,
+                   const char *name) {
+  const Clock::time_point started = Clock::now();
+  nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
+  nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
+  DayFigures figures;
+  StepLog log;
+  Result<std::vector<SummaryRow>> rows = Failure(FailureCode::CallOtherFailure);
+  {
+    SummaryTable table(*session.library);
+    rows = FetchSummaryRows(session, log, system, table.handle());
+  }
+  ModuleCheck &module = Module(result, name);
+  if (rows) {
+    module.state = "callable";
+    figures.answered = true;
+    figures.rows = *rows;
+  } else {
+    ClassifyFailure(module, rows.failure(), result);
+  }
+  AddStep(result, std::string("today's figures from ") + name, rows.ok(),
+          rows ? std::to_string(rows->size()) + " rows for " + system.clock.date : module.detail, started);
+  return figures;
+}
+
+std::uint64_t TotalResponseTime(const DayFigures &figures) {
+  const DayCounts counts = CountTaskTypes(figures.rows);
+  std::uint64_t total = 0;
+  for (const TaskCounters &type : counts.types) total += type.resp_time;
+  return total;
+}
+
+void JudgeFigures(CheckResult &result, nwrfc::Collector mode, const bool present[4]) {
+  result.serving = nwrfc::ServingModule(mode, result.release, present[2], present[3]);
+  if (result.serving.empty()) {
+    Conclude(result, Verdict::ModuleMissing, "no workload module serves the summary");
+    return;
+  }
+  const DayFigures &serving = result.serving == nwrfc::kClassicSummary ? result.classic : result.collector;
+  if (serving.answered && serving.rows.empty())
+    Conclude(result, Verdict::NoFiguresToday,
+             result.serving + " has no figures for today (" + result.system_date + ")" +
+                 (result.serving == nwrfc::kCollectorFunction
+                      ? ": is the collector job SAP_COLLECTOR_FOR_PERFMONITOR scheduled hourly in client 000?"
+                      : ""));
+  if (result.classic.rows.empty() || result.collector.rows.empty()) return;
+  const std::uint64_t classic = TotalResponseTime(result.classic), collector = TotalResponseTime(result.collector);
+  if (classic == 0) return;
+  const double ratio = static_cast<double>(collector) / static_cast<double>(classic);
+  if (ratio < kLowestRatio || ratio > kHighestRatio)
+    Conclude(result, Verdict::UnitsDiffer,
+             "the two workload modules' response times differ by a factor of " + std::to_string(ratio) +
+                 " (collector : classic): units or mapping differ on this system");
+}
+
+} // namespace
+
+void CheckSystem(RfcSession &session, CheckResult &result) {
+  for (const char *name : kModules) Module(result, name);
+  SystemInfo system;
+  const bool identified = Identify(session, result, &system);
+  bool present[4] = {false, false, false, false};
+  LookUpModules(session, result, present);
+  if (!identified) return;
+  const nwrfc::Collector mode = nwrfc::CollectorOf(ProcessLibrary(), session.handle);
+  if (present[2]) result.classic = Figures(session, result, system, nwrfc::Collector::Classic, kModules[2]);
+  if (present[3]) result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[3]);
+  nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
+  JudgeFigures(result, mode, present);
+}
+
+} // namespace quarlane

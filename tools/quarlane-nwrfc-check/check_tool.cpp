@@ -1,0 +1,297 @@
+#include "check_tool.h"
+#include "check_steps.h"
+
+#include <chrono>
+#include <cstring>
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include "nwrfc/collector.h"
+#include "nwrfc/in_process.h"
+#include "nwrfc/library.h"
+#include "nwrfc/sdk.h"
+#include "nwrfc/text.h"
+#include "platform/files.h"
+#include "rfc/remote_calls.h"
+#include "rfc/workload_summary.h"
+#include "sensor/profile_location.h"
+#include "sensor/system_profile.h"
+#include "util/text_lines.h"
+
+namespace quarlane {
+
+const char *const kCheckUsage =
+    "usage: quarlane-nwrfc-check [--json] PROFILE\n"
+    "       quarlane-nwrfc-check [--json] --host HOST --sysnr NN --client CCC --user USER [--lang EN] [--dest NAME]\n"
+    "\n"
+    "Checks once, before a sensor is set up, whether and why the sensor will work against an SAP\n"
+    "system through the NetWeaver RFC bridge: the SDK loaded and its version, the logon with the\n"
+    "SDK's own message, the system's release and kernel, the four function modules (present, callable\n"
+    "by this user, which one serves today's workload summary), the collector's row fields, today's\n"
+    "figures per task type as the sensor computes them (both workload modules side by side where both\n"
+    "answer), and the time of each step.\n"
+    "\n"
+    "PROFILE is found and read as the sensor finds it (the PRTG folder search, or the folder given\n"
+    "with the name). With --host the password is asked for (without echo at a terminal; otherwise\n"
+    "the first line of standard input). quarlane-nwrfc.ini and the SDK are taken from this program's\n"
+    "folder, as the bridge beside the sensor takes them. Nothing is written: not the profile, not\n"
+    "SapRfc.ini.\n"
+    "\n"
+    "  --json   the same as one JSON document (for a support request)\n"
+    "\n"
+    "Exit status (the verdict): 0 ok, the sensor will work; 2 wrong usage; 3 profile not found or not\n"
+    "usable; 4 SDK not loaded; 5 logon failed; 6 module missing; 7 not authorised; 8 a call failed;\n"
+    "9 no figures today; 10 the two workload modules' figures differ (units).\n";
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+using nwrfc::PadRight;
+using nwrfc::ProcessLibrary;
+using nwrfc::Upper;
+
+struct Arguments {
+  bool json = false;
+  std::string profile;
+  ConnectionParameters given; // with --host
+  bool by_host = false;
+};
+
+bool TakeValue(const std::vector<std::string> &args, std::size_t &i, std::string *value) {
+  if (i + 1 >= args.size()) return false;
+  *value = args[++i];
+  return true;
+}
+
+bool ParseArguments(const std::vector<std::string> &args, Arguments *parsed) {
+  parsed->given.language = "EN";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string &a = args[i];
+    bool ok = true;
+    if (a == "--json") parsed->json = true;
+    else if (a == "--host") ok = parsed->by_host = TakeValue(args, i, &parsed->given.hostname);
+    else if (a == "--sysnr") ok = TakeValue(args, i, &parsed->given.sysnr);
+    else if (a == "--client") ok = TakeValue(args, i, &parsed->given.client);
+    else if (a == "--user") ok = TakeValue(args, i, &parsed->given.user);
+    else if (a == "--lang") ok = TakeValue(args, i, &parsed->given.language);
+    else if (a == "--dest") ok = TakeValue(args, i, &parsed->given.destination);
+    else if (!a.empty() && a[0] == '-') return false;
+    else if (parsed->profile.empty()) parsed->profile = a;
+    else return false;
+    if (!ok) return false;
+  }
+  if (parsed->by_host) {
+    const ConnectionParameters &g = parsed->given;
+    if (!parsed->profile.empty() || g.sysnr.empty() || g.client.empty() || g.user.empty()) return false;
+    if (parsed->given.destination.empty()) parsed->given.destination = g.hostname;
+    return true;
+  }
+  // Logon words without --host would be silently ignored beside a profile.
+  const ConnectionParameters &g = parsed->given;
+  return !parsed->profile.empty() && g.sysnr.empty() && g.client.empty() && g.user.empty() && g.destination.empty();
+}
+
+bool IsMissingModule(const std::string &text) {
+  const std::string upper = Upper(text);
+  return upper.find("FU_NOT_FOUND") != std::string::npos || upper.find("FUNCTION_NOT_FOUND") != std::string::npos ||
+         upper.find("RFC_NOT_FOUND") != std::string::npos;
+}
+
+std::optional<ConnectionParameters> ProfileParameters(const std::string &argument, CheckResult &result,
+                                                      std::ostream &err) {
+  const Clock::time_point started = Clock::now();
+  const std::optional<std::string> path = FindSystemProfile(argument, err, "quarlane-nwrfc-check");
+  std::optional<std::string> bytes = path ? ReadText(*path) : std::nullopt;
+  if (!bytes) {
+    AddStep(result, "profile", false, "cannot read the profile " + argument, started);
+    Conclude(result, Verdict::NoProfile, "the profile " + argument + " cannot be found or read");
+    return std::nullopt;
+  }
+  const TextLines lines(std::move(*bytes));
+  const SystemProfileReading reading = ReadSystemProfile(lines, SplitProfileName(*path).name);
+  if (reading.failure()) {
+    AddStep(result, "profile", false, *path + ": " + reading.failure()->text, started);
+    Conclude(result, Verdict::NoProfile, "the sensor cannot use the profile: " + reading.failure()->text);
+    return std::nullopt;
+  }
+  AddStep(result, "profile", true, *path, started);
+  return reading.parameters;
+}
+
+// A destination file the sensor would copy to SapRfc.ini and log on through
+// (RfcOpenEx): the check never writes SapRfc.ini, so it says so and logs on
+// with the profile's host and system number.
+void NoteDestinationFile(const std::string &destination, CheckResult &result) {
+  const Clock::time_point started = Clock::now();
+  if (!ReadText("SapRfc." + destination)) return;
+  AddStep(result, "SapRfc." + destination, true,
+          "the sensor logs on through this destination file here; the check uses the profile's host and system "
+          "number instead (it never writes SapRfc.ini)",
+          started);
+}
+
+std::optional<std::string> AskPassword(std::istream &in, PasswordPrompt *prompt) {
+  if (prompt != nullptr) return prompt->Ask("Password: ");
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+int SystemNumberOf(const std::string &text) {
+  if (text.empty() || text.size() > 2) return -1;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The bridge's own last message: the SDK's text of a failed logon or call.
+std::string LastMessage() {
+  const nwrfc::ErrorEntry &error = ProcessLibrary().last_error;
+  if (!ProcessLibrary().has_error) return std::string();
+  return error.key.empty() ? error.message : error.key + ": " + error.message;
+}
+
+// The host record as the sensor fills it (user to 12, password to 10).
+RFC_HANDLE LogOn(ConnectionParameters p) {
+  PadRight(p.user, 12);
+  PadRight(p.password, 10);
+  RFC_CONNOPT_HOST host;
+  std::memset(&host, 0, sizeof host);
+  host.hostname = p.hostname.data();
+  host.sysnr = SystemNumberOf(p.sysnr);
+  host.gateway_host = p.gwhost.empty() ? nullptr : p.gwhost.data();
+  host.gateway_service = p.gwservice.empty() ? nullptr : p.gwservice.data();
+  RFC_OPTIONS options;
+  std::memset(&options, 0, sizeof options);
+  options.destination = p.destination.data();
+  options.mode = p.mode == "R/2" ? 1 : 0;
+  options.connopt = &host;
+  options.client = p.client.data();
+  options.user = p.user.data();
+  options.password = p.password.data();
+  options.language = p.language.data();
+  return nwrfc::Open(ProcessLibrary(), &options);
+}
+
+bool LoadAndLogOn(const ConnectionParameters &parameters, CheckResult &result, RFC_HANDLE *handle) {
+  Clock::time_point started = Clock::now();
+  std::string problem;
+  const nwrfc::Sdk *sdk = nwrfc::LoadSdk(&problem);
+  if (sdk == nullptr) {
+    AddStep(result, "SDK", false, problem, started);
+    Conclude(result, Verdict::NoSdk, "the SAP NetWeaver RFC SDK cannot be loaded");
+    return false;
+  }
+  result.sdk_path = sdk->path;
+  result.sdk_version = nwrfc::SdkVersionText(*sdk);
+  AddStep(result, "SDK", true, sdk->path + (result.sdk_version.empty() ? "" : ", version " + result.sdk_version),
+          started);
+  started = Clock::now();
+  *handle = LogOn(parameters);
+  const std::string who = "client " + parameters.client + " user " + parameters.user + " at " +
+                          parameters.hostname + " system number " + parameters.sysnr;
+  if (*handle == 0) {
+    AddStep(result, "logon", false, who + ": " + LastMessage(), started);
+    Conclude(result, Verdict::LogonFailed, "logon failed: " + ProcessLibrary().last_error.message);
+    return false;
+  }
+  AddStep(result, "logon", true, who, started);
+  return true;
+}
+
+
+} // namespace
+
+bool IsAuthorisationProblem(const std::string &text) {
+  // How the SDK reports a missing S_RFC authorisation is unconfirmed: a key
+  // or message naming an authorisation.
+  const std::string upper = Upper(text);
+  return upper.find("AUTHORI") != std::string::npos || upper.find("S_RFC") != std::string::npos;
+}
+
+void AddStep(CheckResult &result, const std::string &name, bool ok, const std::string &detail,
+             Clock::time_point started) {
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+  result.steps.push_back(CheckStep{name, ok, detail, ms});
+}
+
+void Conclude(CheckResult &result, Verdict verdict, const std::string &text) {
+  if (result.verdict != Verdict::Ok) return; // the first problem found is the verdict
+  result.verdict = verdict;
+  result.verdict_text = text;
+}
+
+// What a failed call of a module says about it.
+void ClassifyFailure(ModuleCheck &module, const Failure &failure, CheckResult &result) {
+  const std::string said = LastMessage();
+  module.detail = failure.text + (said.empty() ? "" : " (" + said + ")");
+  if (IsAuthorisationProblem(said)) {
+    module.state = "not authorised";
+    Conclude(result, Verdict::NotAuthorised, module.name + ": not authorised for this user (S_RFC)");
+  } else if (IsMissingModule(said)) {
+    module.state = "missing";
+    Conclude(result, Verdict::ModuleMissing, module.name + " does not exist in this system");
+  } else {
+    module.state = "failed";
+    Conclude(result, Verdict::CallFailed, module.name + " failed: " + module.detail);
+  }
+}
+
+ModuleCheck &Module(CheckResult &result, const std::string &name) {
+  for (ModuleCheck &module : result.modules)
+    if (module.name == name) return module;
+  result.modules.push_back(ModuleCheck{name, "not checked", ""});
+  return result.modules.back();
+}
+
+
+int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
+                 PasswordPrompt *prompt) {
+  Arguments arguments;
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "/?")) {
+    out << kCheckUsage;
+    return 0;
+  }
+  if (!ParseArguments(args, &arguments)) {
+    err << kCheckUsage;
+    return static_cast<int>(Verdict::Usage);
+  }
+  CheckResult result;
+  std::optional<ConnectionParameters> parameters = arguments.given;
+  if (arguments.by_host) {
+    std::optional<std::string> password = AskPassword(in, prompt);
+    if (!password) {
+      err << "quarlane-nwrfc-check: no password given\n";
+      return static_cast<int>(Verdict::Usage);
+    }
+    parameters->password = *password;
+    parameters->user = Upper(parameters->user);
+  } else {
+    parameters = ProfileParameters(arguments.profile, result, err);
+  }
+  RFC_HANDLE handle = 0;
+  if (parameters) {
+    result.destination = parameters->destination;
+    NoteDestinationFile(parameters->destination, result);
+    if (LoadAndLogOn(*parameters, result, &handle)) {
+      RfcLibrary library;
+      nwrfc::FillInProcessLibrary(library);
+      RfcSession session;
+      session.library = &library;
+      session.handle = handle;
+      CheckSystem(session, result);
+      library.RfcClose(handle);
+    }
+  }
+  if (arguments.json) WriteJsonReport(result, out);
+  else WriteTextReport(result, out);
+  return static_cast<int>(result.verdict);
+}
+
+} // namespace quarlane

@@ -1,0 +1,80 @@
+// quarlane-nwrfc-check: the first contact with a real SAP system. One run
+// says whether and why the sensor will work through the NetWeaver RFC
+// bridge: the SDK, the logon, the partner, the four function modules, the
+// collector's row fields and today's figures, each step timed. It links the
+// bridge (src/nwrfc) and runs the sensor's own calls through it; it never
+// writes the profile or SapRfc.ini.
+#ifndef QUARLANE_TOOLS_CHECK_TOOL_H
+#define QUARLANE_TOOLS_CHECK_TOOL_H
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "loadstats/counters.h"
+#include "nwrfc/probe.h"
+#include "passwd_tool.h"
+
+namespace quarlane {
+
+extern const char *const kCheckUsage;
+
+// The verdict of a run; its value is the exit status.
+enum class Verdict {
+  Ok = 0,            // the sensor will work
+  Usage = 2,         // wrong arguments
+  NoProfile = 3,     // the profile cannot be found or read
+  NoSdk = 4,         // the SDK cannot be loaded
+  LogonFailed = 5,   // refused, not reached, or the bridge's settings
+  ModuleMissing = 6, // a module the sensor needs does not exist
+  NotAuthorised = 7, // a module exists but this user may not call it
+  CallFailed = 8,    // a call failed otherwise
+  NoFiguresToday = 9, // the module that serves the summary has no figures for today
+  UnitsDiffer = 10,  // both workload modules answer, with figures far apart
+};
+
+struct CheckStep {
+  std::string name;
+  bool ok = false;
+  std::string detail;
+  double milliseconds = 0;
+};
+
+struct ModuleCheck {
+  std::string name;
+  std::string state = "not checked"; // "callable", "present", "missing", "not authorised", "failed", ...
+  std::string detail;
+};
+
+struct DayFigures {
+  bool answered = false;
+  std::vector<SummaryRow> rows;
+};
+
+struct CheckResult {
+  std::string destination, sdk_path, sdk_version;
+  std::string release, kernel, host, instance, system_date;
+  std::vector<CheckStep> steps;
+  std::vector<ModuleCheck> modules;
+  std::string serving; // the module that serves today's summary
+  std::vector<nwrfc::FieldShape> collector_fields;
+  DayFigures classic, collector;
+  Verdict verdict = Verdict::Ok;
+  std::string verdict_text;
+};
+
+// The whole tool: arguments without the program name; returns the exit
+// status (the verdict). prompt is given when standard input is a terminal.
+int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
+                 PasswordPrompt *prompt);
+
+// The report of a result, for a person or as JSON.
+void WriteTextReport(const CheckResult &result, std::ostream &out);
+void WriteJsonReport(const CheckResult &result, std::ostream &out);
+
+// The verdict's word ("ok", "logon failed", ...).
+std::string VerdictWord(Verdict verdict);
+
+} // namespace quarlane
+
+#endif
