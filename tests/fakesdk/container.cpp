@@ -1,5 +1,8 @@
 #include "container.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "text.h"
 
 namespace fakesdk {
@@ -35,6 +38,7 @@ std::int64_t IntegerLimit(Type type, bool upper) {
   case kInt: return upper ? 2147483647LL : -2147483648LL;
   case kInt2: return upper ? 32767 : -32768;
   case kInt1: return upper ? 255 : 0;
+  case kInt8: return upper ? INT64_MAX : INT64_MIN;
   default: return 0;
   }
 }
@@ -94,6 +98,11 @@ std::uint64_t PackedLimit(unsigned length) {
 
 bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
   switch (value.type) {
+  case kFloat:
+    value.real = static_cast<double>(number);
+    value.set = true;
+    return true;
+  case kInt8:
   case kInt:
   case kInt2:
   case kInt1:
@@ -158,6 +167,19 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
     value.set = true;
     return true;
   }
+  case kFloat: {
+    const std::string narrow = ToUtf8(text);
+    char *end = nullptr;
+    const double real = std::strtod(narrow.c_str(), &end);
+    if (narrow.empty() || end == nullptr || *end != '\0') {
+      *problem = "'" + narrow + "' is not a number";
+      return false;
+    }
+    value.real = real;
+    value.set = true;
+    return true;
+  }
+  case kInt8:
   case kInt:
   case kInt2:
   case kInt1:
@@ -211,7 +233,15 @@ std::u16string ValueText(const Value &value) {
   case kNum: return value.text;
   case kInt:
   case kInt2:
-  case kInt1: return DecimalText(value.number);
+  case kInt1:
+  case kInt8: return DecimalText(value.number);
+  case kFloat: {
+    // The exponent form the issue saw ("4.4000000000000000E+06"), or fixed
+    // notation: what the SDK writes is documented nowhere.
+    char text[64];
+    std::snprintf(text, sizeof text, value.float_fixed ? "%.3f" : "%.16E", value.real);
+    return FromUtf8(text);
+  }
   case kBcd: {
     if (value.decimals == 0) return DecimalText(value.number);
     // Packed values never reach the most negative 64-bit number, so negating is safe.

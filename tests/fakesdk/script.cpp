@@ -306,6 +306,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
       failure.line = number;
       if (!ParseFailure(words, &failure, &why)) problems.push_back({number, why});
       else result.failures.push_back(failure);
+    } else if (IsVariantKey(key)) {
+      if (!SetVariant(key, single, &result.variant, &why)) problems.push_back({number, why});
     } else {
       Value shape;
       if (!SettableValue(key, &shape)) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "container.h"
+#include "variant.h"
 
 namespace fakesdk {
 
@@ -43,6 +44,7 @@ struct Scenario {
   std::map<std::string, std::u16string> values; // RFCSI fields and scalar exporting values, by name
   std::vector<ScriptRow> cpu, summary, aggregates;
   std::vector<Failure> failures;
+  Variant variant; // the collector's unconfirmed details
 };
 
 // Parses a script's text (UTF-8, LF or CR LF, an optional byte order mark).
