@@ -134,6 +134,38 @@ bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
   }
 }
 
+namespace {
+
+// Raw fields in hexadecimal, two digits per byte.
+bool AssignHex(Value &value, const std::u16string &text, std::string *problem) {
+  if (text.size() != 2 * value.length) {
+    *problem = "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
+    return false;
+  }
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    int byte = 0;
+    for (std::size_t j = 0; j < 2; ++j) {
+      const char16_t c = text[i + j];
+      int digit = -1;
+      if (c >= u'0' && c <= u'9') digit = c - u'0';
+      else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+      else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+      if (digit < 0) {
+        *problem = "'" + ToUtf8(text) + "' is not hexadecimal";
+        return false;
+      }
+      byte = byte * 16 + digit;
+    }
+    bytes.push_back(static_cast<char>(byte));
+  }
+  value.bytes = bytes;
+  value.set = true;
+  return true;
+}
+
+} // namespace
+
 bool AssignText(Value &value, const std::u16string &text, std::string *problem) {
   switch (value.type) {
   case kChar: {
@@ -192,33 +224,7 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
     for (unsigned i = 0; value.type == kBcd && i < value.decimals; ++i) number *= 10;
     return AssignNumber(value, number, problem);
   }
-  case kByte: {
-    // Raw fields in hexadecimal, two digits per byte.
-    if (text.size() != 2 * value.length) {
-      *problem = "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
-      return false;
-    }
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-      int byte = 0;
-      for (std::size_t j = 0; j < 2; ++j) {
-        const char16_t c = text[i + j];
-        int digit = -1;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        if (digit < 0) {
-          *problem = "'" + ToUtf8(text) + "' is not hexadecimal";
-          return false;
-        }
-        byte = byte * 16 + digit;
-      }
-      bytes.push_back(static_cast<char>(byte));
-    }
-    value.bytes = bytes;
-    value.set = true;
-    return true;
-  }
+  case kByte: return AssignHex(value, text, problem);
   default:
     *problem = "a text cannot be put into a field of type " + std::to_string(value.type);
     return false;
