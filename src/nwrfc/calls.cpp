@@ -2,6 +2,7 @@
 // under the time bound, with the values converted between the caller's
 // layouts and the SDK; SAPWL_WORKLOAD_GET_SUMMARY answered by the 7.00+
 // collector where the classic module is not the one to ask.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -194,6 +195,23 @@ nw::RFC_RC GetValue(const Sdk &sdk, nw::DATA_CONTAINER_HANDLE container, const s
     value->is_integer = true;
     return code;
   }
+  if (type == nw::RFCTYPE_INT8) {
+    nw::RFC_INT8 number = 0;
+    const nw::RFC_RC code = sdk.RfcGetInt8(container, field.c_str(), &number, info);
+    value->integer = number;
+    value->is_integer = true;
+    return code;
+  }
+  if (type == nw::RFCTYPE_FLOAT) {
+    // As a double, never as text: the SDK documents no text form of a FLOAT
+    // (exponent or fixed). 17 significant digits give the double back exactly.
+    nw::RFC_FLOAT number = 0;
+    const nw::RFC_RC code = sdk.RfcGetFloat(container, field.c_str(), &number, info);
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", number);
+    value->text = FromWindows1252(text);
+    return code;
+  }
   if (type == nw::RFCTYPE_BYTE) {
     std::vector<nw::SAP_RAW> bytes(byte_length == 0 ? 1 : byte_length, 0);
     const nw::RFC_RC code =
@@ -358,10 +376,16 @@ bool SetValue(const Sdk &sdk, const FunctionDescription &description, nw::RFC_FU
   const nw::RFC_PARAMETER_DESC *parameter = description.Find(name);
   if (parameter == nullptr) return true;
   const std::u16string field = Name(name);
-  const bool integer_field =
-      parameter->type == nw::RFCTYPE_INT || parameter->type == nw::RFCTYPE_INT2 || parameter->type == nw::RFCTYPE_INT1;
-  if (integer_field && value.is_integer)
-    return sdk.RfcSetInt(function_handle, field.c_str(), static_cast<nw::RFC_INT>(value.integer), info) == nw::RFC_OK;
+  // Each integer type with its own setter: [APIDOC] allows RfcSetInt for
+  // INT only. A value outside the type's range is sent as text, so the SDK
+  // refuses it instead of the bridge wrapping it.
+  const std::int64_t number = value.integer;
+  if (value.is_integer && parameter->type == nw::RFCTYPE_INT && number >= INT32_MIN && number <= INT32_MAX)
+    return sdk.RfcSetInt(function_handle, field.c_str(), static_cast<nw::RFC_INT>(number), info) == nw::RFC_OK;
+  if (value.is_integer && parameter->type == nw::RFCTYPE_INT2 && number >= INT16_MIN && number <= INT16_MAX)
+    return sdk.RfcSetInt2(function_handle, field.c_str(), static_cast<nw::RFC_INT2>(number), info) == nw::RFC_OK;
+  if (value.is_integer && parameter->type == nw::RFCTYPE_INT1 && number >= 0 && number <= 255)
+    return sdk.RfcSetInt1(function_handle, field.c_str(), static_cast<nw::RFC_INT1>(number), info) == nw::RFC_OK;
   const std::u16string text = value.is_integer ? Name(std::to_string(value.integer)) : value.text;
   return sdk.RfcSetString(function_handle, field.c_str(), text.c_str(), static_cast<unsigned>(text.size()),
                           info) == nw::RFC_OK;
@@ -555,9 +579,6 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
   std::vector<FieldValues> collected;
   if (query.selects_nothing) return CallOutcome{}; // no instance named: no rows, as the classic module
   if (!Invoke(connection, sdk, function, call, &outcome)) {
-    // A day the collector has nothing for is an empty summary, as the classic
-    // module answers it; every other failure stays the call's.
-    if (outcome.rc == RFC_EXCEPTION && outcome.exception == "NO_DATA_FOUND") return CallOutcome{};
     return outcome;
   }
 
@@ -580,8 +601,11 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
       SdkValue value;
       if (GetValue(sdk, rows, name, field.type, field.nucLength, &value, &info) != nw::RFC_OK)
         return ConversionFailure(function, "TASKTYPE-" + name, SdkText(info.message, sizeof info.message / 2));
-      row[name] = RowField{IsNumeric(field.type) || value.is_integer,
-                           value.is_integer ? std::to_string(value.integer) : ToWindows1252(value.text)};
+      const bool numeric = IsNumeric(field.type) || value.is_integer;
+      const std::string text = value.is_integer ? std::to_string(value.integer) : ToWindows1252(value.text);
+      const std::string problem = numeric ? NumberProblem(name, text) : std::string();
+      if (!problem.empty()) return ConversionFailure(function, function + " TASKTYPE-" + name, problem);
+      row[name] = RowField{numeric, text};
     }
     collected.push_back(row);
   }
@@ -606,7 +630,7 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
         }
         std::string problem;
         if (!WriteField(value, field.type, field.length, field.decimals, row.data() + field.offset, &problem))
-          return ConversionFailure(kClassicSummary, "SAPWLSUMRY-" + field.name + " from the collector", problem);
+          return ConversionFailure(kClassicSummary, "SAPWLSUMRY-" + field.name + " from " + function, problem);
       }
       AppendRow(*table, std::move(row));
     }
@@ -614,7 +638,7 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
   return CallOutcome{};
 }
 
-CallOutcome RunSummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,
+CallOutcome AnySummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,
                        RFC_TABLE *tables) {
   CallOutcome outcome;
   const Collector mode = connection.settings.collector;
@@ -635,6 +659,32 @@ CallOutcome RunSummary(Library &library, Connection &connection, const Sdk &sdk,
   if (mode == Collector::New) return NotFound(connection, kCollectorFunction);
   // 7.00 or later without the collector: the classic module is the last resort.
   return RunFunction(library, connection, sdk, kClassicSummary, importing, tables);
+}
+
+// NO_DATA_FOUND of either workload module: an empty day shortly after the
+// system's midnight, before the hourly collector job has written the day's
+// first figures; later the failure it is, with its likely cause in the trace.
+CallOutcome NoDataChecked(const Connection &connection, CallOutcome outcome, const std::string &function) {
+  if (outcome.rc != RFC_EXCEPTION || outcome.exception != "NO_DATA_FOUND") return outcome;
+  const std::string day = SentText(connection, "STARTDATE");
+  const unsigned grace = connection.settings.no_data_grace_minutes;
+  if (NoDataIsEmptyDay(connection.system_clock, day, grace)) return CallOutcome{};
+  // The cause on a line of its own: the "======> " line stays the module's,
+  // so the document reads as the classic module's failure.
+  outcome.error.problems.push_back(NoDataMessage(function, day, grace));
+  return outcome;
+}
+
+CallOutcome RunSummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,
+                       RFC_TABLE *tables) {
+  return NoDataChecked(connection, AnySummary(library, connection, sdk, importing, tables), connection.function);
+}
+
+// GET_CPU_ALL's LASTCOLLWRT as the caller received it: the system's clock.
+void NoteSystemClock(Connection &connection, const RFC_PARAMETER *importing) {
+  for (const RFC_PARAMETER *p = importing; p != nullptr && p->name != nullptr; ++p)
+    if (EntryName(p->name, p->nlen) == "LASTCOLLWRT" && p->addr != nullptr)
+      connection.system_clock = std::string(static_cast<const char *>(p->addr), p->leng);
 }
 
 RFC_RC Finish(Library &library, const CallOutcome &outcome, char **exception) {
@@ -708,6 +758,7 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
         outcome = RunSummary(library, connection, *sdk, importing, tables);
       } else {
         outcome = RunFunction(library, connection, *sdk, function, importing, tables);
+        if (outcome.rc == RFC_OK && function == "GET_CPU_ALL") NoteSystemClock(connection, importing);
       }
     }
     return Finish(library, outcome, exception);

@@ -80,6 +80,18 @@ std::string ClassicTaskTypeName(unsigned char code) {
   return text;
 }
 
+std::string NumberProblem(const std::string &name, const std::string &text) {
+  Decimal value;
+  if (!ParseDecimal(text, &value)) return "value \"" + OneLine(text) + "\" is not a number";
+  if (value.negative) return "value \"" + OneLine(text) + "\" is negative";
+  const bool counter = (name.size() >= 3 && name.compare(name.size() - 3, 3, "CNT") == 0) ||
+                       (name.size() >= 5 && name.compare(name.size() - 5, 5, "COUNT") == 0);
+  const std::size_t whole_digits = value.digits.size() > value.scale ? value.digits.size() - value.scale : 0;
+  if (counter && value.digits.find_first_not_of('0', whole_digits) != std::string::npos)
+    return "value \"" + OneLine(text) + "\" is not a whole count";
+  return std::string();
+}
+
 CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &instance,
                                 const std::string &periodtype, const std::string &startdate) {
   CollectorQuery query;
@@ -89,6 +101,43 @@ CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &in
   query.periodtype = Trim(periodtype).empty() ? "D" : Trim(periodtype);
   query.periodstrt = Trim(startdate);
   return query;
+}
+
+bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned *minutes) {
+  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  const std::string text = Trim(lastcollwrt);
+  // "Www Mmm dd hh:mm:ss yyyy", the day blank-padded, as asctime writes it.
+  if (text.size() != 24 || text[3] != ' ' || text[7] != ' ' || text[10] != ' ' || text[13] != ':' ||
+      text[16] != ':' || text[19] != ' ')
+    return false;
+  const std::size_t month = std::string(kMonths).find(text.substr(4, 3));
+  if (month == std::string::npos || month % 3 != 0) return false;
+  const std::string digits = text.substr(8, 2) + text.substr(11, 2) + text.substr(14, 2) + text.substr(20, 4);
+  for (std::size_t i = 0; i < digits.size(); ++i)
+    if (!(digits[i] >= '0' && digits[i] <= '9') && !(i == 0 && digits[i] == ' ')) return false;
+  const unsigned hours = static_cast<unsigned>(std::stoul(text.substr(11, 2)));
+  const unsigned mins = static_cast<unsigned>(std::stoul(text.substr(14, 2)));
+  if (hours > 23 || mins > 59) return false;
+  char month_day[5];
+  std::snprintf(month_day, sizeof month_day, "%02u%02u", static_cast<unsigned>(month / 3 + 1),
+                static_cast<unsigned>(std::stoul(Trim(text.substr(8, 2)))));
+  *day = text.substr(20, 4) + month_day;
+  *minutes = hours * 60 + mins;
+  return true;
+}
+
+bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day, unsigned grace_minutes) {
+  std::string day;
+  unsigned minutes = 0;
+  if (!ParseSystemClock(lastcollwrt, &day, &minutes)) return false;
+  return day == Trim(asked_day) && minutes < grace_minutes;
+}
+
+std::string NoDataMessage(const std::string &function, const std::string &asked_day, unsigned grace_minutes) {
+  return "NO_DATA_FOUND: " + function + " has no workload figures of " + Trim(asked_day) + ", later than " +
+         std::to_string(grace_minutes) +
+         " minutes after the system's midnight: the likely cause is that the hourly collector job "
+         "SAP_COLLECTOR_FOR_PERFMONITOR (report RSCOLL00, client 000) is not running; check it in SM37";
 }
 
 std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows) {

@@ -52,6 +52,26 @@ using FieldValues = std::map<std::string, RowField>;
 // + CHNGCNT when the collector has no field of that name.
 std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows);
 
+// What is wrong with a collector's number for the classic row, or empty: a
+// counter (a name ending in CNT or COUNT) must be whole and not negative,
+// and no number may be negative; a time's fraction is rounded later, as the
+// classic module's milliseconds are whole. Never wrapped or cut.
+std::string NumberProblem(const std::string &name, const std::string &text);
+
+// The system's own clock as GET_CPU_ALL gives it in LASTCOLLWRT
+// ("Thu Mar  5 09:04:00 2026"): the day as YYYYMMDD and the minutes after
+// midnight. False when the text is not in that form.
+bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned *minutes);
+
+// NO_DATA_FOUND for the day asked is an empty day only on the system's own
+// day, within `grace_minutes` after its midnight: the hourly collector job may
+// not have written the day's first figures yet. Later, another day or an
+// unknown clock, it is a failure.
+bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day, unsigned grace_minutes);
+
+// The trace line of a NO_DATA_FOUND that stays a failure, with its likely cause.
+std::string NoDataMessage(const std::string &function, const std::string &asked_day, unsigned grace_minutes);
+
 } // namespace quarlane::nwrfc
 
 #endif

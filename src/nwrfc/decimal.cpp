@@ -57,6 +57,43 @@ std::string SubtractMagnitudes(const std::string &a, const std::string &b) {
 
 } // namespace
 
+namespace {
+
+// "E+06", "e-3", "E7": the power of ten after the mantissa. Small enough
+// that no packed field's worth of digits is lost, large enough for any
+// double the SDK can give.
+bool ParseExponent(const std::string &text, int *exponent) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return false;
+  int value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9' || value > 1000) return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  *exponent = negative ? -value : value;
+  return true;
+}
+
+// digits x 10^exponent, with `scale` digits after the point before it.
+Decimal Shifted(Decimal value, int exponent) {
+  if (exponent >= 0) {
+    const unsigned up = static_cast<unsigned>(exponent);
+    if (up <= value.scale) {
+      value.scale -= up;
+    } else {
+      value.digits += std::string(up - value.scale, '0');
+      value.scale = 0;
+    }
+  } else {
+    value.scale += static_cast<unsigned>(-exponent);
+  }
+  return value;
+}
+
+} // namespace
+
 bool ParseDecimal(const std::string &text, Decimal *value) {
   std::size_t start = 0, end = text.size();
   while (start < end && (text[start] == ' ' || text[start] == '\t')) ++start;
@@ -78,6 +115,12 @@ bool ParseDecimal(const std::string &text, Decimal *value) {
   }
   while (signed_ && start < end && text[start] == ' ') ++start; // "- 5" and "5 -"
   while (signed_ && end > start && text[end - 1] == ' ') --end;
+  int exponent = 0;
+  const std::size_t e = text.find_first_of("eE", start);
+  if (e != std::string::npos && e < end) {
+    if (!ParseExponent(text.substr(e + 1, end - e - 1), &exponent)) return false;
+    end = e;
+  }
   std::string digits;
   bool point = false;
   for (std::size_t i = start; i < end; ++i) {
@@ -93,7 +136,7 @@ bool ParseDecimal(const std::string &text, Decimal *value) {
   }
   if (digits.empty()) return false;
   parsed.digits = digits;
-  *value = Normalised(parsed);
+  *value = Normalised(Shifted(parsed, exponent));
   return true;
 }
 

@@ -16,7 +16,9 @@ struct Decimal {
 };
 
 // Blanks around, a sign before or after ('-' or '+'), digits with at most
-// one '.' between them. An empty or blank text is 0. False on anything else.
+// one '.' between them, and an exponent ("4.4000000000000000E+06", "1e-3"),
+// as a FLOAT or DECF may read in text. An empty or blank text is 0. False on
+// anything else.
 bool ParseDecimal(const std::string &text, Decimal *value);
 
 std::string DecimalText(const Decimal &value); // "-12.50", "0", ...

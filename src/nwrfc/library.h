@@ -56,6 +56,7 @@ struct Connection {
   std::map<std::string, std::shared_ptr<FunctionDescription>> functions;
   std::map<const void *, std::vector<sapnwrfc::RFC_FIELD_DESC>> types; // by type description handle
   std::string release; // RFCSI_EXPORT-RFCSAPRL once seen
+  std::string system_clock; // GET_CPU_ALL's LASTCOLLWRT once seen: the system's own time
   bool call_pending = false;
   std::string function;
   std::vector<SentParameter> exporting;

@@ -324,6 +324,21 @@ typedef RFC_RC(SAP_API *RfcGetInt2_fn)(DATA_CONTAINER_HANDLE dataHandle, const S
                                          RFC_INT2 *value, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetDate_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
                                          RFC_DATE emptyDate, RFC_ERROR_INFO *errorInfo);
+/* Typed getters and setters for FLOAT, INT8, INT1 and INT2: [PYRFC]
+ * csapnwrfc.pxd declares RfcGetFloat(DATA_CONTAINER_HANDLE, SAP_UC*,
+ * RFC_FLOAT*, RFC_ERROR_INFO*), RfcGetInt8(..., RFC_INT8*, ...),
+ * RfcSetInt1(..., RFC_INT1, ...), RfcSetInt2(..., RFC_INT2, ...); _cyrfc.pyx
+ * (wrapVariable / fillVariable) reads and sets each type with its own
+ * function. [APIDOC] documents RfcSetInt for INT only; the text form of a
+ * FLOAT from RfcGetString is documented nowhere. */
+typedef RFC_RC(SAP_API *RfcGetFloat_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
+                                          RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetInt8_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
+                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetInt1_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
+                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetInt2_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
+                                         RFC_ERROR_INFO *errorInfo);
 
 typedef RFC_RC(SAP_API *RfcGetStructure_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
                                               RFC_STRUCTURE_HANDLE *structHandle, RFC_ERROR_INFO *errorInfo);
@@ -386,6 +401,14 @@ SAPNWRFC_PROTO(RFC_RC, RfcGetInt2,
 SAPNWRFC_PROTO(RFC_RC, RfcGetDate,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,
                 RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcGetFloat,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcGetInt8,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcSetInt1,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcSetInt2,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetStructure,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_STRUCTURE_HANDLE *structHandle,
                 RFC_ERROR_INFO *errorInfo))

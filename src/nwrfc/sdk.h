@@ -34,6 +34,10 @@ struct Sdk {
   sapnwrfc::RfcGetInt1_fn RfcGetInt1 = nullptr;
   sapnwrfc::RfcGetInt2_fn RfcGetInt2 = nullptr;
   sapnwrfc::RfcGetDate_fn RfcGetDate = nullptr;
+  sapnwrfc::RfcGetFloat_fn RfcGetFloat = nullptr;
+  sapnwrfc::RfcGetInt8_fn RfcGetInt8 = nullptr;
+  sapnwrfc::RfcSetInt1_fn RfcSetInt1 = nullptr;
+  sapnwrfc::RfcSetInt2_fn RfcSetInt2 = nullptr;
   sapnwrfc::RfcGetStructure_fn RfcGetStructure = nullptr;
   sapnwrfc::RfcGetTable_fn RfcGetTable = nullptr;
   sapnwrfc::RfcGetRowCount_fn RfcGetRowCount = nullptr;

@@ -27,6 +27,7 @@ struct Scope {
   std::optional<unsigned> timeout;
   std::optional<Collector> collector;
   std::map<std::string, ConnectionSetting> connection;
+  std::optional<unsigned> no_data_grace;
 };
 
 bool IsConnectionKey(const std::string &key) {
@@ -36,7 +37,7 @@ bool IsConnectionKey(const std::string &key) {
 }
 
 std::string KnownKeys() {
-  std::string known = "TIMEOUT, COLLECTOR";
+  std::string known = "TIMEOUT, COLLECTOR, NO_DATA_GRACE";
   for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) known += std::string(", ") + *name;
   return known;
 }
@@ -71,6 +72,24 @@ std::vector<ConnectionSetting> MergedConnection(const Scope &global, const Scope
     if (found != merged.end()) list.push_back(found->second);
   }
   return list;
+}
+
+// NO_DATA_GRACE=<minutes>, 0 to 1440 (0: NO_DATA_FOUND is always a failure).
+bool ParseNoDataGrace(const std::string &value, Scope *scope, const std::string &where, std::string *error) {
+  const std::string digits = Trim(value);
+  unsigned minutes = 0;
+  bool ok = !digits.empty() && digits.size() <= 4;
+  for (const char c : digits) {
+    ok = ok && c >= '0' && c <= '9';
+    if (ok) minutes = minutes * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!ok || minutes > kLongestNoDataGraceMinutes) {
+    *error = where + ": NO_DATA_GRACE=" + OneLine(value) + " is not a whole number of minutes from 0 to " +
+             std::to_string(kLongestNoDataGraceMinutes);
+    return false;
+  }
+  scope->no_data_grace = minutes;
+  return true;
 }
 
 bool ParseCollector(const std::string &text, Collector *collector) {
@@ -144,6 +163,8 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
           return false;
         }
         scope->collector = collector;
+      } else if (key == "NO_DATA_GRACE") {
+        if (!ParseNoDataGrace(value, scope, where, error)) return false;
       } else if (!ConnectionKey(key, value, number, where, scope, error)) {
         return false;
       }
@@ -168,6 +189,8 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
   }
   resolved.collector = own.collector ? *own.collector : (global.collector ? *global.collector : Collector::Auto);
   resolved.connection = MergedConnection(global, own);
+  resolved.no_data_grace_minutes =
+      own.no_data_grace ? *own.no_data_grace : global.no_data_grace.value_or(kDefaultNoDataGraceMinutes);
   *settings = resolved;
   return true;
 }

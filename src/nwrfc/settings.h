@@ -28,12 +28,18 @@ struct ConnectionSetting {
 
 // The allowed names, NULL-terminated; docs/nwrfc.md gives each one's source.
 extern const char *const kConnectionKeys[];
+// Minutes after the system's midnight in which the collector's NO_DATA_FOUND
+// for today is an empty day (its hourly job has not written today's first
+// figures yet); later it is the failure it is (docs/nwrfc.md).
+constexpr unsigned kDefaultNoDataGraceMinutes = 90;
+constexpr unsigned kLongestNoDataGraceMinutes = 1440;
 
 struct Settings {
   unsigned timeout_seconds = kDefaultTimeoutSeconds;
   Collector collector = Collector::Auto;
   std::string timeout_source = "default"; // where the bound came from, for messages
   std::vector<ConnectionSetting> connection; // the section's, else the file's global ones
+  unsigned no_data_grace_minutes = kDefaultNoDataGraceMinutes;
 };
 
 // The settings of `destination` from the file's text (nullopt: no file) and

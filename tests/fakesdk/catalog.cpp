@@ -34,18 +34,12 @@ const char kCollectorAggregates[] = "SWNC_COLLECTOR_GET_AGGREGATES";
 
 namespace {
 
-struct FieldShape {
-  const char *name;
-  Type type;
-  unsigned length; // characters for text types, bytes otherwise
-  unsigned decimals;
-};
-
 unsigned NucAlignment(Type type) {
   switch (type) {
   case kInt: return 4;
   case kInt2: return 2;
   case kFloat: return 8;
+  case kInt8: return 8;
   default: return 1;
   }
 }
@@ -58,7 +52,9 @@ unsigned RoundUp(unsigned value, unsigned alignment) { return (value + alignment
 
 // Lays the fields out back to back with natural alignment, once with one
 // byte per character and once with two (the Unicode layout).
-TypeDesc MakeType(const char *name, std::initializer_list<FieldShape> shapes) {
+} // namespace
+
+TypeDesc MakeType(const char *name, const std::vector<FieldShape> &shapes) {
   TypeDesc type;
   type.name = name;
   unsigned nuc = 0, uc = 0, nuc_widest = 1, uc_widest = 1;
@@ -84,6 +80,8 @@ TypeDesc MakeType(const char *name, std::initializer_list<FieldShape> shapes) {
   type.uc_length = RoundUp(uc, uc_widest);
   return type;
 }
+
+namespace {
 
 const TypeDesc &CpuAll() {
   static const TypeDesc type = MakeType(

@@ -23,6 +23,7 @@ enum Type : int {
   kInt2 = 9,
   kInt1 = 10,
   kStructure = 17,
+  kInt8 = 31,
 };
 
 enum Direction : int { kImport = 0x01, kExport = 0x02, kChanging = 0x03, kTables = 0x07 };
@@ -72,6 +73,16 @@ const std::vector<std::string> &KnownFunctions();
 const TypeDesc *FindType(const std::string &name);
 const FieldDesc *FindField(const TypeDesc &type, const std::string &name);
 const ParameterDesc *FindParameter(const FunctionDesc &function, const std::string &name);
+
+// Lays fields (name, type, length in characters or bytes, decimals) out as
+// the catalogue's own structures are laid out.
+struct FieldShape {
+  const char *name;
+  Type type;
+  unsigned length;
+  unsigned decimals;
+};
+TypeDesc MakeType(const char *name, const std::vector<FieldShape> &shapes);
 
 // Names of the function modules.
 extern const char kSystemInfo[];

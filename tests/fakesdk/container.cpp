@@ -1,5 +1,8 @@
 #include "container.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "text.h"
 
 namespace fakesdk {
@@ -35,6 +38,7 @@ std::int64_t IntegerLimit(Type type, bool upper) {
   case kInt: return upper ? 2147483647LL : -2147483648LL;
   case kInt2: return upper ? 32767 : -32768;
   case kInt1: return upper ? 255 : 0;
+  case kInt8: return upper ? INT64_MAX : INT64_MIN;
   default: return 0;
   }
 }
@@ -94,6 +98,11 @@ std::uint64_t PackedLimit(unsigned length) {
 
 bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
   switch (value.type) {
+  case kFloat:
+    value.real = static_cast<double>(number);
+    value.set = true;
+    return true;
+  case kInt8:
   case kInt:
   case kInt2:
   case kInt1:
@@ -124,6 +133,38 @@ bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
     return false;
   }
 }
+
+namespace {
+
+// Raw fields in hexadecimal, two digits per byte.
+bool AssignHex(Value &value, const std::u16string &text, std::string *problem) {
+  if (text.size() != 2 * value.length) {
+    *problem = "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
+    return false;
+  }
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    int byte = 0;
+    for (std::size_t j = 0; j < 2; ++j) {
+      const char16_t c = text[i + j];
+      int digit = -1;
+      if (c >= u'0' && c <= u'9') digit = c - u'0';
+      else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+      else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+      if (digit < 0) {
+        *problem = "'" + ToUtf8(text) + "' is not hexadecimal";
+        return false;
+      }
+      byte = byte * 16 + digit;
+    }
+    bytes.push_back(static_cast<char>(byte));
+  }
+  value.bytes = bytes;
+  value.set = true;
+  return true;
+}
+
+} // namespace
 
 bool AssignText(Value &value, const std::u16string &text, std::string *problem) {
   switch (value.type) {
@@ -158,6 +199,19 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
     value.set = true;
     return true;
   }
+  case kFloat: {
+    const std::string narrow = ToUtf8(text);
+    char *end = nullptr;
+    const double real = std::strtod(narrow.c_str(), &end);
+    if (narrow.empty() || end == nullptr || *end != '\0') {
+      *problem = "'" + narrow + "' is not a number";
+      return false;
+    }
+    value.real = real;
+    value.set = true;
+    return true;
+  }
+  case kInt8:
   case kInt:
   case kInt2:
   case kInt1:
@@ -170,33 +224,7 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
     for (unsigned i = 0; value.type == kBcd && i < value.decimals; ++i) number *= 10;
     return AssignNumber(value, number, problem);
   }
-  case kByte: {
-    // Raw fields in hexadecimal, two digits per byte.
-    if (text.size() != 2 * value.length) {
-      *problem = "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
-      return false;
-    }
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-      int byte = 0;
-      for (std::size_t j = 0; j < 2; ++j) {
-        const char16_t c = text[i + j];
-        int digit = -1;
-        if (c >= u'0' && c <= u'9') digit = c - u'0';
-        else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-        else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-        if (digit < 0) {
-          *problem = "'" + ToUtf8(text) + "' is not hexadecimal";
-          return false;
-        }
-        byte = byte * 16 + digit;
-      }
-      bytes.push_back(static_cast<char>(byte));
-    }
-    value.bytes = bytes;
-    value.set = true;
-    return true;
-  }
+  case kByte: return AssignHex(value, text, problem);
   default:
     *problem = "a text cannot be put into a field of type " + std::to_string(value.type);
     return false;
@@ -211,7 +239,15 @@ std::u16string ValueText(const Value &value) {
   case kNum: return value.text;
   case kInt:
   case kInt2:
-  case kInt1: return DecimalText(value.number);
+  case kInt1:
+  case kInt8: return DecimalText(value.number);
+  case kFloat: {
+    // The exponent form the issue saw ("4.4000000000000000E+06"), or fixed
+    // notation: what the SDK writes is documented nowhere.
+    char text[64];
+    std::snprintf(text, sizeof text, value.float_fixed ? "%.3f" : "%.16E", value.real);
+    return FromUtf8(text);
+  }
   case kBcd: {
     if (value.decimals == 0) return DecimalText(value.number);
     // Packed values never reach the most negative 64-bit number, so negating is safe.

@@ -20,7 +20,9 @@ struct Value {
   unsigned length = 0;   // characters for text types, bytes for BCD and raw
   unsigned decimals = 0; // BCD: the number holds value * 10^decimals
   std::u16string text;   // kChar, kDate, kTime, kNum
-  std::int64_t number = 0; // kInt, kInt2, kInt1, kBcd
+  std::int64_t number = 0; // kInt, kInt2, kInt1, kInt8, kBcd
+  double real = 0;         // kFloat
+  bool float_fixed = false; // kFloat: RfcGetString gives fixed notation instead of exponent form
   std::string bytes;     // kByte
   std::unique_ptr<Container> nested; // kStructure, kTable
   bool set = false;      // importing parameters: set by the caller

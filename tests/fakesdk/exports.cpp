@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,6 +26,7 @@
 #include "script.h"
 #include "server.h"
 #include "text.h"
+#include "variant.h"
 
 using namespace sapnwrfc;
 
@@ -38,7 +40,7 @@ using namespace sapnwrfc;
 static_assert(RFCTYPE_CHAR == static_cast<int>(fakesdk::kChar) && RFCTYPE_DATE == static_cast<int>(fakesdk::kDate) &&
                   RFCTYPE_BCD == static_cast<int>(fakesdk::kBcd) && RFCTYPE_BYTE == static_cast<int>(fakesdk::kByte) &&
                   RFCTYPE_TABLE == static_cast<int>(fakesdk::kTable) && RFCTYPE_NUM == static_cast<int>(fakesdk::kNum) &&
-                  RFCTYPE_INT == static_cast<int>(fakesdk::kInt) && RFCTYPE_INT2 == static_cast<int>(fakesdk::kInt2) &&
+                  RFCTYPE_INT == static_cast<int>(fakesdk::kInt) && RFCTYPE_INT8 == static_cast<int>(fakesdk::kInt8) && RFCTYPE_INT2 == static_cast<int>(fakesdk::kInt2) &&
                   RFCTYPE_INT1 == static_cast<int>(fakesdk::kInt1) &&
                   RFCTYPE_STRUCTURE == static_cast<int>(fakesdk::kStructure),
               "the catalogue's type codes are the SDK's");
@@ -187,7 +189,7 @@ const fakesdk::FunctionDesc *FindFunctionDesc(RFC_FUNCTION_DESC_HANDLE handle) {
     const fakesdk::FunctionDesc *function = fakesdk::FindFunction(name);
     if (static_cast<const void *>(function) == static_cast<const void *>(handle)) return function;
   }
-  return nullptr;
+  return fakesdk::FindVariantFunction(handle);
 }
 
 const fakesdk::TypeDesc *FindTypeDesc(RFC_TYPE_DESC_HANDLE handle) {
@@ -195,7 +197,7 @@ const fakesdk::TypeDesc *FindTypeDesc(RFC_TYPE_DESC_HANDLE handle) {
     const fakesdk::TypeDesc *type = fakesdk::FindType(name);
     if (static_cast<const void *>(type) == static_cast<const void *>(handle)) return type;
   }
-  return nullptr;
+  return fakesdk::FindVariantType(handle);
 }
 
 std::string NameOf(const SAP_UC *name) { return name ? fakesdk::ToUtf8(fakesdk::FromUnits(name)) : std::string(); }
@@ -534,6 +536,7 @@ FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTIO
     Fail(errorInfo, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, "FU_NOT_FOUND", "ID:FL Type:E Number:046 " + name);
     return nullptr;
   }
+  if (name == fakesdk::kCollectorAggregates) function = &fakesdk::CollectorDescription(connection->scenario->variant);
   Succeed(errorInfo);
   return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<fakesdk::FunctionDesc *>(function));
 }
@@ -696,14 +699,40 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, con
   return RfcSetChars(dataHandle, name, stringValue, valueLength, errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
-                         RFC_ERROR_INFO *errorInfo) {
+namespace {
+
+// An integer setter: `refused` lists the field types this one does not take
+// (the API documentation allows RfcSetInt for INT only, RfcSetInt1/2 for
+// INT1/INT2; the fake refuses INT1/INT2 to the wider setter).
+RFC_RC SetInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int64_t value,
+                  std::initializer_list<fakesdk::Type> refused, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *target = Addressed(dataHandle, name, errorInfo, &failure);
   if (target == nullptr) return failure;
+  for (const fakesdk::Type type : refused)
+    if (target->type == type)
+      return ConversionFailure(errorInfo, NameOf(name) + ": this setter does not take a field of type " +
+                                              std::to_string(static_cast<int>(type)));
   std::string why;
   if (!fakesdk::AssignNumber(*target, value, &why)) return ConversionFailure(errorInfo, NameOf(name) + ": " + why);
   return Succeed(errorInfo);
+}
+
+} // namespace
+
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
+                         RFC_ERROR_INFO *errorInfo) {
+  return SetInteger(dataHandle, name, value, {fakesdk::kInt1, fakesdk::kInt2}, errorInfo);
+}
+
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
+                          RFC_ERROR_INFO *errorInfo) {
+  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt2, fakesdk::kInt8}, errorInfo);
+}
+
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
+                          RFC_ERROR_INFO *errorInfo) {
+  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt1, fakesdk::kInt8}, errorInfo);
 }
 
 // ------------------------------------------------------------ getters
@@ -761,7 +790,8 @@ RFC_RC ReadInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::in
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type != fakesdk::kInt && value->type != fakesdk::kInt2 && value->type != fakesdk::kInt1)
+  if (value->type != fakesdk::kInt && value->type != fakesdk::kInt2 && value->type != fakesdk::kInt1 &&
+      value->type != fakesdk::kInt8)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not an integer");
   if (value->number < low || value->number > high)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " does not fit the requested integer");
@@ -793,6 +823,25 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const
   const RFC_RC rc = ReadInteger(dataHandle, name, -32768, 32767, &number, errorInfo);
   if (rc == RFC_OK && value) *value = static_cast<RFC_INT2>(number);
   return rc;
+}
+
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
+                          RFC_ERROR_INFO *errorInfo) {
+  std::int64_t number = 0;
+  const RFC_RC rc = ReadInteger(dataHandle, name, INT64_MIN, INT64_MAX, &number, errorInfo);
+  if (rc == RFC_OK && value) *value = number;
+  return rc;
+}
+
+// FLOAT fields only, as the fake's other getters are strict about types.
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFloat(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
+                           RFC_ERROR_INFO *errorInfo) {
+  RFC_RC failure = RFC_OK;
+  Value *field = Addressed(dataHandle, name, errorInfo, &failure);
+  if (field == nullptr) return failure;
+  if (field->type != fakesdk::kFloat) return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not a FLOAT");
+  if (value) *value = field->real;
+  return Succeed(errorInfo);
 }
 
 FAKESDK_EXPORT RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,

@@ -325,6 +325,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
       failure.line = number;
       if (!ParseFailure(words, &failure, &why)) problems.push_back({number, why});
       else result.failures.push_back(failure);
+    } else if (IsVariantKey(key)) {
+      if (!SetVariant(key, single, &result.variant, &why)) problems.push_back({number, why});
     } else if (ParseSwitch(key, single, &result, &why)) {
       if (!why.empty()) problems.push_back({number, why});
     } else {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "container.h"
+#include "variant.h"
 
 namespace fakesdk {
 
@@ -46,6 +47,7 @@ struct Scenario {
   // Behaviours of the SDK no public source pins down (README "Switches").
   bool abap_error_closes = false;        // abap_error = closes
   bool cancel_ignored_in_describe = false; // cancel_in_describe = ignored
+  Variant variant; // the collector's unconfirmed details
 };
 
 // Parses a script's text (UTF-8, LF or CR LF, an optional byte order mark).

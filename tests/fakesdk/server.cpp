@@ -190,8 +190,15 @@ Answer CollectorAggregates(const Scenario &scenario, Container &function, std::t
   std::vector<std::shared_ptr<Container>> rows;
   if (SameText(period, "D") && !component.empty()) rows = Choose(scenario.aggregates, scenario, component, "", day, now);
   if (rows.empty()) return Answer{false, "NO_DATA_FOUND", ""};
+  const Variant &variant = scenario.variant;
+  if (FindValue(function, "TASKTYPE")->nested->type != FindType("SWNCAGGTASKTYPE") || variant.milliseconds ||
+      variant.factor_ignored) {
+    FillVariantRows(function, rows, variant, factor);
+    return Answer{};
+  }
   // The collector keeps its times in microseconds; FACTOR divides them
-  // (1000 gives milliseconds). Not publicly confirmed: see the README.
+  // (1000 gives milliseconds). Not publicly confirmed: see the README; the
+  // script's switches (variant.h) try the other readings.
   for (auto &row : rows)
     for (std::size_t i = 0; i < row->values.size(); ++i)
       if (row->values[i].type == kBcd && IsTimeField(row->names[i]))

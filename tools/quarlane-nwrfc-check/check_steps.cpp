@@ -94,11 +94,10 @@ DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &s
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
   DayFigures figures;
   StepLog log;
-  Result<std::vector<SummaryRow>> rows = Failure(FailureCode::CallOtherFailure);
-  {
-    SummaryTable table(*session.library);
-    rows = FetchSummaryRows(session, log, system, table.handle());
-  }
+  Result<SummaryTable> table = SummaryTable::Create(*session.library);
+  Result<std::vector<SummaryRow>> rows =
+      table ? table->GiveBack(FetchSummaryRows(session, log, system, table->handle()))
+            : Result<std::vector<SummaryRow>>(table.failure());
   ModuleCheck &module = Module(result, name);
   if (rows) {
     module.state = "callable";

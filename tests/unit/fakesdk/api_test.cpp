@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -430,6 +431,89 @@ TEST_F(FakeSdk, SettersCheckWhatFits) {
   RFC_FUNCTION_HANDLE collector = Create(OpenCollector(), "SWNC_COLLECTOR_GET_AGGREGATES");
   EXPECT_EQ(RfcSetInt(collector, u"FACTOR", 1000, &info_), RFC_OK);
   EXPECT_EQ(RfcSetChars(collector, u"FACTOR", u"12x", 3, &info_), RFC_CONVERSION_FAILURE);
+}
+
+// The switches for the collector's unconfirmed details: the description
+// and the values change, the figures stay the script's.
+TEST_F(FakeSdk, CollectorSwitchesChangeTypesUnitsAndFields) {
+  const std::string base = std::string(kCollector).substr(0, std::string(kCollector).find("fail ="));
+  struct Case {
+    const char *switches;
+    RFCTYPE resp_type, count_type;
+    double resp; // RESPTI of the own instance's first row
+    const char *resp_text;
+    bool rollti;
+  } cases[] = {
+      {"", RFCTYPE_BCD, RFCTYPE_BCD, 360000, "360000", false},
+      {"collector_times = float\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000, "3.6000000000000000E+05", false},
+      {"collector_times = float\nfloat_text = fixed\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000, "360000.000", false},
+      {"collector_times = int8\ncollector_counts = int8\n", RFCTYPE_INT8, RFCTYPE_INT8, 360000, "360000", false},
+      {"collector_unit = ms\n", RFCTYPE_BCD, RFCTYPE_BCD, 360, "360", false},
+      {"collector_factor = ignored\n", RFCTYPE_BCD, RFCTYPE_BCD, 360000000, "360000000", false},
+      {"collector_rollti = present\ncollector_fields = reordered\n", RFCTYPE_BCD, RFCTYPE_BCD, 360000, "360000", true},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.switches);
+    Write("sapnew01.nwrfc", base + c.switches);
+    RFC_CONNECTION_HANDLE connection = OpenCollector();
+    ASSERT_TRUE(connection) << Narrow(info_.message);
+    RFC_FUNCTION_DESC_HANDLE desc = RfcGetFunctionDesc(connection, u"SWNC_COLLECTOR_GET_AGGREGATES", &info_);
+    ASSERT_TRUE(desc);
+    RFC_PARAMETER_DESC parameter{};
+    unsigned count = 0;
+    ASSERT_EQ(RfcGetParameterCount(desc, &count, &info_), RFC_OK);
+    for (unsigned i = 0; i < count; ++i) {
+      ASSERT_EQ(RfcGetParameterDescByIndex(desc, i, &parameter, &info_), RFC_OK);
+      if (Narrow(parameter.name) == "TASKTYPE") break;
+    }
+    unsigned fields = 0;
+    ASSERT_EQ(RfcGetFieldCount(parameter.typeDescHandle, &fields, &info_), RFC_OK);
+    std::map<std::string, RFCTYPE> types;
+    std::string first;
+    for (unsigned i = 0; i < fields; ++i) {
+      RFC_FIELD_DESC field{};
+      ASSERT_EQ(RfcGetFieldDescByIndex(parameter.typeDescHandle, i, &field, &info_), RFC_OK);
+      types[Narrow(field.name)] = field.type;
+      if (i == 0) first = Narrow(field.name);
+    }
+    EXPECT_EQ(types["RESPTI"], c.resp_type);
+    EXPECT_EQ(types["COUNT"], c.count_type);
+    EXPECT_EQ(types.count("ROLLTI"), c.rollti ? 1u : 0u);
+    EXPECT_EQ(first == "TASKTYPE", !c.rollti); // reordered with ROLLTI here
+    RFC_FUNCTION_HANDLE function = RfcCreateFunction(desc, &info_);
+    functions_.push_back(function);
+    SetChars(function, "COMPONENT", "sapnew01_NEW_10");
+    SetChars(function, "PERIODTYPE", "D");
+    SetChars(function, "PERIODSTRT", fakesdk::DayText(std::time(nullptr), 0));
+    ASSERT_EQ(RfcInvoke(connection, function, &info_), RFC_OK) << Narrow(info_.message);
+    RFC_TABLE_HANDLE table = Table(function, "TASKTYPE");
+    ASSERT_EQ(RfcMoveTo(table, 0, &info_), RFC_OK);
+    EXPECT_EQ(String(table, "RESPTI"), c.resp_text);
+    RFC_FLOAT real = 0;
+    RFC_INT8 whole = 0;
+    if (c.resp_type == RFCTYPE_FLOAT) {
+      EXPECT_EQ(RfcGetFloat(table, u"RESPTI", &real, &info_), RFC_OK);
+      EXPECT_EQ(real, c.resp);
+    } else {
+      EXPECT_EQ(RfcGetFloat(table, u"RESPTI", &real, &info_), RFC_CONVERSION_FAILURE);
+    }
+    if (c.count_type == RFCTYPE_INT8) {
+      EXPECT_EQ(RfcGetInt8(table, u"COUNT", &whole, &info_), RFC_OK);
+      EXPECT_EQ(whole, 1200);
+    }
+  }
+  Write("sapnew01.nwrfc", base + "collector_times = double\n");
+  EXPECT_EQ(OpenCollector(), nullptr);
+  EXPECT_NE(Narrow(info_.message).find("collector_times is one of: bcd float int8"), std::string::npos)
+      << Narrow(info_.message);
+}
+
+// Each integer setter takes its own type only (FACTOR is INT).
+TEST_F(FakeSdk, EachIntegerTypeHasItsSetter) {
+  RFC_FUNCTION_HANDLE function = Create(OpenCollector(), "SWNC_COLLECTOR_GET_AGGREGATES");
+  EXPECT_EQ(RfcSetInt1(function, u"FACTOR", 5, &info_), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(RfcSetInt2(function, u"FACTOR", 5, &info_), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(RfcSetInt(function, u"FACTOR", 5, &info_), RFC_OK);
 }
 
 TEST_F(FakeSdk, CpuDataAndSystemInformation) {

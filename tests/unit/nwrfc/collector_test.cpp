@@ -66,5 +66,50 @@ TEST(NwrfcCollector, TaskTypeRowsBecomeClassicRows) {
   EXPECT_EQ(classic[1].at("DBACTIVCNT").text, "5");
 }
 
+// A value the classic row cannot carry is named, never wrapped or cut.
+TEST(NwrfcCollector, NumbersTheClassicRowCannotCarry) {
+  struct Case {
+    const char *name, *text;
+    bool fine;
+  } cases[] = {
+      {"COUNT", "1200", true},          {"COUNT", "1.2E3", true},          {"COUNT", "1200.000", true},
+      {"COUNT", "-5", false},           {"COUNT", "12.5", false},          {"READDIRCNT", "1.25E1", false},
+      {"RESPTI", "4400.5", true},       {"RESPTI", "4.4000000000000000E+06", true},
+      {"RESPTI", "-1", false},          {"CPUTI", "abc", false},           {"GUICNT", "", true},
+  };
+  for (const Case &c : cases) {
+    const std::string problem = NumberProblem(c.name, c.text);
+    EXPECT_EQ(problem.empty(), c.fine) << c.name << "=" << c.text << ": " << problem;
+    if (!c.fine) {
+      EXPECT_NE(problem.find(c.text), std::string::npos) << problem;
+    }
+  }
+}
+
+TEST(NwrfcCollector, NoDataIsAnEmptyDayOnlyJustAfterTheSystemsMidnight) {
+  struct Case {
+    const char *clock, *day;
+    unsigned grace;
+    bool empty;
+  } cases[] = {
+      {"Thu Mar  5 00:20:00 2026", "20260305", 90, true},
+      {"Thu Mar  5 01:29:59 2026", "20260305", 90, true},
+      {"Thu Mar  5 01:30:00 2026", "20260305", 90, false},
+      {"Thu Mar  5 09:04:00 2026", "20260305", 90, false},
+      {"Thu Mar  5 00:20:00 2026", "20260304", 90, false}, // another day: the job did not run
+      {"Thu Mar  5 00:20:00 2026", "20260305", 0, false},  // grace switched off
+      {"Sun Dec 31 00:05:00 2028", "20281231", 10, true},
+      {"", "20260305", 90, false},                          // clock unknown
+      {"Thu Xyz  5 00:20:00 2026", "20260305", 90, false},
+      {"Thu Mar  5 25:20:00 2026", "20260305", 2000, false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(NoDataIsEmptyDay(c.clock, c.day, c.grace), c.empty) << c.clock << " " << c.day << " " << c.grace;
+  }
+  const std::string message = NoDataMessage("SWNC_COLLECTOR_GET_AGGREGATES", "20260305", 90);
+  EXPECT_NE(message.find("SAP_COLLECTOR_FOR_PERFMONITOR"), std::string::npos);
+  EXPECT_EQ(message.find('\n'), std::string::npos);
+}
+
 } // namespace
 } // namespace quarlane::nwrfc

@@ -56,6 +56,9 @@ TEST(NwrfcSettings, UnusableValuesAreNamed) {
       {"TIMEUOT=20\n", std::nullopt, "line 1: unknown setting TIMEUOT"},
       {"[PRD\n", std::nullopt, "line 1: a section line is [NAME]"},
       {"just words\n", std::nullopt, "line 1: not KEY=value"},
+      {"NO_DATA_GRACE=1441\n", std::nullopt, "line 1: NO_DATA_GRACE=1441 is not a whole number of minutes from 0 to 1440"},
+      {"[PRD]\nNO_DATA_GRACE=-5\n", std::nullopt, "line 2: NO_DATA_GRACE=-5 is not"},
+      {"NO_DATA_GRACE=\n", std::nullopt, "line 1: NO_DATA_GRACE= is not"},
       {"", std::string("soon"), "environment variable QUARLANE_NWRFC_TIMEOUT=soon is not a whole number"},
   };
   for (const Case &c : cases) {
@@ -63,6 +66,22 @@ TEST(NwrfcSettings, UnusableValuesAreNamed) {
     std::string error;
     EXPECT_FALSE(ResolveSettings(c.file, c.environment, "PRD", &settings, &error)) << c.file;
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+}
+
+TEST(NwrfcSettings, NoDataGracePerDestination) {
+  const std::string file = "NO_DATA_GRACE=120\n[PRD]\nNO_DATA_GRACE=0\n[QAS]\nTIMEOUT=5\n";
+  struct Case {
+    std::optional<std::string> file;
+    const char *destination;
+    unsigned minutes;
+  } cases[] = {{std::nullopt, "PRD", kDefaultNoDataGraceMinutes}, {file, "prd", 0}, {file, "QAS", 120},
+               {std::string("[DEV]\nNO_DATA_GRACE=1440\n"), "DEV", 1440}};
+  for (const Case &c : cases) {
+    Settings settings;
+    std::string error;
+    ASSERT_TRUE(ResolveSettings(c.file, std::nullopt, c.destination, &settings, &error)) << error;
+    EXPECT_EQ(settings.no_data_grace_minutes, c.minutes) << c.destination;
   }
 }
 
