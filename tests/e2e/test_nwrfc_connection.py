@@ -30,6 +30,7 @@ class BridgeTest(SensorTest):
         box = self.box
         diff.install(diff.bridge_library(), os.path.join(box.bin, exe("librfc32")))
         diff.install(diff.fake_sdk(), os.path.join(box.bin, diff.sdk_name()))
+        diff.install(diff.fake_ucum(), os.path.join(box.bin, os.path.basename(diff.fake_ucum())))
         box.put(system.host.lower() + ".nwrfc", diff.encoded(diff.script_lines(system), "utf-8"))
         values = dict(Extcompany="Corvanta AG", Destination=system.name, Client=system.client, User="monitor",
                       Password=box.stored_password(harness.GOOD_PASSWORD), Language="EN", Mode="R/3",
@@ -84,7 +85,7 @@ class ConnectionSettings(BridgeTest):
             (["[NEW]", "PASSWD=Secret12"],
              "quarlane-nwrfc.ini line 2: PASSWD does not belong in this file"),
             (["; SNC for all systems", "SNC_PARTNER=p:CN=NEW"],
-             "quarlane-nwrfc.ini line 2: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, SAPROUTER"),
+             "quarlane-nwrfc.ini line 2: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, NO_DATA_GRACE, SAPROUTER"),
             (["[NEW]", "SNC_MODE=1", "SNC_LIB=/opt/nowhere/libsapcrypto.so"],
              "quarlane-nwrfc.ini line 3: SNC_LIB=/opt/nowhere/libsapcrypto.so cannot be loaded"),
         ]

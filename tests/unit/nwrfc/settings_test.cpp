@@ -135,7 +135,7 @@ TEST(NwrfcSettings, CredentialsAndUnknownConnectionKeysAreRefused) {
                                     " come from the sensor's profile"},
       {"password=x\n", "line 1: PASSWORD does not belong in this file"},
       {"\n\nUser=MONITOR\n", "line 3: USER does not belong in this file"},
-      {"SNC_PARTNER=p:CN=PRD\n", "line 1: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, SAPROUTER, MSSERV, "
+      {"SNC_PARTNER=p:CN=PRD\n", "line 1: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, NO_DATA_GRACE, SAPROUTER, MSSERV, "
                                   "CODEPAGE, TRACE, SNC_MODE, SNC_PARTNERNAME, SNC_QOP, SNC_MYNAME, SNC_LIB, WSHOST, "
                                   "WSPORT, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)"},
       {"ASHOST=sapprd01\n", "line 1: unknown setting ASHOST"}, // the address comes from the profile
