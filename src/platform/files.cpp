@@ -284,21 +284,14 @@ bool MoveOver(const std::string &temporary, const std::string &target) {
   return false;
 }
 
-// The full path of a file; ReplaceFile under Wine refuses relative ones
-// (ERROR_DIRECTORY), and Windows takes both alike.
-std::string FullPath(const std::string &path) {
-  char buffer[MAX_PATH * 4];
-  DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (length == 0 || length >= sizeof buffer) return path;
-  return std::string(buffer, length);
-}
-
 // ReplaceFile keeps what the administrator set on the profile: its ACL,
 // attributes and alternate streams. Where the file system does not support
 // it, the replace falls back to MoveFileEx, which keeps the content atomic
 // but gives the new file the folder's inherited ACL.
 bool ReplaceExisting(const std::string &temporary, const std::string &target, DWORD attributes) {
-  const std::string replaced = FullPath(target), replacement = FullPath(temporary);
+  // ReplaceFile under Wine refuses relative paths (ERROR_DIRECTORY); Windows
+  // takes both alike.
+  const std::string replaced = FullHostPath(target), replacement = FullHostPath(temporary);
   for (int attempt = 0; attempt < 50; ++attempt) {
     if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr))
