@@ -599,11 +599,15 @@ std::function<std::string()> SystemRandomPart() {
   return [] { return RandomHex(kRandomDigits); };
 }
 
-// Whole lines without their line ends, past a byte order mark.
 std::optional<std::vector<std::string>> LinesOf(const std::optional<std::string> &bytes) {
   if (!bytes) return std::nullopt;
+  return LinesOfBytes(*bytes);
+}
+
+} // namespace
+
+std::vector<std::string> LinesOfBytes(const std::string &text) {
   std::vector<std::string> lines;
-  const std::string &text = *bytes;
   std::size_t start = StartsWithByteOrderMark(text) ? 3 : 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -616,8 +620,6 @@ std::optional<std::vector<std::string>> LinesOf(const std::optional<std::string>
   }
   return lines;
 }
-
-} // namespace
 
 std::optional<std::string> ReadBytes(const std::string &path) {
   return ReadRegularFile(HostPath(path), kMaxReadBytes);

@@ -33,6 +33,9 @@ std::optional<std::vector<std::string>> ReadLines(const std::string &path);
 // reparse point on Windows) of its name is not read through.
 std::optional<std::vector<std::string>> ReadLinesNotThroughLink(const std::string &path);
 
+// The lines of a file's bytes, as ReadLines makes them.
+std::vector<std::string> LinesOfBytes(const std::string &bytes);
+
 // The whole file as bytes (a byte order mark included); nullopt as for
 // ReadLines.
 std::optional<std::string> ReadBytes(const std::string &path);

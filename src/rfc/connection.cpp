@@ -39,9 +39,8 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 // outside the lock, and a slow or unreachable system never makes another
 // destination's run wait or fail.
 RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const ConnectionParameters &profile,
-                                      const std::string &destination_file, StepLog &log, std::FILE *out,
+                                      const std::string &destination_file, StepLog &log,
                                       std::chrono::milliseconds destination_lock_wait) {
-  std::fprintf(out, "* SapRfc.Ini.......: %s<\n", profile.destination.c_str());
   {
     const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
     if (!destination_lock) return 0;
@@ -58,13 +57,8 @@ RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const Connectio
   return handle;
 }
 
-} // namespace
-
-RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
-                             const LogonOverrides &overrides, StepLog &log, std::FILE *out,
-                             std::chrono::milliseconds destination_lock_wait) {
-  const RfcLibrary &library = *session.library;
-
+RFC_HANDLE OpenThroughProfileFields(const RfcLibrary &library, const ConnectionParameters &profile,
+                                    const LogonOverrides &overrides, StepLog &log) {
   // Working copies: padding and overrides never touch the profile values.
   std::string destination = profile.destination;
   std::string client = profile.client;
@@ -109,15 +103,31 @@ RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &pr
   options.language = language.data();
   options.trace = 0;
 
-  const std::optional<std::string> destination_file = ReadBytes("SapRfc." + profile.destination);
-  if (!destination_file) {
-    RFC_HANDLE handle = library.RfcOpen(&options);
-    LogStep(log, static_cast<long>(handle), "RfcOpen called", profile.destination);
-    return handle;
-  }
+  RFC_HANDLE handle = library.RfcOpen(&options);
+  LogStep(log, static_cast<long>(handle), "RfcOpen called", profile.destination);
+  return handle;
+}
 
-  return OpenThroughDestinationFile(library, profile, *destination_file, log, out,
-                                    destination_lock_wait);
+} // namespace
+
+std::optional<std::string> ReadDestinationFile(const ConnectionParameters &profile) {
+  return ReadBytes("SapRfc." + profile.destination);
+}
+
+std::string DestinationFileLine(const ConnectionParameters &profile) {
+  return "* SapRfc.Ini.......: " + profile.destination + "<\n";
+}
+
+Result<RFC_HANDLE> OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
+                                     const std::optional<std::string> &destination_file,
+                                     const LogonOverrides &overrides, StepLog &log,
+                                     std::chrono::milliseconds destination_lock_wait) {
+  const RFC_HANDLE handle =
+      destination_file ? OpenThroughDestinationFile(*session.library, profile, *destination_file,
+                                                    log, destination_lock_wait)
+                       : OpenThroughProfileFields(*session.library, profile, overrides, log);
+  if (handle == 0) return Failure(FailureCode::OpenFailed, profile.destination);
+  return handle;
 }
 
 void CloseRfcConnection(RfcSession &session) {

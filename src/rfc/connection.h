@@ -3,12 +3,12 @@
 #define QUARLANE_RFC_CONNECTION_H
 
 #include <chrono>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "rfc/log_hook.h"
 #include "rfc/session.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -32,17 +32,28 @@ struct LogonOverrides {
 // the minute PRTG gives a sensor.
 constexpr std::chrono::seconds kDestinationLockWait{10};
 
-// Opens the connection (working copies, padding, host or gateway record, or
-// a connect string through "SapRfc.<destination>" copied to "SapRfc.ini",
-// which is announced on out); returns the handle, 0 when no connection was
-// made. The session's library is loaded already; the caller stores the
-// handle in the session. "SapRfc.ini" is written under its exclusive lock,
-// shared by every run in the working folder (a lock not had within
-// destination_lock_wait is a failed open, 0); RfcOpenEx then reads the
-// destination's own file, named by RFC_INI, outside the lock.
-RFC_HANDLE OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
-                             const LogonOverrides &overrides, StepLog &log, std::FILE *out,
-                             std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);
+// The destination's own file "SapRfc.<destination>", when it opens: the
+// logon then goes through it (the run announces that with
+// DestinationFileLine); nullopt: through the profile's fields.
+std::optional<std::string> ReadDestinationFile(const ConnectionParameters &profile);
+
+// "* SapRfc.Ini.......: <destination><", the line that announces a logon
+// through the destination's own file.
+std::string DestinationFileLine(const ConnectionParameters &profile);
+
+// Opens the connection: without a destination file, with working copies,
+// padding and a host or gateway record; with one, by a connect string, the
+// file copied to "SapRfc.ini" first. Returns the handle; fails with
+// OpenFailed (1011) when no connection was made. The session's library is
+// loaded already; the caller stores the handle in the session. "SapRfc.ini"
+// is written under its exclusive lock, shared by every run in the working
+// folder (a lock not had within destination_lock_wait is a failed open);
+// RfcOpenEx then reads the destination's own file, named by RFC_INI, outside
+// the lock.
+Result<RFC_HANDLE> OpenRfcConnection(
+    RfcSession &session, const ConnectionParameters &profile,
+    const std::optional<std::string> &destination_file, const LogonOverrides &overrides,
+    StepLog &log, std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);
 
 // Closes the session's open connection, if any, and forgets it.
 void CloseRfcConnection(RfcSession &session);

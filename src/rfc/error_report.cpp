@@ -7,12 +7,11 @@ namespace {
 
 // The library calls its error handler from C with nothing but the operation
 // text, so the handler cannot be given the run: the library it reports
-// through and the stream it prints to are the process's only global state.
+// through and the run's end are the process's only global state.
 const RfcLibrary *g_reporting_library = nullptr;
-std::FILE *g_report_stream = nullptr;
 RfcErrorExit g_end_run = nullptr;
 
-// Set while the block is being printed: the library may fail again inside
+// Set while the block is being taken: the library may fail again inside
 // RfcLastError or RfcClose and call the handler once more.
 bool g_reporting = false;
 
@@ -37,42 +36,37 @@ static void RFC_CALL QuarlaneRfcErrorHandler(char *operation) {
 
 namespace quarlane {
 
-void PrintAligned(std::FILE *out, const std::string &label, int indent, int width,
-                  const std::string &value) {
-  std::fprintf(out, "%*.0s", indent, label.c_str());
-  std::fprintf(out, "%-*s : %s\n", width, label.c_str(), value.c_str());
+std::string AlignedLine(const std::string &label, int indent, int width, const std::string &value) {
+  std::string line(static_cast<std::size_t>(indent > 0 ? indent : 0), ' ');
+  line += label;
+  if (width > 0 && line.size() < static_cast<std::size_t>(indent) + width)
+    line.resize(static_cast<std::size_t>(indent) + width, ' ');
+  return line + " : " + value + "\n";
 }
 
-void PrintRfcErrorBlock(const std::string &operation) {
+std::string TakeRfcErrorBlock(const std::string &operation) {
   g_reporting = true;
-  std::FILE *out = g_report_stream ? g_report_stream : stdout;
   const RfcLibrary *library = g_reporting_library;
 
-  std::fputs("RFC error\n", out);
-  PrintAligned(out, "operation/code", 0, 15, operation);
-
+  std::string block = "RFC error\n" + AlignedLine("operation/code", 0, 15, operation);
   RFC_ERROR_INFO info;
   std::memset(&info, 0, sizeof info);
   if (library && library->RfcLastError) library->RfcLastError(&info);
-  PrintAligned(out, "key", 0, 15, FieldText(info.key));
-  PrintAligned(out, "status", 0, 15, FieldText(info.status));
-  PrintAligned(out, "message", 0, 15, FieldText(info.message));
-  PrintAligned(out, "internal status", 0, 15, FieldText(info.intstat));
-  std::fputs("\n", out);
+  block += AlignedLine("key", 0, 15, FieldText(info.key));
+  block += AlignedLine("status", 0, 15, FieldText(info.status));
+  block += AlignedLine("message", 0, 15, FieldText(info.message));
+  block += AlignedLine("internal status", 0, 15, FieldText(info.intstat));
+  block += "\n";
 
   if (library && library->RfcClose) library->RfcClose(0);
 
   // The run keeps no end-of-output file, so its abort line and the failure to
-  // open it are both printed here.
-  std::fputs("* Programm aborted...\n", out);
-  std::fputs("* Error at EoXput-File...\n", out);
-  std::fflush(out);
-  std::fflush(stdout);
+  // open it both close the block.
+  return block + "* Programm aborted...\n* Error at EoXput-File...\n";
 }
 
-void RegisterRfcErrorHandler(const RfcLibrary &library, std::FILE *out, RfcErrorExit end_run) {
+void RegisterRfcErrorHandler(const RfcLibrary &library, RfcErrorExit end_run) {
   g_reporting_library = &library;
-  g_report_stream = out;
   g_reporting = false;
   g_end_run = end_run;
   RFC_ENV environment;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "loadstats/history.h"
+#include "platform/file_system.h"
 #include "util/result.h"
 
 namespace quarlane {
@@ -13,7 +14,7 @@ namespace quarlane {
 // have not moved on). Fails with RewriteFailed (1016: the profile could not
 // be replaced; it is left exactly as it was) or ReopenFailed (1017: it does
 // not open again).
-Status WriteProfileHistory(const std::string &path, const HistoryPlan &plan);
+Status WriteProfileHistory(FileSystem &files, const std::string &path, const HistoryPlan &plan);
 
 } // namespace quarlane
 

@@ -5,16 +5,14 @@
 #include <optional>
 #include <utility>
 
-#include "platform/files.h"
 #include "platform/lock_file.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
 #include "rfc/library.h"
 #include "rfc/remote_calls.h"
+#include "rfc/trace_scan.h"
 #include "sensor/command_line.h"
-#include "sensor/console.h"
-#include "sensor/run.h"
 #include "sensor/system_analysis.h"
 #include "sensor/system_profile.h"
 
@@ -29,7 +27,7 @@ const char *const kTraceFile = "Dev_Rfc.Trc";
 Status PrepareRfcEnvironment(SensorRun &run) {
   const Status loaded = EnsureRfcLibrary(run.rfc);
   if (!loaded) return loaded;
-  RegisterRfcErrorHandler(*run.rfc.library, run.out, EndRunInsideLibrary);
+  RegisterRfcErrorHandler(*run.rfc.library, run.end_inside_library);
   return Success();
 }
 
@@ -66,8 +64,8 @@ Result<SystemInfo> FetchSystemData(SensorRun &run) {
   return SystemInfo{*clock, *identity};
 }
 
-std::optional<TextLines> ReadProfileText(const std::string &path) {
-  std::optional<std::string> bytes = ReadText(path);
+std::optional<TextLines> ReadProfileText(const FileSystem &files, const std::string &path) {
+  std::optional<std::string> bytes = files.ReadText(path);
   if (!bytes) return std::nullopt;
   return TextLines(std::move(*bytes));
 }
@@ -90,28 +88,41 @@ struct SystemCounts {
   std::uint32_t no_systems = 0, processed = 0, failed = 0;
 };
 
+// After a failed remote call or analysis the trace file's finding follows
+// the message; a library failure ends the run with its block as it is.
+Failure WithTraceFinding(Failure failure) {
+  if (!IsLibraryFailure(failure)) failure.text += RfcTraceFinding();
+  return failure;
+}
+
+// The logon, announced when it goes through the destination's own file.
+Result<RFC_HANDLE> LogOn(SensorRun &run, const ConnectionParameters &parameters, RunSink &sink) {
+  const std::optional<std::string> destination_file = ReadDestinationFile(parameters);
+  if (destination_file) sink.Progress(DestinationFileLine(parameters));
+  return OpenRfcConnection(run.rfc, parameters, destination_file, run.options.overrides, run.log);
+}
+
 } // namespace
 
-int ProcessSingleSystem(SensorRun &run) {
-  const ProfileLocation &location = run.location;
-  std::optional<TextLines> text = ReadProfileText(location.profile_path);
-  if (!text)
-    return FailRun(run, Failure(FailureCode::ProfileMissing, location.profile_path));
-  const SystemProfileReading reading = ReadSystemProfile(*text, location.profile_name);
-  if (reading.failure()) return FailRun(run, *reading.failure());
+Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &location,
+                                   RunSink &sink) {
+  const ProfileFile &profile = location.profile;
+  std::optional<TextLines> text = ReadProfileText(*run.files, profile.path);
+  if (!text) return Failure(FailureCode::ProfileMissing, profile.path);
+  const SystemProfileReading reading = ReadSystemProfile(*text, profile.name);
+  if (reading.failure()) return *reading.failure();
   const ConnectionParameters &parameters = reading.parameters;
 
   LogStep(run.log, 0, "program started", run.program_path);
   const Status ready = PrepareRfcEnvironment(run);
-  if (!ready) return FailRun(run, ready.failure());
+  if (!ready) return ready.failure();
   LogStep(run.log, 0, "RfcEnvironment called", "");
 
   if (run.options.verbose) {
-    Write(run.out, run.start_banner + "\n");
     const std::string now = LocalTimeOfDay();
-    Write(run.out, SystemLine(now, location.profile_name, parameters) + " State=Processing\n");
-    Write(run.out, "* " + now + " " + kProductWord + " - " + run.options.single_system_text +
-                       " State=Executing\n");
+    sink.Progress(run.start_banner + "\n" + SystemLine(now, profile.name, parameters) +
+                  " State=Processing\n" + "* " + now + " " + kProductWord + " - " +
+                  run.options.single_system_text + " State=Executing\n");
   }
 
   // From the logon to the rewritten history, one run at a time per profile:
@@ -119,76 +130,70 @@ int ProcessSingleSystem(SensorRun &run) {
   // before another run's rewrite would write back an older total, and the
   // next interval would count the difference twice. The lock comes before
   // the logon because a system's figures may be taken as of the logon.
-  FileLock profile_lock = LockExclusively(location.profile_path, kProfileLockWait);
+  FileLock profile_lock = LockExclusively(profile.path, kProfileLockWait);
   // Not had in time: the same document as a rewrite that failed, and the
   // profile untouched.
-  if (!profile_lock)
-    return FailedCallExit(run, Failure(FailureCode::RewriteFailed, location.profile_path));
+  if (!profile_lock) return WithTraceFinding(Failure(FailureCode::RewriteFailed, profile.path));
   // What was read before the lock may be stale: the history is taken from
   // the profile as it is now.
-  text = ReadProfileText(location.profile_path);
-  if (!text)
-    return FailRun(run, Failure(FailureCode::ProfileMissing, location.profile_path));
+  text = ReadProfileText(*run.files, profile.path);
+  if (!text) return Failure(FailureCode::ProfileMissing, profile.path);
 
-  run.rfc.handle =
-      OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
-  if (run.rfc.handle == 0)
-    return FailRun(run, Failure(FailureCode::OpenFailed, parameters.destination));
+  const Result<RFC_HANDLE> handle = LogOn(run, parameters, sink);
+  if (!handle) return handle.failure();
+  run.rfc.handle = *handle;
 
   const Result<SystemInfo> system = FetchSystemData(run);
-  if (!system) return FailedCallExit(run, system.failure());
+  if (!system) return WithTraceFinding(system.failure());
   const Result<Report> report =
-      AnalyseSingleSystem(run.rfc, run.log, *system, run.options.analysis, parameters.destination,
-                          location.profile_path, std::move(*text));
-  if (!report && IsLibraryFailure(report.failure())) return FailRun(run, report.failure());
+      AnalyseSingleSystem(run.rfc, run.log, *run.files, *system, run.options.analysis,
+                          parameters.destination, profile.path, std::move(*text));
+  if (!report && IsLibraryFailure(report.failure())) return report.failure();
   profile_lock.Release();
   CloseRfcConnection(run.rfc);
-  if (!report) return FailedCallExit(run, report.failure());
-
-  Write(run.out, run.renderer.Document(*report));
-  RemoveFile(kTraceFile); // a successful run leaves no old failures behind
-  WriteClosingLine(run);
-  return 0;
+  if (!report) return WithTraceFinding(report.failure());
+  run.files->Remove(kTraceFile); // a successful run leaves no old failures behind
+  return report;
 }
 
-int ProcessServerListing(SensorRun &run) {
-  const ProfileLocation &location = run.location;
-  if (run.options.verbose) {
-    Write(run.out, run.start_banner + "\n");
-    Write(run.out, "* " + StartTime(run) + " " + run.options.item_run_text + " State=Executing\n");
-  }
-  Write(run.out, run.renderer.Head() + "\n");
+Result<std::string> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
+                                         RunSink &sink) {
+  if (run.options.verbose)
+    sink.Progress(run.start_banner + "\n* " + StartTime(run) + " " + run.options.item_run_text +
+                  " State=Executing\n");
+  sink.ItemHead();
 
   SystemCounts counts;
   for (const std::string &entry : location.systems) {
     ++counts.no_systems;
-    const std::optional<TextLines> text = ReadProfileText(location.profile_folder + entry);
+    const std::optional<TextLines> text =
+        ReadProfileText(*run.files, location.listing.folder + entry);
     if (!text) continue; // a listed system without a profile is skipped silently
 
     SystemOutcome outcome;
-    const SystemProfileReading reading = ReadSystemProfile(*text, location.profile_name);
+    const SystemProfileReading reading = ReadSystemProfile(*text, location.listing.name);
     const ConnectionParameters &parameters = reading.parameters;
     outcome.profile_failed = reading.failure().has_value();
     const std::string label = SystemLabel(location.label_kind, entry, parameters);
     const std::string description = SystemLine(LocalTimeOfDay(), entry, parameters);
 
     const Status ready = PrepareRfcEnvironment(run);
-    if (!ready) return FailRun(run, ready.failure());
+    if (!ready) return ready.failure();
     // The logon is tried even when the profile failed its checks.
-    run.rfc.handle =
-        OpenRfcConnection(run.rfc, parameters, run.options.overrides, run.log, run.out);
-    if (run.rfc.handle == 0) {
+    const Result<RFC_HANDLE> handle = LogOn(run, parameters, sink);
+    if (!handle) {
       outcome.profile_failed = true;
     } else {
+      run.rfc.handle = *handle;
       const Result<SystemInfo> system = FetchSystemData(run);
-      if (!system) return FailedCallExit(run, system.failure()); // ends the whole run
+      if (!system) return WithTraceFinding(system.failure()); // ends the whole run
       const Status analysed = AnalyseItemSystem(
           run.rfc, run.log, *system, run.options.analysis, location.item_name, label,
           [&](const Channel &channel) {
-            Write(run.out, run.renderer.Channels({channel}));
+            sink.ItemChannel(channel);
             outcome.found = true;
           });
-      if (!analysed && IsLibraryFailure(analysed.failure())) return FailRun(run, analysed.failure());
+      if (!analysed && IsLibraryFailure(analysed.failure())) return analysed.failure();
       outcome.analysed = analysed.ok();
       CloseRfcConnection(run.rfc);
     }
@@ -198,17 +203,13 @@ int ProcessServerListing(SensorRun &run) {
     else
       ++counts.failed;
     if (run.options.verbose)
-      Write(run.out, "\n" + description + " State=" + StateText(outcome) + "\n");
+      sink.Progress("\n" + description + " State=" + StateText(outcome) + "\n");
   }
 
-  const std::string summary = "(***) " + location.item_name +
-                              ": NoSystems=" + std::to_string(counts.no_systems) +
-                              ", Processed=" + std::to_string(counts.processed) +
-                              ", Failed=" + std::to_string(counts.failed);
-  Write(run.out, run.renderer.Closing(summary) + "\n");
   CloseRfcConnection(run.rfc);
-  WriteClosingLine(run);
-  return 0;
+  return "(***) " + location.item_name + ": NoSystems=" + std::to_string(counts.no_systems) +
+         ", Processed=" + std::to_string(counts.processed) +
+         ", Failed=" + std::to_string(counts.failed);
 }
 
 } // namespace quarlane

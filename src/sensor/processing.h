@@ -1,10 +1,16 @@
-// Processing the system or systems of a run, with their states.
+// Processing the system or systems of a run: each step yields its value or
+// the failure that ends the run; what is found is returned, and what must
+// show while the run goes on is handed to a sink.
 #ifndef QUARLANE_SENSOR_PROCESSING_H
 #define QUARLANE_SENSOR_PROCESSING_H
 
 #include <chrono>
+#include <string>
 
+#include "output/report.h"
+#include "sensor/profile_location.h"
 #include "sensor/sensor_run.h"
+#include "util/result.h"
 
 namespace quarlane {
 
@@ -16,9 +22,27 @@ namespace quarlane {
 // 10 s) a run still ends well inside the minute PRTG gives a sensor.
 constexpr std::chrono::seconds kProfileLockWait{15};
 
-// Both return the exit status.
-int ProcessSingleSystem(SensorRun &run);
-int ProcessServerListing(SensorRun &run);
+// What a run shows while it goes on, in the order it happens: its progress
+// lines (verbose state lines, the announcement of a logon through a
+// destination file) and, in an item run, its document's head and each
+// system's channel.
+class RunSink {
+public:
+  virtual ~RunSink() = default;
+  virtual void Progress(const std::string &lines) = 0; // whole lines, line ends included
+  virtual void ItemHead() = 0;
+  virtual void ItemChannel(const Channel &channel) = 0;
+};
+
+// A single-system run: the report of the interval since the previous run,
+// the profile's history rewritten.
+Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &location,
+                                   RunSink &sink);
+
+// An item run: the head and each listed system's channel go to the sink;
+// returns the closing summary "(***) <item>: NoSystems=...".
+Result<std::string> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
+                                         RunSink &sink);
 
 } // namespace quarlane
 

@@ -50,46 +50,48 @@ std::string TriedPath(const std::string &folder, const std::string &profile_name
 }
 
 // Tries the profile in one folder of the search and notes a miss.
-bool OpensIn(const std::string &folder, const std::string &profile_name, LocationTrail &trail) {
-  if (CanOpenForReading(TriedPath(folder, profile_name))) return true;
+bool OpensIn(const FileSystem &files, const std::string &folder, const std::string &profile_name,
+             LocationTrail &trail) {
+  if (files.CanOpenForReading(TriedPath(folder, profile_name))) return true;
   trail.lines.push_back(profile_name + " not found in " + ShownFolder(folder));
   return false;
 }
 
 // The folder in which the PRTG installation keeps the profile: below the
 // folder named in "C:\PRTG_Path.Txt", or else one of the usual places.
-Result<std::string> SearchPrtgFolder(const std::string &profile_name, LocationTrail &trail) {
-  if (std::optional<std::vector<std::string>> lines = ReadLines(kPrtgPathFile)) {
+Result<std::string> SearchPrtgFolder(const FileSystem &files, const std::string &profile_name,
+                                     LocationTrail &trail) {
+  if (std::optional<std::vector<std::string>> lines = files.ReadLines(kPrtgPathFile)) {
     std::string folder = FolderFromPrtgPathLines(*lines);
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     trail.lines.push_back(std::string("\"") + kPrtgPathFile + "\" names the folder " +
                           ShownFolder(folder));
-    if (OpensIn(folder + kPrtgSubFolder, profile_name, trail)) folder += kPrtgSubFolder;
-    if (OpensIn(folder + kCustomSensorsSubFolder, profile_name, trail))
+    if (OpensIn(files, folder + kPrtgSubFolder, profile_name, trail)) folder += kPrtgSubFolder;
+    if (OpensIn(files, folder + kCustomSensorsSubFolder, profile_name, trail))
       folder += kCustomSensorsSubFolder;
-    if (OpensIn(folder, profile_name, trail)) return folder;
+    if (OpensIn(files, folder, profile_name, trail)) return folder;
     // The named installation decides: the usual places are not tried.
     return ProfileMissing(profile_name);
   }
   trail.lines.push_back(std::string("\"") + kPrtgPathFile +
                         "\" cannot be read: the usual folders are searched");
   for (const char *folder : kFixedFolders)
-    if (OpensIn(folder, profile_name, trail)) return std::string(folder);
+    if (OpensIn(files, folder, profile_name, trail)) return std::string(folder);
   return ProfileMissing(profile_name);
 }
 
-Status ResolveItemMode(ProfileLocation &location) {
-  std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
-  if (!lines) return Failure(FailureCode::ItemProfileMissing, location.profile_name);
+Status ResolveItemMode(const FileSystem &files, ItemRunLocation &location) {
+  std::optional<std::vector<std::string>> lines = files.ReadLines(location.listing.path);
+  if (!lines) return Failure(FailureCode::ItemProfileMissing, location.listing.name);
   location.systems = SplitServerListing(ServerListingFromItemProfile(*lines));
   return Success();
 }
 
-Status ResolveGlobalMode(LocatedRun &run, const std::string &second_argument) {
-  ProfileLocation &location = run.location;
-  std::optional<std::vector<std::string>> lines = ReadLines(location.profile_path);
-  if (!lines) return Failure(FailureCode::GlobalFileMissing, location.profile_name);
-  Result<GlobalAllocation> allocation = ReadGlobalSensorFile(*lines, run.options.global_key);
+Status ResolveGlobalMode(const FileSystem &files, ItemRunLocation &location, Options &options,
+                         const std::string &second_argument) {
+  std::optional<std::vector<std::string>> lines = files.ReadLines(location.listing.path);
+  if (!lines) return Failure(FailureCode::GlobalFileMissing, location.listing.name);
+  Result<GlobalAllocation> allocation = ReadGlobalSensorFile(*lines, options.global_key);
   if (!allocation) return allocation.failure();
   location.systems = SplitServerListing(allocation->server_listing);
   location.item_name = allocation->item_name;
@@ -97,7 +99,38 @@ Status ResolveGlobalMode(LocatedRun &run, const std::string &second_argument) {
   if (!allocation->allocation_found)
     return Failure(FailureCode::GlobalSensorNotFound, second_argument);
   // From here on the options are those of the allocation.
-  run.options = AllocationOptions(run.options, allocation->allocation_text, allocation->item_name);
+  options = AllocationOptions(options, allocation->allocation_text, allocation->item_name);
+  return Success();
+}
+
+// The profile file's folder: the one given with the name, or PRTG's folder
+// search and its path check.
+Status FindFolder(const FileSystem &files, OutputMode mode, const Options &options,
+                  ProfileFile &file, LocationTrail &trail) {
+  if (!FormsOf(mode).searches_prtg_folders || options.folder_given) {
+    // The message names the one path tried; the trail adds nothing to it.
+    file.path = file.folder + file.name;
+    if (!files.CanOpenForReading(file.path)) {
+      trail.folder_step_failed = true;
+      return ProfileMissing(file.path);
+    }
+    trail.path_found = file.path;
+    return Success();
+  }
+  Result<std::string> folder = SearchPrtgFolder(files, file.name, trail);
+  if (!folder) {
+    trail.folder_step_failed = true;
+    return folder.failure();
+  }
+  file.folder = *folder;
+  file.path = file.folder + file.name;
+  trail.path_found = file.path;
+  if (!PassesPathCheck(file.folder)) {
+    trail.lines.push_back(file.name + " found in " + ShownFolder(file.folder) +
+                          ", which does not end in \"ExeXml\\\"");
+    trail.folder_step_failed = true;
+    return Failure(FailureCode::InvalidPathUsage);
+  }
   return Success();
 }
 
@@ -132,68 +165,41 @@ bool PassesPathCheck(const std::string &profile_folder) {
   return UpperAscii(profile_folder.substr(profile_folder.size() - 7, 6)) == "EXEXML";
 }
 
-Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
-                                 const Options &options, const std::string &second_argument,
-                                 LocationTrail *trail_out) {
+const ProfileFile &FileOf(const ProfileLocation &location) {
+  if (const auto *item = std::get_if<ItemRunLocation>(&location)) return item->listing;
+  return std::get<SingleSystemLocation>(location).profile;
+}
+
+Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &profile_name_argument,
+                                 OutputMode mode, const Options &options,
+                                 const std::string &second_argument, LocationTrail *trail_out) {
   LocationTrail ignored;
   LocationTrail &trail = trail_out ? *trail_out : ignored;
   trail = LocationTrail();
-  LocatedRun run{ProfileLocation(), options};
-  ProfileLocation &location = run.location;
-  std::string name = profile_name_argument;
+  const bool item_mode = options.item.has_value();
+  const ProfileNameParts parts =
+      SplitProfileName(WithDefaultExtension(item_mode ? kItemProfile : profile_name_argument));
+  ProfileFile file{parts.name, parts.folder, std::string()};
 
-  if (options.item) {
-    location.item_run = true;
-    location.item_name = *options.item;
-    name = kItemProfile;
-  }
+  const bool global_mode = UpperAscii(file.name) == kGlobalProfileName;
+  if (global_mode) file.name = kGlobalSensorFile;
 
-  const ProfileNameParts parts = SplitProfileName(WithDefaultExtension(name));
-  location.profile_folder = parts.folder;
-  location.profile_name = parts.name;
+  const Status found = FindFolder(files, mode, options, file, trail);
+  if (!found) return found.failure();
+  if (!item_mode && !global_mode) return LocatedRun{SingleSystemLocation{file}, options};
 
-  bool global_mode = false;
-  if (UpperAscii(location.profile_name) == kGlobalProfileName) {
-    location.item_run = true;
-    global_mode = true;
-    location.profile_name = kGlobalSensorFile;
-  }
-
-  if (!FormsOf(mode).searches_prtg_folders || options.folder_given) {
-    // The message names the one path tried; the trail adds nothing to it.
-    location.profile_path = location.profile_folder + location.profile_name;
-    if (!CanOpenForReading(location.profile_path)) {
-      trail.folder_step_failed = true;
-      return ProfileMissing(location.profile_path);
-    }
-    trail.path_found = location.profile_path;
-  } else {
-    Result<std::string> folder = SearchPrtgFolder(location.profile_name, trail);
-    if (!folder) {
-      trail.folder_step_failed = true;
-      return folder.failure();
-    }
-    location.profile_folder = *folder;
-    location.profile_path = location.profile_folder + location.profile_name;
-    trail.path_found = location.profile_path;
-    if (!PassesPathCheck(location.profile_folder)) {
-      trail.lines.push_back(location.profile_name + " found in " +
-                            ShownFolder(location.profile_folder) +
-                            ", which does not end in \"ExeXml\\\"");
-      trail.folder_step_failed = true;
-      return Failure(FailureCode::InvalidPathUsage);
-    }
-  }
-
-  if (!location.item_run) return run;
-
-  const Status resolved =
-      global_mode ? ResolveGlobalMode(run, second_argument) : ResolveItemMode(location);
+  ItemRunLocation item;
+  item.listing = file;
+  if (item_mode) item.item_name = *options.item;
+  Options options_in_effect = options;
+  const Status resolved = global_mode
+                              ? ResolveGlobalMode(files, item, options_in_effect, second_argument)
+                              : ResolveItemMode(files, item);
   if (!resolved) return resolved.failure();
 
-  if (location.systems.empty()) return Failure(FailureCode::ServerListingMissing);
-  if (location.item_name.empty()) return Failure(FailureCode::ItemNameMissing);
-  return run;
+  if (item.systems.empty()) return Failure(FailureCode::ServerListingMissing);
+  if (item.item_name.empty()) return Failure(FailureCode::ItemNameMissing);
+  return LocatedRun{std::move(item), std::move(options_in_effect)};
 }
 
 } // namespace quarlane

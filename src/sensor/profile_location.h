@@ -7,12 +7,45 @@
 #include <string>
 #include <vector>
 
+#include <variant>
+
 #include "output/output_modes.h"
+#include "platform/file_system.h"
 #include "sensor/options.h"
-#include "sensor/sensor_run.h"
+#include "sensor/server_listing.h"
 #include "util/result.h"
 
 namespace quarlane {
+
+// A profile file found: its name without folder (after normalisation), its
+// folder (empty: the working folder; otherwise ending in a backslash or
+// slash) and folder + name.
+struct ProfileFile {
+  std::string name;
+  std::string folder;
+  std::string path;
+};
+
+// A single-system run: the profile is the system's; it opened.
+struct SingleSystemLocation {
+  ProfileFile profile;
+};
+
+// An item run: the item profile or global sensor file, the item reported,
+// the listed system profiles (files in its folder) and how each system's
+// channel is named.
+struct ItemRunLocation {
+  ProfileFile listing;
+  std::string item_name;
+  std::vector<std::string> systems;
+  SystemLabelKind label_kind = SystemLabelKind::Profile;
+};
+
+// Where the profile lies and what kind of run it makes.
+using ProfileLocation = std::variant<SingleSystemLocation, ItemRunLocation>;
+
+// The profile file of either kind of run.
+const ProfileFile &FileOf(const ProfileLocation &location);
 
 // Where the run's profile lies, and the options in effect: a global
 // sensor's allocation takes the place of the command line's parameters.
@@ -35,11 +68,12 @@ struct LocationTrail {
 // its folder (the folder given with the name when the mode is not EXEXML or
 // the parameters hold "@", otherwise the PRTG folder search), the kind of
 // run, and for an item run its systems, item and label kind. Fails with the
-// exact message. A single-system run's profile_path names a file that
+// exact message. A single-system run's profile path names a file that
 // opened; the caller reads it. The trail, when given, records where the
 // profile was looked for.
-Result<LocatedRun> LocateProfile(const std::string &profile_name_argument, OutputMode mode,
-                                 const Options &options, const std::string &second_argument,
+Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &profile_name_argument,
+                                 OutputMode mode, const Options &options,
+                                 const std::string &second_argument,
                                  LocationTrail *trail = nullptr);
 
 // The naming rules, one by one.

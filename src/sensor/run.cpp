@@ -1,11 +1,13 @@
 #include "sensor/run.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <variant>
 
+#include "output/render.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
-#include "rfc/trace_scan.h"
 #include "sensor/command_line.h"
 #include "sensor/console.h"
 #include "sensor/processing.h"
@@ -13,32 +15,62 @@
 
 namespace quarlane {
 
-void EndRunInsideLibrary(const std::string &operation) {
-  PrintRfcErrorBlock(operation);
-  std::exit(1);
-}
+namespace {
 
-int FailRun(SensorRun &run, const Failure &failure) {
-  // The library failed inside: its block instead of a document, and the
-  // library is not called again (the block has closed every connection).
+// The documents, verbose lines and the RFC error block all go to standard
+// output, each piece flushed as it is written.
+std::FILE *const kOut = stdout;
+
+// The sink of a run: its progress lines as they are, an item run's head and
+// channels in the run's output mode.
+class ConsoleSink : public RunSink {
+public:
+  explicit ConsoleSink(Renderer &renderer) : renderer_(renderer) {}
+  void Progress(const std::string &lines) override { Write(kOut, lines); }
+  void ItemHead() override { Write(kOut, renderer_.Head() + "\n"); }
+  void ItemChannel(const Channel &channel) override {
+    Write(kOut, renderer_.Channels({channel}));
+  }
+
+private:
+  Renderer &renderer_;
+};
+
+// The end of a run that failed: the error document and status 2, the
+// connection closed; or, when the library failed inside, its error block and
+// status 1, the library not called again (the block has closed every
+// connection).
+int Fail(RfcSession &rfc, const Failure &failure) {
   if (IsLibraryFailure(failure)) {
-    PrintRfcErrorBlock(failure.detail);
+    Write(kOut, TakeRfcErrorBlock(failure.detail));
     return 1;
   }
-  Write(run.out, RenderError(failure.text));
-  CloseRfcConnection(run.rfc);
+  Write(kOut, RenderError(failure.text));
+  CloseRfcConnection(rfc);
   return 2;
 }
 
-int FailedCallExit(SensorRun &run, const Failure &failure) {
-  if (IsLibraryFailure(failure)) return FailRun(run, failure);
-  Failure with_finding = failure;
-  with_finding.text += RfcTraceFinding();
-  return FailRun(run, with_finding);
+// The end of a run that worked: its last piece, the closing line of verbose
+// mode, status 0.
+int Succeed(const SensorRun &run, const std::string &last_piece) {
+  Write(kOut, last_piece);
+  if (run.options.verbose) Write(kOut, ClosingLine(LocalTimeOfDay()) + "\n");
+  return 0;
 }
 
-void WriteClosingLine(SensorRun &run) {
-  if (run.options.verbose) Write(run.out, ClosingLine(LocalTimeOfDay()) + "\n");
+// Where the profile was looked for, when the run ends at the folder step;
+// the start banner waits for processing, which does not begin.
+void WriteTrail(const Options &options, const LocationTrail &trail) {
+  if (!options.verbose || !trail.folder_step_failed) return;
+  const std::string now = LocalTimeOfDay();
+  for (const std::string &line : trail.lines) Write(kOut, "* " + now + " " + line + "\n");
+}
+
+} // namespace
+
+void EndRunInsideLibrary(const std::string &operation) {
+  Write(kOut, TakeRfcErrorBlock(operation));
+  std::exit(1);
 }
 
 int RunSensor(int argc, char **argv) {
@@ -49,31 +81,34 @@ int RunSensor(int argc, char **argv) {
   }
   SensorRun run;
   run.start_banner = StartBanner(LocalTimeOfDay());
+  run.end_inside_library = EndRunInsideLibrary;
   const CommandLine command_line = ReadCommandLine(argc, argv);
   run.program_path = command_line.program_path;
   run.options = ParseOptions(command_line.parameters);
-  if (!command_line.profile_name)
-    return FailRun(run, Failure(FailureCode::ProfileNameMissing));
+  if (!command_line.profile_name) return Fail(run.rfc, Failure(FailureCode::ProfileNameMissing));
 
   const OutputMode mode = OutputModeFromProgramName(run.program_path);
   LocationTrail trail;
-  Result<LocatedRun> located = LocateProfile(*command_line.profile_name, mode, run.options,
-                                             command_line.second_argument, &trail);
+  Result<LocatedRun> located = LocateProfile(*run.files, *command_line.profile_name, mode,
+                                             run.options, command_line.second_argument, &trail);
   if (!located) {
-    // Where the profile was looked for; the start banner waits for
-    // processing, which does not begin.
-    if (run.options.verbose && trail.folder_step_failed) {
-      const std::string now = LocalTimeOfDay();
-      for (const std::string &line : trail.lines) Write(run.out, "* " + now + " " + line + "\n");
-    }
-    return FailRun(run, located.failure());
+    WriteTrail(run.options, trail);
+    return Fail(run.rfc, located.failure());
   }
-  run.location = std::move(located->location);
   run.options = std::move(located->options);
-
-  run.renderer = Renderer(OutputFormat{mode, run.options.channel});
   run.log.enabled = run.options.syslog;
-  return run.location.item_run ? ProcessServerListing(run) : ProcessSingleSystem(run);
+
+  Renderer renderer(OutputFormat{mode, run.options.channel});
+  ConsoleSink sink(renderer);
+  if (const auto *single = std::get_if<SingleSystemLocation>(&located->location)) {
+    const Result<Report> report = ProcessSingleSystem(run, *single, sink);
+    if (!report) return Fail(run.rfc, report.failure());
+    return Succeed(run, renderer.Document(*report));
+  }
+  const Result<std::string> summary =
+      ProcessServerListing(run, std::get<ItemRunLocation>(located->location), sink);
+  if (!summary) return Fail(run.rfc, summary.failure());
+  return Succeed(run, renderer.Closing(*summary) + "\n");
 }
 
 } // namespace quarlane

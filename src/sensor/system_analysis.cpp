@@ -12,7 +12,8 @@ namespace quarlane {
 
 namespace {
 
-Result<Report> AnalyseWithTable(RfcSession &session, StepLog &log, const SystemInfo &system,
+Result<Report> AnalyseWithTable(RfcSession &session, StepLog &log, FileSystem &files,
+                                const SystemInfo &system,
                                 const AnalysisOptions &options, const std::string &destination,
                                 const std::string &profile_path, TextLines profile,
                                 ITAB_H table) {
@@ -20,20 +21,21 @@ Result<Report> AnalyseWithTable(RfcSession &session, StepLog &log, const SystemI
   if (!rows) return rows.failure();
   SystemAnalysis analysis = AnalyseSystemDay(*rows, std::move(profile), system.clock, options,
                                              destination, PlatformLineEnd());
-  const Status written = WriteProfileHistory(profile_path, analysis.history);
+  const Status written = WriteProfileHistory(files, profile_path, analysis.history);
   if (!written) return written.failure();
   return std::move(analysis.report);
 }
 
 } // namespace
 
-Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
-                                   const AnalysisOptions &options, const std::string &destination,
-                                   const std::string &profile_path, TextLines profile) {
+Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, FileSystem &files,
+                                   const SystemInfo &system, const AnalysisOptions &options,
+                                   const std::string &destination, const std::string &profile_path,
+                                   TextLines profile) {
   Result<SummaryTable> table = SummaryTable::Create(*session.library);
   if (!table) return table.failure();
   // The table goes back after the rewrite, whatever the outcome.
-  return table->GiveBack(AnalyseWithTable(session, log, system, options, destination,
+  return table->GiveBack(AnalyseWithTable(session, log, files, system, options, destination,
                                           profile_path, std::move(profile), table->handle()));
 }
 

@@ -9,6 +9,7 @@
 
 #include "loadstats/load_analysis.h"
 #include "output/report.h"
+#include "platform/file_system.h"
 #include "rfc/log_hook.h"
 #include "rfc/remote_calls.h"
 #include "rfc/session.h"
@@ -21,9 +22,10 @@ namespace quarlane {
 // with the profile at profile_path (whose text is given) rewritten. Fails
 // with the call's failure (1012 to 1015), the profile's (1016, 1017) or
 // LibraryFailed; the summary table goes back after the rewrite.
-Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, const SystemInfo &system,
-                                   const AnalysisOptions &options, const std::string &destination,
-                                   const std::string &profile_path, TextLines profile);
+Result<Report> AnalyseSingleSystem(RfcSession &session, StepLog &log, FileSystem &files,
+                                   const SystemInfo &system, const AnalysisOptions &options,
+                                   const std::string &destination, const std::string &profile_path,
+                                   TextLines profile);
 
 // A system of an item run: its one channel, handed to write_channel while
 // the summary table is still held (a library failure at its giving back then

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/files.h"
@@ -194,25 +195,26 @@ void WriteTrail(const LocationTrail &trail, std::ostream &err) {
 std::optional<std::string> FindProfileAs(const std::string &argument, std::ostream &err, const std::string &tool) {
   const std::string name = AsDrivePath(argument);
   const auto located_as = [&](const char *params, LocationTrail &trail) {
-    return LocateProfile(name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
+    return LocateProfile(Disk(), name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
   };
   LocationTrail given_trail;
   if (!SplitProfileName(WithDefaultExtension(name)).folder.empty()) {
     Result<LocatedRun> given = located_as("@", given_trail);
-    if (given && !given->location.item_run) {
-      err << tool << ": reading " << given->location.profile_path
+    if (given && std::holds_alternative<SingleSystemLocation>(given->location)) {
+      const std::string &path = FileOf(given->location).path;
+      err << tool << ": reading " << path
           << " from the folder given with the name, as the sensor does with \"@\" (opened as "
-          << HostPath(given->location.profile_path) << ")\n";
-      return given->location.profile_path;
+          << HostPath(path) << ")\n";
+      return path;
     }
   }
   LocationTrail trail;
   Result<LocatedRun> searched = located_as("", trail);
-  if (searched && !searched->location.item_run) {
-    err << tool << ": reading " << searched->location.profile_path
-        << ", found by the sensor's folder search (opened as "
-        << HostPath(searched->location.profile_path) << ")\n";
-    return searched->location.profile_path;
+  if (searched && std::holds_alternative<SingleSystemLocation>(searched->location)) {
+    const std::string &path = FileOf(searched->location).path;
+    err << tool << ": reading " << path << ", found by the sensor's folder search (opened as "
+        << HostPath(path) << ")\n";
+    return path;
   }
   if (!searched && trail.folder_step_failed && trail.path_found) {
     err << tool << ": reading " << *trail.path_found

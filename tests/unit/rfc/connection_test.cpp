@@ -26,26 +26,28 @@ protected:
     profile.mode = "R/3";
     profile.hostname = "sapprd";
     profile.sysnr = "00";
-    out = std::fopen(folder.Path("run.out").c_str(), "w+b");
-    ASSERT_NE(out, nullptr);
   }
   void TearDown() override {
-    std::fclose(out);
     if (log.file) std::fclose(log.file);
   }
-  std::string Printed() {
-    std::fflush(out);
-    return FileContent(folder.Path("run.out")).value_or("<unreadable>");
+  // The handle, 0 when the open failed (its failure then kept).
+  RFC_HANDLE Open(std::chrono::milliseconds lock_wait = kDestinationLockWait) {
+    const Result<RFC_HANDLE> opened =
+        OpenRfcConnection(session, profile, ReadDestinationFile(profile), overrides, log, lock_wait);
+    if (opened) return *opened;
+    failure = opened.failure().text;
+    return 0;
   }
-  RFC_HANDLE Open() { return OpenRfcConnection(session, profile, overrides, log, out); }
 
   ScopedWorkFolder folder;
   RfcSession session;
   ConnectionParameters profile;
   LogonOverrides overrides;
   StepLog log;
-  std::FILE *out = nullptr;
+  std::string failure;
 };
+
+const char kFailedOpen[] = "Error 1011: RFC-Open for PRD failed !";
 
 TEST_F(OpenRfcConnectionTest, PadsUserAndPasswordOnlyInTheLibrarysCopy) {
   struct Case {
@@ -167,7 +169,7 @@ TEST_F(OpenRfcConnectionTest, DestinationFileIsCopiedAndOpenedByConnectString) {
   EXPECT_EQ(Open(), 5u);
 
   EXPECT_EQ(FileContent(folder.Path("SapRfc.ini")), bytes);
-  EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
+  EXPECT_EQ(DestinationFileLine(profile), "* SapRfc.Ini.......: PRD<\n");
   const fake::State &lib = fake::Script();
   EXPECT_EQ(lib.calls, std::vector<std::string>{"RfcOpenEx"});
   EXPECT_EQ(lib.connect_string, "CLIENT=100 USER=AB PASSWD=SECRET LANG=D DEST=PRD");
@@ -185,7 +187,7 @@ TEST_F(OpenRfcConnectionTest, IniThatCannotBeWrittenOpensNothing) {
   std::filesystem::create_directory(folder.Path("SapRfc.ini"));
   EXPECT_EQ(Open(), 0u);
   EXPECT_TRUE(fake::Script().calls.empty());
-  EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
+  EXPECT_EQ(failure, kFailedOpen);
 }
 
 // The lock guards the write of the shared "SapRfc.ini" only: during the
@@ -216,26 +218,23 @@ TEST_F(OpenRfcConnectionTest, IniLockHeldByAnotherRunEndsAsAFailedOpen) {
   WriteFile(folder.Path("SapRfc.ini"), "[QAS] of the run that holds the lock\n");
   const FileLock other = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0));
   ASSERT_TRUE(other.held());
-  const RFC_HANDLE handle =
-      OpenRfcConnection(session, profile, overrides, log, out, std::chrono::milliseconds(60));
-  EXPECT_EQ(handle, 0u);
+  EXPECT_EQ(Open(std::chrono::milliseconds(60)), 0u);
   EXPECT_TRUE(fake::Script().calls.empty());
   EXPECT_EQ(FileContent(folder.Path("SapRfc.ini")), "[QAS] of the run that holds the lock\n");
-  EXPECT_EQ(Printed(), "* SapRfc.Ini.......: PRD<\n");
+  EXPECT_EQ(failure, kFailedOpen);
 }
 
 TEST_F(OpenRfcConnectionTest, WithoutADestinationFileNoLockIsTaken) {
   const FileLock other = LockExclusively("SapRfc.ini", std::chrono::milliseconds(0));
   ASSERT_TRUE(other.held());
-  EXPECT_EQ(OpenRfcConnection(session, profile, overrides, log, out, std::chrono::milliseconds(0)),
-            5u);
+  EXPECT_EQ(Open(std::chrono::milliseconds(0)), 5u);
   EXPECT_EQ(fake::Script().calls, std::vector<std::string>{"RfcOpen"});
 }
 
-TEST_F(OpenRfcConnectionTest, FailedOpenReturnsZero) {
+TEST_F(OpenRfcConnectionTest, AFailedOpenIsError1011) {
   fake::Script().open_result = 0;
   EXPECT_EQ(Open(), 0u);
-  EXPECT_EQ(Printed(), "");
+  EXPECT_EQ(failure, kFailedOpen);
 }
 
 TEST_F(OpenRfcConnectionTest, SyslogWritesTheOpenStep) {

@@ -10,7 +10,7 @@
 namespace quarlane {
 namespace {
 
-TEST(PrintAligned, IndentThenLabelInItsColumn) {
+TEST(AlignedLine, IndentThenLabelInItsColumn) {
   struct Case {
     std::string label;
     int indent, width;
@@ -22,34 +22,13 @@ TEST(PrintAligned, IndentThenLabelInItsColumn) {
       {"operation/code", 2, 15, "RfcOpen", "  operation/code  : RfcOpen\n"},
       {"status", 0, 3, "x", "status : x\n"}, // a longer label is not cut
   };
-  for (const Case &c : cases) {
-    std::FILE *out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
-    PrintAligned(out, c.label, c.indent, c.width, c.value);
-    std::rewind(out);
-    char buffer[256] = {};
-    std::size_t length = std::fread(buffer, 1, sizeof buffer - 1, out);
-    std::fclose(out);
-    EXPECT_EQ(std::string(buffer, length), c.line);
-  }
+  for (const Case &c : cases) EXPECT_EQ(AlignedLine(c.label, c.indent, c.width, c.value), c.line);
 }
 
 // The operation the registered handler handed on (the run's end is not taken
 // here: the test stands in for it).
 std::string handed_on = "<none>";
 void RecordOperation(const std::string &operation) { handed_on = operation; }
-
-// Prints the block of operation into report_path through the registered
-// stream, as a run whose library failed does.
-void ReportTo(const std::string &report_path, const std::string &operation) {
-  std::FILE *out = std::fopen(report_path.c_str(), "wb");
-  ASSERT_NE(out, nullptr);
-  fake::Script().report = out;
-  RegisterRfcErrorHandler(fake::Library(), out, RecordOperation);
-  PrintRfcErrorBlock(operation);
-  fake::Script().report = nullptr;
-  std::fclose(out);
-}
 
 class RfcErrorBlockTest : public ::testing::Test {
 protected:
@@ -60,11 +39,12 @@ protected:
     std::strcpy(fake::Script().last_error.message, "partner sapprd:sapgw00 not reached");
     std::strcpy(fake::Script().last_error.intstat, "CPIC-CALL: ThSAPOCMINIT");
   }
-  std::string Report() { return FileContent(folder.Path("report.txt")).value_or("<none>"); }
-  std::string ReportPath() { return folder.Path("report.txt"); }
-
-  ScopedWorkFolder folder{std::string("report-") +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  // The block of operation, taken as a run whose library failed takes it.
+  static std::string Block(const std::string &operation) {
+    RegisterRfcErrorHandler(fake::Library(), RecordOperation);
+    fake::Script().calls.clear();
+    return TakeRfcErrorBlock(operation);
+  }
 };
 
 const char kBlockTail[] = "key             : RFC_ERROR_COMMUNICATION\n"
@@ -72,15 +52,16 @@ const char kBlockTail[] = "key             : RFC_ERROR_COMMUNICATION\n"
                           "message         : partner sapprd:sapgw00 not reached\n"
                           "internal status : CPIC-CALL: ThSAPOCMINIT\n"
                           "\n"
-                          "[RfcClose 0]\n"
                           "* Programm aborted...\n"
                           "* Error at EoXput-File...\n";
 
-TEST_F(RfcErrorBlockTest, PrintsTheBlockAndClosesAll) {
-  ReportTo(ReportPath(), "ItDelete SUMMARY");
-  EXPECT_EQ(Report(), std::string("RFC error\n"
-                                  "operation/code  : ItDelete SUMMARY\n") +
-                          kBlockTail);
+TEST_F(RfcErrorBlockTest, TakesTheLastErrorThenClosesAll) {
+  EXPECT_EQ(Block("ItDelete SUMMARY"), std::string("RFC error\n"
+                                                   "operation/code  : ItDelete SUMMARY\n") +
+                                           kBlockTail);
+  // The last error is asked for before the close, which may replace it.
+  EXPECT_EQ(fake::Script().calls, (std::vector<std::string>{"RfcLastError", "RfcClose"}));
+  EXPECT_EQ(fake::Script().closed, std::vector<RFC_HANDLE>{0});
 }
 
 TEST_F(RfcErrorBlockTest, FieldsWithoutTerminatorStayInsideTheirArrays) {
@@ -89,20 +70,17 @@ TEST_F(RfcErrorBlockTest, FieldsWithoutTerminatorStayInsideTheirArrays) {
   std::memset(lib.last_error.status, 'S', sizeof lib.last_error.status);
   std::memset(lib.last_error.message, 'M', sizeof lib.last_error.message);
   std::memset(lib.last_error.intstat, 'I', sizeof lib.last_error.intstat);
-  ReportTo(ReportPath(), "RfcCall");
-  EXPECT_EQ(Report(), "RFC error\n"
+  EXPECT_EQ(Block("RfcCall"), "RFC error\n"
                       "operation/code  : RfcCall\n"
                       "key             : " + std::string(33, 'K') + "\n"
                       "status          : " + std::string(128, 'S') + "\n"
                       "message         : " + std::string(256, 'M') + "\n"
                       "internal status : " + std::string(128, 'I') + "\n"
-                      "\n[RfcClose 0]\n* Programm aborted...\n* Error at EoXput-File...\n");
+                      "\n* Programm aborted...\n* Error at EoXput-File...\n");
 }
 
 TEST_F(RfcErrorBlockTest, RegistersAHandlerWithoutAllocator) {
-  std::FILE *out = std::tmpfile();
-  RegisterRfcErrorHandler(fake::Library(), out, RecordOperation);
-  std::fclose(out);
+  RegisterRfcErrorHandler(fake::Library(), RecordOperation);
   EXPECT_EQ(fake::Script().calls, std::vector<std::string>{"RfcEnvironment"});
   EXPECT_NE(fake::Script().environment.errorhandler, nullptr);
   EXPECT_EQ(fake::Script().environment.allocate, nullptr);
@@ -111,8 +89,7 @@ TEST_F(RfcErrorBlockTest, RegistersAHandlerWithoutAllocator) {
 // The library's handler hands its operation to the run's end, which prints
 // the block and ends the process (sensor/run.cpp).
 TEST_F(RfcErrorBlockTest, HandlerHandsTheLibrarysOperationOn) {
-  std::FILE *out = std::tmpfile();
-  RegisterRfcErrorHandler(fake::Library(), out, RecordOperation);
+  RegisterRfcErrorHandler(fake::Library(), RecordOperation);
   const struct {
     const char *operation, *handed_on;
   } cases[] = {{"RfcOpen", "RfcOpen"}, {nullptr, ""}};
@@ -122,7 +99,6 @@ TEST_F(RfcErrorBlockTest, HandlerHandsTheLibrarysOperationOn) {
     fake::Script().environment.errorhandler(c.operation ? &operation[0] : nullptr);
     EXPECT_EQ(handed_on, c.handed_on);
   }
-  std::fclose(out);
 }
 
 } // namespace

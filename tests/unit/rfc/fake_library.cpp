@@ -88,7 +88,6 @@ RFC_HANDLE RFC_CALL FakeOpenEx(char *connect_string, RFC_ERROR_INFO_EX *) {
 void RFC_CALL FakeClose(RFC_HANDLE handle) {
   g_state.calls.push_back("RfcClose");
   g_state.closed.push_back(handle);
-  if (g_state.report) std::fprintf(g_state.report, "[RfcClose %u]\n", handle);
 }
 
 int RFC_CALL FakeInstallStructure(char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,

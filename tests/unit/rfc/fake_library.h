@@ -51,7 +51,6 @@ struct State {
   int delete_result = 0;
   std::map<std::string, std::string> received; // importing name -> bytes written (blank-filled to leng)
   RFC_ERROR_INFO last_error{};
-  std::FILE *report = nullptr; // RfcClose notes itself here, to show its place in the block
   std::function<void()> during_open_ex; // called inside RfcOpenEx, before it answers
 
   // What was passed.

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "sensor/folder_fixtures.h"
 #include "sensor/options.h"
 #include "util/text.h"
-#include "sensor/folder_fixtures.h"
 
 namespace quarlane {
 namespace {
@@ -79,60 +81,84 @@ TEST(ProfileNameRules, PathCheck) {
   EXPECT_FALSE(PassesPathCheck("\\"));
 }
 
-// The location of a profile name with the command line's parameters.
-Result<LocatedRun> Try(const std::string &name, const std::string &params_raw,
-                       OutputMode mode = OutputMode::ExeXml) {
-  return LocateProfile(name, mode, ParseOptions(params_raw),
-                       params_raw.substr(0, params_raw.find(' ')));
+// The location step over files held in memory: drive paths ("C:\PRTG_Path.Txt",
+// "\Program Files\...") and relative ones are plain names there, so these
+// tests run alike on every platform and never touch the disk.
+class LocationTest : public ::testing::Test {
+protected:
+  void Put(const std::string &path, const std::string &bytes) { files.Put(path, bytes); }
+
+  // The location of a profile name with the command line's parameters.
+  Result<LocatedRun> Try(const std::string &name, const std::string &params_raw,
+                         OutputMode mode = OutputMode::ExeXml) {
+    return LocateProfile(files, name, mode, ParseOptions(params_raw),
+                         params_raw.substr(0, params_raw.find(' ')));
+  }
+
+  LocatedRun Locate(const std::string &name, const std::string &params_raw,
+                    OutputMode mode = OutputMode::ExeXml) {
+    Result<LocatedRun> located = Try(name, params_raw, mode);
+    EXPECT_TRUE(located.ok()) << name << ": " << (located ? "" : located.failure().text);
+    return located ? *located : LocatedRun{};
+  }
+
+  std::string FailureOf(const std::string &name, const std::string &params_raw,
+                        OutputMode mode = OutputMode::ExeXml) {
+    const Result<LocatedRun> located = Try(name, params_raw, mode);
+    return located ? "(no failure)" : located.failure().text;
+  }
+
+  MemoryFileSystem files;
+};
+
+const ItemRunLocation &Item(const LocatedRun &run) {
+  static const ItemRunLocation kNone;
+  const auto *item = std::get_if<ItemRunLocation>(&run.location);
+  EXPECT_NE(item, nullptr) << "an item run";
+  return item ? *item : kNone;
 }
 
-LocatedRun Locate(const std::string &name, const std::string &params_raw,
-                  OutputMode mode = OutputMode::ExeXml) {
-  Result<LocatedRun> located = Try(name, params_raw, mode);
-  EXPECT_TRUE(located.ok()) << name << ": " << (located ? "" : located.failure().text);
-  return located ? *located : LocatedRun{};
-}
-
-std::string FailureOf(const std::string &name, const std::string &params_raw,
-                      OutputMode mode = OutputMode::ExeXml) {
-  const Result<LocatedRun> located = Try(name, params_raw, mode);
-  return located ? "(no failure)" : located.failure().text;
-}
+bool IsItemRun(const LocatedRun &run) { return std::holds_alternative<ItemRunLocation>(run.location); }
 
 // The listed systems as the listing wrote them.
 std::string Listing(const LocatedRun &run) {
   std::string listing;
-  for (const std::string &entry : run.location.systems) listing += entry + "#";
+  for (const std::string &entry : Item(run).systems) listing += entry + "#";
   return listing;
 }
 
-using PrtgFolderSearch = DriveTreeTest;
+using PrtgFolderSearch = LocationTest;
+
+// On the disk a folder named like the profile does not open as one; the
+// search goes on to the next folder.
+using DiskFolderSearch = DriveTreeTest;
+
+TEST_F(DiskFolderSearch, AFolderIsNoProfile) {
+  MakeFolder(kProgramFiles + "PRD.P00");
+  WorkingFolderTest::Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
+  const Result<LocatedRun> run = LocateProfile(Disk(), "PRD", OutputMode::ExeXml, ParseOptions(""), "");
+  ASSERT_TRUE(run.ok()) << run.failure().text;
+  EXPECT_EQ(FileOf(run->location).folder, "\\Program Files (x86)\\" + kExeXml);
+}
 
 TEST_F(PrtgFolderSearch, FixedFoldersInTheirOrder) {
   Put(kProgramFiles + "PRD.P00", "");
   Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
   const LocatedRun run = Locate("PRD", "");
-  EXPECT_EQ(run.location.profile_name, "PRD.P00");
-  EXPECT_EQ(run.location.profile_folder, kProgramFiles);
-  EXPECT_EQ(run.location.profile_path, kProgramFiles + "PRD.P00");
-  EXPECT_FALSE(run.location.item_run);
+  EXPECT_EQ(FileOf(run.location).name, "PRD.P00");
+  EXPECT_EQ(FileOf(run.location).folder, kProgramFiles);
+  EXPECT_EQ(FileOf(run.location).path, kProgramFiles + "PRD.P00");
+  EXPECT_FALSE(IsItemRun(run));
 
   Put("\\Programme\\" + kExeXml + "PRD.P00", "");
   const LocatedRun first = Locate("PRD", "");
-  EXPECT_EQ(first.location.profile_folder, "\\Programme\\" + kExeXml);
+  EXPECT_EQ(FileOf(first.location).folder, "\\Programme\\" + kExeXml);
 }
 
 TEST_F(PrtgFolderSearch, FolderPartOfTheNameIsDroppedAndExtensionKept) {
   Put("\\Program Files (x86)\\" + kExeXml + "PRD.P01", "");
   const LocatedRun run = Locate("D:\\Somewhere\\PRD.P01", "Dialog");
-  EXPECT_EQ(run.location.profile_path, "\\Program Files (x86)\\" + kExeXml + "PRD.P01");
-}
-
-TEST_F(PrtgFolderSearch, AFolderIsNoProfile) {
-  MakeFolder(kProgramFiles + "PRD.P00");
-  Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
-  const LocatedRun run = Locate("PRD", "");
-  EXPECT_EQ(run.location.profile_folder, "\\Program Files (x86)\\" + kExeXml);
+  EXPECT_EQ(FileOf(run.location).path, "\\Program Files (x86)\\" + kExeXml + "PRD.P01");
 }
 
 TEST_F(PrtgFolderSearch, WorkingFolderFailsThePathCheck) {
@@ -155,7 +181,7 @@ TEST_F(PrtgFolderSearch, SlashesSeparateFoldersAsBackslashesDo) {
     EXPECT_NE(failure.find("Error 1002: Profile victim."), std::string::npos) << name << ": " << failure;
   }
   Put(kProgramFiles + "victim.P00", "");
-  EXPECT_EQ(Locate("../../../../secret/victim", "").location.profile_path,
+  EXPECT_EQ(FileOf(Locate("../../../../secret/victim", "").location).path,
             kProgramFiles + "victim.P00");
 }
 
@@ -179,14 +205,12 @@ TEST_F(PrtgFolderSearch, PrtgPathFileNamesTheInstallation) {
       {"", "\\Custom Sensors\\ExeXml\\", "\\Custom Sensors\\ExeXml\\"},
   };
   for (const auto &c : cases) {
-    std::filesystem::remove_all(root_ / "Tools");
-    std::filesystem::remove_all(root_ / "PRTG Network Monitor");
-    std::filesystem::remove_all(root_ / "Custom Sensors");
+    files = MemoryFileSystem();
     Put("C:\\PRTG_Path.Txt", c.path_file);
     Put(c.profile_at + "PRD.P00", "");
     const LocatedRun run = Locate("PRD", "");
-    EXPECT_EQ(run.location.profile_folder, c.folder) << c.path_file;
-    EXPECT_EQ(run.location.profile_path, c.folder + "PRD.P00");
+    EXPECT_EQ(FileOf(run.location).folder, c.folder) << c.path_file;
+    EXPECT_EQ(FileOf(run.location).path, c.folder + "PRD.P00");
   }
 }
 
@@ -205,8 +229,8 @@ TEST_F(PrtgFolderSearch, PrtgPathFileOutsideAnExeXmlFolderFailsThePathCheck) {
 TEST_F(PrtgFolderSearch, AtSignOpensTheGivenFolderWithoutPathCheck) {
   Put("D:\\Else\\PRD.P00", "");
   const LocatedRun run = Locate("D:\\Else\\PRD", "#@");
-  EXPECT_EQ(run.location.profile_folder, "D:\\Else\\");
-  EXPECT_EQ(run.location.profile_path, "D:\\Else\\PRD.P00");
+  EXPECT_EQ(FileOf(run.location).folder, "D:\\Else\\");
+  EXPECT_EQ(FileOf(run.location).path, "D:\\Else\\PRD.P00");
 
   EXPECT_EQ(FailureOf("D:\\Other\\PRD", "@"),
             "Error 1002: Profile D:\\Other\\PRD.P00 is missing...");
@@ -217,12 +241,12 @@ TEST_F(PrtgFolderSearch, ItemModeReadsCorvantaPrf) {
                                       "# Gsng: ------------PRD.P00#QAS.P00#\r\n"
                                       "# Gsng: ------------DEV.P00#\r\n");
   const LocatedRun run = Locate("GLOBAL", "item=Avg:Dialog"); // "ITEM=" comes first: no global mode
-  EXPECT_TRUE(run.location.item_run);
-  EXPECT_EQ(run.location.profile_name, "Corvanta.Prf");
-  EXPECT_EQ(run.location.profile_folder, kProgramFiles);
-  EXPECT_EQ(run.location.item_name, "Avg Dialog");
+  EXPECT_TRUE(IsItemRun(run));
+  EXPECT_EQ(FileOf(run.location).name, "Corvanta.Prf");
+  EXPECT_EQ(FileOf(run.location).folder, kProgramFiles);
+  EXPECT_EQ(Item(run).item_name, "Avg Dialog");
   EXPECT_EQ(Listing(run), "PRD.P00#QAS.P00#DEV.P00#");
-  EXPECT_EQ(run.location.label_kind, SystemLabelKind::Profile);
+  EXPECT_EQ(Item(run).label_kind, SystemLabelKind::Profile);
   EXPECT_EQ(run.options.item_run_text, "item=Avg Dialog");
 }
 
@@ -234,7 +258,7 @@ TEST_F(PrtgFolderSearch, ItemModeChecks) {
   // both missing: the listing is reported
   EXPECT_EQ(FailureOf("PRD", "ITEM=,x"), "Error 1025: Global Server Listing missing...");
 
-  std::filesystem::remove(HostPath(kProgramFiles + "Corvanta.Prf"));
+  files.Remove(kProgramFiles + "Corvanta.Prf");
   Put(kProgramFiles + "PRD.P00", "");
   EXPECT_EQ(FailureOf("PRD", "ITEM=Steps"), "Error 1002: Profile Corvanta.Prf is missing...");
 }
@@ -248,12 +272,12 @@ TEST_F(PrtgFolderSearch, GlobalModeReadsTheGlobalSensorFile) {
   const std::string names[] = {"global", "GLOBAL.P00", "C:\\x\\Global", "gLoBaL.p00"};
   for (const std::string &name : names) {
     const LocatedRun run = Locate(name, "prod1 #");
-    EXPECT_TRUE(run.location.item_run) << name;
-    EXPECT_EQ(run.location.profile_name, "SAP Corvanta.Gbl");
-    EXPECT_EQ(run.location.profile_path, kProgramFiles + "SAP Corvanta.Gbl");
+    EXPECT_TRUE(IsItemRun(run)) << name;
+    EXPECT_EQ(FileOf(run.location).name, "SAP Corvanta.Gbl");
+    EXPECT_EQ(FileOf(run.location).path, kProgramFiles + "SAP Corvanta.Gbl");
     EXPECT_EQ(Listing(run), "PRD.P00#QAS.P00#");
-    EXPECT_EQ(run.location.item_name, "Avg Dialog");
-    EXPECT_EQ(run.location.label_kind, SystemLabelKind::Host);
+    EXPECT_EQ(Item(run).item_name, "Avg Dialog");
+    EXPECT_EQ(Item(run).label_kind, SystemLabelKind::Host);
     // The allocation's options take the place of the command line's.
     EXPECT_EQ(run.options.item_run_text, "Item=Avg Dialog,Host,CH=2");
     EXPECT_EQ(run.options.channel, std::optional<int>(2));
@@ -280,7 +304,7 @@ TEST_F(PrtgFolderSearch, GlobalModeFailures) {
   for (const auto &c : cases) {
     EXPECT_EQ(FailureOf("GLOBAL", c.first), c.second) << c.first;
   }
-  std::filesystem::remove(HostPath(kProgramFiles + "SAP Corvanta.Gbl"));
+  files.Remove(kProgramFiles + "SAP Corvanta.Gbl");
   EXPECT_EQ(FailureOf("GLOBAL", "PROD1"), "Error 1002: Profile SAP Corvanta.Gbl is missing...");
 }
 
@@ -290,12 +314,11 @@ TEST_F(PrtgFolderSearch, GlobalModeWithEmptyKey) {
       "# GSNX:           -Item=Steps," + kMark + "\n");
   const LocatedRun run = Locate("GLOBAL", "");
   EXPECT_EQ(Listing(run), "PRD.P00#");
-  EXPECT_EQ(run.location.item_name, "Steps");
+  EXPECT_EQ(Item(run).item_name, "Steps");
 }
 
-// The folder given with the profile name, here a relative one, which opens
-// the same way on every platform.
-using FolderFromName = WorkingFolderTest;
+// The folder given with the profile name, here a relative one.
+using FolderFromName = LocationTest;
 
 TEST_F(FolderFromName, VariantModeUsesTheGivenFolder) {
   Put("Sensors\\PRD.P00", "");
@@ -303,12 +326,12 @@ TEST_F(FolderFromName, VariantModeUsesTheGivenFolder) {
                               OutputMode::Pallvex};
   for (OutputMode mode : modes) {
     const LocatedRun run = Locate("Sensors\\PRD", "Dialog", mode);
-    EXPECT_EQ(run.location.profile_folder, "Sensors\\");
-    EXPECT_EQ(run.location.profile_path, "Sensors\\PRD.P00");
+    EXPECT_EQ(FileOf(run.location).folder, "Sensors\\");
+    EXPECT_EQ(FileOf(run.location).path, "Sensors\\PRD.P00");
   }
   Put("PRD.P00", "");
   const LocatedRun working = Locate("PRD", "", OutputMode::Kelbrun); // no path check in a variant mode
-  EXPECT_EQ(working.location.profile_path, "PRD.P00");
+  EXPECT_EQ(FileOf(working.location).path, "PRD.P00");
 
   EXPECT_EQ(FailureOf("Sensors\\QAS.P01", "", OutputMode::Kelbrun),
             "Error 1002: Profile Sensors\\QAS.P01 is missing...");
@@ -318,9 +341,9 @@ TEST_F(FolderFromName, ItemAndGlobalModeInAVariantMode) {
   Put("G\\SAP Corvanta.Gbl", "# GSNG: K         --PRD.P00#\n"
                              "# GSNX: K         -Item=Steps,Sid," + kMark + "\n");
   const LocatedRun global = Locate("G\\GLOBAL", "k", OutputMode::Pallvex);
-  EXPECT_EQ(global.location.profile_folder, "G\\");
+  EXPECT_EQ(FileOf(global.location).folder, "G\\");
   EXPECT_EQ(Listing(global), "PRD.P00#");
-  EXPECT_EQ(global.location.label_kind, SystemLabelKind::Destination);
+  EXPECT_EQ(Item(global).label_kind, SystemLabelKind::Destination);
 
   EXPECT_EQ(FailureOf("H\\GLOBAL", "k", OutputMode::Pallvex),
             "Error 1002: Profile H\\SAP Corvanta.Gbl is missing...");
@@ -331,7 +354,7 @@ TEST_F(FolderFromName, ItemAndGlobalModeInAVariantMode) {
   EXPECT_EQ(FailureOf("G\\PRD", "ITEM=Steps", OutputMode::Mistrane), "Error 1002: Profile Corvanta.Prf is missing...");
   Put("Corvanta.Prf", "# Gsng: ------------QAS.P00#\n");
   const LocatedRun item_here = Locate("G\\PRD", "ITEM=Steps", OutputMode::Mistrane);
-  EXPECT_EQ(item_here.location.profile_folder, "");
+  EXPECT_EQ(FileOf(item_here.location).folder, "");
   EXPECT_EQ(Listing(item_here), "QAS.P00#");
 }
 

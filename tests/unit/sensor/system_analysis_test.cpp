@@ -9,18 +9,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "output/render.h"
+#include "platform/file_system.h"
 #include "platform/files.h"
 #include "sensor/history_file.h"
 
 namespace quarlane {
 namespace {
 
-namespace fs = std::filesystem;
+
 
 using RowBytes = std::array<unsigned char, SAPWLSUMRY_ROW_LENGTH>;
 
@@ -150,11 +150,6 @@ RowBytes SummaryRowBytes(const char *type, std::uint32_t count, std::uint32_t re
   return row;
 }
 
-std::string FileContent(const std::string &path) {
-  const auto bytes = ReadBytes(path);
-  return bytes ? *bytes : std::string("<missing>");
-}
-
 class LoadAnalysisTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -166,29 +161,19 @@ protected:
     system.identity.sap_release = "700";
     system.clock.date = "20240311";
     system.clock.time = "09:00:00";
-
-    folder = fs::temp_directory_path() /
-             ("quarlane_analysis_" +
-              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder);
-    profile_path = (folder / "PRD.P00").string();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(profile_path, fs::perms::owner_write, fs::perm_options::add, ignored);
-    fs::remove_all(folder, ignored);
   }
 
-  void WriteProfile(const std::string &content) {
-    ASSERT_TRUE(WriteBytes(profile_path, content));
+  void WriteProfile(const std::string &content) { files.Put(profile_path, content); }
+  std::string FileContent(const std::string &path) {
+    return files.Content(path).value_or("<missing>");
   }
 
   // A single-system run's analysis over the profile as it now is: doc holds
   // the printed document, or the failure's text.
   bool Analyse() {
-    const std::optional<std::string> bytes = ReadBytes(profile_path);
+    const std::optional<std::string> bytes = files.ReadBytes(profile_path);
     const Result<Report> report =
-        AnalyseSingleSystem(session, log, system, options, "PRD", profile_path,
+        AnalyseSingleSystem(session, log, files, system, options, "PRD", profile_path,
                             TextLines(bytes.value_or("")));
     doc = report ? Renderer().Document(*report) : report.failure().text;
     return report.ok();
@@ -199,8 +184,8 @@ protected:
   StepLog log;
   SystemInfo system;
   AnalysisOptions options;
-  fs::path folder;
-  std::string profile_path;
+  MemoryFileSystem files; // the profile, held in memory
+  std::string profile_path = "D:\\Sensors\\PRD.P00";
   std::string doc;
 };
 
@@ -245,7 +230,7 @@ TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
   const std::string head =
       "Destination=PRD" + eol + "Client=100" + eol + "# Rsp Date=20240311 09:00:00 Trns=107" + eol;
   EXPECT_EQ(after_first.compare(0, head.size(), head), 0) << after_first;
-  EXPECT_EQ(ReadLines(profile_path)->size(), 31u);
+  EXPECT_EQ(files.ReadLines(profile_path)->size(), 31u);
 
   system.clock.time = "10:00:00";
   server.rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
@@ -264,19 +249,19 @@ TEST_F(LoadAnalysisTest, TheRunGoesOnWithTheHistoryTheFileNowHolds) {
   DayCounts day;
   day.types[0].count = 100;
   day.total_count = 107;
-  const HistoryPlan plan = PlanHistoryUpdate(TextLines(*ReadBytes(profile_path)), system.clock.date,
+  const HistoryPlan plan = PlanHistoryUpdate(TextLines(*files.ReadBytes(profile_path)), system.clock.date,
                                              system.clock.time, day, PlatformLineEnd());
-  ASSERT_TRUE(WriteProfileHistory(profile_path, plan).ok());
+  ASSERT_TRUE(WriteProfileHistory(files, profile_path, plan).ok());
   EXPECT_EQ(plan.carried_total, 0u);
   // The interval pass measures against the history the planned content
   // holds, and that is what the file now holds.
-  const HistoryLines on_disk = FindHistoryLines(TextLines(*ReadBytes(profile_path)));
+  const HistoryLines on_disk = FindHistoryLines(TextLines(*files.ReadBytes(profile_path)));
   EXPECT_EQ(plan.history_after.date_line, on_disk.date_line);
   EXPECT_EQ(plan.history_after.date_line,
             std::optional<std::string>("# Rsp Date=20240311 09:00:00 Trns=107"));
   EXPECT_EQ(plan.history_after.current, on_disk.current);
   EXPECT_EQ(plan.history_after.baseline, on_disk.baseline);
-  EXPECT_EQ(ReadLines(profile_path)->size(), 32u);
+  EXPECT_EQ(files.ReadLines(profile_path)->size(), 32u);
 }
 
 TEST_F(LoadAnalysisTest, NothingNewLeavesTheProfileUntouched) {
@@ -311,7 +296,7 @@ TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
 
   const std::string after = FileContent(profile_path);
   EXPECT_EQ(after.compare(0, kept.size(), kept), 0);
-  const std::vector<std::string> lines = *ReadLines(profile_path);
+  const std::vector<std::string> lines = *files.ReadLines(profile_path);
   ASSERT_EQ(lines.size(), 302u + 29u);
   EXPECT_EQ(lines[300], std::string(500, 'x'));
   EXPECT_EQ(lines.back().compare(0, 14, "# Rsx RFC     "), 0);
@@ -319,16 +304,12 @@ TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
 
 TEST_F(LoadAnalysisTest, AProfileThatMayNotBeWrittenStaysAsItWas) {
   WriteProfile("Destination=PRD\n");
-  fs::permissions(profile_path,
-                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
+  files.MakeReadOnly(profile_path);
   server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
   EXPECT_FALSE(Analyse()); // the call itself succeeded, the rewrite did not
   EXPECT_EQ(doc, "Error 1016: ReWriting of Profile " + profile_path + " failed !");
   EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
   EXPECT_EQ(server.deletes, 1);
-  // No temporary file is left beside it.
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 struct FailedCallCase {

@@ -1,0 +1,58 @@
+// The files a run reads and writes, by their path texts: the disk, or, for
+// the unit tests of the run's steps, files held in memory. The path rules,
+// locks and atomic rewrites of the disk are files.h's; this is the seam the
+// run's steps are given.
+#ifndef QUARLANE_PLATFORM_FILE_SYSTEM_H
+#define QUARLANE_PLATFORM_FILE_SYSTEM_H
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quarlane {
+
+class FileSystem {
+public:
+  virtual ~FileSystem() = default;
+
+  // The whole file as bytes; nullopt when it does not open for reading.
+  virtual std::optional<std::string> ReadBytes(const std::string &path) const = 0;
+  virtual bool CanOpenForReading(const std::string &path) const = 0;
+  // Replaces the file's text whole, its leading byte order mark kept; false
+  // with the file as it was.
+  virtual bool ReplaceText(const std::string &path, const std::string &text) = 0;
+  virtual bool Remove(const std::string &path) = 0;
+
+  // Past a leading UTF-8 byte order mark, as files.h's ReadText.
+  std::optional<std::string> ReadText(const std::string &path) const;
+  // Whole lines without their line ends, as files.h's ReadLines.
+  std::optional<std::vector<std::string>> ReadLines(const std::string &path) const;
+};
+
+// The disk, through files.h.
+FileSystem &Disk();
+
+// Files in memory. A path text names the same file with slashes or
+// backslashes, as on the disk; nothing else is mapped.
+class MemoryFileSystem : public FileSystem {
+public:
+  void Put(const std::string &path, const std::string &bytes);
+  // A file that reads but whose rewrite fails, as a read-only file on disk.
+  void MakeReadOnly(const std::string &path);
+  std::optional<std::string> Content(const std::string &path) const { return ReadBytes(path); }
+
+  std::optional<std::string> ReadBytes(const std::string &path) const override;
+  bool CanOpenForReading(const std::string &path) const override;
+  bool ReplaceText(const std::string &path, const std::string &text) override;
+  bool Remove(const std::string &path) override;
+
+private:
+  std::map<std::string, std::string> files_;
+  std::set<std::string> read_only_;
+};
+
+} // namespace quarlane
+
+#endif
