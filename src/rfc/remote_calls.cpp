@@ -101,28 +101,26 @@ Status EnsureStructureInstalled(RfcSession &session, const StructureDescription 
   return Success();
 }
 
-RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
-                      ParameterList &exporting, TableList &tables, ParameterList &importing,
-                      std::string &exception) {
+Status CallAndReceive(RfcSession &session, StepLog &log, const char *function,
+                      ParameterList &exporting, TableList &tables, ParameterList &importing) {
   const RfcLibrary &library = *session.library;
   std::string function_name = function;
   RFC_TABLE *table_entries = tables.Entries(); // the same list for the call and the receive
   RFC_RC code = library.RfcCall(session.handle, function_name.data(), exporting.Entries(),
                                 table_entries);
   LogStep(log, static_cast<long>(session.handle), "RfcCall called", function_name);
-  if (code != RFC_OK) return code;
+  if (code != RFC_OK) return CallFailure(code, std::string());
 
   char *exception_name = nullptr;
   code = library.RfcReceive(session.handle, importing.Entries(), table_entries, &exception_name);
   LogStep(log, static_cast<long>(session.handle), "RfcReceive called", function_name);
-  if ((code == RFC_EXCEPTION || code == RFC_SYS_EXCEPTION) && exception_name)
-    exception = exception_name;
-  return code;
+  const bool names_exception = code == RFC_EXCEPTION || code == RFC_SYS_EXCEPTION;
+  return CallFailure(code, names_exception && exception_name ? exception_name : "");
 }
 
-std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception) {
+Status CallFailure(RFC_RC code, const std::string &exception) {
   switch (code) {
-  case RFC_OK: return std::nullopt;
+  case RFC_OK: return Success();
   case RFC_FAILURE: return Failure(FailureCode::CallRfcFailure);
   case RFC_EXCEPTION: return Failure(FailureCode::CallException, exception);
   case RFC_SYS_EXCEPTION: return Failure(FailureCode::CallSysException);
@@ -189,10 +187,8 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
   importing.Add("NORMCOLLINT", RFCTYPE_INT, 4, &normcollint);
   importing.Add("OP_SYSTEM", RFCTYPE_CHAR, 52, op_system.data());
 
-  std::string exception;
-  const RFC_RC code =
-      CallAndReceive(session, log, "GET_CPU_ALL", exporting, tables, importing, exception);
-  if (code == RFC_OK) {
+  const Status called = CallAndReceive(session, log, "GET_CPU_ALL", exporting, tables, importing);
+  if (called) {
     // The lines are only read back, not evaluated: a line the library cannot
     // deliver is a library failure.
     const unsigned lines = library.ItFill(table);
@@ -202,7 +198,7 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
   }
   if (library.ItDelete(table) != 0) return Failure(FailureCode::LibraryFailed, "ItDelete TF_CPU_ALL");
 
-  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  if (!called) return called.failure();
   return ClockOfCollectorStamp(lastcollwrt);
 }
 
@@ -225,10 +221,8 @@ Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log) {
 
   ParameterList exporting;
   TableList tables;
-  std::string exception;
-  const RFC_RC code =
-      CallAndReceive(session, log, "RFC_SYSTEM_INFO", exporting, tables, importing, exception);
-  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  const Status called = CallAndReceive(session, log, "RFC_SYSTEM_INFO", exporting, tables, importing);
+  if (!called) return called.failure();
 
   SystemIdentity identity;
   identity.host = ReceivedField(rfcsi_export, rfcsi.Place("RFCHOST"));

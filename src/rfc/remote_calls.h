@@ -94,16 +94,16 @@ Status EnsureStructureInstalled(RfcSession &session, const StructureDescription 
                                 RFC_TYPEHANDLE &handle);
 
 // RfcCall, then (when it returned 0) RfcReceive on the session's connection,
-// with the log hook lines; on codes 2 and 3 the exception name is copied into
-// exception.
-RFC_RC CallAndReceive(RfcSession &session, StepLog &log, const char *function,
-                      ParameterList &exporting, TableList &tables, ParameterList &importing,
-                      std::string &exception);
+// with the log hook lines; fails with the failure of the first code that is
+// not 0 (CallFailure), the exception's name (codes 2 and 3 of the receive)
+// as its detail.
+Status CallAndReceive(RfcSession &session, StepLog &log, const char *function,
+                      ParameterList &exporting, TableList &tables, ParameterList &importing);
 
-// The failure a call's result code stands for: none for code 0, otherwise
+// The failure a call's result code stands for: success for code 0, otherwise
 // CallRfcFailure (1014), CallException (1012, the exception's name as detail),
 // CallSysException (1013) or CallOtherFailure (1015).
-std::optional<Failure> CallFailure(RFC_RC code, const std::string &exception);
+Status CallFailure(RFC_RC code, const std::string &exception);
 
 // The SAP system's clock (GET_CPU_ALL, SystemClock) and what it says about
 // itself (RFC_SYSTEM_INFO).

@@ -102,8 +102,7 @@ SummaryRow ReadSummaryRow(const unsigned char *row) {
   return summary;
 }
 
-RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
-                       std::string &exception) {
+Status CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table) {
   ParameterList exporting;
   exporting.Add("HOSTID", RFCTYPE_CHAR, kHostIdLength, &values.hostid[0]);
   exporting.Add("INSTANCE", RFCTYPE_CHAR, kInstanceLength, &values.instance[0]);
@@ -112,8 +111,7 @@ RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &value
   TableList tables;
   tables.Add("SUMMARY", session.sapwlsumry_type, table);
   ParameterList importing;
-  return CallAndReceive(session, log, "SAPWL_WORKLOAD_GET_SUMMARY", exporting, tables, importing,
-                        exception);
+  return CallAndReceive(session, log, "SAPWL_WORKLOAD_GET_SUMMARY", exporting, tables, importing);
 }
 
 Result<std::vector<SummaryRow>> ReadSummaryRows(RfcSession &session, ITAB_H table) {
@@ -155,9 +153,8 @@ Result<std::vector<SummaryRow>> FetchSummaryRows(RfcSession &session, StepLog &l
   const Status installed =
       EnsureStructureInstalled(session, SummaryStructure(), session.sapwlsumry_type);
   if (!installed) return installed.failure();
-  std::string exception;
-  const RFC_RC code = CallLoadSummary(session, log, values, table, exception);
-  if (std::optional<Failure> failure = CallFailure(code, exception)) return *failure;
+  const Status called = CallLoadSummary(session, log, values, table);
+  if (!called) return called.failure();
   return ReadSummaryRows(session, table);
 }
 

@@ -38,10 +38,8 @@ const StructureDescription &SummaryStructure();
 SummaryRow ReadSummaryRow(const unsigned char *row);
 
 // Calls the function module with the exporting values into the table (the
-// structure SAPWLSUMRY installed). Returns the RFC result code; on codes 2
-// and 3 the exception name is in exception.
-RFC_RC CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table,
-                       std::string &exception);
+// structure SAPWLSUMRY installed); fails as CallAndReceive does.
+Status CallLoadSummary(RfcSession &session, StepLog &log, ExportingValues &values, ITAB_H table);
 
 // Every row of the filled table, read once; a row the library cannot give is
 // LibraryFailed ("ItGetLine SUMMARY").

@@ -87,14 +87,14 @@ SystemProfileReading ReadSystemProfile(const TextLines &lines, const std::string
     const std::string value(field);
     if (label->field == &ConnectionParameters::password) {
       std::optional<Failure> failure = StorePassword(value, profile_name, parameters.password);
-      if (failure && !reading.password_failure) reading.password_failure = std::move(failure);
+      if (failure && !reading.first_failure) reading.first_failure = std::move(failure);
     } else if (label->field == &ConnectionParameters::user) {
       parameters.user = UpperAscii(value);
     } else {
       parameters.*(label->field) = value;
     }
   });
-  reading.check_failure = CheckParameters(parameters, profile_name);
+  if (!reading.first_failure) reading.first_failure = CheckParameters(parameters, profile_name);
   return reading;
 }
 

@@ -18,16 +18,14 @@ struct SystemProfileReading {
   // kept; the last occurrence of a label wins. The user is upper-cased; a
   // password that does not unscramble reads as empty.
   ConnectionParameters parameters;
-  // The first password line that does not unscramble: 1004 (invalid) or 1005
-  // (wrong). Later lines are read all the same.
-  std::optional<Failure> password_failure;
-  // The tests after reading, the first that fails: 1006 (no user), 1007 (no
-  // password), 1003 (a parameter shorter than its minimum).
-  std::optional<Failure> check_failure;
+  // What the sensor reports about them, the first that applies: a password
+  // line that does not unscramble, 1004 (invalid) or 1005 (wrong), the first
+  // such line (later lines are read all the same); else the tests after
+  // reading: 1006 (no user), 1007 (no password), 1003 (a parameter shorter
+  // than its minimum).
+  std::optional<Failure> first_failure;
 
-  const std::optional<Failure> &failure() const {
-    return password_failure ? password_failure : check_failure;
-  }
+  const std::optional<Failure> &failure() const { return first_failure; }
 };
 
 // The profile's lines into its connection parameters and what the sensor

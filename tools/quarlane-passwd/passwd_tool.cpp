@@ -311,13 +311,14 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
   const TextLines lines(std::move(*bytes));
   const std::string profile_name = FileNameOf(*path);
   const SystemProfileReading reading = ReadSystemProfile(lines, profile_name);
-  if (reading.password_failure) {
-    out << reading.password_failure->text << "\n";
-    ExplainPasswordLines(lines, out);
-    return kFault;
-  }
-  if (reading.check_failure) {
-    out << reading.check_failure->text << "\n";
+  if (const std::optional<Failure> &failure = reading.failure()) {
+    out << failure->text << "\n";
+    const bool password_line = failure->code == FailureCode::InvalidPassword ||
+                               failure->code == FailureCode::WrongPassword;
+    if (password_line) {
+      ExplainPasswordLines(lines, out);
+      return kFault;
+    }
     ExplainShortParameters(lines, reading.parameters, out);
     ShowParameters(reading.parameters, out);
     return kFault;

@@ -96,10 +96,10 @@ TEST_F(RemoteCallTest, EachReturnCodeHasItsMessage) {
       {-1, "", "Error 1015: Other Failure raised !"},
   };
   for (const Case &c : cases) {
-    const std::optional<Failure> failure = CallFailure(c.code, c.exception);
-    EXPECT_EQ(failure.has_value(), c.text.has_value()) << c.code;
-    if (failure && c.text) {
-      EXPECT_EQ(failure->text, *c.text) << c.code;
+    const Status called = CallFailure(c.code, c.exception);
+    EXPECT_EQ(!called.ok(), c.text.has_value()) << c.code;
+    if (!called && c.text) {
+      EXPECT_EQ(called.failure().text, *c.text) << c.code;
     }
   }
 }
@@ -108,25 +108,25 @@ TEST_F(RemoteCallTest, FailedCallSkipsTheReceive) {
   fake::Script().call_result = RFC_FAILURE;
   ParameterList exporting, importing;
   TableList tables;
-  std::string exception = "unchanged";
-  EXPECT_EQ(CallAndReceive(session, log, "FUNC", exporting, tables, importing, exception), RFC_FAILURE);
+  const Status called = CallAndReceive(session, log, "FUNC", exporting, tables, importing);
+  ASSERT_FALSE(called.ok());
+  EXPECT_EQ(called.failure().text, "Error 1014: RFC-Failure raised !");
   EXPECT_EQ(fake::Script().calls, std::vector<std::string>{"RfcCall FUNC"});
   EXPECT_EQ(fake::Script().call_handle, 7u);
-  EXPECT_EQ(exception, "unchanged");
 }
 
-TEST_F(RemoteCallTest, ExceptionNameIsCopiedOnCodesTwoAndThree) {
+TEST_F(RemoteCallTest, TheReceivesCodeAndExceptionNameMakeTheFailure) {
   struct Case {
     RFC_RC code;
     const char *reported;
-    std::string exception;
+    std::string failure; // empty: success
   };
   const Case cases[] = {
-      {RFC_EXCEPTION, "NOT_FOUND", "NOT_FOUND"},
-      {RFC_SYS_EXCEPTION, "SYSTEM_FAILURE", "SYSTEM_FAILURE"},
-      {RFC_EXCEPTION, nullptr, ""}, // a library that names none
+      {RFC_EXCEPTION, "NOT_FOUND", "Error 1012: Exception.: NOT_FOUND"},
+      {RFC_SYS_EXCEPTION, "SYSTEM_FAILURE", "Error 1013: Sys-Exception raised !"},
+      {RFC_EXCEPTION, nullptr, "Error 1012: Exception.: "}, // a library that names none
       {RFC_OK, "STALE", ""},
-      {RFC_FAILURE, "STALE", ""},
+      {RFC_FAILURE, "STALE", "Error 1014: RFC-Failure raised !"},
   };
   for (const Case &c : cases) {
     fake::Reset();
@@ -136,9 +136,8 @@ TEST_F(RemoteCallTest, ExceptionNameIsCopiedOnCodesTwoAndThree) {
     TableList tables;
     int table = 0;
     tables.Add("T", 1, &table);
-    std::string exception;
-    EXPECT_EQ(CallAndReceive(session, log, "FUNC", exporting, tables, importing, exception), c.code);
-    EXPECT_EQ(exception, c.exception);
+    const Status called = CallAndReceive(session, log, "FUNC", exporting, tables, importing);
+    EXPECT_EQ(called ? std::string() : called.failure().text, c.failure);
     EXPECT_EQ(fake::Script().calls, (std::vector<std::string>{"RfcCall FUNC", "RfcReceive"}));
     EXPECT_EQ(fake::Script().receive_handle, 7u);
     EXPECT_EQ(fake::Script().receive_table_list, fake::Script().call_table_list)
@@ -151,8 +150,7 @@ TEST_F(RemoteCallTest, CallAndReceiveLogWithSyslog) {
   log.enabled = true;
   ParameterList exporting, importing;
   TableList tables;
-  std::string exception;
-  CallAndReceive(session, log, "RFC_PING", exporting, tables, importing, exception);
+  EXPECT_TRUE(CallAndReceive(session, log, "RFC_PING", exporting, tables, importing).ok());
   std::fclose(log.file);
   const std::string end = PlatformLineEnd();
   EXPECT_EQ(FileContent(folder.Path("Quarlane.Log")),

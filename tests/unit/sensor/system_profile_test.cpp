@@ -191,7 +191,7 @@ TEST(ReadSystemProfile, APasswordFailureComesBeforeEveryCheck) {
   // The single-system run ends at the password line: what follows it cannot
   // turn the failure into another.
   const SystemProfileReading reading = Read({"Password...: too short", "User.......: late"});
-  ASSERT_TRUE(reading.password_failure.has_value());
+  ASSERT_TRUE(reading.failure().has_value());
   EXPECT_EQ(reading.failure()->text, "Error 1004: Invalid Password in Profile PRD.P00 found...");
   // The first password line that fails is the one reported.
   const std::string stored = StoredSecret();
