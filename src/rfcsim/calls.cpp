@@ -143,9 +143,11 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
       outcome.call_handler = fault->handler;
       outcome.handler_text = fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
     } else {
-      std::vector<FieldDefinition> fields;
-      for (unsigned i = 0; i < entries; ++i)
-        fields.push_back(FieldDefinition{"", elements[i].type, elements[i].length});
+      std::vector<FieldLayout> fields(entries);
+      for (unsigned i = 0; i < entries; ++i) {
+        fields[i].type = elements[i].type;
+        fields[i].length = elements[i].length;
+      }
       const unsigned length = LayOutRow(structure_name, fields).length;
       InstalledStructure *structure = nullptr;
       for (InstalledStructure &candidate : library.structures)
