@@ -1,6 +1,6 @@
 // The caller's side of a value: the classic element types (0 character,
 // 1 date, 2 packed, 8 four-byte and 9 two-byte integer) in the layouts the
-// caller installed (rfc/row_layout.h), and the conversion of SDK values into
+// caller installed (rfc/rfc_rows.h), and the conversion of SDK values into
 // them and back.
 #ifndef QUARLANE_NWRFC_FIELDS_H
 #define QUARLANE_NWRFC_FIELDS_H
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "rfc/rfc_abi.h"
-#include "rfc/row_layout.h"
+#include "rfc/rfc_rows.h"
 
 namespace quarlane::nwrfc {
 

@@ -9,7 +9,7 @@
 
 #include "loadstats/system_clock.h"
 #include "rfc/log_hook.h"
-#include "rfc/row_layout.h"
+#include "rfc/rfc_rows.h"
 #include "rfc/session.h"
 #include "util/result.h"
 
@@ -60,7 +60,7 @@ struct FieldPlace {
 
 // A structure's type description as the library takes it (offsets 0: the
 // library lays the row out), and the places of its fields in such a row
-// (rfc/row_layout.h).
+// (rfc/rfc_rows.h).
 class StructureDescription {
 public:
   StructureDescription(const char *name, const ElementLayout *layout, std::size_t count);

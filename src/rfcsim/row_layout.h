@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "rfc/rfc_abi.h"
-#include "rfc/row_layout.h"
+#include "rfc/rfc_rows.h"
 
 namespace quarlane::rfcsim {
 
 // The structures the sensor asks for, by the boundary's rule and field lists
-// (rfc/row_layout.h).
+// (rfc/rfc_rows.h).
 const RowLayout &CpuAllLayout();     // CPU_ALL, 48 bytes
 const RowLayout &RfcsiLayout();      // RFCSI, 200 bytes
 const RowLayout &SapwlsumryLayout(); // SAPWLSUMRY, 416 bytes

@@ -2,8 +2,8 @@
 // sensor asks for. The sensor reads rows at these places and both libraries
 // build them there, so the rule and the field lists stand here once, next to
 // the boundary (rfc_abi.h) and needing nothing else.
-#ifndef QUARLANE_RFC_ROW_LAYOUT_H
-#define QUARLANE_RFC_ROW_LAYOUT_H
+#ifndef QUARLANE_RFC_RFC_ROWS_H
+#define QUARLANE_RFC_RFC_ROWS_H
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
 // The row layout every librfc32 uses and the sensor reads by: one rule, and
 // the three structures the sensor asks for laid out by it.
-#include "rfc/row_layout.h"
+#include "rfc/rfc_rows.h"
 
 #include <gtest/gtest.h>
 
