@@ -10,6 +10,7 @@
 #include "nwrfc/library.h"
 #include "nwrfc/sdk.h"
 #include "nwrfc/text.h"
+#include "rfcshared/call_outcome.h"
 
 namespace quarlane::nwrfc {
 
@@ -19,19 +20,8 @@ namespace nw = sapnwrfc;
 
 const char kSystemInfo[] = "RFC_SYSTEM_INFO";
 
-struct CallOutcome {
-  RFC_RC rc = RFC_OK;
-  std::string exception; // codes 2 and 3
-  ErrorEntry error;
-};
-
-CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key, const std::string &status,
-                   const std::string &message, const std::string &intstat) {
-  CallOutcome outcome;
-  outcome.rc = rc;
-  outcome.error = ErrorEntry{operation, key, status, message, intstat, {}};
-  return outcome;
-}
+using rfcshared::CallOutcome;
+using rfcshared::Failed;
 
 std::u16string Name(const std::string &text) { return FromWindows1252(text); }
 
@@ -689,10 +679,7 @@ void NoteSystemClock(Connection &connection, const RFC_PARAMETER *importing) {
 
 RFC_RC Finish(Library &library, const CallOutcome &outcome, char **exception) {
   if (outcome.rc != RFC_OK) RecordFailure(library, outcome.error);
-  if ((outcome.rc == RFC_EXCEPTION || outcome.rc == RFC_SYS_EXCEPTION) && exception != nullptr) {
-    library.exception = outcome.exception;
-    *exception = &library.exception[0];
-  }
+  rfcshared::HandOutException(outcome, library.exception, exception);
   return outcome.rc;
 }
 
@@ -703,13 +690,8 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
     const std::string name = Upper(Trim(FromCString(function)));
     const auto found = library.connections.find(handle);
     CallOutcome outcome;
-    if (found == library.connections.end()) {
-      outcome = Failed(RFC_FAILURE, "RfcCall", "RFC_ERROR_INVALID_HANDLE",
-                       "RfcCall " + name + ": handle " + std::to_string(handle) + " is not open",
-                       "invalid handle " + std::to_string(handle), "no such connection");
-    } else if (name.empty()) {
-      outcome = Failed(RFC_FAILURE, "RfcCall", "RFC_ERROR_PROGRAM", "RfcCall without function name",
-                       "no function module named", "function empty");
+    if (auto refused = rfcshared::RefusedCall(handle, found != library.connections.end(), name)) {
+      outcome = std::move(*refused);
     } else {
       Connection &connection = found->second;
       connection.call_pending = true;
@@ -733,14 +715,10 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
                char **exception) {
   try {
     const auto found = library.connections.find(handle);
+    const bool open = found != library.connections.end();
     CallOutcome outcome;
-    if (found == library.connections.end()) {
-      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_INVALID_HANDLE",
-                       "RfcReceive: handle " + std::to_string(handle) + " is not open",
-                       "invalid handle " + std::to_string(handle), "no such connection");
-    } else if (!found->second.call_pending) {
-      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROTOCOL", "RfcReceive without a preceding RfcCall",
-                       "no call to receive on handle " + std::to_string(handle), "no call pending");
+    if (auto refused = rfcshared::RefusedReceive(handle, open, open && found->second.call_pending)) {
+      outcome = std::move(*refused);
     } else {
       Connection &connection = found->second;
       connection.call_pending = false;

@@ -10,14 +10,6 @@ namespace quarlane::nwrfc {
 
 namespace {
 
-unsigned AlignmentOf(RFC_TYPEHANDLE type) {
-  if (type == RFCTYPE_INT) return 4;
-  if (type == RFCTYPE_INT2) return 2;
-  return 1;
-}
-
-unsigned RoundUp(unsigned value, unsigned alignment) { return (value + alignment - 1) / alignment * alignment; }
-
 std::string Shown(const SdkValue &value) {
   return value.is_integer ? std::to_string(value.integer) : "\"" + OneLine(ToWindows1252(value.text)) + "\"";
 }
@@ -54,22 +46,6 @@ std::string UnpackedText(const unsigned char *bytes, unsigned length, unsigned d
 }
 
 } // namespace
-
-RowLayout LayOutRow(const std::string &name, const std::vector<FieldLayout> &fields) {
-  RowLayout layout;
-  layout.name = name;
-  unsigned offset = 0, widest = 1;
-  for (FieldLayout field : fields) {
-    const unsigned alignment = AlignmentOf(field.type);
-    if (alignment > widest) widest = alignment;
-    offset = RoundUp(offset, alignment);
-    field.offset = offset;
-    offset += field.length;
-    layout.fields.push_back(field);
-  }
-  layout.length = RoundUp(offset, widest);
-  return layout;
-}
 
 bool WriteField(const SdkValue &value, RFC_TYPEHANDLE type, unsigned length, unsigned decimals,
                 unsigned char *out, std::string *error) {

@@ -1,6 +1,7 @@
 // The caller's side of a value: the classic element types (0 character,
 // 1 date, 2 packed, 8 four-byte and 9 two-byte integer) in the layouts the
-// caller installed, and the conversion of SDK values into them and back.
+// caller installed (rfc/rfc_rows.h), and the conversion of SDK values into
+// them and back.
 #ifndef QUARLANE_NWRFC_FIELDS_H
 #define QUARLANE_NWRFC_FIELDS_H
 
@@ -9,27 +10,9 @@
 #include <vector>
 
 #include "rfc/rfc_abi.h"
+#include "rfc/rfc_rows.h"
 
 namespace quarlane::nwrfc {
-
-struct FieldLayout {
-  std::string name; // upper case
-  RFC_TYPEHANDLE type = RFCTYPE_CHAR;
-  unsigned length = 0;
-  unsigned decimals = 0;
-  unsigned offset = 0;
-};
-
-struct RowLayout {
-  std::string name;
-  std::vector<FieldLayout> fields;
-  unsigned length = 0;
-};
-
-// As the simulated library lays rows out: character, date and packed fields
-// byte by byte, a four-byte integer on a multiple of 4, a two-byte one on a
-// multiple of 2, the row ending on a multiple of its largest alignment.
-RowLayout LayOutRow(const std::string &name, const std::vector<FieldLayout> &fields);
 
 // A value as the SDK gave it: an integer, or text (UTF-16).
 struct SdkValue {

@@ -88,20 +88,7 @@ struct Library {
 // process from inside its error handler finds it intact.
 Library &ProcessLibrary();
 
-void Environment(Library &library, RFC_ENV *env);
-RFC_HANDLE Open(Library &library, RFC_OPTIONS *options);
-RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *error_info);
-void Close(Library &library, RFC_HANDLE handle);
-int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
-                     RFC_TYPEHANDLE *type_handle);
-RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables);
-RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
-               char **exception);
-int LastError(Library &library, RFC_ERROR_INFO *info);
-ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned occu, unsigned memo);
-unsigned ItFill(Library &library, ITAB_H table);
-void *ItGetLine(Library &library, ITAB_H table, unsigned line);
-int ItDelete(Library &library, ITAB_H table);
+#include "rfcshared/operations.inc"
 
 // Shared by the operations.
 void RecordFailure(Library &library, const ErrorEntry &entry); // last error + trace block

@@ -8,29 +8,6 @@
 namespace quarlane {
 namespace {
 
-const ElementLayout kCpuAllElements[] = {
-    {"TYPE", RFCTYPE_INT2, 2},      {"SUBTYPE", RFCTYPE_INT2, 2},    {"SERIALNR", RFCTYPE_INT2, 2},
-    {"NBR_CPU", RFCTYPE_INT, 4},    {"LOAD1_AVG", RFCTYPE_INT, 4},   {"LOAD5_AVG", RFCTYPE_INT, 4},
-    {"LOAD15_AVG", RFCTYPE_INT, 4}, {"INT_SEC", RFCTYPE_INT, 4},     {"SYSC_SEC", RFCTYPE_INT, 4},
-    {"CS_SEC", RFCTYPE_INT, 4},     {"USR_TOTAL", RFCTYPE_INT, 4},   {"SYS_TOTAL", RFCTYPE_INT, 4},
-    {"IDLE_TOTAL", RFCTYPE_INT, 4},
-};
-
-const ElementLayout kRfcsiElements[] = {
-    {"RFCPROTO", RFCTYPE_CHAR, 3},   {"RFCCHARTYP", RFCTYPE_CHAR, 4}, {"RFCINTTYP", RFCTYPE_CHAR, 3},
-    {"RFCFLOTYP", RFCTYPE_CHAR, 3},  {"RFCDEST", RFCTYPE_CHAR, 32},   {"RFCHOST", RFCTYPE_CHAR, 8},
-    {"RFCSYSID", RFCTYPE_CHAR, 8},   {"RFCDATABS", RFCTYPE_CHAR, 8},  {"RFCDBHOST", RFCTYPE_CHAR, 32},
-    {"RFCDBSYS", RFCTYPE_CHAR, 10},  {"RFCSAPRL", RFCTYPE_CHAR, 4},   {"RFCMACH", RFCTYPE_CHAR, 5},
-    {"RFCOPSYS", RFCTYPE_CHAR, 10},  {"RFCTZONE", RFCTYPE_CHAR, 6},   {"RFCDAYST", RFCTYPE_CHAR, 1},
-    {"RFCIPADDR", RFCTYPE_CHAR, 15}, {"RFCKERNRL", RFCTYPE_CHAR, 4},  {"RFCSI_RESV", RFCTYPE_CHAR, 44},
-};
-
-std::size_t AlignmentOf(RFC_TYPEHANDLE type) {
-  if (type == RFCTYPE_INT) return 4;
-  if (type == RFCTYPE_INT2) return 2;
-  return 1;
-}
-
 // A character field as received: up to its length or its first zero byte.
 std::string ReceivedText(const char *field, std::size_t length) {
   const void *zero = std::memchr(field, '\0', length);
@@ -64,28 +41,20 @@ void TableList::Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table) {
 
 StructureDescription::StructureDescription(const char *name, const ElementLayout *layout,
                                            std::size_t count)
-    : name_(name) {
-  names_.reserve(count); // the elements point into the names: no reallocation
-  std::size_t offset = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    names_.emplace_back(layout[i].name);
+    : layout_(LayOutRow(name, layout, count)) {
+  for (FieldLayout &field : layout_.fields) { // the elements point into the layout's names
     RFC_TYPE_ELEMENT element;
     std::memset(&element, 0, sizeof element);
-    element.name = names_.back().data();
-    element.type = layout[i].type;
-    element.length = layout[i].length;
+    element.name = field.name.data();
+    element.type = field.type;
+    element.length = field.length;
     elements_.push_back(element);
-
-    const std::size_t alignment = AlignmentOf(layout[i].type);
-    offset = (offset + alignment - 1) / alignment * alignment;
-    places_.push_back(FieldPlace{offset, layout[i].length});
-    offset += layout[i].length;
   }
 }
 
 FieldPlace StructureDescription::Place(const char *field) const {
-  for (std::size_t i = 0; i < names_.size(); ++i)
-    if (names_[i] == field) return places_[i];
+  for (const FieldLayout &laid_out : layout_.fields)
+    if (laid_out.name == field) return FieldPlace{laid_out.offset, laid_out.length};
   return FieldPlace{};
 }
 
@@ -153,7 +122,7 @@ SystemClock ClockOfCollectorStamp(const std::string &lastcollwrt) {
 
 Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
   const RfcLibrary &library = *session.library;
-  static const StructureDescription cpu_all("CPU_ALL", kCpuAllElements);
+  static const StructureDescription cpu_all("CPU_ALL", kCpuAllFields);
   const Status installed = EnsureStructureInstalled(session, cpu_all, session.cpu_all_type);
   if (!installed) return installed.failure();
 
@@ -203,7 +172,7 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
 }
 
 Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log) {
-  static const StructureDescription rfcsi("RFCSI", kRfcsiElements);
+  static const StructureDescription rfcsi("RFCSI", kRfcsiFields);
   const Status installed = EnsureStructureInstalled(session, rfcsi, session.rfcsi_type);
   if (!installed) return installed.failure();
 

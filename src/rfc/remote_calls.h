@@ -9,6 +9,7 @@
 
 #include "loadstats/system_clock.h"
 #include "rfc/log_hook.h"
+#include "rfc/rfc_rows.h"
 #include "rfc/session.h"
 #include "util/result.h"
 
@@ -51,13 +52,6 @@ public:
   void Add(const char *name, RFC_TYPEHANDLE type, ITAB_H table);
 };
 
-// One field of a structure, in the structure's order.
-struct ElementLayout {
-  const char *name;
-  RFC_TYPEHANDLE type;
-  unsigned length;
-};
-
 // Where a field lies in a row the library laid out.
 struct FieldPlace {
   std::size_t offset = 0;
@@ -65,10 +59,8 @@ struct FieldPlace {
 };
 
 // A structure's type description as the library takes it (offsets 0: the
-// library lays the row out), and the places of its fields in such a row:
-// character, date and packed fields follow each other byte by byte, a
-// four-byte integer starts on a multiple of 4, a two-byte one on a multiple
-// of 2.
+// library lays the row out), and the places of its fields in such a row
+// (rfc/rfc_rows.h).
 class StructureDescription {
 public:
   StructureDescription(const char *name, const ElementLayout *layout, std::size_t count);
@@ -76,16 +68,14 @@ public:
   StructureDescription(const char *name, const ElementLayout (&layout)[N])
       : StructureDescription(name, layout, N) {}
 
-  const std::string &name() const { return name_; }
+  const std::string &name() const { return layout_.name; }
   const std::vector<RFC_TYPE_ELEMENT> &elements() const { return elements_; }
   // The field's place; a name not in the structure is a fault of the caller.
   FieldPlace Place(const char *field) const;
 
 private:
-  std::string name_;
-  std::vector<std::string> names_; // the elements point into these
+  RowLayout layout_; // the elements point into its names
   std::vector<RFC_TYPE_ELEMENT> elements_;
-  std::vector<FieldPlace> places_;
 };
 
 // Installs the structure unless its handle is already set; fails with

@@ -32,29 +32,6 @@ bool IsOldRelease(const std::string &release) {
   return std::memcmp(bytes.data(), kRelease46, 4) <= 0;
 }
 
-// SAPWLSUMRY in its field order.
-const ElementLayout kSummaryFields[] = {
-    {"TASKTYPE", RFCTYPE_CHAR, 7},  {"FIRSTRECTI", RFCTYPE_BCD, 6}, {"FIRSTRECDY", RFCTYPE_CHAR, 8},
-    {"LASTRECTI", RFCTYPE_BCD, 6},  {"LASTRECDY", RFCTYPE_CHAR, 8}, {"COUNT", RFCTYPE_BCD, 8},
-    {"DBACTIVCNT", RFCTYPE_BCD, 8}, {"QUEUELIMIT", RFCTYPE_BCD, 8}, {"ELAPSEDTI", RFCTYPE_BCD, 8},
-    {"RESPTI", RFCTYPE_BCD, 8},     {"CPUTI", RFCTYPE_BCD, 8},      {"QUEUETI", RFCTYPE_BCD, 8},
-    {"LOADGENTI", RFCTYPE_BCD, 8},  {"COMMITTI", RFCTYPE_BCD, 8},   {"DDICTI", RFCTYPE_BCD, 8},
-    {"QUETI", RFCTYPE_BCD, 8},      {"CPICTI", RFCTYPE_BCD, 8},     {"MCODETI", RFCTYPE_BCD, 8},
-    {"ROLLINCNT", RFCTYPE_BCD, 8},  {"ROLLINSTEP", RFCTYPE_BCD, 8}, {"ROLLINTI", RFCTYPE_BCD, 8},
-    {"ROLLOUTCNT", RFCTYPE_BCD, 8}, {"ROLLOUTSTP", RFCTYPE_BCD, 8}, {"ROLLOUTTI", RFCTYPE_BCD, 8},
-    {"ROLLSTEP", RFCTYPE_BCD, 8},   {"ROLLWAITTI", RFCTYPE_BCD, 8}, {"ROLLTI", RFCTYPE_BCD, 8},
-    {"READDIRCNT", RFCTYPE_BCD, 8}, {"READDIRTI", RFCTYPE_BCD, 8},  {"READDIRBUF", RFCTYPE_BCD, 8},
-    {"READDIRREC", RFCTYPE_BCD, 8}, {"READSEQCNT", RFCTYPE_BCD, 8}, {"READSEQTI", RFCTYPE_BCD, 8},
-    {"READSEQBUF", RFCTYPE_BCD, 8}, {"READSEQREC", RFCTYPE_BCD, 8}, {"CHNGCNT", RFCTYPE_BCD, 8},
-    {"CHNGTI", RFCTYPE_BCD, 8},     {"CHNGREC", RFCTYPE_BCD, 8},    {"PHYREADCNT", RFCTYPE_BCD, 8},
-    {"PHYCHNGREC", RFCTYPE_BCD, 8}, {"MCREADCNT", RFCTYPE_BCD, 8},  {"MCCHNGCNT", RFCTYPE_BCD, 8},
-    {"PHYCALLS", RFCTYPE_BCD, 8},   {"BYTES", RFCTYPE_BCD, 8},      {"LOCKTI", RFCTYPE_BCD, 8},
-    {"CNT001", RFCTYPE_INT, 4},     {"CNT002", RFCTYPE_INT, 4},     {"CNT003", RFCTYPE_INT, 4},
-    {"CNT004", RFCTYPE_INT, 4},     {"CNT005", RFCTYPE_INT, 4},     {"CNT006", RFCTYPE_INT, 4},
-    {"CNT007", RFCTYPE_INT, 4},     {"CNT008", RFCTYPE_INT, 4},     {"CNT009", RFCTYPE_INT, 4},
-    {"GUITIME", RFCTYPE_BCD, 8},    {"GUICNT", RFCTYPE_BCD, 8},     {"GUINETTIME", RFCTYPE_BCD, 8},
-};
-
 // A packed field of the row, by name.
 std::uint32_t PackedValue(const unsigned char *row, const char *field) {
   const FieldPlace place = SummaryStructure().Place(field);
@@ -82,7 +59,7 @@ ExportingValues FormExportingValues(const SystemInfo &system) {
 }
 
 const StructureDescription &SummaryStructure() {
-  static const StructureDescription structure("SAPWLSUMRY", kSummaryFields);
+  static const StructureDescription structure("SAPWLSUMRY", kSapwlsumryFields);
   return structure;
 }
 

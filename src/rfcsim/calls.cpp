@@ -3,6 +3,7 @@
 #include "rfcsim/call_log.h"
 #include "rfcsim/library.h"
 #include "rfcsim/text.h"
+#include "rfcshared/call_outcome.h"
 
 namespace quarlane::rfcsim {
 
@@ -10,21 +11,15 @@ namespace {
 
 const RFC_TYPEHANDLE kFirstStructureHandle = 101; // well above the element type codes
 
-struct CallOutcome {
-  RFC_RC rc = RFC_OK;
-  std::string exception; // codes 2 and 3
-  ErrorEntry error;
+// A call's outcome, and whether an injected fault calls the caller's handler.
+struct CallOutcome : rfcshared::CallOutcome {
+  CallOutcome() = default;
+  CallOutcome(rfcshared::CallOutcome outcome) : rfcshared::CallOutcome(std::move(outcome)) {}
   bool call_handler = false;
   std::string handler_text;
 };
 
-CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key, const std::string &status,
-                   const std::string &message, const std::string &intstat) {
-  CallOutcome outcome;
-  outcome.rc = rc;
-  outcome.error = ErrorEntry{operation, key, status, message, intstat, {}};
-  return outcome;
-}
+using rfcshared::Failed;
 
 // The effect of an injected call or receive fault.
 CallOutcome FromFault(const Fault &fault, const std::string &operation, const std::string &function) {
@@ -71,10 +66,7 @@ bool RowTypeMismatch(const Library &library, RFC_TYPEHANDLE type, const std::str
 
 RFC_RC Finish(Library &library, const CallOutcome &outcome, const std::string &log_line, char **exception) {
   if (outcome.rc != RFC_OK) RecordFailure(library, outcome.error);
-  if ((outcome.rc == RFC_EXCEPTION || outcome.rc == RFC_SYS_EXCEPTION) && exception != nullptr) {
-    library.exception = outcome.exception;
-    *exception = library.exception.data();
-  }
+  rfcshared::HandOutException(outcome, library.exception, exception);
   LogCall(library, log_line + " -> " + std::to_string(outcome.rc) +
                        (outcome.exception.empty() ? std::string() : " exception=" + Bracketed(outcome.exception)));
   if (outcome.rc != RFC_OK && outcome.call_handler) CallHandler(library, outcome.handler_text);
@@ -143,9 +135,11 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
       outcome.call_handler = fault->handler;
       outcome.handler_text = fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
     } else {
-      std::vector<FieldDefinition> fields;
-      for (unsigned i = 0; i < entries; ++i)
-        fields.push_back(FieldDefinition{"", elements[i].type, elements[i].length});
+      std::vector<FieldLayout> fields(entries);
+      for (unsigned i = 0; i < entries; ++i) {
+        fields[i].type = elements[i].type;
+        fields[i].length = elements[i].length;
+      }
       const unsigned length = LayOutRow(structure_name, fields).length;
       InstalledStructure *structure = nullptr;
       for (InstalledStructure &candidate : library.structures)
@@ -175,13 +169,8 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
                                  " tables: " + DescribeTables(tables, library.tables);
     const auto found = library.connections.find(handle);
     CallOutcome outcome;
-    if (found == library.connections.end()) {
-      outcome = Failed(RFC_FAILURE, "RfcCall", "RFC_ERROR_INVALID_HANDLE",
-                       "RfcCall " + name + ": handle " + std::to_string(handle) + " is not open",
-                       "invalid handle " + std::to_string(handle), "no such connection");
-    } else if (name.empty()) {
-      outcome = Failed(RFC_FAILURE, "RfcCall", "RFC_ERROR_PROGRAM", "RfcCall without function name",
-                       "no function module named", "function empty");
+    if (auto refused = rfcshared::RefusedCall(handle, found != library.connections.end(), name)) {
+      outcome = std::move(*refused);
     } else {
       Connection &connection = found->second;
       connection.call_pending = false;
@@ -207,14 +196,10 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
                            " importing: " + DescribeParameters(importing, false) +
                            " tables: " + DescribeTables(tables, library.tables);
     const auto found = library.connections.find(handle);
+    const bool open = found != library.connections.end();
     CallOutcome outcome;
-    if (found == library.connections.end()) {
-      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_INVALID_HANDLE",
-                       "RfcReceive: handle " + std::to_string(handle) + " is not open",
-                       "invalid handle " + std::to_string(handle), "no such connection");
-    } else if (!found->second.call_pending) {
-      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROTOCOL", "RfcReceive without a preceding RfcCall",
-                       "no call to receive on handle " + std::to_string(handle), "no call pending");
+    if (auto refused = rfcshared::RefusedReceive(handle, open, open && found->second.call_pending)) {
+      outcome = std::move(*refused);
     } else {
       Connection &connection = found->second;
       connection.call_pending = false;

@@ -34,7 +34,7 @@ std::string SentText(const SentValues &exporting, const char *name, const std::s
 
 std::string RfcsiText(const SapSystem &system) {
   RowValues values;
-  for (const Field &field : RfcsiLayout().fields) values.texts[field.name] = SystemValue(system, field.name);
+  for (const FieldLayout &field : RfcsiLayout().fields) values.texts[field.name] = SystemValue(system, field.name);
   const Row row = BuildRow(RfcsiLayout(), values);
   return std::string(row.begin(), row.end());
 }

@@ -136,7 +136,7 @@ bool ParseDay(const std::string &text, WorkloadDay *day) {
 // One KEY=value word of a cpu or workload row, checked against the row's field.
 bool SetRowField(const RowLayout &layout, const std::string &key, const std::string &value, RowValues *row,
                  std::string *error) {
-  const Field *field = FindField(layout, key);
+  const FieldLayout *field = FindField(layout, key);
   if (field == nullptr) {
     *error = "'" + key + "' is no field of " + layout.name;
     return false;

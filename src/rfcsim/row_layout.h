@@ -1,5 +1,5 @@
-// The rows the library delivers: field lists, their layout in natural
-// alignment, and rows built from named values.
+// The rows the library delivers, laid out as every librfc32 does, and rows
+// built from named values.
 #ifndef QUARLANE_RFCSIM_ROW_LAYOUT_H
 #define QUARLANE_RFCSIM_ROW_LAYOUT_H
 
@@ -9,38 +9,17 @@
 #include <vector>
 
 #include "rfc/rfc_abi.h"
+#include "rfc/rfc_rows.h"
 
 namespace quarlane::rfcsim {
 
-struct FieldDefinition {
-  const char *name;
-  RFC_TYPEHANDLE type;
-  unsigned length;
-};
-
-struct Field {
-  std::string name;
-  RFC_TYPEHANDLE type = RFCTYPE_CHAR;
-  unsigned length = 0;
-  unsigned offset = 0;
-};
-
-struct RowLayout {
-  std::string name;
-  std::vector<Field> fields;
-  unsigned length = 0;
-};
-
-// Character, date and packed fields follow each other byte by byte; a
-// four-byte integer starts on a multiple of 4, a two-byte one on a multiple of
-// 2; the row ends on a multiple of its largest alignment.
-RowLayout LayOutRow(const std::string &name, const std::vector<FieldDefinition> &fields);
-
+// The structures the sensor asks for, by the boundary's rule and field lists
+// (rfc/rfc_rows.h).
 const RowLayout &CpuAllLayout();     // CPU_ALL, 48 bytes
 const RowLayout &RfcsiLayout();      // RFCSI, 200 bytes
 const RowLayout &SapwlsumryLayout(); // SAPWLSUMRY, 416 bytes
 
-const Field *FindField(const RowLayout &layout, const std::string &name); // any case
+const FieldLayout *FindField(const RowLayout &layout, const std::string &name); // any case
 
 // Named values of one row; fields without a value are blanks (character and
 // date) or zero (numbers).

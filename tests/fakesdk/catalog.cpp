@@ -3,9 +3,9 @@
 // Sources of the descriptions:
 // - GET_CPU_ALL / CPU_ALL, RFC_SYSTEM_INFO / RFCSI and SAPWL_WORKLOAD_GET_SUMMARY
 //   / SAPWLSUMRY: the parameters, element lists and lengths the sensor itself
-//   passes to the classic library (src/rfc/remote_calls.cpp,
-//   src/loadstats/summary.cpp), which are those of the classic function
-//   modules. INSTANCE is served with 40 characters (the sensor sends 39):
+//   passes to the classic library (src/rfc/rfc_rows.h,
+//   src/rfc/remote_calls.cpp, src/rfc/workload_summary.cpp), which are those
+//   of the classic function modules. INSTANCE is served with 40 characters (the sensor sends 39):
 //   the dictionary length is not publicly confirmed.
 // - SWNC_COLLECTOR_GET_AGGREGATES: the importing parameters COMPONENT,
 //   PERIODTYPE, PERIODSTRT, SUMMARY_ONLY and FACTOR and the table TASKTYPE of
@@ -104,6 +104,7 @@ const TypeDesc &Rfcsi() {
   return type;
 }
 
+// Its own copy, not src/rfc/rfc_rows.h: the fake plays SAP's side and must not follow the product's list.
 const TypeDesc &Sapwlsumry() {
   static const TypeDesc type = MakeType(
       "SAPWLSUMRY",

@@ -76,38 +76,5 @@ TEST(NwrfcFields, SentValuesAsTheSdkTakesThem) {
   EXPECT_EQ(sent.integer, -7);
 }
 
-// The layouts the sensor reads at fixed offsets (shared ABI: CPU_ALL 48 bytes,
-// SAPWLSUMRY 416 bytes with COUNT at 35 and GUITIME at 392).
-TEST(NwrfcFields, RowsAreLaidOutAsTheCallerReadsThem) {
-  const RowLayout cpu = LayOutRow("CPU_ALL", {{"TYPE", RFCTYPE_INT2, 2, 0, 0},
-                                              {"SUBTYPE", RFCTYPE_INT2, 2, 0, 0},
-                                              {"SERIALNR", RFCTYPE_INT2, 2, 0, 0},
-                                              {"NBR_CPU", RFCTYPE_INT, 4, 0, 0},
-                                              {"LOAD1_AVG", RFCTYPE_INT, 4, 0, 0},
-                                              {"LOAD5_AVG", RFCTYPE_INT, 4, 0, 0},
-                                              {"LOAD15_AVG", RFCTYPE_INT, 4, 0, 0},
-                                              {"INT_SEC", RFCTYPE_INT, 4, 0, 0},
-                                              {"SYSC_SEC", RFCTYPE_INT, 4, 0, 0},
-                                              {"CS_SEC", RFCTYPE_INT, 4, 0, 0},
-                                              {"USR_TOTAL", RFCTYPE_INT, 4, 0, 0},
-                                              {"SYS_TOTAL", RFCTYPE_INT, 4, 0, 0},
-                                              {"IDLE_TOTAL", RFCTYPE_INT, 4, 0, 0}});
-  EXPECT_EQ(cpu.length, 48u);
-  EXPECT_EQ(cpu.fields[3].offset, 8u);
-
-  std::vector<FieldLayout> summary = {{"TASKTYPE", RFCTYPE_CHAR, 7, 0, 0},  {"FIRSTRECTI", RFCTYPE_BCD, 6, 0, 0},
-                                      {"FIRSTRECDY", RFCTYPE_CHAR, 8, 0, 0}, {"LASTRECTI", RFCTYPE_BCD, 6, 0, 0},
-                                      {"LASTRECDY", RFCTYPE_CHAR, 8, 0, 0},  {"COUNT", RFCTYPE_BCD, 8, 0, 0}};
-  for (int i = 0; i < 39; ++i) summary.push_back({"P" + std::to_string(i), RFCTYPE_BCD, 8, 0, 0});
-  for (int i = 0; i < 9; ++i) summary.push_back({"CNT" + std::to_string(i), RFCTYPE_INT, 4, 0, 0});
-  for (const char *name : {"GUITIME", "GUICNT", "GUINETTIME"}) summary.push_back({name, RFCTYPE_BCD, 8, 0, 0});
-  const RowLayout layout = LayOutRow("SAPWLSUMRY", summary);
-  EXPECT_EQ(layout.length, 416u);
-  EXPECT_EQ(layout.fields[5].offset, 35u);
-  EXPECT_EQ(layout.fields[45].offset, 356u); // 355 bytes before it: aligned to 4
-  EXPECT_EQ(layout.fields[45 + 9].name, "GUITIME");
-  EXPECT_EQ(layout.fields[45 + 9].offset, 392u);
-}
-
 } // namespace
 } // namespace quarlane::nwrfc
