@@ -10,9 +10,9 @@
 // - SWNC_COLLECTOR_GET_AGGREGATES: the importing parameters COMPONENT,
 //   PERIODTYPE, PERIODSTRT, SUMMARY_ONLY and FACTOR and the table TASKTYPE of
 //   structure SWNCAGGTASKTYPE with its 1-byte RAW task type and COUNT as DEC
-//   24 are taken from the issue's public facts. The remaining fields of
+//   24 are taken from public descriptions of the collector module. The remaining fields of
 //   SWNCAGGTASKTYPE are NOT publicly confirmed: the fake serves the time
-//   fields the issue names (RESPTI, CPUTI, QUEUETI, ROLLWAITTI, GUITIME,
+//   fields public descriptions name (RESPTI, CPUTI, QUEUETI, ROLLWAITTI, GUITIME,
 //   READDIRTI, READSEQTI, CHNGTI) and counters of the classic structure's
 //   kind, as DEC 15 without decimals, the type of the collector's time data
 //   elements such as SWLNSTWAITTI (domain SAPWLTIME0, DEC 15, 0 decimals,
