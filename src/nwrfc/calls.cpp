@@ -686,14 +686,11 @@ RFC_RC Finish(Library &library, const CallOutcome &outcome, char **exception) {
 } // namespace
 
 RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *) {
-  try {
+  return rfcshared::Guarded(library, "RfcCall", RFC_FAILURE, [&]() -> RFC_RC {
     const std::string name = Upper(Trim(FromCString(function)));
-    const auto found = library.connections.find(handle);
     CallOutcome outcome;
-    if (auto refused = rfcshared::RefusedCall(handle, found != library.connections.end(), name)) {
-      outcome = std::move(*refused);
-    } else {
-      Connection &connection = found->second;
+    if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+      Connection &connection = *call_on;
       connection.call_pending = true;
       connection.function = name;
       connection.exporting.clear();
@@ -705,23 +702,15 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
       }
     }
     return Finish(library, outcome, nullptr);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcCall");
-    return RFC_FAILURE;
-  }
+  });
 }
 
 RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
                char **exception) {
-  try {
-    const auto found = library.connections.find(handle);
-    const bool open = found != library.connections.end();
+  return rfcshared::Guarded(library, "RfcReceive", RFC_FAILURE, [&]() -> RFC_RC {
     CallOutcome outcome;
-    if (auto refused = rfcshared::RefusedReceive(handle, open, open && found->second.call_pending)) {
-      outcome = std::move(*refused);
-    } else {
-      Connection &connection = found->second;
-      connection.call_pending = false;
+    if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+      Connection &connection = *receive_on;
       const std::string function = connection.function;
       std::string problem;
       const Sdk *sdk = LoadSdk(&problem);
@@ -740,10 +729,7 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
       }
     }
     return Finish(library, outcome, exception);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcReceive");
-    return RFC_FAILURE;
-  }
+  });
 }
 
 } // namespace quarlane::nwrfc

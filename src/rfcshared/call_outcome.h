@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "rfc/rfc_abi.h"
@@ -32,10 +33,55 @@ std::optional<CallOutcome> RefusedCall(RFC_HANDLE handle, bool open, const std::
 // is pending on it; none when the receive may go ahead.
 std::optional<CallOutcome> RefusedReceive(RFC_HANDLE handle, bool open, bool call_pending);
 
+// The connection of `handle` in a library's connections (a map from handle
+// to a connection with `call_pending`) that RfcCall of `function` goes on;
+// null with the refusal in *outcome.
+template <typename Connections>
+typename Connections::mapped_type *ConnectionForCall(Connections &connections, RFC_HANDLE handle,
+                                                     const std::string &function,
+                                                     CallOutcome *outcome) {
+  const auto found = connections.find(handle);
+  if (auto refused = RefusedCall(handle, found != connections.end(), function)) {
+    *outcome = std::move(*refused);
+    return nullptr;
+  }
+  return &found->second;
+}
+
+// The same for RfcReceive: the connection, its call no longer pending; null
+// with the refusal in *outcome.
+template <typename Connections>
+typename Connections::mapped_type *ConnectionForReceive(Connections &connections, RFC_HANDLE handle,
+                                                        CallOutcome *outcome) {
+  const auto found = connections.find(handle);
+  const bool open = found != connections.end();
+  if (auto refused = RefusedReceive(handle, open, open && found->second.call_pending)) {
+    *outcome = std::move(*refused);
+    return nullptr;
+  }
+  found->second.call_pending = false;
+  return &found->second;
+}
+
 // For codes 2 and 3, points *exception (unless `exception` is NULL) at the
 // exception's name, kept in `held`: the library's own, so the pointer stays
 // valid until the next receive.
 void HandOutException(const CallOutcome &outcome, std::string &held, char **exception);
+
+// Runs one operation of a library: whatever it throws (running out of memory
+// above all) is recorded as that library's internal failure of the operation
+// (its own RecordInternalFailure, found by the library's type) and answered
+// with `failed`, so nothing ever unwinds into the caller's C code.
+template <typename Library, typename Operation>
+std::invoke_result_t<Operation> Guarded(Library &library, const char *operation,
+                                        std::invoke_result_t<Operation> failed, Operation run) noexcept {
+  try {
+    return run();
+  } catch (...) {
+    RecordInternalFailure(library, operation);
+    return failed;
+  }
+}
 
 } // namespace quarlane::rfcshared
 

@@ -162,17 +162,14 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
 }
 
 RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables) {
-  try {
+  return rfcshared::Guarded(library, "RfcCall", RFC_FAILURE, [&]() -> RFC_RC {
     const std::string name = Upper(Trim(FromCString(function)));
     const std::string log_line = "RfcCall handle=" + std::to_string(handle) + " function=" + TextArgument(function) +
                                  " exporting: " + DescribeParameters(exporting, true) +
                                  " tables: " + DescribeTables(tables, library.tables);
-    const auto found = library.connections.find(handle);
     CallOutcome outcome;
-    if (auto refused = rfcshared::RefusedCall(handle, found != library.connections.end(), name)) {
-      outcome = std::move(*refused);
-    } else {
-      Connection &connection = found->second;
+    if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+      Connection &connection = *call_on;
       connection.call_pending = false;
       if (const Fault *fault = FindFault(connection.faults, FaultSite::Call, name)) {
         outcome = FromFault(*fault, "RfcCall", name);
@@ -183,26 +180,18 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
       }
     }
     return Finish(library, outcome, log_line, nullptr);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcCall");
-    return RFC_FAILURE;
-  }
+  });
 }
 
 RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
                char **exception) {
-  try {
+  return rfcshared::Guarded(library, "RfcReceive", RFC_FAILURE, [&]() -> RFC_RC {
     std::string log_line = "RfcReceive handle=" + std::to_string(handle) +
                            " importing: " + DescribeParameters(importing, false) +
                            " tables: " + DescribeTables(tables, library.tables);
-    const auto found = library.connections.find(handle);
-    const bool open = found != library.connections.end();
     CallOutcome outcome;
-    if (auto refused = rfcshared::RefusedReceive(handle, open, open && found->second.call_pending)) {
-      outcome = std::move(*refused);
-    } else {
-      Connection &connection = found->second;
-      connection.call_pending = false;
+    if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+      Connection &connection = *receive_on;
       log_line += " function=" + Bracketed(connection.function);
       if (const Fault *fault = FindFault(connection.faults, FaultSite::Receive, connection.function)) {
         outcome = FromFault(*fault, "RfcReceive", connection.function);
@@ -211,10 +200,7 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
       }
     }
     return Finish(library, outcome, log_line, exception);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcReceive");
-    return RFC_FAILURE;
-  }
+  });
 }
 
 } // namespace quarlane::rfcsim
