@@ -126,4 +126,11 @@ Channel ItemChannel(ReportKind kind, const TypeCounters &counters, const std::st
                kind == ReportKind::Responses ? "mSec" : "#");
 }
 
+Report ItemRunReport(const std::string &item_name, const ItemRunCounts &counts) {
+  Report report;
+  report.text = "(***) " + item_name + ": NoSystems=" + Digits(counts.listed) +
+                ", Processed=" + Digits(counts.processed) + ", Failed=" + Digits(counts.failed);
+  return report;
+}
+
 } // namespace quarlane

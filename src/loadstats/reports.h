@@ -1,6 +1,6 @@
 // The three reports of the load analysis: the summary, the average response
-// time per task type, and the steps per task type; and the one value of an
-// item run.
+// time per task type, and the steps per task type; the one value of a
+// system in an item run, and the item run's closing report.
 #ifndef QUARLANE_LOADSTATS_REPORTS_H
 #define QUARLANE_LOADSTATS_REPORTS_H
 
@@ -31,6 +31,16 @@ Report BuildReport(ReportKind kind, const TypeCounters &counters,
 // the value the item name selects in the chosen report (0 when it names none).
 Channel ItemChannel(ReportKind kind, const TypeCounters &counters, const std::string &item_name,
                     const std::string &channel_name);
+
+// How the systems of an item run went: listed, processed (its channel
+// written), failed (profile, logon or analysis; or no channel).
+struct ItemRunCounts {
+  std::uint32_t listed = 0, processed = 0, failed = 0;
+};
+
+// The closing report of an item run, after its systems' channels:
+// "(***) <item>: NoSystems=<listed>, Processed=<n>, Failed=<n>", no channels.
+Report ItemRunReport(const std::string &item_name, const ItemRunCounts &counts);
 
 } // namespace quarlane
 

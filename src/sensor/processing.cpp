@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "loadstats/reports.h"
 #include "platform/lock_file.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
@@ -84,10 +85,6 @@ const char *StateText(const SystemOutcome &outcome) {
   return state;
 }
 
-struct SystemCounts {
-  std::uint32_t no_systems = 0, processed = 0, failed = 0;
-};
-
 // After a failed remote call or analysis the trace file's finding follows
 // the message; a library failure ends the run with its block as it is.
 Failure WithTraceFinding(Failure failure) {
@@ -156,16 +153,16 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
   return report;
 }
 
-Result<std::string> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
-                                         RunSink &sink) {
+Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
+                                    RunSink &sink) {
   if (run.options.verbose)
     sink.Progress(run.start_banner + "\n* " + StartTime(run) + " " + run.options.item_run_text +
                   " State=Executing\n");
   sink.ItemHead();
 
-  SystemCounts counts;
+  ItemRunCounts counts;
   for (const std::string &entry : location.systems) {
-    ++counts.no_systems;
+    ++counts.listed;
     const std::optional<TextLines> text =
         ReadProfileText(*run.files, location.listing.folder + entry);
     if (!text) continue; // a listed system without a profile is skipped silently
@@ -207,9 +204,7 @@ Result<std::string> ProcessServerListing(SensorRun &run, const ItemRunLocation &
   }
 
   CloseRfcConnection(run.rfc);
-  return "(***) " + location.item_name + ": NoSystems=" + std::to_string(counts.no_systems) +
-         ", Processed=" + std::to_string(counts.processed) +
-         ", Failed=" + std::to_string(counts.failed);
+  return ItemRunReport(location.item_name, counts);
 }
 
 } // namespace quarlane

@@ -40,9 +40,9 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
                                    RunSink &sink);
 
 // An item run: the head and each listed system's channel go to the sink;
-// returns the closing summary "(***) <item>: NoSystems=...".
-Result<std::string> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
-                                         RunSink &sink);
+// returns its closing report (ItemRunReport), whose text ends the document.
+Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
+                                    RunSink &sink);
 
 } // namespace quarlane
 

@@ -105,10 +105,10 @@ int RunSensor(int argc, char **argv) {
     if (!report) return Fail(run.rfc, report.failure());
     return Succeed(run, renderer.Document(*report));
   }
-  const Result<std::string> summary =
+  const Result<Report> closing =
       ProcessServerListing(run, std::get<ItemRunLocation>(located->location), sink);
-  if (!summary) return Fail(run.rfc, summary.failure());
-  return Succeed(run, renderer.Closing(*summary) + "\n");
+  if (!closing) return Fail(run.rfc, closing.failure());
+  return Succeed(run, renderer.Closing(closing->text) + "\n");
 }
 
 } // namespace quarlane
