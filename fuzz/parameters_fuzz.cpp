@@ -54,7 +54,9 @@ void CheckLogonOptions(const std::string &params_raw, const Options &options, bo
   profile.mode = gateway_mode ? "R/2" : "R/3";
   StepLog log; // not enabled: the fuzzer writes no log
   last_open = OpenRecord{};
-  FUZZ_EXPECT(OpenRfcConnection(session, profile, options.overrides, log, stdout) == 0);
+  // No destination file: the logon through the profile's fields, which the
+  // fake refuses.
+  FUZZ_EXPECT(!OpenRfcConnection(session, profile, std::nullopt, options.overrides, log).ok());
   FUZZ_EXPECT(last_open.called);
   FUZZ_EXPECT(last_open.mode == (gateway_mode ? 1 : 0));
   if (gateway_mode) return;
