@@ -1,16 +1,13 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/files.h"
 
 namespace quarlane {
 
 namespace {
-
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-bool StartsWithMark(const std::string &bytes) { return bytes.compare(0, 3, kByteOrderMark) == 0; }
 
 class DiskFileSystem : public FileSystem {
 public:
@@ -35,8 +32,8 @@ std::string Key(std::string path) {
 
 std::optional<std::string> FileSystem::ReadText(const std::string &path) const {
   std::optional<std::string> bytes = ReadBytes(path);
-  if (bytes && StartsWithMark(*bytes)) bytes->erase(0, 3);
-  return bytes;
+  if (!bytes) return std::nullopt;
+  return TextOfBytes(std::move(*bytes));
 }
 
 std::optional<std::vector<std::string>> FileSystem::ReadLines(const std::string &path) const {
@@ -69,7 +66,7 @@ bool MemoryFileSystem::CanOpenForReading(const std::string &path) const {
 bool MemoryFileSystem::ReplaceText(const std::string &path, const std::string &text) {
   const auto file = files_.find(Key(path));
   if (file == files_.end() || read_only_.count(Key(path))) return false;
-  file->second = (StartsWithMark(file->second) ? kByteOrderMark : "") + text;
+  file->second = ByteOrderMarkOf(file->second) + text;
   return true;
 }
 

@@ -41,7 +41,6 @@ public:
   void Put(const std::string &path, const std::string &bytes);
   // A file that reads but whose rewrite fails, as a read-only file on disk.
   void MakeReadOnly(const std::string &path);
-  std::optional<std::string> Content(const std::string &path) const { return ReadBytes(path); }
 
   std::optional<std::string> ReadBytes(const std::string &path) const override;
   bool CanOpenForReading(const std::string &path) const override;

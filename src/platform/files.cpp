@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "platform/append_file.h"
 #include "platform/paths.h"
@@ -31,7 +32,6 @@ namespace {
 // Whether a symbolic link (a reparse point on Windows) is followed when a
 // file is opened for reading.
 enum class Links { kFollow, kRefuse };
-
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const std::size_t kRandomDigits = 16;
@@ -625,10 +625,19 @@ std::optional<std::string> ReadBytes(const std::string &path) {
   return ReadRegularFile(HostPath(path), kMaxReadBytes);
 }
 
+std::string TextOfBytes(std::string bytes) {
+  if (StartsWithByteOrderMark(bytes)) bytes.erase(0, 3);
+  return bytes;
+}
+
+std::string ByteOrderMarkOf(const std::string &bytes) {
+  return StartsWithByteOrderMark(bytes) ? kByteOrderMark : "";
+}
+
 std::optional<std::string> ReadText(const std::string &path) {
   std::optional<std::string> bytes = ReadBytes(path);
-  if (bytes && StartsWithByteOrderMark(*bytes)) bytes->erase(0, 3);
-  return bytes;
+  if (!bytes) return std::nullopt;
+  return TextOfBytes(std::move(*bytes));
 }
 
 std::optional<std::vector<std::string>> ReadLines(const std::string &path) {

@@ -36,6 +36,14 @@ std::optional<std::vector<std::string>> ReadLinesNotThroughLink(const std::strin
 // The lines of a file's bytes, as ReadLines makes them.
 std::vector<std::string> LinesOfBytes(const std::string &bytes);
 
+// The text of a file's bytes, as ReadText gives it: past a leading UTF-8
+// byte order mark.
+std::string TextOfBytes(std::string bytes);
+
+// The UTF-8 byte order mark the bytes begin with, or "": what a rewrite of
+// their text puts back before it.
+std::string ByteOrderMarkOf(const std::string &bytes);
+
 // The whole file as bytes (a byte order mark included); nullopt as for
 // ReadLines.
 std::optional<std::string> ReadBytes(const std::string &path);

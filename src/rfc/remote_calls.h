@@ -67,6 +67,9 @@ public:
   template <std::size_t N>
   StructureDescription(const char *name, const ElementLayout (&layout)[N])
       : StructureDescription(name, layout, N) {}
+  // The elements point into the layout's own names: never copied or moved.
+  StructureDescription(const StructureDescription &) = delete;
+  StructureDescription &operator=(const StructureDescription &) = delete;
 
   const std::string &name() const { return layout_.name; }
   const std::vector<RFC_TYPE_ELEMENT> &elements() const { return elements_; }

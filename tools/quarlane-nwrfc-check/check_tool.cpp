@@ -2,7 +2,6 @@
 #include "check_steps.h"
 
 #include <chrono>
-#include <cstring>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -13,6 +12,7 @@
 #include "nwrfc/sdk.h"
 #include "nwrfc/text.h"
 #include "platform/files.h"
+#include "rfc/connection.h"
 #include "rfc/remote_calls.h"
 #include "rfc/workload_summary.h"
 #include "sensor/profile_location.h"
@@ -48,7 +48,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-using nwrfc::PadRight;
 using nwrfc::ProcessLibrary;
 using nwrfc::Upper;
 
@@ -123,10 +122,10 @@ std::optional<ConnectionParameters> ProfileParameters(const std::string &argumen
 // A destination file the sensor would copy to SapRfc.ini and log on through
 // (RfcOpenEx): the check never writes SapRfc.ini, so it says so and logs on
 // with the profile's host and system number.
-void NoteDestinationFile(const std::string &destination, CheckResult &result) {
+void NoteDestinationFile(const ConnectionParameters &parameters, CheckResult &result) {
   const Clock::time_point started = Clock::now();
-  if (!ReadText("SapRfc." + destination)) return;
-  AddStep(result, "SapRfc." + destination, true,
+  if (!ReadDestinationFile(parameters)) return;
+  AddStep(result, "SapRfc." + parameters.destination, true,
           "the sensor logs on through this destination file here; the check uses the profile's host and system "
           "number instead (it never writes SapRfc.ini)",
           started);
@@ -140,16 +139,6 @@ std::optional<std::string> AskPassword(std::istream &in, PasswordPrompt *prompt)
   return line;
 }
 
-int SystemNumberOf(const std::string &text) {
-  if (text.empty() || text.size() > 2) return -1;
-  int value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return -1;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 // The bridge's own last message: the SDK's text of a failed logon or call.
 std::string LastMessage() {
   const nwrfc::ErrorEntry &error = ProcessLibrary().last_error;
@@ -157,29 +146,9 @@ std::string LastMessage() {
   return error.key.empty() ? error.message : error.key + ": " + error.message;
 }
 
-// The host record as the sensor fills it (user to 12, password to 10).
-RFC_HANDLE LogOn(ConnectionParameters p) {
-  PadRight(p.user, 12);
-  PadRight(p.password, 10);
-  RFC_CONNOPT_HOST host;
-  std::memset(&host, 0, sizeof host);
-  host.hostname = p.hostname.data();
-  host.sysnr = SystemNumberOf(p.sysnr);
-  host.gateway_host = p.gwhost.empty() ? nullptr : p.gwhost.data();
-  host.gateway_service = p.gwservice.empty() ? nullptr : p.gwservice.data();
-  RFC_OPTIONS options;
-  std::memset(&options, 0, sizeof options);
-  options.destination = p.destination.data();
-  options.mode = p.mode == "R/2" ? 1 : 0;
-  options.connopt = &host;
-  options.client = p.client.data();
-  options.user = p.user.data();
-  options.password = p.password.data();
-  options.language = p.language.data();
-  return nwrfc::Open(ProcessLibrary(), &options);
-}
-
-bool LoadAndLogOn(const ConnectionParameters &parameters, CheckResult &result, RFC_HANDLE *handle) {
+// The SDK, then the logon as the sensor makes it through the profile's
+// fields (OpenRfcConnection); the handle goes into the session.
+bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session, CheckResult &result) {
   Clock::time_point started = Clock::now();
   std::string problem;
   const nwrfc::Sdk *sdk = nwrfc::LoadSdk(&problem);
@@ -193,18 +162,20 @@ bool LoadAndLogOn(const ConnectionParameters &parameters, CheckResult &result, R
   AddStep(result, "SDK", true, sdk->path + (result.sdk_version.empty() ? "" : ", version " + result.sdk_version),
           started);
   started = Clock::now();
-  *handle = LogOn(parameters);
+  StepLog log; // not enabled: the check writes no log
+  const Result<RFC_HANDLE> handle =
+      OpenRfcConnection(session, parameters, std::nullopt, LogonOverrides(), log);
   const std::string who = "client " + parameters.client + " user " + parameters.user + " at " +
                           parameters.hostname + " system number " + parameters.sysnr;
-  if (*handle == 0) {
+  if (!handle) {
     AddStep(result, "logon", false, who + ": " + LastMessage(), started);
     Conclude(result, Verdict::LogonFailed, "logon failed: " + ProcessLibrary().last_error.message);
     return false;
   }
+  session.handle = *handle;
   AddStep(result, "logon", true, who, started);
   return true;
 }
-
 
 } // namespace
 
@@ -250,7 +221,6 @@ ModuleCheck &Module(CheckResult &result, const std::string &name) {
   return result.modules.back();
 }
 
-
 int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
                  PasswordPrompt *prompt) {
   Arguments arguments;
@@ -275,18 +245,16 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
   } else {
     parameters = ProfileParameters(arguments.profile, result, err);
   }
-  RFC_HANDLE handle = 0;
   if (parameters) {
     result.destination = parameters->destination;
-    NoteDestinationFile(parameters->destination, result);
-    if (LoadAndLogOn(*parameters, result, &handle)) {
-      RfcLibrary library;
-      nwrfc::FillInProcessLibrary(library);
-      RfcSession session;
-      session.library = &library;
-      session.handle = handle;
+    NoteDestinationFile(*parameters, result);
+    RfcLibrary library;
+    nwrfc::FillInProcessLibrary(library);
+    RfcSession session;
+    session.library = &library;
+    if (LoadAndLogOn(*parameters, session, result)) {
       CheckSystem(session, result);
-      library.RfcClose(handle);
+      CloseRfcConnection(session);
     }
   }
   if (arguments.json) WriteJsonReport(result, out);

@@ -165,7 +165,7 @@ protected:
 
   void WriteProfile(const std::string &content) { files.Put(profile_path, content); }
   std::string FileContent(const std::string &path) {
-    return files.Content(path).value_or("<missing>");
+    return files.ReadBytes(path).value_or("<missing>");
   }
 
   // A single-system run's analysis over the profile as it now is: doc holds
