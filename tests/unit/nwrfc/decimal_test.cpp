@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstddef>
 
 #include "nwrfc/decimal.h"
 
@@ -25,13 +26,27 @@ std::string Packed(const std::string &text, unsigned length, unsigned decimals) 
   return Hex(out, length);
 }
 
+struct ParseCase {
+  const char *text;
+  const char *shown; // nullptr: rejected
+};
+
+// Each text parses to the number shown, or is rejected.
+template <std::size_t N> void ExpectParsed(const ParseCase (&cases)[N]) {
+  for (const ParseCase &c : cases) {
+    Decimal value;
+    const bool parsed = ParseDecimal(c.text, &value);
+    EXPECT_EQ(parsed, c.shown != nullptr) << c.text;
+    if (parsed && c.shown) {
+      EXPECT_EQ(DecimalText(value), c.shown) << c.text;
+    }
+  }
+}
+
 // Every form a FLOAT or DECF may take in text: exponent form as the SDK was
 // seen to give it, fixed notation, signs on either side, blanks.
 TEST(NwrfcDecimal, ParsesEveryFormOfANumber) {
-  struct Case {
-    const char *text;
-    const char *shown; // nullptr: rejected
-  } cases[] = {
+  const ParseCase cases[] = {
       {"4.4000000000000000E+06", "4400000.0000000000"},
       {"4.4E6", "4400000"},
       {"1e5", "100000"},
@@ -48,34 +63,17 @@ TEST(NwrfcDecimal, ParsesEveryFormOfANumber) {
       {"1e99999", nullptr},
       {"1,5", nullptr},
   };
-  for (const Case &c : cases) {
-    Decimal value;
-    const bool parsed = ParseDecimal(c.text, &value);
-    EXPECT_EQ(parsed, c.shown != nullptr) << c.text;
-    if (parsed && c.shown) {
-      EXPECT_EQ(DecimalText(value), c.shown) << c.text;
-    }
-  }
+  ExpectParsed(cases);
 }
 
 TEST(NwrfcDecimal, ParsesTheSdksTexts) {
-  struct Case {
-    const char *text;
-    const char *shown; // nullptr: rejected
-  } cases[] = {
+  const ParseCase cases[] = {
       {"12345", "12345"},   {"-12.50", "-12.50"}, {" 7 ", "7"},          {"7-", "-7"},
       {"+3", "3"},          {"", "0"},            {"   ", "0"},          {"-0.00", "0.00"},
       {"000042", "42"},     {".5", "0.5"},        {"1.2.3", nullptr},    {"12a", nullptr},
       {"-", nullptr},       {"123456789012345678901234", "123456789012345678901234"},
   };
-  for (const Case &c : cases) {
-    Decimal value;
-    const bool parsed = ParseDecimal(c.text, &value);
-    EXPECT_EQ(parsed, c.shown != nullptr) << c.text;
-    if (parsed && c.shown) {
-      EXPECT_EQ(DecimalText(value), c.shown) << c.text;
-    }
-  }
+  ExpectParsed(cases);
 }
 
 TEST(NwrfcDecimal, RepacksIntoTheCallersLength) {
