@@ -1,5 +1,7 @@
 #include "sensor/command_line.h"
 
+#include "util/version.h"
+
 namespace quarlane {
 
 namespace {
@@ -68,7 +70,12 @@ const char *const kUsageText =
     "\n"
     "More in README.md; passwords for profiles: quarlane-passwd --help.\n";
 
-std::string VersionLine() { return std::string("SAP ") + kProductWord + " " + kVersionText + "\n"; }
+// The build's version, the same text every program of this build prints, and
+// the start banner's own version text, which stays as it always was.
+std::string VersionLine() {
+  return std::string("quarlane ") + BuildVersion() + " (start banner: SAP " + kProductWord + " " +
+         kVersionText + ")\n";
+}
 
 CommandLineRequest RequestOf(int argc, char **argv) {
   if (argc < 2 || !argv[1]) return CommandLineRequest::Run;

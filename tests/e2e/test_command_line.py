@@ -176,9 +176,16 @@ class HelpAndVersion(SensorTest):
         self.assertEqual(len(texts), 1, "one usage text for every help word and program")
 
     def test_version(self):
+        # The build's version, the same for all three programs, then the
+        # start banner's own version text.
+        passwd = self.box.run(["--version"], program="quarlane-passwd")
+        self.assertEqual(passwd.status, 0)
+        self.assertRegex(passwd.stdout, rb"^quarlane-passwd [0-9][0-9A-Za-z.+-]*\r?\n$")
+        build_version = passwd.stdout.split()[1]
         for args in (["--version"], ["--version", "PRD"]):
             with self.case(args=args):
-                self.assertRun(args, self.BANNER_VERSION + b"\n", 0)
+                self.assertRun(args, b"quarlane " + build_version + b" (start banner: " +
+                               self.BANNER_VERSION + b")\n", 0)
 
     def test_the_version_is_the_start_banner_s(self):
         self.put_profile("PRD.P00", good_values(self.box))

@@ -233,12 +233,19 @@ class PasswdTool(SensorTest):
             with self.case(name=name, cwd=cwd):
                 self.put_good(PROFILE)
                 out, status, err = self.passwd(["--check-profile", name], cwd=cwd)
-                self.assertEqual(status, 0, err)
-                self.assertTrue(out.startswith(
-                    b"OK: the sensor accepts the connection parameters of PRD.P00\n"), out)
                 self.assertIn(b"quarlane-passwd: reading ", err)
-                if cwd:  # the working folder comes first and fails the folder check
+                if cwd:
+                    # The working folder comes first and fails the folder
+                    # check: a sensor started there stops, so this is a fault.
+                    self.assertEqual(status, 1, err)
                     self.assertIn(b"Sorry, invalid Path-Usage...", err)
+                    self.assertTrue(out.startswith(
+                        b'Fault: a sensor started here stops with "Sorry, invalid Path-Usage..."'
+                        b" before it reads PRD.P00; its connection parameters are accepted\n"), out)
+                else:
+                    self.assertEqual(status, 0, err)
+                    self.assertTrue(out.startswith(
+                        b"OK: the sensor accepts the connection parameters of PRD.P00\n"), out)
 
     def test_check_profile_of_an_absolute_host_path(self):
         if is_wine():

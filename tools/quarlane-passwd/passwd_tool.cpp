@@ -1,5 +1,6 @@
 #include "passwd_tool.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstdlib>
 #include <istream>
@@ -18,6 +19,7 @@
 #include "sensor/profile_location.h"
 #include "sensor/system_profile.h"
 #include "util/text_lines.h"
+#include "util/version.h"
 
 namespace quarlane {
 
@@ -26,7 +28,8 @@ const char *const kPasswdUsage =
     "       quarlane-passwd --stdin\n"
     "       quarlane-passwd --check STORED\n"
     "       quarlane-passwd --check-profile PROFILE\n"
-    "       quarlane-passwd --help\n"
+    "       quarlane-passwd --help | -h | /?\n"
+    "       quarlane-passwd --version\n"
     "\n"
     "Writes the stored (scrambled) form of a password for the \"Password...:\"\n"
     "line of a Quarlane profile, and checks stored values and whole profiles.\n"
@@ -45,14 +48,18 @@ const char *const kPasswdUsage =
     "                           which file it read, and reports what the sensor\n"
     "                           says about its connection parameters (on Linux,\n"
     "                           C:\\... and \\... paths lie below $QUARLANE_ROOT)\n"
-    "  --help                   shows this text\n"
+    "  --help, -h, /?           shows this text\n"
+    "  --version                prints the program's version\n"
     "\n"
-    "A password that begins with \"-\" follows \"--\": quarlane-passwd -- -secret\n"
+    "A password that begins with \"-\", or is a slash and one letter or \"?\",\n"
+    "follows \"--\": quarlane-passwd -- -secret\n"
     "A password with a blank works when the sensor logs on to the profile's host,\n"
     "not through a \"SapRfc.<destination>\" file; it is stored with a warning.\n"
     "\n"
     "Exit status: 0 done or OK, 1 the password cannot be stored or the check\n"
-    "found a fault, 2 wrong usage.\n";
+    "found a fault (--check-profile: also when a sensor started here would stop\n"
+    "before it reads the profile, e.g. \"Sorry, invalid Path-Usage...\"), 2 wrong\n"
+    "usage.\n";
 
 namespace {
 
@@ -64,6 +71,13 @@ constexpr int kDone = 0, kFault = 1, kUsage = 2;
 const char kPasswordLabel[] = "Password...:";
 constexpr std::size_t kValueColumn = 13;
 constexpr std::size_t kValueLimit = 60;
+
+// "-x", "--word" and the Windows forms "/?" and "/x" (a slash and one letter
+// or a question mark). A password of that shape follows "--".
+bool LooksLikeOption(const std::string &word) {
+  if (word[0] == '-') return true;
+  return word.size() == 2 && (word[1] == '?' || std::isalpha(static_cast<unsigned char>(word[1])));
+}
 
 int WrongUsage(std::ostream &err, const std::string &problem) {
   err << "quarlane-passwd: " << problem << "\nTry \"quarlane-passwd --help\".\n";
@@ -192,7 +206,15 @@ void WriteTrail(const LocationTrail &trail, std::ostream &err) {
 // The profile as the sensor finds it: a name with a folder part that opens
 // there is read from there (the sensor's "@"); otherwise the PRTG folder
 // search. Says on err which file is read; nullopt when none.
-std::optional<std::string> FindProfileAs(const std::string &argument, std::ostream &err, const std::string &tool) {
+// A profile found as the sensor finds it, and the message a sensor started
+// here would stop with before it reads the profile (the folder rule).
+struct FoundProfile {
+  std::string path;
+  std::optional<std::string> sensor_stops_with;
+};
+
+std::optional<FoundProfile> FindProfileAs(const std::string &argument, std::ostream &err,
+                                          const std::string &tool) {
   const std::string name = AsDrivePath(argument);
   const auto located_as = [&](const char *params, LocationTrail &trail) {
     return LocateProfile(Disk(), name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
@@ -205,7 +227,7 @@ std::optional<std::string> FindProfileAs(const std::string &argument, std::ostre
       err << tool << ": reading " << path
           << " from the folder given with the name, as the sensor does with \"@\" (opened as "
           << HostPath(path) << ")\n";
-      return path;
+      return FoundProfile{path, std::nullopt};
     }
   }
   LocationTrail trail;
@@ -214,14 +236,14 @@ std::optional<std::string> FindProfileAs(const std::string &argument, std::ostre
     const std::string &path = FileOf(searched->location).path;
     err << tool << ": reading " << path << ", found by the sensor's folder search (opened as "
         << HostPath(path) << ")\n";
-    return path;
+    return FoundProfile{path, std::nullopt};
   }
   if (!searched && trail.folder_step_failed && trail.path_found) {
     err << tool << ": reading " << *trail.path_found
         << ", found by the sensor's folder search (opened as " << HostPath(*trail.path_found)
         << "); a sensor started here would stop with \"" << searched.failure().text << "\":\n";
     WriteTrail(trail, err);
-    return *trail.path_found;
+    return FoundProfile{*trail.path_found, searched.failure().text};
   }
   err << tool << ": cannot read the profile " << argument << ": "
       << (searched ? "it names the global sensor file, no system profile"
@@ -300,8 +322,9 @@ void ShowParameters(const ConnectionParameters &c, std::ostream &out) {
 // Finds and reads the profile exactly as the sensor finds and reads a system
 // profile.
 int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
-  const std::optional<std::string> path = FindProfileAs(argument, err, "quarlane-passwd");
-  if (!path) return kFault;
+  const std::optional<FoundProfile> found = FindProfileAs(argument, err, "quarlane-passwd");
+  if (!found) return kFault;
+  const std::string *path = &found->path;
   std::optional<std::string> bytes = ReadText(*path);
   if (!bytes) {
     err << "quarlane-passwd: cannot read the profile " << *path << " (opened as "
@@ -323,6 +346,16 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
     ShowParameters(reading.parameters, out);
     return kFault;
   }
+  if (found->sensor_stops_with) {
+    // The parameters are sound, but no sensor started the same way gets to
+    // them: that is a fault to report, not an OK.
+    out << "Fault: a sensor started here stops with \"" << *found->sensor_stops_with
+        << "\" before it reads " << profile_name
+        << "; its connection parameters are accepted\n";
+    ShowParameters(reading.parameters, out);
+    FlagBlankPassword(reading.parameters, out);
+    return kFault;
+  }
   out << "OK: the sensor accepts the connection parameters of " << profile_name << "\n";
   ShowParameters(reading.parameters, out);
   return FlagBlankPassword(reading.parameters, out) ? kFault : kDone;
@@ -332,15 +365,21 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
 
 std::optional<std::string> FindSystemProfile(const std::string &argument, std::ostream &err,
                                              const std::string &tool) {
-  return FindProfileAs(argument, err, tool);
+  std::optional<FoundProfile> found = FindProfileAs(argument, err, tool);
+  if (!found) return std::nullopt;
+  return std::move(found->path);
 }
 
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
                   std::ostream &err, PasswordPrompt *prompt) {
   if (args.empty()) return WrongUsage(err, "nothing to do");
   const std::string &first = args[0];
-  if (first == "--help" || first == "-h") {
+  if (first == "--help" || first == "-h" || first == "/?") {
     out << kPasswdUsage;
+    return kDone;
+  }
+  if (first == "--version") {
+    out << "quarlane-passwd " << BuildVersion() << "\n";
     return kDone;
   }
   if (first == "--check" || first == "--check-profile") {
@@ -357,7 +396,9 @@ int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::o
     if (args.size() != 2) return WrongUsage(err, "-- is followed by exactly one password");
     return StorePassword(args[1], out, err);
   }
-  if (!first.empty() && first[0] == '-') return WrongUsage(err, "unknown option " + first);
+  // Nothing that looks like an option is ever scrambled as a password.
+  if (!first.empty() && (first[0] == '-' || first[0] == '/') && LooksLikeOption(first))
+    return WrongUsage(err, "unknown option " + first);
   if (args.size() != 1)
     return WrongUsage(err, "one password only (quote a password that holds blanks)");
   return StorePassword(first, out, err);

@@ -1,4 +1,5 @@
 #include "sensor/command_line.h"
+#include "util/version.h"
 #include "sensor/options.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,7 @@ TEST(RequestOf, HelpAndVersionWords) {
     EXPECT_EQ(RequestOf(static_cast<int>(args.size()), argv.data()), c.request)
         << (args.size() > 1 ? args[1] : "(none)");
   }
-  EXPECT_EQ(VersionLine(), std::string("SAP Quarlane ") + kVersionText + "\n");
+  EXPECT_EQ(VersionLine(), std::string("quarlane ") + BuildVersion() + " (start banner: SAP Quarlane " + kVersionText + ")\n");
 }
 
 } // namespace
