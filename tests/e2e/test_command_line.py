@@ -196,3 +196,31 @@ class HelpAndVersion(SensorTest):
         for name in ("--HELP", "-H", "--helpme", "/?x", "-version", "--Version", "help", "?"):
             with self.case(name=name):
                 self.assertFails([name], missing(name + ".P00"))
+
+
+class EveryProgramAnswersHelpAndVersion(SensorTest):
+    """The three programs answer the same help and version words on every
+    platform with status 0, and print the same build version; no such word
+    is ever taken as a profile, a password or a check's argument."""
+
+    PROGRAMS = (("quarlane", b"Usage: quarlane PROFILE"),
+                ("quarlane-passwd", b"Usage: quarlane-passwd PASSWORD"),
+                ("quarlane-nwrfc-check", b"usage: quarlane-nwrfc-check"))
+
+    def test_help_and_version_words(self):
+        versions = set()
+        for program, usage in self.PROGRAMS:
+            self.box.program(program, source=program)
+            for word in ("--help", "-h", "/?", "--version"):
+                with self.case(program=program, word=word):
+                    before = self.box.files()
+                    result = self.box.run([word], program=program)
+                    self.assertEqual(result.status, 0, result.stderr)
+                    self.assertEqual(self.box.files(), before, "nothing read into or written")
+                    if word == "--version":
+                        first = result.stdout.split(b"\n")[0]
+                        self.assertRegex(first, rb"^" + program.encode() + rb" [0-9][0-9A-Za-z.+-]*( |$)")
+                        versions.add(first.split(b" ")[1])
+                    else:
+                        self.assertTrue(result.stdout.startswith(usage), result.stdout[:200])
+        self.assertEqual(len(versions), 1, "one version for the three programs: %r" % versions)
