@@ -210,9 +210,9 @@ class EveryProgramAnswersHelpAndVersion(SensorTest):
     def test_help_and_version_words(self):
         versions = set()
         for program, usage in self.PROGRAMS:
-            self.box.program(program, source=program)
             for word in ("--help", "-h", "/?", "--version"):
                 with self.case(program=program, word=word):
+                    self.box.program(program, source=program)
                     before = self.box.files()
                     result = self.box.run([word], program=program)
                     self.assertEqual(result.status, 0, result.stderr)
