@@ -16,12 +16,12 @@ struct Channel {
   // same channel in every run (0: none given; the renderer derives one).
   long id = 0;
   // An average with its decimals ("523.47"); empty for a count.
-  std::string exact;
+  std::string exact{};
   // The system's day had no figures yet (an empty summary).
   bool no_figures = false;
   // The channel's upper limits as a profile's limit line gives them (a
   // decimal number; empty: none), sensor/limits.h.
-  std::string limit_warning, limit_error;
+  std::string limit_warning{}, limit_error{};
 };
 
 struct Report {
