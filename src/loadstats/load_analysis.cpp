@@ -30,6 +30,7 @@ SystemAnalysis AnalyseSystemDay(const std::vector<SummaryRow> &rows, TextLines p
   const TypeCounters counters =
       IntervalCounters(rows, IntervalOf(clock, options, plan.carried_total, &plan.history_after));
   analysis.report = BuildReport(options.report, counters, options.task_type, destination);
+  analysis.report.no_figures_today = rows.empty();
   return analysis;
 }
 
@@ -39,7 +40,9 @@ Channel AnalyseItemDay(const std::vector<SummaryRow> &rows, const SystemClock &c
   const DayCounts day = CountTaskTypes(rows);
   const TypeCounters counters =
       IntervalCounters(rows, IntervalOf(clock, options, day.total_count, nullptr));
-  return ItemChannel(options.report, counters, item_name, channel_name);
+  Channel channel = ItemChannel(options.report, counters, item_name, channel_name);
+  channel.no_figures = rows.empty();
+  return channel;
 }
 
 } // namespace quarlane

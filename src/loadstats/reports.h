@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "loadstats/counters.h"
 #include "output/report.h"
@@ -18,6 +19,19 @@ enum class ReportKind { Summary, Responses, Transaction };
 
 // sum / count, the remainder dropped; a count of 0 divides by 1.
 std::uint32_t Average(std::uint32_t sum, std::uint32_t count);
+
+// sum / count with two decimals, rounded ("523.47"); a count of 0 divides by 1.
+std::string ExactAverage(std::uint32_t sum, std::uint32_t count);
+
+// The JSON mode's ids: a system's channel in an item run takes its id from
+// its name, from 1000 to 2,147,483,646 (PRTG's last id is 2,147,483,647).
+constexpr long kFirstSystemChannelId = 1000;
+constexpr long kLastChannelId = 2147483647;
+long SystemChannelId(const std::string &name);
+
+// The item names a report knows: "TransActions" for the summary, the
+// channel names of the responses or the transactions report.
+std::vector<std::string> ItemNames(ReportKind kind);
 
 // The sum of each counter over the fourteen types (wrapping).
 TaskCounters SumOverTypes(const TypeCounters &counters);
@@ -36,10 +50,12 @@ Channel ItemChannel(ReportKind kind, const TypeCounters &counters, const std::st
 // written), failed (profile, logon or analysis; or no channel).
 struct ItemRunCounts {
   std::uint32_t listed = 0, processed = 0, failed = 0;
+  std::vector<std::string> problems; // "<profile>: <reason>" per failed or skipped system
 };
 
 // The closing report of an item run, after its systems' channels:
-// "(***) <item>: NoSystems=<listed>, Processed=<n>, Failed=<n>", no channels.
+// "(***) <item>: NoSystems=<listed>, Processed=<n>, Failed=<n>"; its channels
+// (Systems, Processed, Failed) and problems are the JSON mode's alone.
 Report ItemRunReport(const std::string &item_name, const ItemRunCounts &counts);
 
 } // namespace quarlane

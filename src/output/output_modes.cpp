@@ -30,12 +30,29 @@ std::string KelbrunTextElement(const std::string &text, const OutputFormat &form
   return format.selected_channel ? "" : PlainTextElement(text, format);
 }
 
+// PRTG's limit tags, only for a channel that a limit line names: every
+// other channel's element stays as it always was.
+std::string XmlLimits(const Channel &channel) {
+  if (channel.limit_warning.empty() && channel.limit_error.empty()) return "";
+  std::string text;
+  if (!channel.limit_warning.empty())
+    text += "\n<LimitMaxWarning>" + EscapeXml(channel.limit_warning) + "</LimitMaxWarning>";
+  if (!channel.limit_error.empty())
+    text += "\n<LimitMaxError>" + EscapeXml(channel.limit_error) + "</LimitMaxError>";
+  return text + "\n<LimitMode>1</LimitMode>";
+}
+
 std::string XmlChannel(const Channel &channel, int, const OutputFormat &) {
   std::string text = "\n<Result><Channel>" + EscapeXml(channel.name) + "</Channel>";
   if (!channel.unit.empty())
     text += "\n<Unit>Custom</Unit>\n<CustomUnit>" + EscapeXml(channel.unit) + "</CustomUnit>";
-  return text + "\n<Value>" + EscapeXml(channel.value) + "</Value></Result>\n";
+  return text + "\n<Value>" + EscapeXml(channel.value) + "</Value>" + XmlLimits(channel) +
+         "</Result>\n";
 }
+
+// The JSON mode's document is made whole at the end (output/render.cpp).
+std::string NoText(const std::string &, const OutputFormat &) { return ""; }
+std::string NoChannel(const Channel &, int, const OutputFormat &) { return ""; }
 
 std::string MistraneChannel(const Channel &channel, int number, const OutputFormat &) {
   if (number > kMistraneChannelLimit) return "";
@@ -60,6 +77,7 @@ const OutputModeForms kModes[] = {
     {OutputMode::Mistrane, "Mistrane", "mistrane", false, "", "\n", false, PlainTextElement, MistraneChannel},
     {OutputMode::Kelbrun, "Kelbrun", "kelbrun", false, "", "\n", false, KelbrunTextElement, KelbrunChannel},
     {OutputMode::Pallvex, "Pallvex", "pallvex", true, kXmlHead, kXmlTail, false, XmlTextElement, XmlChannel},
+    {OutputMode::Json, "JSON", "json", false, "", "", false, NoText, NoChannel},
 };
 
 } // namespace
@@ -104,6 +122,8 @@ const OutputModeForms &FormsOf(OutputMode mode) {
 const char *OutputModeName(OutputMode mode) { return FormsOf(mode).name; }
 
 bool IsXmlMode(OutputMode mode) { return FormsOf(mode).xml; }
+
+bool IsJsonMode(OutputMode mode) { return mode == OutputMode::Json; }
 
 OutputMode OutputModeFromProgramName(const std::string &argv0) {
   std::string name = argv0.substr(argv0.find_last_of("/\\") + 1);

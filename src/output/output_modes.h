@@ -13,8 +13,9 @@
 namespace quarlane {
 
 // "EXEXML", "Pallvex" and "Dornvik" write PRTG's EXE/XML form; "Mistrane" and
-// "Kelbrun" are the two plain-text forms.
-enum class OutputMode { ExeXml, Dornvik, Mistrane, Kelbrun, Pallvex };
+// "Kelbrun" are the two plain-text forms; "JSON" is PRTG's Script v2 form
+// (output/json_document.h), whose whole document is made at the end.
+enum class OutputMode { ExeXml, Dornvik, Mistrane, Kelbrun, Pallvex, Json };
 
 struct OutputFormat {
   OutputMode mode = OutputMode::ExeXml;
@@ -31,7 +32,8 @@ struct OutputModeForms {
   const char *head;         // before the text element
   const char *tail;         // after the last channel
   // Only the default mode searches PRTG's folders; the others take the
-  // profile name as a path as it is given.
+  // profile name as a path as it is given, except the JSON mode, which
+  // looks in the program's own folder unless "@" gives the folder.
   bool searches_prtg_folders;
   std::string (*text_element)(const std::string &text, const OutputFormat &format);
   // `number` counts every channel of the run, from 1, shown or not.
@@ -42,6 +44,7 @@ const OutputModeForms &FormsOf(OutputMode mode);
 
 const char *OutputModeName(OutputMode mode); // "EXEXML", "Dornvik", ...
 bool IsXmlMode(OutputMode mode);
+bool IsJsonMode(OutputMode mode);
 
 // The mode of the name the sensor was started by (the last component of
 // argv[0], without its extension, in any letter case): each mode's word found

@@ -3,6 +3,7 @@
 #include "output/render.h"
 
 #include "output/formatting.h"
+#include "output/json_document.h"
 #include "output/xml_safe.h"
 
 namespace quarlane {
@@ -26,6 +27,7 @@ std::string Renderer::ForOutput(std::string text) const {
 }
 
 std::string Renderer::Document(const Report &report) {
+  if (IsJsonMode(format_.mode)) return JsonReportDocument(report);
   std::string document;
   if (report.xml_text_in_every_mode && !IsXmlMode(format_.mode))
     document = "\n<Prtg>\n\n<Text>" + report.text + "</Text>\n";
@@ -40,7 +42,21 @@ std::string Renderer::Closing(const std::string &text) const {
 }
 
 std::string Renderer::Channels(const std::vector<Channel> &channels) {
+  if (IsJsonMode(format_.mode))
+    item_channels_.insert(item_channels_.end(), channels.begin(), channels.end());
   return ForOutput(RenderChannels(channels));
+}
+
+std::string Renderer::ItemRunEnd(const Report &closing) {
+  if (!IsJsonMode(format_.mode)) return Closing(closing.text) + "\n";
+  Report whole = closing;
+  whole.channels = item_channels_;
+  whole.channels.insert(whole.channels.end(), closing.channels.begin(), closing.channels.end());
+  return JsonReportDocument(whole);
+}
+
+std::string Renderer::Error(const std::string &text) const {
+  return IsJsonMode(format_.mode) ? JsonErrorDocument(text) : RenderError(text);
 }
 
 std::string Renderer::RenderChannels(const std::vector<Channel> &channels) {

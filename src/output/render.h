@@ -28,6 +28,15 @@ public:
   std::string Channels(const std::vector<Channel> &channels);
   std::string Closing(const std::string &text) const;
 
+  // The end of an item run: the closing part; in the JSON mode the whole
+  // document, with the systems' channels kept since (Channels returns
+  // nothing there) and the closing report's counts and problems.
+  std::string ItemRunEnd(const Report &closing);
+
+  // The document of a failed run: the JSON mode's error document, or the
+  // XML error document of every other mode.
+  std::string Error(const std::string &text) const;
+
   const OutputFormat &format() const { return format_; }
   int channels_rendered() const { return channel_counter_; }
 
@@ -39,6 +48,7 @@ private:
 
   OutputFormat format_;
   int channel_counter_ = 0; // every channel of the run counts, shown or not
+  std::vector<Channel> item_channels_; // JSON mode: an item run's channels so far
 };
 
 // The error document: always the XML form, whatever the mode, so that PRTG

@@ -21,6 +21,27 @@ std::string HostPathUnder(const std::string &windows_path, const std::string &ro
 std::string ExecutablePath();
 std::string ExecutableFolder();
 
+// From now on a path is the host's as it is written: no drive tree below
+// $QUARLANE_ROOT (Linux; nothing changes on Windows). The JSON mode runs on
+// a probe whose folders are the host's own.
+void UseHostPathsAsWritten();
+
+// The full path of a folder of the host, ending in its separator; a relative
+// one is taken from the working folder.
+std::string FullHostFolder(const std::string &host_folder);
+
+// The JSON mode's working folder (docs/prtg-script-v2.md): $QUARLANE_WORK
+// when set; else on Linux $XDG_STATE_HOME/quarlane, $HOME/.local/state/quarlane
+// or /var/tmp/quarlane-<uid>; on Windows %LOCALAPPDATA%\Quarlane, else
+// %TEMP%\Quarlane. Ends in the separator.
+std::string DefaultWorkingFolder();
+
+// Makes the folder (and its parents) when missing, with access for the
+// account alone on Linux, and makes it the process's working folder. A
+// folder that is a symbolic link, or on Linux one of another account, is
+// refused. Returns why it failed, empty when it worked.
+std::string EnterWorkingFolder(const std::string &host_folder);
+
 } // namespace quarlane
 
 #endif

@@ -36,4 +36,11 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
 
 std::string RfcTraceFinding() { return TraceFinding(ReadLinesNotThroughLink("Dev_Rfc.Trc")); }
 
+std::string RfcTraceReason() {
+  const std::optional<std::vector<std::string>> lines = ReadLinesNotThroughLink("Dev_Rfc.Trc");
+  const std::string finding = TraceFinding(lines);
+  if (!lines || finding == TraceFinding(std::vector<std::string>())) return std::string();
+  return finding;
+}
+
 } // namespace quarlane

@@ -15,6 +15,10 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
 // The finding for "Dev_Rfc.Trc" in the working folder.
 std::string RfcTraceFinding();
 
+// The same when the trace names a reason (" - " + its text), else empty:
+// what the JSON mode adds to a failure that carries no finding of its own.
+std::string RfcTraceReason();
+
 } // namespace quarlane
 
 #endif

@@ -165,7 +165,10 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
     ++counts.listed;
     const std::optional<TextLines> text =
         ReadProfileText(*run.files, location.listing.folder + entry);
-    if (!text) continue; // a listed system without a profile is skipped silently
+    if (!text) { // a listed system without a profile is skipped silently
+      counts.problems.push_back(entry + ": no profile, skipped");
+      continue;
+    }
 
     SystemOutcome outcome;
     const SystemProfileReading reading = ReadSystemProfile(*text, location.listing.name);
@@ -178,8 +181,13 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
     if (!ready) return ready.failure();
     // The logon is tried even when the profile failed its checks.
     const Result<RFC_HANDLE> handle = LogOn(run, parameters, sink);
+    // What failed, for the JSON mode's message: the first failure's text
+    // and what the trace says of it.
+    std::string problem;
+    if (reading.failure()) problem = reading.failure()->text;
     if (!handle) {
       outcome.profile_failed = true;
+      if (problem.empty()) problem = handle.failure().text + RfcTraceReason();
     } else {
       run.rfc.handle = *handle;
       const Result<SystemInfo> system = FetchSystemData(run);
@@ -192,13 +200,16 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
           });
       if (!analysed && IsLibraryFailure(analysed.failure())) return analysed.failure();
       outcome.analysed = analysed.ok();
+      if (!analysed && problem.empty()) problem = analysed.failure().text + RfcTraceReason();
       CloseRfcConnection(run.rfc);
     }
 
     if (!outcome.profile_failed && outcome.analysed && outcome.found)
       ++counts.processed;
-    else
+    else {
       ++counts.failed;
+      counts.problems.push_back(entry + ": " + (problem.empty() ? StateText(outcome) : problem));
+    }
     if (run.options.verbose)
       sink.Progress("\n" + description + " State=" + StateText(outcome) + "\n");
   }

@@ -106,7 +106,20 @@ Status ResolveGlobalMode(const FileSystem &files, ItemRunLocation &location, Opt
 // The profile file's folder: the one given with the name, or PRTG's folder
 // search and its path check.
 Status FindFolder(const FileSystem &files, OutputMode mode, const Options &options,
-                  ProfileFile &file, LocationTrail &trail) {
+                  ProfileFile &file, LocationTrail &trail, const std::string &program_folder) {
+  if (IsJsonMode(mode) && !options.folder_given) {
+    // PRTG's scripts folder holds the program; the profile lies beside it.
+    // A folder given with the name counts only with "@".
+    file.folder = program_folder;
+    file.path = file.folder + file.name;
+    if (!files.CanOpenForReading(file.path)) {
+      trail.lines.push_back(file.name + " not found in " + ShownFolder(file.folder));
+      trail.folder_step_failed = true;
+      return ProfileMissing(file.name);
+    }
+    trail.path_found = file.path;
+    return Success();
+  }
   if (!FormsOf(mode).searches_prtg_folders || options.folder_given) {
     // The message names the one path tried; the trail adds nothing to it.
     file.path = file.folder + file.name;
@@ -172,7 +185,8 @@ const ProfileFile &FileOf(const ProfileLocation &location) {
 
 Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &profile_name_argument,
                                  OutputMode mode, const Options &options,
-                                 const std::string &second_argument, LocationTrail *trail_out) {
+                                 const std::string &second_argument, LocationTrail *trail_out,
+                                 const std::string &program_folder) {
   LocationTrail ignored;
   LocationTrail &trail = trail_out ? *trail_out : ignored;
   trail = LocationTrail();
@@ -184,7 +198,7 @@ Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &pro
   const bool global_mode = UpperAscii(file.name) == kGlobalProfileName;
   if (global_mode) file.name = kGlobalSensorFile;
 
-  const Status found = FindFolder(files, mode, options, file, trail);
+  const Status found = FindFolder(files, mode, options, file, trail, program_folder);
   if (!found) return found.failure();
   if (!item_mode && !global_mode) return LocatedRun{SingleSystemLocation{file}, options};
 

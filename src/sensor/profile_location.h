@@ -71,10 +71,13 @@ struct LocationTrail {
 // exact message. A single-system run's profile path names a file that
 // opened; the caller reads it. The trail, when given, records where the
 // profile was looked for.
+// In the JSON mode without "@" the profile is looked for in program_folder
+// (the program's own folder, as the host names it) alone.
 Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &profile_name_argument,
                                  OutputMode mode, const Options &options,
                                  const std::string &second_argument,
-                                 LocationTrail *trail = nullptr);
+                                 LocationTrail *trail = nullptr,
+                                 const std::string &program_folder = std::string());
 
 // The naming rules, one by one.
 

@@ -4,12 +4,18 @@
 #include <cstdlib>
 #include <variant>
 
+#include "output/json_document.h"
 #include "output/render.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
+#include "rfc/trace_scan.h"
 #include "sensor/command_line.h"
 #include "sensor/console.h"
+#include "sensor/json_run.h"
+#include "sensor/limits.h"
 #include "sensor/processing.h"
 #include "sensor/profile_location.h"
 
@@ -21,26 +27,63 @@ namespace {
 // output, each piece flushed as it is written.
 std::FILE *const kOut = stdout;
 
+// The run's output mode, for the end inside the library.
+OutputMode run_mode = OutputMode::ExeXml;
+
+// Where progress lines go: standard output, except in the JSON mode, whose
+// standard output is its one JSON document (PRTG reads nothing else there).
+std::FILE *ProgressStream() { return IsJsonMode(run_mode) ? stderr : kOut; }
+
 // The sink of a run: its progress lines as they are, an item run's head and
-// channels in the run's output mode.
+// channels in the run's output mode, each channel with its item's limits.
 class ConsoleSink : public RunSink {
 public:
-  explicit ConsoleSink(Renderer &renderer) : renderer_(renderer) {}
-  void Progress(const std::string &lines) override { Write(kOut, lines); }
-  void ItemHead() override { Write(kOut, renderer_.Head() + "\n"); }
+  ConsoleSink(Renderer &renderer, const Limits &limits, const std::string &item)
+      : renderer_(renderer), limits_(limits), item_(item) {}
+  void Progress(const std::string &lines) override { Write(ProgressStream(), lines); }
+  void ItemHead() override {
+    if (!IsJsonMode(run_mode)) Write(kOut, renderer_.Head() + "\n");
+  }
   void ItemChannel(const Channel &channel) override {
-    Write(kOut, renderer_.Channels({channel}));
+    Channel limited = channel;
+    ApplyLimits(limits_, item_, limited);
+    Write(kOut, renderer_.Channels({limited}));
   }
 
 private:
   Renderer &renderer_;
+  const Limits &limits_;
+  std::string item_;
 };
+
+// The JSON mode's whole reason: a logon's failure carries no finding of its
+// own, so what the trace says of it follows; a failure inside the library is
+// its error block, in the document like any other failure.
+std::string JsonReason(const Failure &failure) {
+  if (IsLibraryFailure(failure)) return TakeRfcErrorBlock(failure.detail);
+  if (failure.code == FailureCode::OpenFailed) return failure.text + RfcTraceReason();
+  return failure.text;
+}
+
+// The limit lines of the run's profile (or item listing); none when it
+// cannot be read.
+Limits LimitsOf(const FileSystem &files, const ProfileLocation &location) {
+  const std::optional<std::vector<std::string>> lines = files.ReadLines(FileOf(location).path);
+  return lines ? ReadLimitLines(*lines).limits : Limits();
+}
 
 // The end of a run that failed: the error document and status 2, the
 // connection closed; or, when the library failed inside, its error block and
 // status 1, the library not called again (the block has closed every
 // connection).
 int Fail(RfcSession &rfc, const Failure &failure) {
+  if (IsJsonMode(run_mode)) {
+    // Status 0: the document is the answer, its status says it failed
+    // (docs/prtg-script-v2.md).
+    Write(kOut, JsonErrorDocument(JsonReason(failure)));
+    if (!IsLibraryFailure(failure)) CloseRfcConnection(rfc);
+    return 0;
+  }
   if (IsLibraryFailure(failure)) {
     Write(kOut, TakeRfcErrorBlock(failure.detail));
     return 1;
@@ -54,7 +97,7 @@ int Fail(RfcSession &rfc, const Failure &failure) {
 // mode, status 0.
 int Succeed(const SensorRun &run, const std::string &last_piece) {
   Write(kOut, last_piece);
-  if (run.options.verbose) Write(kOut, ClosingLine(LocalTimeOfDay()) + "\n");
+  if (run.options.verbose) Write(ProgressStream(), ClosingLine(LocalTimeOfDay()) + "\n");
   return 0;
 }
 
@@ -63,12 +106,16 @@ int Succeed(const SensorRun &run, const std::string &last_piece) {
 void WriteTrail(const Options &options, const LocationTrail &trail) {
   if (!options.verbose || !trail.folder_step_failed) return;
   const std::string now = LocalTimeOfDay();
-  for (const std::string &line : trail.lines) Write(kOut, "* " + now + " " + line + "\n");
+  for (const std::string &line : trail.lines) Write(ProgressStream(), "* " + now + " " + line + "\n");
 }
 
 } // namespace
 
 void EndRunInsideLibrary(const std::string &operation) {
+  if (IsJsonMode(run_mode)) {
+    Write(kOut, JsonErrorDocument(TakeRfcErrorBlock(operation)));
+    std::exit(0);
+  }
   Write(kOut, TakeRfcErrorBlock(operation));
   std::exit(1);
 }
@@ -85,29 +132,51 @@ int RunSensor(int argc, char **argv) {
   const CommandLine command_line = ReadCommandLine(argc, argv);
   run.program_path = command_line.program_path;
   run.options = ParseOptions(command_line.parameters);
+  const OutputMode mode = OutputModeFromProgramName(run.program_path);
+  run_mode = mode;
+  const bool json = IsJsonMode(mode);
   if (!command_line.profile_name) return Fail(run.rfc, Failure(FailureCode::ProfileNameMissing));
 
-  const OutputMode mode = OutputModeFromProgramName(run.program_path);
+  // A Script v2 sensor runs on the probe's own folders: a path is the
+  // host's as written, and the profile lies beside the program.
+  if (json) UseHostPathsAsWritten();
+  const std::string program_folder = json ? ExecutableFolder() : std::string();
   LocationTrail trail;
-  Result<LocatedRun> located = LocateProfile(*run.files, *command_line.profile_name, mode,
-                                             run.options, command_line.second_argument, &trail);
+  Result<LocatedRun> located =
+      LocateProfile(*run.files, *command_line.profile_name, mode, run.options,
+                    command_line.second_argument, &trail, program_folder);
   if (!located) {
     WriteTrail(run.options, trail);
-    return Fail(run.rfc, located.failure());
+    Failure failure = located.failure();
+    if (json && failure.code == FailureCode::ProfileMissing && !run.options.folder_given)
+      failure.text += JsonSearchAdvice(failure.detail, program_folder);
+    return Fail(run.rfc, failure);
   }
   run.options = std::move(located->options);
   run.log.enabled = run.options.syslog;
+  if (json) {
+    MakeFoldersFull(located->location);
+    const Status entered = EnterJsonWorkingFolder();
+    if (!entered) return Fail(run.rfc, entered.failure());
+    if (const auto *item = std::get_if<ItemRunLocation>(&located->location)) {
+      const Status known = CheckItemName(*item, run.options);
+      if (!known) return Fail(run.rfc, known.failure());
+    }
+  }
+  const Limits limits = LimitsOf(*run.files, located->location);
 
   Renderer renderer(OutputFormat{mode, run.options.channel});
-  ConsoleSink sink(renderer);
+  const auto *item_run = std::get_if<ItemRunLocation>(&located->location);
+  ConsoleSink sink(renderer, limits, item_run ? item_run->item_name : std::string());
   if (const auto *single = std::get_if<SingleSystemLocation>(&located->location)) {
-    const Result<Report> report = ProcessSingleSystem(run, *single, sink);
+    Result<Report> report = ProcessSingleSystem(run, *single, sink);
     if (!report) return Fail(run.rfc, report.failure());
+    for (Channel &channel : report->channels) ApplyLimits(limits, channel.name, channel);
     return Succeed(run, renderer.Document(*report));
   }
-  const Result<Report> closing =
-      ProcessServerListing(run, std::get<ItemRunLocation>(located->location), sink);
+  const Result<Report> closing = ProcessServerListing(run, *item_run, sink);
   if (!closing) return Fail(run.rfc, closing.failure());
+  if (json) return Succeed(run, renderer.ItemRunEnd(*closing));
   return Succeed(run, renderer.Closing(closing->text) + "\n");
 }
 

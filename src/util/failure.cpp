@@ -54,6 +54,10 @@ const FailureMessage kMessages[] = {
      "Global Sensor ", " not found...", "<key>"},
     {FailureCode::InvalidPathUsage, "InvalidPathUsage", "",
      "Sorry, invalid Path-Usage...", "", ""},
+    {FailureCode::UnknownItem, "UnknownItem", "",
+     "Unknown item ", "", "<item and the valid ones>"},
+    {FailureCode::WorkingFolderUnusable, "WorkingFolderUnusable", "",
+     "Working folder ", "", "<folder and why>"},
     {FailureCode::LibraryFailed, "LibraryFailed", "",
      "", "", "<operation>"},
 };

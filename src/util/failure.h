@@ -31,6 +31,11 @@ enum class FailureCode {
   GlobalFileMissing,      // "10x1": detail: the global sensor file's name
   GlobalSensorNotFound,   // 1030: detail: the global sensor's key
   InvalidPathUsage,       // the profile's folder fails the path check
+  // The JSON mode's own: the item names no value of the report (detail:
+  // the item and the names it may take); the working folder cannot be made
+  // or entered (detail: the folder and why).
+  UnknownItem,
+  WorkingFolderUnusable,
   // The RFC library failed inside (a table it cannot create, a row it cannot
   // give): detail: the operation. No error document: the run prints the
   // library's error block and ends with status 1.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <istream>
 #include <optional>
+#include <set>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "sensor/limits.h"
 #include "sensor/options.h"
 #include "sensor/password.h"
 #include "sensor/profile_location.h"
@@ -319,6 +321,37 @@ void ShowParameters(const ConnectionParameters &c, std::ostream &out) {
   }
 }
 
+// The profile's limit lines (sensor/limits.h): each one the sensor would
+// not take, and each name no report has, is a fault; the others are shown.
+bool CheckLimitLines(const TextLines &lines, std::ostream &out) {
+  std::vector<std::string> all;
+  lines.ForEach([&](std::string_view line) { all.emplace_back(line); });
+  const LimitReading reading = ReadLimitLines(all);
+  bool fault = false;
+  for (const std::string &problem : reading.problems) {
+    out << "Fault: limit " << problem << "\n";
+    fault = true;
+  }
+  std::set<std::string> known;
+  for (const ReportKind kind : {ReportKind::Summary, ReportKind::Responses, ReportKind::Transaction})
+    for (const std::string &name : LimitNames(kind)) known.insert(name);
+  for (const auto &[name, limit] : reading.limits) {
+    out << "  " << kLimitLabel << " " << name << ": warning above "
+        << (limit.warning.empty() ? "-" : limit.warning) << ", error above "
+        << (limit.error.empty() ? "-" : limit.error) << "\n";
+    if (!known.count(name)) {
+      out << "Fault: no report has a channel or item named \"" << name << "\"\n";
+      fault = true;
+    }
+    if (!limit.warning.empty() && !limit.error.empty() &&
+        std::strtod(limit.warning.c_str(), nullptr) > std::strtod(limit.error.c_str(), nullptr)) {
+      out << "Fault: the warning limit of " << name << " is above its error limit\n";
+      fault = true;
+    }
+  }
+  return fault;
+}
+
 // Finds and reads the profile exactly as the sensor finds and reads a system
 // profile.
 int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
@@ -358,7 +391,8 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
   }
   out << "OK: the sensor accepts the connection parameters of " << profile_name << "\n";
   ShowParameters(reading.parameters, out);
-  return FlagBlankPassword(reading.parameters, out) ? kFault : kDone;
+  const bool limits_fault = CheckLimitLines(lines, out);
+  return (FlagBlankPassword(reading.parameters, out) || limits_fault) ? kFault : kDone;
 }
 
 } // namespace

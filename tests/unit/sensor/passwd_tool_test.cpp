@@ -251,6 +251,36 @@ TEST_F(PasswdToolProfile, ReportsWhatTheSensorSays) {
   EXPECT_EQ(Tool({"--check-profile", "Folder.P00"}).status, 1);
 }
 
+TEST_F(PasswdToolProfile, ChecksLimitLines) {
+  const std::string stored = ScramblePassword("Secret99");
+  const std::string base = Profile("Password...: " + stored, "Gwhost.....: gw01");
+  struct Case {
+    std::string line;
+    int status;
+    std::string says;
+  } cases[] = {
+      {"Limit......: Avg Rsp-Time=800,1500", 0,
+       "  Limit......: Avg Rsp-Time: warning above 800, error above 1500\n"},
+      {"Limit......: TransActions=,250000", 0,
+       "  Limit......: TransActions: warning above -, error above 250000\n"},
+      {"Limit......: Avg Rsp-Tme=800,1500", 1,
+       "Fault: no report has a channel or item named \"Avg Rsp-Tme\"\n"},
+      {"Limit......: Avg Rsp-Time=1500,800", 1,
+       "Fault: the warning limit of Avg Rsp-Time is above its error limit\n"},
+      {"Limit......: Avg Rsp-Time=8OO,", 1,
+       "Fault: limit line 13: the limits of Avg Rsp-Time are not decimal numbers (e.g. 800,1500)\n"},
+      {"Limit......: Avg Rsp-Time 800", 1, "Fault: limit line 13: no \"=\" after the channel's name\n"},
+      {"Limit......: Avg Rsp-Time=,", 1,
+       "Fault: limit line 13: neither a warning nor an error limit for Avg Rsp-Time\n"},
+  };
+  for (const Case &c : cases) {
+    Put("PRD.P00", base + c.line + "\r\n");
+    ToolResult r = Tool({"--check-profile", "PRD.P00"});
+    EXPECT_EQ(r.status, c.status) << c.line << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.line << "\n" << r.out;
+  }
+}
+
 TEST_F(PasswdToolProfile, AMissingLineIsMissingAShortValueTooShort) {
   const std::string stored = ScramblePassword("Secret99");
   Put("PRD.P00", "Extcompany.: ACME\nDestination: PRD\nClient.....: 100\nPassword...: " + stored +
