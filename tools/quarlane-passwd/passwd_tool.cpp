@@ -357,15 +357,15 @@ bool CheckLimitLines(const TextLines &lines, std::ostream &out) {
 int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
   const std::optional<FoundProfile> found = FindProfileAs(argument, err, "quarlane-passwd");
   if (!found) return kFault;
-  const std::string *path = &found->path;
-  std::optional<std::string> bytes = ReadText(*path);
+  const std::string &path = found->path;
+  std::optional<std::string> bytes = ReadText(path);
   if (!bytes) {
-    err << "quarlane-passwd: cannot read the profile " << *path << " (opened as "
-        << HostPath(*path) << ")\n";
+    err << "quarlane-passwd: cannot read the profile " << path << " (opened as "
+        << HostPath(path) << ")\n";
     return kFault;
   }
   const TextLines lines(std::move(*bytes));
-  const std::string profile_name = FileNameOf(*path);
+  const std::string profile_name = FileNameOf(path);
   const SystemProfileReading reading = ReadSystemProfile(lines, profile_name);
   if (const std::optional<Failure> &failure = reading.failure()) {
     out << failure->text << "\n";
@@ -387,6 +387,7 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
         << "; its connection parameters are accepted\n";
     ShowParameters(reading.parameters, out);
     FlagBlankPassword(reading.parameters, out);
+    CheckLimitLines(lines, out);
     return kFault;
   }
   out << "OK: the sensor accepts the connection parameters of " << profile_name << "\n";

@@ -275,7 +275,7 @@ TEST_F(PasswdToolProfile, ChecksLimitLines) {
   };
   for (const Case &c : cases) {
     Put("PRD.P00", base + c.line + "\r\n");
-    ToolResult r = Tool({"--check-profile", "PRD.P00"});
+    ToolResult r = Tool({"--check-profile", ".\\PRD.P00"});
     EXPECT_EQ(r.status, c.status) << c.line << "\n" << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.line << "\n" << r.out;
   }
