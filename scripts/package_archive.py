@@ -153,7 +153,8 @@ def lay_out(target, build, folder):
     with open(os.path.join(folder, "first-try", "SapLandscape.ini"), "wb") as out:
         out.write(landscape)
 
-    for source, name in (("docs/INSTALL.md", "INSTALL.md"), ("LICENSE", "LICENSE"),
+    for source, name in (("docs/INSTALL.md", "INSTALL.md"), ("docs/prtg-script-v2.md", "SCRIPT-V2.md"),
+                         ("LICENSE", "LICENSE"),
                          ("docs/THIRD-PARTY.md", "THIRD-PARTY.md")):
         shutil.copyfile(os.path.join(ROOT, source), os.path.join(folder, name))
 

@@ -174,7 +174,7 @@ def check_archive(check, archive, dist_sums, work):
         return
     ext = "" if kind == "linux" else ".exe"
     lib = "librfc32.so" if kind == "linux" else "librfc32.dll"
-    wanted = ["INSTALL.md", "LICENSE", "THIRD-PARTY.md", "SHA256SUMS", "quarlane" + ext,
+    wanted = ["INSTALL.md", "SCRIPT-V2.md", "LICENSE", "THIRD-PARTY.md", "SHA256SUMS", "quarlane" + ext,
               "quarlane-passwd" + ext, lib, "nwrfc/" + lib, "nwrfc/quarlane-nwrfc-check" + ext,
               "nwrfc/SDK-FILES.txt", "first-try/PRD.P00", "first-try/SapLandscape.ini"]
     if kind != "linux":
