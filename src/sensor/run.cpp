@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <variant>
 
+#include "output/open_document.h"
+#include "output/plain_text.h"
 #include "output/render.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
@@ -21,20 +23,52 @@ namespace {
 // output, each piece flushed as it is written.
 std::FILE *const kOut = stdout;
 
-// The sink of a run: its progress lines as they are, an item run's head and
-// channels in the run's output mode.
+// The sink of a run: its progress lines, an item run's head and channels in
+// the run's output mode. Once an item run's head is out, everything written
+// is part of its document until the closing part.
 class ConsoleSink : public RunSink {
 public:
   explicit ConsoleSink(Renderer &renderer) : renderer_(renderer) {}
-  void Progress(const std::string &lines) override { Write(kOut, lines); }
-  void ItemHead() override { Write(kOut, renderer_.Head() + "\n"); }
+  void Progress(const std::string &lines) override {
+    Write(kOut, document_open_ ? OpenDocumentText(renderer_.format().mode, lines)
+                               : PrintableText(lines));
+  }
+  void ItemHead() override {
+    Write(kOut, renderer_.Head() + "\n");
+    document_open_ = true;
+  }
   void ItemChannel(const Channel &channel) override {
     Write(kOut, renderer_.Channels({channel}));
   }
+  // An XML document is open: a failure must close it, not start another.
+  bool XmlDocumentOpen() const { return document_open_ && IsXmlMode(renderer_.format().mode); }
 
 private:
   Renderer &renderer_;
+  bool document_open_ = false;
 };
+
+// The run's sink, for the library's error handler, which is called from C
+// with the operation alone.
+const ConsoleSink *g_sink = nullptr;
+
+bool XmlDocumentOpen() { return g_sink && g_sink->XmlDocumentOpen(); }
+
+// g_sink names the sink for as long as the sink lives.
+struct SinkInUse {
+  explicit SinkInUse(const ConsoleSink &sink) { g_sink = &sink; }
+  ~SinkInUse() { g_sink = nullptr; }
+  SinkInUse(const SinkInUse &) = delete;
+  SinkInUse &operator=(const SinkInUse &) = delete;
+};
+
+// The library's error block; inside an item run's open XML document it is the
+// text of the document's error closing instead, so the document stays
+// well-formed and PRTG shows the failure.
+std::string LibraryBlock(const std::string &operation) {
+  const std::string block = TakeRfcErrorBlock(operation);
+  return XmlDocumentOpen() ? ErrorClosing(block) : block;
+}
 
 // The end of a run that failed: the error document and status 2, the
 // connection closed; or, when the library failed inside, its error block and
@@ -42,10 +76,12 @@ private:
 // connection).
 int Fail(RfcSession &rfc, const Failure &failure) {
   if (IsLibraryFailure(failure)) {
-    Write(kOut, TakeRfcErrorBlock(failure.detail));
+    Write(kOut, LibraryBlock(failure.detail));
     return 1;
   }
-  Write(kOut, RenderError(failure.text));
+  // An item run's document already open (its head and channels written)
+  // ends with the error; otherwise the error document stands alone.
+  Write(kOut, XmlDocumentOpen() ? ErrorClosing(failure.text) : RenderError(failure.text));
   CloseRfcConnection(rfc);
   return 2;
 }
@@ -63,13 +99,14 @@ int Succeed(const SensorRun &run, const std::string &last_piece) {
 void WriteTrail(const Options &options, const LocationTrail &trail) {
   if (!options.verbose || !trail.folder_step_failed) return;
   const std::string now = LocalTimeOfDay();
-  for (const std::string &line : trail.lines) Write(kOut, "* " + now + " " + line + "\n");
+  for (const std::string &line : trail.lines)
+    Write(kOut, PrintableText("* " + now + " " + line + "\n"));
 }
 
 } // namespace
 
 void EndRunInsideLibrary(const std::string &operation) {
-  Write(kOut, TakeRfcErrorBlock(operation));
+  Write(kOut, LibraryBlock(operation));
   std::exit(1);
 }
 
@@ -100,6 +137,7 @@ int RunSensor(int argc, char **argv) {
 
   Renderer renderer(OutputFormat{mode, run.options.channel});
   ConsoleSink sink(renderer);
+  const SinkInUse sink_in_use(sink);
   if (const auto *single = std::get_if<SingleSystemLocation>(&located->location)) {
     const Result<Report> report = ProcessSingleSystem(run, *single, sink);
     if (!report) return Fail(run.rfc, report.failure());
