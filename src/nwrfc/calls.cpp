@@ -107,10 +107,13 @@ bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operatio
   nw::RFC_CONNECTION_HANDLE handle = connection.sdk_handle;
   const BoundedOutcome bounded = connection.worker->Run(
       [result, work] { result->code = work(result->info); }, connection.deadline,
-      [sdk_pointer, handle] {
-        nw::RFC_ERROR_INFO ignored{};
-        sdk_pointer->RfcCancel(handle, &ignored);
-      },
+      // Without RfcCancel (an older SDK) nothing ends the call early: it is
+      // left behind at the bound.
+      sdk.RfcCancel == nullptr ? std::function<void()>()
+                               : std::function<void()>([sdk_pointer, handle] {
+                                   nw::RFC_ERROR_INFO ignored{};
+                                   sdk_pointer->RfcCancel(handle, &ignored);
+                                 }),
       std::chrono::milliseconds(1000));
   if (bounded != BoundedOutcome::Finished) {
     *outcome = TimedOut(connection, operation, function, bounded == BoundedOutcome::Abandoned);
@@ -185,7 +188,9 @@ nw::RFC_RC GetValue(const Sdk &sdk, nw::DATA_CONTAINER_HANDLE container, const s
     value->is_integer = true;
     return code;
   }
-  if (type == nw::RFCTYPE_INT8) {
+  // Without RfcGetInt8 (an older SDK) an INT8 comes as decimal text through
+  // RfcGetString below, as a packed number does.
+  if (type == nw::RFCTYPE_INT8 && sdk.RfcGetInt8 != nullptr) {
     nw::RFC_INT8 number = 0;
     const nw::RFC_RC code = sdk.RfcGetInt8(container, field.c_str(), &number, info);
     value->integer = number;
@@ -366,16 +371,21 @@ bool SetValue(const Sdk &sdk, const FunctionDescription &description, nw::RFC_FU
   const nw::RFC_PARAMETER_DESC *parameter = description.Find(name);
   if (parameter == nullptr) return true;
   const std::u16string field = Name(name);
-  // Each integer type with its own setter: [APIDOC] allows RfcSetInt for
-  // INT only. A value outside the type's range is sent as text, so the SDK
-  // refuses it instead of the bridge wrapping it.
+  // INT with RfcSetInt; INT2 and INT1 with their own setters where the SDK
+  // has them, otherwise with RfcSetInt, as PyRFC and node-rfc set all three
+  // (sapnwrfc_api.h). A value outside the type's range is sent as text, so
+  // the SDK refuses it instead of the bridge wrapping it.
   const std::int64_t number = value.integer;
-  if (value.is_integer && parameter->type == nw::RFCTYPE_INT && number >= INT32_MIN && number <= INT32_MAX)
+  const bool fits = (parameter->type == nw::RFCTYPE_INT && number >= INT32_MIN && number <= INT32_MAX) ||
+                    (parameter->type == nw::RFCTYPE_INT2 && number >= INT16_MIN && number <= INT16_MAX) ||
+                    (parameter->type == nw::RFCTYPE_INT1 && number >= 0 && number <= 255);
+  if (value.is_integer && fits) {
+    if (parameter->type == nw::RFCTYPE_INT2 && sdk.RfcSetInt2 != nullptr)
+      return sdk.RfcSetInt2(function_handle, field.c_str(), static_cast<nw::RFC_INT2>(number), info) == nw::RFC_OK;
+    if (parameter->type == nw::RFCTYPE_INT1 && sdk.RfcSetInt1 != nullptr)
+      return sdk.RfcSetInt1(function_handle, field.c_str(), static_cast<nw::RFC_INT1>(number), info) == nw::RFC_OK;
     return sdk.RfcSetInt(function_handle, field.c_str(), static_cast<nw::RFC_INT>(number), info) == nw::RFC_OK;
-  if (value.is_integer && parameter->type == nw::RFCTYPE_INT2 && number >= INT16_MIN && number <= INT16_MAX)
-    return sdk.RfcSetInt2(function_handle, field.c_str(), static_cast<nw::RFC_INT2>(number), info) == nw::RFC_OK;
-  if (value.is_integer && parameter->type == nw::RFCTYPE_INT1 && number >= 0 && number <= 255)
-    return sdk.RfcSetInt1(function_handle, field.c_str(), static_cast<nw::RFC_INT1>(number), info) == nw::RFC_OK;
+  }
   const std::u16string text = value.is_integer ? Name(std::to_string(value.integer)) : value.text;
   return sdk.RfcSetString(function_handle, field.c_str(), text.c_str(), static_cast<unsigned>(text.size()),
                           info) == nw::RFC_OK;

@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "nwrfc/sdk.h"
 #include "nwrfc/text.h"
 #include "rfcshared/last_error.h"
 
@@ -41,7 +42,26 @@ const char *const kRcNames[] = {"RFC_OK",
                                 "RFC_START_SAPGUI_FAILURE",
                                 "RFC_ABAP_CLASS_EXCEPTION",
                                 "RFC_UNKNOWN_ERROR",
-                                "RFC_AUTHORIZATION_FAILURE"};
+                                "RFC_AUTHORIZATION_FAILURE",
+                                // 30-33: PyRFC's csapnwrfc.pxd and node-rfc's
+                                // src/ts/sapnwrfc.ts list these after 29.
+                                "RFC_AUTHENTICATION_FAILURE",
+                                "RFC_CRYPTOLIB_FAILURE",
+                                "RFC_IO_FAILURE",
+                                "RFC_LOCKING_FAILURE"};
+
+// The SDK's type codes with their names, as sapnwrfc_api.h declares them
+// (explicit values of [NETRFC] and [DRFC]); codes between them are unused.
+struct TypeCode {
+  int code;
+  const char *name;
+};
+const TypeCode kTypeNames[] = {{0, "CHAR"},      {1, "DATE"},        {2, "BCD"},        {3, "TIME"},
+                               {4, "BYTE"},      {5, "TABLE"},       {6, "NUM"},        {7, "FLOAT"},
+                               {8, "INT"},       {9, "INT2"},        {10, "INT1"},      {14, "NULL"},
+                               {16, "ABAPOBJECT"}, {17, "STRUCTURE"}, {23, "DECF16"},   {24, "DECF34"},
+                               {28, "XMLDATA"},  {29, "STRING"},     {30, "XSTRING"},   {31, "INT8"},
+                               {32, "UTCLONG"}};
 
 // The bridge's time stamp: the C library's, the day of the month with two digits.
 std::string TimeStamp(std::time_t now) {
@@ -80,6 +100,12 @@ std::string RcName(int rc) {
   return "RFC_RC " + std::to_string(rc);
 }
 
+std::string TypeName(int type) {
+  for (const TypeCode &known : kTypeNames)
+    if (known.code == type) return known.name;
+  return "type " + std::to_string(type);
+}
+
 void ClosedBySdk(Connection &connection, int code, const std::string &message) {
   connection.sdk_handle = nullptr;
   if (connection.broken) return; // the first cause stays
@@ -97,8 +123,17 @@ void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry) {
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;
-  if (library.writes_trace)
+  if (!library.writes_trace) return;
+  // What an older SDK lacks is named in every block, beside what failed.
+  const Sdk *sdk = LoadedSdk();
+  const std::string missing = sdk ? MissingFunctionsText(*sdk) : std::string();
+  if (missing.empty()) {
     rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(), std::time(nullptr));
+    return;
+  }
+  ErrorEntry traced = entry;
+  traced.problems.push_back(missing);
+  rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, traced, BridgeTrace(), std::time(nullptr));
 }
 
 void RecordInternalFailure(Library &library, const char *operation) noexcept {

@@ -86,6 +86,9 @@ struct Library {
   // library always does; the first-contact check, which writes no file,
   // turns it off.
   bool writes_trace = true;
+  // The destination file the next RfcOpenEx reads, set by the sensor through
+  // QuarlaneDestinationFile; empty: RFC_INI, else "SapRfc.ini".
+  std::string destination_file;
 };
 
 // The library of this process; never destroyed, so that a caller ending the
@@ -102,7 +105,8 @@ InternalTable *FindTable(const Library &library, const void *handle);
 
 // The SDK's error information as text: key, message and the rest for intstat.
 std::string SdkText(const char16_t *units, std::size_t size);
-std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...
+std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...; "RFC_RC 40" when unknown
+std::string TypeName(int type); // "CHAR", "INT8", ...; "type 40" when unknown
 
 // The SDK has closed the connection (SAP's documentation of RfcInvoke: after
 // RFC_ABAP_MESSAGE, RFC_ABAP_RUNTIME_FAILURE and RFC_COMMUNICATION_FAILURE;

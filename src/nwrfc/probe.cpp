@@ -17,16 +17,7 @@ namespace {
 
 namespace nw = sapnwrfc;
 
-const char *const kTypeNames[] = {"CHAR", "DATE", "BCD", "TIME", "BYTE", "TABLE", "NUM", "FLOAT", "INT", "INT2",
-                                  "INT1"};
-
-std::string TypeName(nw::RFCTYPE type) {
-  const int code = static_cast<int>(type);
-  if (code >= 0 && code < static_cast<int>(sizeof kTypeNames / sizeof kTypeNames[0])) return kTypeNames[code];
-  if (code == 17) return "STRUCTURE";
-  if (code == 29) return "STRING";
-  return "type " + std::to_string(code);
-}
+std::string TypeName(nw::RFCTYPE type) { return nwrfc::TypeName(static_cast<int>(type)); }
 
 std::string Text(const char16_t *units, std::size_t size) { return TrimRight(SdkText(units, size)); }
 
@@ -36,14 +27,19 @@ bool Bounded(Connection &connection, const Sdk *sdk, std::function<void()> work)
   nw::RFC_CONNECTION_HANDLE handle = connection.sdk_handle;
   const BoundedOutcome outcome = RunBounded(
       std::move(work), connection.deadline,
-      [sdk, handle] {
-        nw::RFC_ERROR_INFO ignored{};
-        sdk->RfcCancel(handle, &ignored);
-      },
+      // Without RfcCancel (an older SDK) the step is left behind at the bound.
+      sdk->RfcCancel == nullptr ? std::function<void()>()
+                                : std::function<void()>([sdk, handle] {
+                                    nw::RFC_ERROR_INFO ignored{};
+                                    sdk->RfcCancel(handle, &ignored);
+                                  }),
       std::chrono::milliseconds(2000));
   if (outcome == BoundedOutcome::Finished) return true;
   connection.broken = true;
   connection.abandoned = outcome == BoundedOutcome::Abandoned;
+  // A cancelled connection is closed by the SDK: its handle is never given
+  // to the SDK again, RfcCloseConnection included.
+  if (outcome == BoundedOutcome::Cancelled) connection.sdk_handle = nullptr;
   connection.broken_reason = "time bound of the check";
   return false;
 }

@@ -253,8 +253,11 @@ typedef struct RFC_FIELD_DESC {
 } RFC_FIELD_DESC;
 
 /* ---- Functions -------------------------------------------------------------
- * Signatures: [PYRFC] csapnwrfc.pxd and [DRFC], which agree on every one
- * used here (the D binding's "out RFC_ERROR_INFO" is a pointer in C).
+ * Signatures: [PYRFC] csapnwrfc.pxd and [DRFC] source/etc/c/sapnwrfc.d,
+ * which agree on every one used here that both declare (the D binding's
+ * "out RFC_ERROR_INFO" is a pointer in C); RfcSetInt1 and RfcSetInt2 are
+ * [DRFC]'s alone (below). [DRFC] declares RfcCancel (line 480) and
+ * RfcGetInt8 (line 580) too.
  * Behaviour relied on:
  *  - RfcOpenConnection returns NULL on failure with errorInfo filled
  *    (rust-sapnwrfc docs of RfcOpenConnection: codes RFC_INVALID_PARAMETER,
@@ -326,11 +329,18 @@ typedef RFC_RC(SAP_API *RfcGetDate_fn)(DATA_CONTAINER_HANDLE dataHandle, const S
                                          RFC_DATE emptyDate, RFC_ERROR_INFO *errorInfo);
 /* Typed getters and setters for FLOAT, INT8, INT1 and INT2: [PYRFC]
  * csapnwrfc.pxd declares RfcGetFloat(DATA_CONTAINER_HANDLE, SAP_UC*,
- * RFC_FLOAT*, RFC_ERROR_INFO*), RfcGetInt8(..., RFC_INT8*, ...),
- * RfcSetInt1(..., RFC_INT1, ...), RfcSetInt2(..., RFC_INT2, ...); _cyrfc.pyx
- * (wrapVariable / fillVariable) reads and sets each type with its own
- * function. [APIDOC] documents RfcSetInt for INT only; the text form of a
- * FLOAT from RfcGetString is documented nowhere. */
+ * RFC_FLOAT*, RFC_ERROR_INFO*) and RfcGetInt8(..., RFC_INT8*, ...); [DRFC]
+ * declares the same two and RfcSetInt1(..., RFC_INT1, ...) and
+ * RfcSetInt2(..., RFC_INT2, ...). PyRFC declares neither RfcSetInt1 nor
+ * RfcSetInt2: its fillVariable (_cyrfc.pyx) sets INT, INT1 and INT2 with
+ * RfcSetInt, and so does node-rfc (src/cpp/nwrfcsdk.cc, after checking the
+ * value's range). [APIDOC] documents RfcSetInt for INT; the text form of a
+ * FLOAT from RfcGetString is documented nowhere.
+ * OPTIONAL for the bridge (an older SDK may lack them; no public source names
+ * the patch level that added them): RfcGetInt8 (RfcGetString is used
+ * instead), RfcSetInt1 and RfcSetInt2 (RfcSetInt instead, as both bindings
+ * do), RfcCancel above (no cancel: the call is left behind at the time
+ * bound) and RfcLoadCryptoLibrary below. */
 typedef RFC_RC(SAP_API *RfcGetFloat_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
                                           RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetInt8_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
@@ -347,6 +357,10 @@ typedef RFC_RC(SAP_API *RfcGetTable_fn)(DATA_CONTAINER_HANDLE dataHandle, const 
 typedef RFC_RC(SAP_API *RfcGetRowCount_fn)(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount,
                                              RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcMoveTo_fn)(RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo);
+/* RfcLoadCryptoLibrary: [PYRFC] csapnwrfc.pxd (set_cryptolib_path), node-rfc
+ * src/cpp/addon.cc (loadCryptoLibrary): the crypto library's path, once per
+ * process. Optional; resolved and named by the check tool, not yet called. */
+typedef RFC_RC(SAP_API *RfcLoadCryptoLibrary_fn)(const SAP_UC *pathName, RFC_ERROR_INFO *errorInfo);
 
 /* Prototypes with the same signatures, for an implementation of this subset
  * (the test fake defines SAPNWRFC_API_PROTOTYPES so that the compiler checks
@@ -418,6 +432,7 @@ SAPNWRFC_PROTO(RFC_RC, RfcGetTable,
 SAPNWRFC_PROTO(RFC_RC, RfcGetRowCount,
                (RFC_TABLE_HANDLE tableHandle, unsigned *rowCount, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcMoveTo, (RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcLoadCryptoLibrary, (const SAP_UC *pathName, RFC_ERROR_INFO *errorInfo))
 #undef SAPNWRFC_PROTO
 #endif
 

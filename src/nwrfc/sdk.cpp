@@ -19,6 +19,8 @@ const char kSdkFileName[] = "sapnwrfc.dll";
 #else
 const char kSdkFileName[] = "libsapnwrfc.so";
 #endif
+const char *const kOptionalSdkFunctions[5] = {"RfcCancel", "RfcGetInt8", "RfcSetInt1", "RfcSetInt2",
+                                               "RfcLoadCryptoLibrary"};
 const char kReadmeReference[] = "see the README, section \"Connecting to a real SAP system\"";
 
 namespace {
@@ -97,8 +99,10 @@ Module OpenDependency(const std::string &path, std::string *error) {
 
 // The libraries the SDK ships beside libsapnwrfc, in the order they need
 // each other: ICU's data, common and i18n libraries with the ICU version in
-// their names (libicuuc.so.50, icuuc50.dll), then libsapucum. Sources:
-// docs/nwrfc.md "Loading the SDK".
+// their names (libicuuc.so.50, icuuc50.dll), then libicudecnumber (decimal
+// floating point, listed in the lib folder by PyRFC's doc/install.rst and
+// node-rfc's doc/installation.md; not in every SDK), then libsapucum.
+// Sources: docs/nwrfc.md "Loading the SDK".
 // Far above any library of the SDK (libsapnwrfc and ICU's data are tens of MB).
 constexpr std::size_t kMostLibraryBytes = std::size_t{1} << 30;
 
@@ -106,27 +110,32 @@ struct Dependency {
   const char *prefix; // the name up to the version
   const char *suffix; // after the version
   const char *shown;  // as the failure names it
+  bool versioned;     // a version between prefix and suffix (ICU's own libraries)
+  bool in_every_sdk;  // named in the failure when it is not there
 };
 #if defined(_WIN32)
-const Dependency kDependencies[] = {{"icudt", ".dll", "icudtNN.dll"},
-                                    {"icuuc", ".dll", "icuucNN.dll"},
-                                    {"icuin", ".dll", "icuinNN.dll"},
-                                    {"libsapucum", ".dll", "libsapucum.dll"}};
+const Dependency kDependencies[] = {{"icudt", ".dll", "icudtNN.dll", true, true},
+                                    {"icuuc", ".dll", "icuucNN.dll", true, true},
+                                    {"icuin", ".dll", "icuinNN.dll", true, true},
+                                    {"libicudecnumber", ".dll", "libicudecnumber.dll", false, false},
+                                    {"libsapucum", ".dll", "libsapucum.dll", false, true}};
 #else
-const Dependency kDependencies[] = {{"libicudata.so", "", "libicudata.so.NN"},
-                                    {"libicuuc.so", "", "libicuuc.so.NN"},
-                                    {"libicui18n.so", "", "libicui18n.so.NN"},
-                                    {"libsapucum.so", "", "libsapucum.so"}};
+const Dependency kDependencies[] = {{"libicudata.so", "", "libicudata.so.NN", true, true},
+                                    {"libicuuc.so", "", "libicuuc.so.NN", true, true},
+                                    {"libicui18n.so", "", "libicui18n.so.NN", true, true},
+                                    {"libicudecnumber.so", "", "libicudecnumber.so", false, false},
+                                    {"libsapucum.so", "", "libsapucum.so", false, true}};
 #endif
 
 // Whether `name` is the dependency: its prefix, a version of digits and dots
-// (none for libsapucum), then its suffix.
+// (ICU's libraries; none for the others), then its suffix.
 bool IsDependency(const std::string &name, const Dependency &dependency) {
   const std::string prefix = dependency.prefix, suffix = dependency.suffix;
   if (name.size() < prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
     return false;
   const std::string version = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  if (!dependency.versioned) return version.empty();
   return version.find_first_not_of(".0123456789") == std::string::npos;
 }
 
@@ -152,7 +161,7 @@ bool LoadDependencies(const std::string &folder, std::string *absent, std::strin
     for (const std::string &name : names)
       if (IsDependency(name, dependency) && (chosen == nullptr || name.size() < chosen->size())) chosen = &name;
     if (chosen == nullptr) {
-      *absent += std::string(absent->empty() ? "" : ", ") + dependency.shown;
+      if (dependency.in_every_sdk) *absent += std::string(absent->empty() ? "" : ", ") + dependency.shown;
       continue;
     }
     std::string why;
@@ -174,6 +183,7 @@ struct Entry {
   const char *name;
   void **slot;
   unsigned arguments; // for the decorated stdcall names of 32-bit Windows
+  bool optional;      // an older SDK may lack it (sdk.h)
 };
 
 template <typename F> void **Slot(F &function) { return reinterpret_cast<void **>(&function); }
@@ -190,42 +200,51 @@ void *Resolve(Module module, const Entry &entry) {
 #endif
 }
 
+// Every function; false with *missing naming the first required one the SDK
+// lacks. The optional ones it lacks are listed in sdk.missing_optional.
 bool ResolveAll(Module module, Sdk &sdk, std::string *missing) {
   const Entry entries[] = {
-      {"RfcOpenConnection", Slot(sdk.RfcOpenConnection), 3},
-      {"RfcCloseConnection", Slot(sdk.RfcCloseConnection), 2},
-      {"RfcCancel", Slot(sdk.RfcCancel), 2},
-      {"RfcGetFunctionDesc", Slot(sdk.RfcGetFunctionDesc), 3},
-      {"RfcGetParameterCount", Slot(sdk.RfcGetParameterCount), 3},
-      {"RfcGetParameterDescByIndex", Slot(sdk.RfcGetParameterDescByIndex), 4},
-      {"RfcGetFieldCount", Slot(sdk.RfcGetFieldCount), 3},
-      {"RfcGetFieldDescByIndex", Slot(sdk.RfcGetFieldDescByIndex), 4},
-      {"RfcCreateFunction", Slot(sdk.RfcCreateFunction), 2},
-      {"RfcDestroyFunction", Slot(sdk.RfcDestroyFunction), 2},
-      {"RfcInvoke", Slot(sdk.RfcInvoke), 3},
-      {"RfcSetString", Slot(sdk.RfcSetString), 5},
-      {"RfcSetInt", Slot(sdk.RfcSetInt), 4},
-      {"RfcGetString", Slot(sdk.RfcGetString), 6},
-      {"RfcGetBytes", Slot(sdk.RfcGetBytes), 5},
-      {"RfcGetInt", Slot(sdk.RfcGetInt), 4},
-      {"RfcGetInt1", Slot(sdk.RfcGetInt1), 4},
-      {"RfcGetInt2", Slot(sdk.RfcGetInt2), 4},
-      {"RfcGetDate", Slot(sdk.RfcGetDate), 4},
-      {"RfcGetFloat", Slot(sdk.RfcGetFloat), 4},
-      {"RfcGetInt8", Slot(sdk.RfcGetInt8), 4},
-      {"RfcSetInt1", Slot(sdk.RfcSetInt1), 4},
-      {"RfcSetInt2", Slot(sdk.RfcSetInt2), 4},
-      {"RfcGetStructure", Slot(sdk.RfcGetStructure), 4},
-      {"RfcGetTable", Slot(sdk.RfcGetTable), 4},
-      {"RfcGetRowCount", Slot(sdk.RfcGetRowCount), 3},
-      {"RfcMoveTo", Slot(sdk.RfcMoveTo), 3},
+      {"RfcOpenConnection", Slot(sdk.RfcOpenConnection), 3, false},
+      {"RfcCloseConnection", Slot(sdk.RfcCloseConnection), 2, false},
+      {"RfcCancel", Slot(sdk.RfcCancel), 2, true},
+      {"RfcGetFunctionDesc", Slot(sdk.RfcGetFunctionDesc), 3, false},
+      {"RfcGetParameterCount", Slot(sdk.RfcGetParameterCount), 3, false},
+      {"RfcGetParameterDescByIndex", Slot(sdk.RfcGetParameterDescByIndex), 4, false},
+      {"RfcGetFieldCount", Slot(sdk.RfcGetFieldCount), 3, false},
+      {"RfcGetFieldDescByIndex", Slot(sdk.RfcGetFieldDescByIndex), 4, false},
+      {"RfcCreateFunction", Slot(sdk.RfcCreateFunction), 2, false},
+      {"RfcDestroyFunction", Slot(sdk.RfcDestroyFunction), 2, false},
+      {"RfcInvoke", Slot(sdk.RfcInvoke), 3, false},
+      {"RfcSetString", Slot(sdk.RfcSetString), 5, false},
+      {"RfcSetInt", Slot(sdk.RfcSetInt), 4, false},
+      {"RfcGetString", Slot(sdk.RfcGetString), 6, false},
+      {"RfcGetBytes", Slot(sdk.RfcGetBytes), 5, false},
+      {"RfcGetInt", Slot(sdk.RfcGetInt), 4, false},
+      {"RfcGetInt1", Slot(sdk.RfcGetInt1), 4, false},
+      {"RfcGetInt2", Slot(sdk.RfcGetInt2), 4, false},
+      {"RfcGetDate", Slot(sdk.RfcGetDate), 4, false},
+      {"RfcGetFloat", Slot(sdk.RfcGetFloat), 4, false},
+      {"RfcGetInt8", Slot(sdk.RfcGetInt8), 4, true},
+      {"RfcSetInt1", Slot(sdk.RfcSetInt1), 4, true},
+      {"RfcSetInt2", Slot(sdk.RfcSetInt2), 4, true},
+      {"RfcGetStructure", Slot(sdk.RfcGetStructure), 4, false},
+      {"RfcGetTable", Slot(sdk.RfcGetTable), 4, false},
+      {"RfcGetRowCount", Slot(sdk.RfcGetRowCount), 3, false},
+      {"RfcMoveTo", Slot(sdk.RfcMoveTo), 3, false},
+      {"RfcLoadCryptoLibrary", Slot(sdk.RfcLoadCryptoLibrary), 2, true},
   };
   for (const Entry &entry : entries) {
     *entry.slot = Resolve(module, entry);
-    if (*entry.slot == nullptr) {
+    if (*entry.slot != nullptr) continue;
+    if (!entry.optional) {
       *missing = entry.name;
       return false;
     }
+  }
+  for (const char *name : kOptionalSdkFunctions) {
+    for (const Entry &entry : entries)
+      if (std::string(entry.name) == name && *entry.slot == nullptr)
+        sdk.missing_optional += std::string(sdk.missing_optional.empty() ? "" : ", ") + name;
   }
   return true;
 }
@@ -255,6 +274,21 @@ std::string BridgeFolder() {
   const std::size_t slash = folder.find_last_of('/');
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 #endif
+}
+
+const Sdk *LoadedSdk() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_sdk;
+}
+
+std::string MissingFunctionsText(const Sdk &sdk) {
+  if (sdk.missing_optional.empty()) return std::string();
+  std::string instead;
+  auto lacks = [&sdk](const char *name) { return sdk.missing_optional.find(name) != std::string::npos; };
+  if (lacks("RfcCancel")) instead += "; a call still running at the time bound is left behind, not cancelled";
+  if (lacks("RfcGetInt8")) instead += "; INT8 fields are read as text (RfcGetString)";
+  if (lacks("RfcSetInt1") || lacks("RfcSetInt2")) instead += "; INT1 and INT2 values are set with RfcSetInt";
+  return "the SDK lacks " + sdk.missing_optional + " (an older SDK)" + instead;
 }
 
 const Sdk *LoadSdk(std::string *error) {

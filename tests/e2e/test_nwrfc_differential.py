@@ -216,6 +216,12 @@ def fake_sdk():
     return os.path.join(os.path.dirname(harness.BIN), "fakesdk", sdk_name())
 
 
+def fake_sdk_folder(variant=None):
+    """The fake SDK's folder in the build: the full one, or one of its older
+    or differently linked builds (tests/fakesdk/README.md "SDK variants")."""
+    return os.path.join(os.path.dirname(harness.BIN), "fakesdk" + ("-" + variant if variant else ""))
+
+
 def fake_ucum():
     """The fake SDK's own libsapucum, which it needs as SAP's SDK does."""
     return os.path.join(os.path.dirname(fake_sdk()), "libsapucum.dll" if is_wine() else "libsapucum.so")
@@ -249,13 +255,20 @@ class Differential(SensorTest):
 
     # -- the two installations
 
+    # The fake SDK's build the bridge runs with (None: the full one).
+    sdk_variant = None
+
     def fresh_box(self, path):
         self.box.close()
         self.box = Sandbox()
         if path == "bridge":
             install(bridge_library(), os.path.join(self.box.bin, exe("librfc32")))
-            install(fake_sdk(), os.path.join(self.box.bin, sdk_name()))
             install(fake_ucum(), os.path.join(self.box.bin, os.path.basename(fake_ucum())))
+            # The SDK and whatever its build put beside it (libicudecnumber).
+            folder = fake_sdk_folder(self.sdk_variant)
+            for name in os.listdir(folder):
+                if name == sdk_name() or name.startswith("libicudecnumber."):
+                    install(os.path.join(folder, name), os.path.join(self.box.bin, name))
         return self.box
 
     def write_systems(self, box, path, systems):
@@ -679,6 +692,44 @@ class UnconfirmedDetails(Differential):
         self.assertNotEqual(result[1], 0)
         trace = self.box.read(TRACE).decode("latin-1")
         self.assertIn('SWNC_COLLECTOR_GET_AGGREGATES TASKTYPE-COUNT: value "-5" is negative', trace)
+
+
+class OlderSdks(Differential):
+    """SDKs a customer may have: without each function the bridge can do
+    without (RfcCancel, RfcGetInt8, RfcSetInt1, RfcSetInt2,
+    RfcLoadCryptoLibrary), without all of them, and one linked with its
+    libicudecnumber (no LD_LIBRARY_PATH, no PATH). Each reads the systems
+    as the simulator does; INT8 fields come as text where RfcGetInt8 is
+    missing."""
+
+    VARIANTS = ("older", "without-rfccancel", "without-rfcgetint8", "without-rfcsetint1",
+                "without-rfcsetint2", "without-rfcloadcryptolibrary", "decnumber")
+
+    def tearDown(self):
+        self.sdk_variant = None
+        super().tearDown()
+
+    def test_each_sdk_reads_a_640_and_a_750_system(self):
+        for variant in self.VARIANTS:
+            if not os.path.exists(os.path.join(fake_sdk_folder(variant), sdk_name())):
+                self.fail("the fake SDK %s is not built (%s)" % (variant, fake_sdk_folder(variant)))
+            self.sdk_variant = variant
+            for kind, make, switches in (("6.40 classic", old_system, []), ("7.50 collector", new_system, []),
+                                         ("7.50 INT8 counts", new_system, ["collector_counts = int8",
+                                                                           "collector_times = int8"])):
+                with self.subTest(sdk=variant, system=kind):
+                    s = make(tasks=ALL_TYPES, extra=[("", line) for line in switches])
+                    self.assertSame(self.setup_for([s]), [[s.name], [s.name, "RESPONSE", "#"]])
+
+    def test_a_failure_through_an_older_sdk_names_what_it_lacks(self):
+        self.sdk_variant = "older"
+        s = old_system(faults=[broken(SUMMARY_MODULE, "connection to partner broken")])
+        self.assertSame(self.setup_for([s]), [[s.name]])
+        trace = self.box.read(TRACE).decode("latin-1")
+        self.assertIn("problem..: the SDK lacks RfcCancel, RfcGetInt8, RfcSetInt1, RfcSetInt2, "
+                      "RfcLoadCryptoLibrary (an older SDK); a call still running at the time bound is left "
+                      "behind, not cancelled; INT8 fields are read as text (RfcGetString); INT1 and INT2 "
+                      "values are set with RfcSetInt", trace)
 
 
 class Texts(Differential):

@@ -298,7 +298,7 @@ void CloseAfterAbapError(RFC_CONNECTION_HANDLE handle, RFC_RC code) {
 
 // The switch cancel_in_describe = ignored: RfcCancel does not reach a
 // metadata lookup in progress. True when this cancel is ignored.
-bool CancelIgnored(Connection &connection) {
+[[maybe_unused]] bool CancelIgnored(Connection &connection) {
   std::lock_guard<std::mutex> lock(connection.mutex);
   return connection.scenario->cancel_ignored_in_describe && connection.describing;
 }
@@ -359,6 +359,9 @@ std::string Upper(const std::string &text) { return fakesdk::Upper(text); }
 } // namespace
 
 extern "C" int fakesdk_ucum_ready(); // tests/fakesdk/ucum.cpp, the fake's libsapucum
+#ifdef FAKESDK_NEEDS_DECNUMBER
+extern "C" int fakesdk_decnumber_ready(); // tests/fakesdk/decnumber.cpp, its libicudecnumber
+#endif
 
 namespace sapnwrfc {
 
@@ -369,6 +372,9 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
   std::map<std::string, std::u16string> given;
   std::string shown;
   if (!fakesdk_ucum_ready()) return nullptr; // the SDK's own library, needed like SAP's needs libsapucum
+#ifdef FAKESDK_NEEDS_DECNUMBER
+  if (!fakesdk_decnumber_ready()) return nullptr; // an SDK linked with its libicudecnumber
+#endif
   for (unsigned i = 0; connectionParams && i < paramCount; ++i) {
     const std::string name = Upper(NameOf(connectionParams[i].name));
     const std::u16string value = fakesdk::FromUnits(connectionParams[i].value);
@@ -489,6 +495,7 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle
   return Succeed(errorInfo);
 }
 
+#ifndef FAKESDK_WITHOUT_RFCCANCEL
 FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) {
@@ -508,6 +515,15 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERR
   }
   return Succeed(errorInfo);
 }
+#endif
+
+#ifndef FAKESDK_WITHOUT_RFCLOADCRYPTOLIBRARY
+// Takes any path and loads nothing (the fake has no TLS); logged.
+FAKESDK_EXPORT RFC_RC SAP_API RfcLoadCryptoLibrary(const SAP_UC *pathName, RFC_ERROR_INFO *errorInfo) {
+  Log("RfcLoadCryptoLibrary [" + (pathName ? fakesdk::ToUtf8(std::u16string(pathName)) : std::string()) + "]");
+  return Succeed(errorInfo);
+}
+#endif
 
 // ------------------------------------------------------------ metadata
 
@@ -701,9 +717,10 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, con
 
 namespace {
 
-// An integer setter: `refused` lists the field types this one does not take
-// (the API documentation allows RfcSetInt for INT only, RfcSetInt1/2 for
-// INT1/INT2; the fake refuses INT1/INT2 to the wider setter).
+// An integer setter: `refused` lists the field types this one does not take.
+// RfcSetInt takes INT, INT1 and INT2 (PyRFC's fillVariable and node-rfc's
+// fillVariable set all three with it; the value must fit the field);
+// RfcSetInt1/2 only their own type.
 RFC_RC SetInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int64_t value,
                   std::initializer_list<fakesdk::Type> refused, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
@@ -722,18 +739,22 @@ RFC_RC SetInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int
 
 FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
                          RFC_ERROR_INFO *errorInfo) {
-  return SetInteger(dataHandle, name, value, {fakesdk::kInt1, fakesdk::kInt2}, errorInfo);
+  return SetInteger(dataHandle, name, value, {}, errorInfo);
 }
 
+#ifndef FAKESDK_WITHOUT_RFCSETINT1
 FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
                           RFC_ERROR_INFO *errorInfo) {
   return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt2, fakesdk::kInt8}, errorInfo);
 }
+#endif
 
+#ifndef FAKESDK_WITHOUT_RFCSETINT2
 FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
                           RFC_ERROR_INFO *errorInfo) {
   return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt1, fakesdk::kInt8}, errorInfo);
 }
+#endif
 
 // ------------------------------------------------------------ getters
 
@@ -825,6 +846,7 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const
   return rc;
 }
 
+#ifndef FAKESDK_WITHOUT_RFCGETINT8
 FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
                           RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
@@ -832,6 +854,7 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const
   if (rc == RFC_OK && value) *value = number;
   return rc;
 }
+#endif
 
 // FLOAT fields only, as the fake's other getters are strict about types.
 FAKESDK_EXPORT RFC_RC SAP_API RfcGetFloat(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,

@@ -189,7 +189,10 @@ bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session, C
   }
   result.sdk_path = sdk->path;
   result.sdk_version = nwrfc::SdkVersionText(*sdk);
-  AddStep(result, "SDK", true, sdk->path + (result.sdk_version.empty() ? "" : ", version " + result.sdk_version),
+  const std::string missing = nwrfc::MissingFunctionsText(*sdk);
+  AddStep(result, "SDK", true,
+          sdk->path + (result.sdk_version.empty() ? "" : ", version " + result.sdk_version) +
+              (missing.empty() ? "" : "; " + missing),
           started);
   started = Clock::now();
   StepLog log; // not enabled: the check writes no log

@@ -508,12 +508,27 @@ TEST_F(FakeSdk, CollectorSwitchesChangeTypesUnitsAndFields) {
       << Narrow(info_.message);
 }
 
-// Each integer setter takes its own type only (FACTOR is INT).
-TEST_F(FakeSdk, EachIntegerTypeHasItsSetter) {
+// RfcSetInt1/2 take their own type only (FACTOR is INT); RfcSetInt takes
+// INT, INT1 and INT2, as PyRFC and node-rfc set all three with it, when the
+// value fits the field (CPU_ALL's TYPE is INT2).
+TEST_F(FakeSdk, IntegerSetters) {
   RFC_FUNCTION_HANDLE function = Create(OpenCollector(), "SWNC_COLLECTOR_GET_AGGREGATES");
   EXPECT_EQ(RfcSetInt1(function, u"FACTOR", 5, &info_), RFC_CONVERSION_FAILURE);
   EXPECT_EQ(RfcSetInt2(function, u"FACTOR", 5, &info_), RFC_CONVERSION_FAILURE);
   EXPECT_EQ(RfcSetInt(function, u"FACTOR", 5, &info_), RFC_OK);
+
+  RFC_CONNECTION_HANDLE connection = OpenClassic();
+  RFC_FUNCTION_HANDLE cpu = Create(connection, "GET_CPU_ALL");
+  SetChars(cpu, "LOCAL_REMOTE", "LOCAL");
+  ASSERT_EQ(RfcInvoke(connection, cpu, &info_), RFC_OK);
+  RFC_TABLE_HANDLE rows = Table(cpu, "TF_CPU_ALL");
+  ASSERT_EQ(RfcMoveTo(rows, 0, &info_), RFC_OK);
+  EXPECT_EQ(RfcSetInt(rows, u"TYPE", -7, &info_), RFC_OK);
+  RFC_INT2 type = 0;
+  EXPECT_EQ(RfcGetInt2(rows, u"TYPE", &type, &info_), RFC_OK);
+  EXPECT_EQ(type, -7);
+  EXPECT_EQ(RfcSetInt(rows, u"TYPE", 40000, &info_), RFC_CONVERSION_FAILURE);
+  EXPECT_EQ(RfcSetInt1(rows, u"TYPE", 5, &info_), RFC_CONVERSION_FAILURE);
 }
 
 TEST_F(FakeSdk, CpuDataAndSystemInformation) {
