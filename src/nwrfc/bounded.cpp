@@ -1,5 +1,6 @@
 #include "nwrfc/bounded.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -18,7 +19,18 @@ namespace {
 
 void Serve(const std::shared_ptr<BoundedWorker::State> &state);
 
+std::atomic<bool> g_left_behind{false};
+
+// A cancel on its own thread: `done` is set (under the state's mutex) when
+// it has returned.
+struct CancelRun {
+  bool done = false;
+};
+
 } // namespace
+
+bool ThreadsLeftBehind() { return g_left_behind.load(); }
+void NoteThreadLeftBehind() { g_left_behind.store(true); }
 
 BoundedWorker::BoundedWorker() : state_(std::make_shared<State>()) {}
 
@@ -61,12 +73,41 @@ BoundedOutcome BoundedWorker::Run(std::function<void()> work, Clock::time_point 
   auto idle = [this] { return !state_->busy; };
   if (state_->changed.wait_until(lock, deadline, idle)) return BoundedOutcome::Finished;
   if (cancel) {
+    auto run = std::make_shared<CancelRun>();
+    std::shared_ptr<State> state = state_;
     lock.unlock();
-    cancel();
+    try {
+      std::thread([state, run, cancel] {
+        try {
+          cancel();
+        } catch (...) {
+        }
+        {
+          std::lock_guard<std::mutex> done(state->mutex);
+          run->done = true;
+        }
+        state->changed.notify_all();
+      }).detach();
+    } catch (...) {
+      // No thread for the cancel: the work is left behind at the bound.
+      lock.lock();
+      state_->abandoned = true;
+      NoteThreadLeftBehind();
+      return BoundedOutcome::Abandoned;
+    }
     lock.lock();
-    if (state_->changed.wait_for(lock, grace, idle)) return BoundedOutcome::Cancelled;
+    const Clock::time_point until = Clock::now() + grace;
+    if (state_->changed.wait_until(lock, until, [&] { return !state_->busy && run->done; }))
+      return BoundedOutcome::Cancelled;
+    if (!state_->busy) {
+      // The work ended, the cancel has not returned yet: its thread is left
+      // behind inside the SDK.
+      NoteThreadLeftBehind();
+      return BoundedOutcome::Cancelled;
+    }
   }
   state_->abandoned = true;
+  NoteThreadLeftBehind();
   return BoundedOutcome::Abandoned;
 }
 

@@ -38,9 +38,11 @@ public:
 
   // `work` must own (or share) everything it touches: when it is abandoned it
   // runs on after Run has returned. `cancel` (may be empty) is called once,
-  // on the calling thread, when the deadline passes; it must be safe to call
-  // while `work` is running. After an Abandoned outcome the worker takes no
-  // more work: Run returns Abandoned at once without running it.
+  // on a helper thread of its own, when the deadline passes, so that a cancel
+  // that blocks cannot hold the caller past deadline + grace; it must be safe
+  // to call while `work` is running, and own what it touches too. After an
+  // Abandoned outcome the worker takes no more work: Run returns Abandoned at
+  // once without running it.
   BoundedOutcome Run(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
                      std::chrono::milliseconds grace);
 
@@ -52,6 +54,13 @@ private:
   std::shared_ptr<State> state_; // shared with the thread: an abandoned thread still finds it alive
   std::thread thread_;
 };
+
+// Whether a thread of the bridge was ever left behind, possibly still inside
+// the SDK: an operation abandoned at its bound, a cancel that did not return
+// within its grace, a close sent to the background. The process must then
+// end without static destructors (rfc/rfc_abi.h QuarlaneThreadsLeftBehind).
+bool ThreadsLeftBehind();
+void NoteThreadLeftBehind();
 
 // One operation on a worker of its own, joined before returning unless it
 // is left behind.

@@ -8,6 +8,25 @@
 namespace process_library = quarlane::nwrfc;
 #include "rfcshared/exports.inc"
 
+// The bridge's own two functions beyond the classic twelve (rfc/rfc_abi.h).
+#if defined(_WIN32)
+#define NWRFC_EXPORT extern "C" __declspec(dllexport)
+#else
+#define NWRFC_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+NWRFC_EXPORT void RFC_CALL QuarlaneDestinationFile(const char *path) {
+  try {
+    quarlane::nwrfc::ProcessLibrary().destination_file = path ? path : "";
+  } catch (...) {
+    quarlane::nwrfc::ProcessLibrary().destination_file.clear();
+  }
+}
+
+NWRFC_EXPORT int RFC_CALL QuarlaneThreadsLeftBehind(void) {
+  return quarlane::nwrfc::ThreadsLeftBehind() ? 1 : 0;
+}
+
 void quarlane::nwrfc::FillInProcessLibrary(RfcLibrary &library) {
   library.path = "(linked into the program)";
   library.RfcEnvironment = &::RfcEnvironment;
@@ -22,4 +41,6 @@ void quarlane::nwrfc::FillInProcessLibrary(RfcLibrary &library) {
   library.ItFill = &::ItFill;
   library.ItGetLine = &::ItGetLine;
   library.ItDelete = &::ItDelete;
+  library.QuarlaneDestinationFile = &::QuarlaneDestinationFile;
+  library.QuarlaneThreadsLeftBehind = &::QuarlaneThreadsLeftBehind;
 }

@@ -58,6 +58,7 @@ struct OpenJob {
 };
 
 void CloseInBackground(const Sdk *sdk, nw::RFC_CONNECTION_HANDLE handle) {
+  NoteThreadLeftBehind();
   try {
     std::thread([sdk, handle] {
       nw::RFC_ERROR_INFO ignored{};
@@ -240,8 +241,10 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
     } else {
       Logon logon;
       LogonProblem problem;
-      // RFC_INI names the destination file in place of "SapRfc.ini".
-      const std::string named = rfcshared::DestinationFileNamedByEnvironment();
+      // The file the sensor named (QuarlaneDestinationFile), else the one
+      // RFC_INI names, in place of "SapRfc.ini".
+      const std::string named = library.destination_file.empty() ? rfcshared::DestinationFileNamedByEnvironment()
+                                                                 : library.destination_file;
       const std::string file = named.empty() ? std::string(kDestinationFileName) : named;
       if (!LogonFromConnectString(connect_string, ReadFile(file), &logon, &problem)) {
         outcome = Failed(problem.communication ? kGroupCommunication : kGroupLibrary,

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -107,6 +108,14 @@ std::string RandomHex(std::size_t digits) {
       text += "0123456789abcdef"[word & 0xF];
   }
   return text;
+}
+
+void EndProcessAtOnce(int status) {
+  std::fflush(nullptr);
+#if defined(_WIN32)
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+#endif
+  _exit(status);
 }
 
 void IgnoreFileSizeSignal() {

@@ -27,6 +27,14 @@ std::string RandomHex(std::size_t digits);
 // on Windows.
 void IgnoreFileSizeSignal();
 
+// Ends the process with `status` at once: the C streams flushed first (the
+// document and every file written through them), then no atexit handler, no
+// static destructor, no library's unloading (_exit; TerminateProcess on
+// Windows, where ExitProcess would still run the DLLs' teardown). For a
+// process that may have a thread still inside a library that such teardown
+// would pull away from under it.
+[[noreturn]] void EndProcessAtOnce(int status);
+
 // Suspends the calling thread for about that many milliseconds.
 void SleepMilliseconds(unsigned milliseconds);
 

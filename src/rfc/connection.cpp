@@ -34,10 +34,13 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 // A per-destination file "SapRfc.<destination>" becomes the working folder's
 // "SapRfc.ini", as it always has. Every run on this folder shares that file,
 // so its write is guarded by a lock (a lock not had in time is a failed
-// open). The library is pointed at the destination's own file by RFC_INI,
-// which SAP's RFC libraries read in place of "SapRfc.ini": so the logon runs
-// outside the lock, and a slow or unreachable system never makes another
-// destination's run wait or fail.
+// open). The library is pointed at the destination's own file: so the logon
+// runs outside the lock, and a slow or unreachable system never makes
+// another destination's run wait or fail. The NetWeaver RFC bridge is told
+// the file directly (QuarlaneDestinationFile): the environment is never
+// changed while its threads may be inside the SDK, which reads it. Any other
+// library gets RFC_INI, which SAP's RFC libraries read in place of
+// "SapRfc.ini"; they run no threads of their own.
 RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const ConnectionParameters &profile,
                                       const DestinationFile &destination_file, StepLog &log,
                                       std::chrono::milliseconds destination_lock_wait) {
@@ -50,13 +53,19 @@ RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const Connectio
     if (!WriteBytesNoLooserThan("SapRfc.ini", destination_file.bytes, destination_file.permissions))
       return 0;
   }
-  const ScopedEnvironmentVariable rfc_ini("RFC_INI",
-                                          FullHostPath(HostPath("SapRfc." + profile.destination)));
+  const std::string file = FullHostPath(HostPath("SapRfc." + profile.destination));
+  std::optional<ScopedEnvironmentVariable> rfc_ini;
+  if (library.QuarlaneDestinationFile != nullptr) {
+    library.QuarlaneDestinationFile(file.c_str());
+  } else {
+    rfc_ini.emplace("RFC_INI", file);
+  }
   std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
                                " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
   RFC_ERROR_INFO_EX error_details;
   std::memset(&error_details, 0, sizeof error_details);
   RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);
+  if (library.QuarlaneDestinationFile != nullptr) library.QuarlaneDestinationFile(nullptr);
   LogStep(log, static_cast<long>(handle), "RfcOpenEx called", profile.destination);
   return handle;
 }

@@ -49,6 +49,9 @@ bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
   all = Resolve(lookup, "ItFill", 1, library.ItFill) && all;
   all = Resolve(lookup, "ItGetLine", 2, library.ItGetLine) && all;
   all = Resolve(lookup, "ItDelete", 1, library.ItDelete) && all;
+  // Optional: a library without them is used as before.
+  Resolve(lookup, "QuarlaneDestinationFile", 1, library.QuarlaneDestinationFile);
+  Resolve(lookup, "QuarlaneThreadsLeftBehind", 0, library.QuarlaneThreadsLeftBehind);
   return all;
 }
 
@@ -58,11 +61,14 @@ bool ResolveRfcFunctions(void *handle, RfcLibrary &library) {
                                  library);
 }
 
+namespace {
+// The loaded library belongs to the process, not to a run: it is loaded at
+// most once and never unloaded.
+RfcLibrary loaded;
+bool ready = false;
+} // namespace
+
 Result<const RfcLibrary *> LoadRfcLibrary() {
-  // The loaded library belongs to the process, not to a run: it is loaded at
-  // most once and never unloaded.
-  static RfcLibrary loaded;
-  static bool ready = false;
   if (ready) return &loaded;
 
   RfcLibrary library;
@@ -73,6 +79,10 @@ Result<const RfcLibrary *> LoadRfcLibrary() {
   loaded = library;
   ready = true;
   return &loaded;
+}
+
+bool RfcThreadsLeftBehind() {
+  return ready && loaded.QuarlaneThreadsLeftBehind != nullptr && loaded.QuarlaneThreadsLeftBehind() != 0;
 }
 
 Status EnsureRfcLibrary(RfcSession &session) {

@@ -28,6 +28,12 @@ bool ResolveRfcFunctions(void *handle, RfcLibrary &library);
 bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
                              RfcLibrary &library);
 
+// Whether the loaded library (if one was loaded) left a thread inside its
+// SDK at a time bound (rfc/rfc_abi.h QuarlaneThreadsLeftBehind): the process
+// must then end without static destructors (platform/process.h
+// EndProcessAtOnce).
+bool RfcThreadsLeftBehind();
+
 // Gives the session its library: the one already set (a test's fakes), or
 // the loaded one. Every other function of the session relies on it.
 Status EnsureRfcLibrary(RfcSession &session);

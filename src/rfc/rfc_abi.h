@@ -123,6 +123,18 @@ typedef unsigned(RFC_CALL *ItFill_fn)(ITAB_H table);
 typedef void *(RFC_CALL *ItGetLine_fn)(ITAB_H table, unsigned line);
 typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
 
+/* Two optional functions of the NetWeaver RFC bridge's librfc32, beyond the
+ * classic twelve (docs/nwrfc.md "The bridge's own functions"); the sensor
+ * uses them when the library exports them:
+ *  - QuarlaneDestinationFile names the destination file of the next
+ *    RfcOpenEx (NULL: back to RFC_INI / "SapRfc.ini"), so that the sensor
+ *    never changes the environment while the bridge's threads run;
+ *  - QuarlaneThreadsLeftBehind is non-zero once a thread of the library was
+ *    left inside the SDK at a time bound: the process must then end without
+ *    running static destructors. */
+typedef void(RFC_CALL *QuarlaneDestinationFile_fn)(const char *path);
+typedef int(RFC_CALL *QuarlaneThreadsLeftBehind_fn)(void);
+
 /* Row layouts delivered by the library. */
 enum {
   CPU_ALL_ROW_LENGTH = 48,

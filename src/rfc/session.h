@@ -23,6 +23,9 @@ struct RfcLibrary {
   ItFill_fn ItFill = nullptr;
   ItGetLine_fn ItGetLine = nullptr;
   ItDelete_fn ItDelete = nullptr;
+  // Optional (rfc/rfc_abi.h): NULL when the library does not export them.
+  QuarlaneDestinationFile_fn QuarlaneDestinationFile = nullptr;
+  QuarlaneThreadsLeftBehind_fn QuarlaneThreadsLeftBehind = nullptr;
 };
 
 struct RfcSession {

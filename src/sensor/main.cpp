@@ -3,5 +3,5 @@
 
 int main(int argc, char **argv) {
   quarlane::IgnoreFileSizeSignal();
-  return quarlane::RunSensor(argc, argv);
+  return quarlane::EndSensor(quarlane::RunSensor(argc, argv));
 }

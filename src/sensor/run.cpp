@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
+#include "rfc/library.h"
 #include "rfc/trace_scan.h"
 #include "sensor/command_line.h"
 #include "sensor/console.h"
@@ -148,13 +149,15 @@ void WriteTrail(const Options &options, const LocationTrail &trail) {
 
 } // namespace
 
+int EndSensor(int status) {
+  if (RfcThreadsLeftBehind()) EndProcessAtOnce(status);
+  return status;
+}
+
 void EndRunInsideLibrary(const std::string &operation) {
-  if (IsJsonMode(run_mode)) {
-    Write(kOut, JsonErrorDocument(TakeRfcErrorBlock(operation)));
-    std::exit(0);
-  }
-  Write(kOut, LibraryBlock(operation));
-  std::exit(1);
+  const bool json = IsJsonMode(run_mode);
+  Write(kOut, json ? JsonErrorDocument(TakeRfcErrorBlock(operation)) : LibraryBlock(operation));
+  std::exit(EndSensor(json ? 0 : 1));
 }
 
 int RunSensor(int argc, char **argv) {

@@ -96,6 +96,27 @@ TEST(NwrfcBounded, WorkThatIgnoresTheCancelIsLeftBehindInTime) {
   EXPECT_TRUE(*ended);
 }
 
+// The cancel runs on a thread of its own: one that blocks (an SDK whose
+// RfcCancel hangs) cannot hold the caller past deadline + grace, and the
+// process then knows a thread was left behind.
+TEST(NwrfcBounded, ACancelThatBlocksDoesNotHoldTheCaller) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  const Clock::time_point start = Clock::now();
+  const BoundedOutcome outcome = RunBounded(
+      [release] {
+        while (!*release) std::this_thread::sleep_for(milliseconds(5));
+      },
+      start + milliseconds(150),
+      [release] {
+        while (!*release) std::this_thread::sleep_for(milliseconds(5));
+      },
+      milliseconds(200));
+  EXPECT_EQ(outcome, BoundedOutcome::Abandoned);
+  EXPECT_LT(Elapsed(start), 1000);
+  EXPECT_TRUE(ThreadsLeftBehind());
+  *release = true;
+}
+
 TEST(NwrfcBounded, WithoutCancelTheWorkIsLeftAtTheDeadline) {
   auto release = std::make_shared<std::atomic<bool>>(false);
   const Clock::time_point start = Clock::now();
