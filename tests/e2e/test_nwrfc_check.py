@@ -94,6 +94,23 @@ class Verdicts(Check):
                 self.assertFalse(self.box.exists(diff.TRACE))
                 self.assertNotIn("logon failed: logon failed", output)
 
+    def test_a_cancelled_connection_is_never_used_again(self):
+        # A lookup that hangs is cancelled at the time bound; the SDK has then
+        # closed the connection, so the check gives its handle to nothing
+        # more, RfcCloseConnection included, and says why the step failed.
+        s = diff.new_system(extra=[("", "fail = describe %s hang seconds=30" % diff.COLLECTOR_MODULE)])
+        self.box = self.bridge_box(s, ["TIMEOUT=2"])
+        diff.install(os.path.join(harness.BIN, exe(TOOL)), os.path.join(self.box.bin, exe(TOOL)))
+        output, _ = self.check([s.name])
+        calls = self.box.read(conn.CALLS).decode("latin-1")
+        self.assertIn("RfcCancel connection 1", calls, output)
+        after_cancel = calls[calls.index("RfcCancel connection 1"):].split("\n", 1)[1]
+        self.assertNotIn("connection 1", after_cancel, calls)
+        self.assertNotIn("RfcCloseConnection", after_cancel, calls)
+        for line in output.splitlines():
+            if line.startswith("FAIL"):
+                self.assertFalse(line.rstrip().endswith(":"), output)
+
     def test_sdk_not_loaded(self):
         s = diff.new_system()
         self.check_box(s)
