@@ -40,7 +40,7 @@ std::FILE *ProgressStream() { return IsJsonMode(run_mode) ? stderr : kOut; }
 // The sink of a run: its progress lines, an item run's head and channels in
 // the run's output mode, each channel with its item's limits. Once an item
 // run's head is out, everything written is part of its document until the
-// closing part (the JSON mode writes its document whole at the end).
+// closing part.
 class ConsoleSink : public RunSink {
 public:
   ConsoleSink(Renderer &renderer, const Limits &limits, const std::string &item)
@@ -50,6 +50,7 @@ public:
                                            : PrintableText(lines));
   }
   void ItemHead() override {
+    // The JSON mode writes its whole document at the end.
     if (IsJsonMode(run_mode)) return;
     Write(kOut, renderer_.Head() + "\n");
     document_open_ = true;
