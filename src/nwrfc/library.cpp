@@ -97,7 +97,8 @@ void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry) {
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;
-  rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(), std::time(nullptr));
+  if (library.writes_trace)
+    rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(), std::time(nullptr));
 }
 
 void RecordInternalFailure(Library &library, const char *operation) noexcept {

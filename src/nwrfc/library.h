@@ -82,6 +82,10 @@ struct Library {
   bool has_error = false;
   ErrorEntry last_error;
   std::string exception; // what RfcReceive's *exception points to
+  // Whether a failure is appended to the trace "Dev_Rfc.Trc": the sensor's
+  // library always does; the first-contact check, which writes no file,
+  // turns it off.
+  bool writes_trace = true;
 };
 
 // The library of this process; never destroyed, so that a caller ending the

@@ -1,7 +1,6 @@
 // RfcOpen, RfcOpenEx and RfcClose: the logon through the SDK, under the time
 // bound, and every way it can fail.
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -10,7 +9,9 @@
 #include "nwrfc/library.h"
 #include "nwrfc/logon.h"
 #include "nwrfc/sdk.h"
+#include "nwrfc/settings.h"
 #include "nwrfc/text.h"
+#include "platform/bounded_read.h"
 
 namespace quarlane::nwrfc {
 
@@ -34,12 +35,14 @@ OpenOutcome Failed(OpenGroup group, ErrorEntry error) {
   return outcome;
 }
 
+// A destination file as the sensor reads its files: a regular file only,
+// never waiting, at most 64 MiB; anything else is a file that does not open.
+constexpr std::size_t kMostDestinationFileBytes = std::size_t{64} << 20;
+
 std::optional<std::string> ReadFile(const std::string &path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
+  BoundedRead file = ReadRegularFileNoWait(path, kMostDestinationFileBytes);
+  if (file.state != FileState::Regular) return std::nullopt;
+  return std::move(file.bytes);
 }
 
 // What a blocked logon leaves behind: the worker and the waiting caller share
@@ -91,7 +94,11 @@ OpenOutcome SdkFailure(const std::string &operation, const Logon &logon, const n
 
 OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const Logon &logon) {
   std::string problem;
-  const std::optional<std::string> settings_text = ReadFile(BridgeFolder() + kSettingsFileName);
+  std::optional<std::string> settings_text;
+  if (!ReadSettingsFile(BridgeFolder() + kSettingsFileName, &settings_text, &problem))
+    return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_PROGRAM",
+                                            operation + " " + logon.destination + ": settings not usable", problem,
+                                            "NetWeaver RFC bridge settings", {}});
   const char *environment = std::getenv(kTimeoutVariable);
   Settings settings;
   if (!ResolveSettings(settings_text, environment ? std::optional<std::string>(environment) : std::nullopt,

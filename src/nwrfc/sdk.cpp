@@ -1,4 +1,5 @@
 #include "nwrfc/sdk.h"
+#include "platform/bounded_read.h"
 
 #include <algorithm>
 #include <mutex>
@@ -98,6 +99,9 @@ Module OpenDependency(const std::string &path, std::string *error) {
 // each other: ICU's data, common and i18n libraries with the ICU version in
 // their names (libicuuc.so.50, icuuc50.dll), then libsapucum. Sources:
 // docs/nwrfc.md "Loading the SDK".
+// Far above any library of the SDK (libsapnwrfc and ICU's data are tens of MB).
+constexpr std::size_t kMostLibraryBytes = std::size_t{1} << 30;
+
 struct Dependency {
   const char *prefix; // the name up to the version
   const char *suffix; // after the version
@@ -126,6 +130,17 @@ bool IsDependency(const std::string &name, const Dependency &dependency) {
   return version.find_first_not_of(".0123456789") == std::string::npos;
 }
 
+// A library file in the bridge's folder that is something other than a
+// regular file (a FIFO would block the loader for ever, past any time bound)
+// is refused before the loader opens it; one that is missing is left to the
+// loader's own message.
+bool RefusedBeforeLoading(const std::string &path, std::string *error) {
+  if (ReadRegularFileNoWait(path, kMostLibraryBytes, false).state != FileState::Refused) return false;
+  *error = path + " is not a regular file (a FIFO, a device or a folder), cannot be read, or is larger than " +
+           std::to_string(kMostLibraryBytes >> 20) + " MiB";
+  return true;
+}
+
 // Loads the SDK's own libraries found in `folder` by their full path. False
 // with *error naming the one that failed; *absent lists those not there.
 bool LoadDependencies(const std::string &folder, std::string *absent, std::string *error) {
@@ -141,6 +156,7 @@ bool LoadDependencies(const std::string &folder, std::string *absent, std::strin
       continue;
     }
     std::string why;
+    if (RefusedBeforeLoading(folder + *chosen, error)) return false;
 #if defined(_WIN32)
     const bool loaded = OpenModule(folder + *chosen, true, &why) != nullptr;
 #else
@@ -252,7 +268,7 @@ const Sdk *LoadSdk(std::string *error) {
   Module module = nullptr;
   if (folder.empty()) {
     beside_error = "the bridge's own folder is unknown";
-  } else if (LoadDependencies(folder, &absent, &beside_error)) {
+  } else if (LoadDependencies(folder, &absent, &beside_error) && !RefusedBeforeLoading(beside, &beside_error)) {
     module = OpenModule(beside, true, &beside_error);
   }
   if (module == nullptr) {

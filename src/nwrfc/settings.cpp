@@ -1,10 +1,10 @@
 #include "nwrfc/settings.h"
 
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "nwrfc/text.h"
+#include "platform/bounded_read.h"
 
 namespace quarlane::nwrfc {
 
@@ -195,14 +195,31 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
   return true;
 }
 
+bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text, std::string *error) {
+  BoundedRead file = ReadRegularFileNoWait(path, kMostSettingsFileBytes);
+  switch (file.state) {
+  case FileState::Missing: *text = std::nullopt; return true;
+  case FileState::Regular: *text = std::move(file.bytes); return true;
+  case FileState::Refused: break;
+  }
+  *error = std::string(kSettingsFileName) + " (" + OneLine(path) +
+           "): not read: it is not a regular file (a FIFO, a device or a folder), cannot be read, or is larger than " +
+           std::to_string(kMostSettingsFileBytes >> 20) + " MiB";
+  return false;
+}
+
 bool CheckConnectionFiles(const Settings &settings, std::string *error) {
   for (const ConnectionSetting &setting : settings.connection) {
     if (setting.name != "SNC_LIB" && setting.name != "TLS_SAPCRYPTOLIB" && setting.name != "TLS_CLIENT_PSE")
       continue;
-    std::ifstream file(setting.value, std::ios::binary);
-    if (!file || file.peek() == std::ifstream::traits_type::eof()) {
+    // Looked at, never read, and never waited on: the SDK and the crypto
+    // library load it later, and a FIFO there would block them for ever.
+    const BoundedRead file = ReadRegularFileNoWait(setting.value, kMostConnectionFileBytes, false);
+    if (file.state != FileState::Regular || file.size == 0) {
       *error = std::string(kSettingsFileName) + " line " + std::to_string(setting.line) + ": " + setting.name + "=" +
-               OneLine(setting.value) + " cannot be loaded: the file does not exist, is empty or cannot be read";
+               OneLine(setting.value) +
+               " cannot be loaded: the file does not exist, is empty, cannot be read, is not a regular file (a FIFO, "
+               "a device or a folder) or is larger than " + std::to_string(kMostConnectionFileBytes >> 20) + " MiB";
       return false;
     }
   }

@@ -5,6 +5,7 @@
 #ifndef QUARLANE_NWRFC_SETTINGS_H
 #define QUARLANE_NWRFC_SETTINGS_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,10 +49,24 @@ struct Settings {
 bool ResolveSettings(const std::optional<std::string> &file_text, const std::optional<std::string> &environment,
                      const std::string &destination, Settings *settings, std::string *error);
 
+// The most a settings file may hold (far above any real one), and the
+// largest file a connection setting may name (an SNC or crypto library).
+constexpr std::size_t kMostSettingsFileBytes = std::size_t{1} << 20;
+constexpr std::size_t kMostConnectionFileBytes = std::size_t{256} << 20;
+
+// The settings file at path, read by the sensor's rules (a regular file
+// only, never waiting, at most kMostSettingsFileBytes): *text nullopt when
+// there is none; false with *error set (naming the file) when something else
+// stands at that name, so a FIFO or a link to /dev/zero never blocks or
+// floods the logon.
+bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text, std::string *error);
+
 // False with *error set (naming the file and line) when a setting names a
 // file the SDK must load or read (SNC_LIB, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)
-// and that file cannot be opened for reading: better said here than as the
-// SDK's own vaguer failure at logon.
+// and that file is missing, empty, not a regular file (a FIFO, a device, a
+// folder) or larger than kMostConnectionFileBytes: better said here than as
+// the SDK's own vaguer failure at logon, and checked without reading or
+// waiting.
 bool CheckConnectionFiles(const Settings &settings, std::string *error);
 
 // "20" -> 20; false unless a whole number from 1 to kLongestTimeoutSeconds.

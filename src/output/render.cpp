@@ -4,6 +4,7 @@
 
 #include "output/formatting.h"
 #include "output/json_document.h"
+#include "output/plain_text.h"
 #include "output/xml_safe.h"
 
 namespace quarlane {
@@ -21,9 +22,10 @@ std::string Renderer::TextElement(const std::string &text) const {
 // the library's and the trace file's messages) may hold any byte, and PRTG
 // reads the document as UTF-8 XML (output/xml_safe.h). EscapeXml has already
 // dealt with "&", "<" and ">", which XmlSafeText leaves alone. The text modes
-// keep their bytes as they are.
+// keep their bytes, apart from control characters, which become "?" there
+// as on every other text for a terminal (PrintableText).
 std::string Renderer::ForOutput(std::string text) const {
-  return IsXmlMode(format_.mode) ? XmlSafeText(text) : text;
+  return IsXmlMode(format_.mode) ? XmlSafeText(text) : PrintableText(text);
 }
 
 std::string Renderer::Document(const Report &report) {

@@ -31,7 +31,9 @@ namespace {
 
 // Whether a symbolic link (a reparse point on Windows) is followed when a
 // file is opened for reading.
-enum class Links { kFollow, kRefuse };
+// kFollow: a link is read through; kRefuse: a symbolic link (a reparse
+// point) is not; kOneName: neither is a file with a second name (a hard link).
+enum class Links { kFollow, kRefuse, kOneName };
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const std::size_t kRandomDigits = 16;
@@ -156,16 +158,18 @@ private:
 // A regular file on a disk, opened for reading; a folder, a pipe, a console
 // or another device does not count. Opening never waits.
 HANDLE OpenRegularForReading(const std::string &host_path, Links links = Links::kFollow) {
-  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (links == Links::kRefuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const bool refuse = links != Links::kFollow;
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info;
   const DWORD refused =
-      FILE_ATTRIBUTE_DIRECTORY | (links == Links::kRefuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+      FILE_ATTRIBUTE_DIRECTORY | (refuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & refused)) {
+      (info.dwFileAttributes & refused) ||
+      (links == Links::kOneName && info.nNumberOfLinks > 1)) {
     CloseHandle(file);
     return INVALID_HANDLE_VALUE;
   }
@@ -188,8 +192,10 @@ std::optional<std::string> ReadCapped(HANDLE file, std::size_t limit) {
   return bytes;
 }
 
+// Windows keeps no permission bits: *permissions is left as it is.
 std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit,
-                                           Links links = Links::kFollow) {
+                                           Links links = Links::kFollow,
+                                           unsigned * /*permissions*/ = nullptr) {
   Handle file(OpenRegularForReading(host_path, links));
   if (!file.valid()) return std::nullopt;
   return ReadCapped(file.get(), limit);
@@ -345,7 +351,9 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
   return ok;
 }
 
-bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
+// A new file on Windows takes its folder's inherited ACL; there are no
+// permission bits to narrow.
+bool WriteAsNewFile(const std::string &host_path, const std::string &bytes, unsigned /*permissions*/) {
   DWORD attributes = GetFileAttributesA(host_path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
@@ -421,9 +429,14 @@ std::optional<std::string> ReadCapped(int fd, std::size_t limit) {
 }
 
 std::optional<std::string> ReadRegularFile(const std::string &host_path, std::size_t limit,
-                                           Links links = Links::kFollow) {
-  Descriptor file(OpenRegular(host_path, O_RDONLY | (links == Links::kRefuse ? O_NOFOLLOW : 0)));
+                                           Links links = Links::kFollow,
+                                           unsigned *permissions = nullptr) {
+  Descriptor file(OpenRegular(host_path, O_RDONLY | (links != Links::kFollow ? O_NOFOLLOW : 0)));
   if (!file.valid()) return std::nullopt;
+  struct stat info;
+  if (fstat(file.get(), &info) != 0) return std::nullopt;
+  if (links == Links::kOneName && info.st_nlink > 1) return std::nullopt;
+  if (permissions) *permissions = static_cast<unsigned>(info.st_mode & 0777);
   return ReadCapped(file.get(), limit);
 }
 
@@ -571,7 +584,9 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
   return true;
 }
 
-bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
+// The new file's permission bits: permissions' read and write bits and the
+// owner's write, narrowed by the umask as any new file's are.
+bool WriteAsNewFile(const std::string &host_path, const std::string &bytes, unsigned permissions) {
   struct stat info;
   if (lstat(host_path.c_str(), &info) == 0) {
     if (S_ISDIR(info.st_mode)) return false;
@@ -583,7 +598,10 @@ bool WriteAsNewFile(const std::string &host_path, const std::string &bytes) {
   if (!MayWrite(file.folder, true)) return false;
   RemoveStaleIn(file, kStaleTemporaryAge);
   std::string temporary;
-  Descriptor created(CreateTemporary(file, 0666, [] { return RandomHex(kRandomDigits); }, temporary));
+  // The owner may always write it: a copy marked read-only would never be
+  // replaced again.
+  Descriptor created(CreateTemporary(file, static_cast<mode_t>((permissions & 0666) | 0200),
+                                     [] { return RandomHex(kRandomDigits); }, temporary));
   if (!created.valid()) return false;
   bool ok = WriteWhole(created.get(), bytes);
   ok = created.Close() && ok;
@@ -658,7 +676,20 @@ bool CanOpenForReading(const std::string &path) {
 }
 
 bool WriteBytes(const std::string &path, const std::string &bytes) {
-  return WriteAsNewFile(HostPath(path), bytes);
+  return WriteAsNewFile(HostPath(path), bytes, 0666);
+}
+
+std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path) {
+  FileWithPermissions file;
+  std::optional<std::string> bytes =
+      ReadRegularFile(HostPath(path), kMaxReadBytes, Links::kOneName, &file.permissions);
+  if (!bytes) return std::nullopt;
+  file.bytes = std::move(*bytes);
+  return file;
+}
+
+bool WriteBytesNoLooserThan(const std::string &path, const std::string &bytes, unsigned permissions) {
+  return WriteAsNewFile(HostPath(path), bytes, permissions);
 }
 
 std::FILE *OpenForAppending(const std::string &path) { return OpenOwnFileForAppending(HostPath(path)); }

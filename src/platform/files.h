@@ -52,6 +52,17 @@ std::optional<std::string> ReadBytes(const std::string &path);
 // past, as ReadLines does (the rewrite puts it back).
 std::optional<std::string> ReadText(const std::string &path);
 
+// A file read only as a regular file with one name: never through a symbolic
+// link (a reparse point on Windows), nor a file with a second name (a hard
+// link), whose content may be another account's; otherwise as ReadBytes.
+// permissions: the file's permission bits on Linux; 0666 on Windows, which
+// keeps none (its files take their folder's ACL).
+struct FileWithPermissions {
+  std::string bytes;
+  unsigned permissions = 0666;
+};
+std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path);
+
 // True when the path names a regular file that opens for reading.
 bool CanOpenForReading(const std::string &path);
 
@@ -63,6 +74,15 @@ bool CanOpenForReading(const std::string &path);
 // permission bit at all on Linux, the read-only attribute on Windows). False
 // on any failure, path then as it was.
 bool WriteBytes(const std::string &path, const std::string &bytes);
+
+// WriteBytes, the new file's permission bits (Linux) no looser than
+// permissions' read and write bits, and narrowed by the umask as any new
+// file's: a copy of a file is readable by no account that could not read the
+// original. Its owner may always write it (a copy of a read-only file is
+// replaced by the next write like any other). On Windows
+// the new file takes its folder's ACL, as with WriteBytes.
+bool WriteBytesNoLooserThan(const std::string &path, const std::string &bytes,
+                            unsigned permissions);
 
 // Opens the file for appending, creating it when missing; nullptr when it
 // cannot be opened or is not a regular file: a symbolic link is refused, so

@@ -39,12 +39,16 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 // outside the lock, and a slow or unreachable system never makes another
 // destination's run wait or fail.
 RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const ConnectionParameters &profile,
-                                      const std::string &destination_file, StepLog &log,
+                                      const DestinationFile &destination_file, StepLog &log,
                                       std::chrono::milliseconds destination_lock_wait) {
+  if (!DestinationIsOneWord(profile.destination)) return 0;
   {
     const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
     if (!destination_lock) return 0;
-    if (!WriteBytes("SapRfc.ini", destination_file)) return 0;
+    // No more readable than the destination's file: its content may be
+    // meant for few eyes, and the working folder is shared.
+    if (!WriteBytesNoLooserThan("SapRfc.ini", destination_file.bytes, destination_file.permissions))
+      return 0;
   }
   const ScopedEnvironmentVariable rfc_ini("RFC_INI",
                                           FullHostPath(HostPath("SapRfc." + profile.destination)));
@@ -110,8 +114,18 @@ RFC_HANDLE OpenThroughProfileFields(const RfcLibrary &library, const ConnectionP
 
 } // namespace
 
-std::optional<std::string> ReadDestinationFile(const ConnectionParameters &profile) {
-  return ReadBytes("SapRfc." + profile.destination);
+std::optional<DestinationFile> ReadDestinationFile(const ConnectionParameters &profile) {
+  return ReadOneNameFile("SapRfc." + profile.destination);
+}
+
+bool DestinationIsOneWord(const std::string &destination) {
+  const std::size_t last = destination.find_last_not_of(' ');
+  if (last == std::string::npos) return true;
+  for (std::size_t i = 0; i <= last; ++i) {
+    const unsigned char c = static_cast<unsigned char>(destination[i]);
+    if (c == ' ' || (c >= '\t' && c <= '\r') || c == '=' || c == '"' || c == '\'') return false;
+  }
+  return true;
 }
 
 std::string DestinationFileLine(const ConnectionParameters &profile) {
@@ -119,7 +133,7 @@ std::string DestinationFileLine(const ConnectionParameters &profile) {
 }
 
 Result<RFC_HANDLE> OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
-                                     const std::optional<std::string> &destination_file,
+                                     const std::optional<DestinationFile> &destination_file,
                                      const LogonOverrides &overrides, StepLog &log,
                                      std::chrono::milliseconds destination_lock_wait) {
   const RFC_HANDLE handle =

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files.h"
 #include "rfc/log_hook.h"
 #include "rfc/session.h"
 #include "util/result.h"
@@ -34,8 +35,20 @@ constexpr std::chrono::seconds kDestinationLockWait{10};
 
 // The destination's own file "SapRfc.<destination>", when it opens: the
 // logon then goes through it (the run announces that with
-// DestinationFileLine); nullopt: through the profile's fields.
-std::optional<std::string> ReadDestinationFile(const ConnectionParameters &profile);
+// DestinationFileLine); nullopt: through the profile's fields. It is read
+// only as a regular file with one name, never through a symbolic or hard
+// link (ReadOneNameFile), and its permission bits go with its bytes: the
+// copy "SapRfc.ini" is made no more readable than the file.
+using DestinationFile = FileWithPermissions;
+std::optional<DestinationFile> ReadDestinationFile(const ConnectionParameters &profile);
+
+// True when the destination can stand in the connect string as one word
+// ("DEST=<destination>"): no blank or other white space before its last
+// character (trailing blanks end the word harmlessly), no "=" and no quote.
+// Otherwise it could add a word of its own ("PRD USER=DDIC"). A profile
+// whose destination fails this fails its checks (Error 1003), and a logon
+// through a destination file with it is refused (a failed open).
+bool DestinationIsOneWord(const std::string &destination);
 
 // "* SapRfc.Ini.......: <destination><", the line that announces a logon
 // through the destination's own file.
@@ -52,7 +65,7 @@ std::string DestinationFileLine(const ConnectionParameters &profile);
 // the lock.
 Result<RFC_HANDLE> OpenRfcConnection(
     RfcSession &session, const ConnectionParameters &profile,
-    const std::optional<std::string> &destination_file, const LogonOverrides &overrides,
+    const std::optional<DestinationFile> &destination_file, const LogonOverrides &overrides,
     StepLog &log, std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);
 
 // Closes the session's open connection, if any, and forgets it.

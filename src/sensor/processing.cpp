@@ -94,7 +94,7 @@ Failure WithTraceFinding(Failure failure) {
 
 // The logon, announced when it goes through the destination's own file.
 Result<RFC_HANDLE> LogOn(SensorRun &run, const ConnectionParameters &parameters, RunSink &sink) {
-  const std::optional<std::string> destination_file = ReadDestinationFile(parameters);
+  const std::optional<DestinationFile> destination_file = ReadDestinationFile(parameters);
   if (destination_file) sink.Progress(DestinationFileLine(parameters));
   return OpenRfcConnection(run.rfc, parameters, destination_file, run.options.overrides, run.log);
 }

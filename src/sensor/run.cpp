@@ -5,6 +5,8 @@
 #include <variant>
 
 #include "output/json_document.h"
+#include "output/open_document.h"
+#include "output/plain_text.h"
 #include "output/render.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -34,27 +36,60 @@ OutputMode run_mode = OutputMode::ExeXml;
 // standard output is its one JSON document (PRTG reads nothing else there).
 std::FILE *ProgressStream() { return IsJsonMode(run_mode) ? stderr : kOut; }
 
-// The sink of a run: its progress lines as they are, an item run's head and
-// channels in the run's output mode, each channel with its item's limits.
+// The sink of a run: its progress lines, an item run's head and channels in
+// the run's output mode, each channel with its item's limits. Once an item
+// run's head is out, everything written is part of its document until the
+// closing part.
 class ConsoleSink : public RunSink {
 public:
   ConsoleSink(Renderer &renderer, const Limits &limits, const std::string &item)
       : renderer_(renderer), limits_(limits), item_(item) {}
-  void Progress(const std::string &lines) override { Write(ProgressStream(), lines); }
+  void Progress(const std::string &lines) override {
+    Write(ProgressStream(), document_open_ ? OpenDocumentText(renderer_.format().mode, lines)
+                                           : PrintableText(lines));
+  }
   void ItemHead() override {
-    if (!IsJsonMode(run_mode)) Write(kOut, renderer_.Head() + "\n");
+    // The JSON mode writes its one document at the end.
+    if (IsJsonMode(run_mode)) return;
+    Write(kOut, renderer_.Head() + "\n");
+    document_open_ = true;
   }
   void ItemChannel(const Channel &channel) override {
     Channel limited = channel;
     ApplyLimits(limits_, item_, limited);
     Write(kOut, renderer_.Channels({limited}));
   }
+  // An XML document is open: a failure must close it, not start another.
+  bool XmlDocumentOpen() const { return document_open_ && IsXmlMode(renderer_.format().mode); }
 
 private:
   Renderer &renderer_;
   const Limits &limits_;
   std::string item_;
+  bool document_open_ = false;
 };
+
+// The run's sink, for the library's error handler, which is called from C
+// with the operation alone.
+const ConsoleSink *g_sink = nullptr;
+
+bool XmlDocumentOpen() { return g_sink && g_sink->XmlDocumentOpen(); }
+
+// g_sink names the sink for as long as the sink lives.
+struct SinkInUse {
+  explicit SinkInUse(const ConsoleSink &sink) { g_sink = &sink; }
+  ~SinkInUse() { g_sink = nullptr; }
+  SinkInUse(const SinkInUse &) = delete;
+  SinkInUse &operator=(const SinkInUse &) = delete;
+};
+
+// The library's error block; inside an item run's open XML document it is the
+// text of the document's error closing instead, so the document stays
+// well-formed and PRTG shows the failure.
+std::string LibraryBlock(const std::string &operation) {
+  const std::string block = TakeRfcErrorBlock(operation);
+  return XmlDocumentOpen() ? ErrorClosing(block) : block;
+}
 
 // The JSON mode's whole reason: a logon's failure carries no finding of its
 // own, so what the trace says of it follows; a failure inside the library is
@@ -85,10 +120,12 @@ int Fail(RfcSession &rfc, const Failure &failure) {
     return 0;
   }
   if (IsLibraryFailure(failure)) {
-    Write(kOut, TakeRfcErrorBlock(failure.detail));
+    Write(kOut, LibraryBlock(failure.detail));
     return 1;
   }
-  Write(kOut, RenderError(failure.text));
+  // An item run's document already open (its head and channels written)
+  // ends with the error; otherwise the error document stands alone.
+  Write(kOut, XmlDocumentOpen() ? ErrorClosing(failure.text) : RenderError(failure.text));
   CloseRfcConnection(rfc);
   return 2;
 }
@@ -106,7 +143,8 @@ int Succeed(const SensorRun &run, const std::string &last_piece) {
 void WriteTrail(const Options &options, const LocationTrail &trail) {
   if (!options.verbose || !trail.folder_step_failed) return;
   const std::string now = LocalTimeOfDay();
-  for (const std::string &line : trail.lines) Write(ProgressStream(), "* " + now + " " + line + "\n");
+  for (const std::string &line : trail.lines)
+    Write(ProgressStream(), PrintableText("* " + now + " " + line + "\n"));
 }
 
 } // namespace
@@ -116,7 +154,7 @@ void EndRunInsideLibrary(const std::string &operation) {
     Write(kOut, JsonErrorDocument(TakeRfcErrorBlock(operation)));
     std::exit(0);
   }
-  Write(kOut, TakeRfcErrorBlock(operation));
+  Write(kOut, LibraryBlock(operation));
   std::exit(1);
 }
 
@@ -168,6 +206,7 @@ int RunSensor(int argc, char **argv) {
   Renderer renderer(OutputFormat{mode, run.options.channel});
   const auto *item_run = std::get_if<ItemRunLocation>(&located->location);
   ConsoleSink sink(renderer, limits, item_run ? item_run->item_name : std::string());
+  const SinkInUse sink_in_use(sink);
   if (const auto *single = std::get_if<SingleSystemLocation>(&located->location)) {
     Result<Report> report = ProcessSingleSystem(run, *single, sink);
     if (!report) return Fail(run.rfc, report.failure());

@@ -66,7 +66,7 @@ std::optional<Failure> CheckParameters(const ConnectionParameters &parameters,
     return Failure(FailureCode::UserMissing, profile_name);
   if (parameters.password.empty())
     return Failure(FailureCode::PasswordMissing, profile_name);
-  if (!ParametersBelowMinimum(parameters).empty())
+  if (!ParametersBelowMinimum(parameters).empty() || !DestinationIsOneWord(parameters.destination))
     return Failure(FailureCode::InvalidParameters, profile_name);
   return std::nullopt;
 }

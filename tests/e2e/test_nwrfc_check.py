@@ -1,10 +1,15 @@
 """quarlane-nwrfc-check against the fake SDK's systems: one case per verdict
 (exit status), the report's parts, --json, a logon by host with the password
-on standard input, and that the check writes nothing of the installation."""
+on standard input, and that the check writes no file at all (not the trace
+either). Its text is UTF-8 without control characters, its JSON ASCII with
+\\u escapes; --help, -h, /? and --version answer on every platform, and a
+wrong command line says what is wrong."""
 
+import calendar
 import json
 import os
 import re
+import time
 
 import harness
 from harness import EXEXML, exe
@@ -53,7 +58,7 @@ class Verdicts(Check):
             ("ok", both_modules_system(), None, 0,
              ["Verdict: ok: the sensor will work", "SWNC_COLLECTOR_GET_AGGREGATES  callable - serves today's summary"]),
             ("logon refused", diff.new_system(faults=[diff.logon_failure()]), None, 5,
-             ["FAIL  logon", "Name or password is incorrect (repeat logon)", "Verdict: logon failed"]),
+             ["FAIL  logon", "Verdict: logon failed: Name or password is incorrect (repeat logon) (exit"]),
             ("module missing", diff.old_system(modules=["RFC_SYSTEM_INFO", "GET_CPU_ALL"]), None, 6,
              ["SAPWL_WORKLOAD_GET_SUMMARY     missing", "Verdict: module missing: no workload module"]),
             ("not authorised", diff.old_system(extra=[("", NO_AUTHORITY % ((diff.SUMMARY_MODULE,) * 2))]), None, 7,
@@ -64,6 +69,11 @@ class Verdicts(Check):
                                          'authorization for function module RFC_METADATA_GET"' % diff.COLLECTOR_MODULE)]),
              None, 7, ["FAIL  look up SWNC_COLLECTOR_GET_AGGREGATES", "not authorised: RFC_NO_AUTHORITY",
                        "Verdict: not authorised: SWNC_COLLECTOR_GET_AGGREGATES: this user may not read its description"]),
+            ("metadata not authorised before the first call",
+             diff.new_system(extra=[("", 'fail = describe * runtime key=RFC_NO_AUTHORITY message="No RFC '
+                                         'authorization for function module RFC_METADATA_GET"')]),
+             None, 7, ["Verdict: not authorised: RFC_METADATA_GET: this user may not read function module "
+                       "descriptions (S_RFC), so RFC_SYSTEM_INFO cannot be called"]),
             ("collector empty today", diff.new_system(tasks=[]), None, 9,
              ["Verdict: no figures today: SWNC_COLLECTOR_GET_AGGREGATES has no figures for today",
               "SAP_COLLECTOR_FOR_PERFMONITOR"]),
@@ -73,12 +83,16 @@ class Verdicts(Check):
         for name, system, script, status, texts in cases:
             with self.subTest(verdict=name):
                 self.check_box(system, script)
+                # The fake SDK's own call log is the test's; nothing else
+                # may change, not even the trace "Dev_Rfc.Trc".
                 before = {path: data for path, data in self.box.files().items()
-                          if os.path.basename(path) not in (conn.CALLS, diff.TRACE)}
-                self.assertVerdict([system.name], status, *texts)
+                          if os.path.basename(path) != conn.CALLS}
+                output = self.assertVerdict([system.name], status, *texts)
                 after = {path: data for path, data in self.box.files().items()
-                         if os.path.basename(path) not in (conn.CALLS, diff.TRACE)}
+                         if os.path.basename(path) != conn.CALLS}
                 self.assertEqual(after, before, "the check changed files")
+                self.assertFalse(self.box.exists(diff.TRACE))
+                self.assertNotIn("logon failed: logon failed", output)
 
     def test_sdk_not_loaded(self):
         s = diff.new_system()
@@ -134,11 +148,87 @@ class Report(Check):
 
     def test_help_and_wrong_usage(self):
         self.check_box(diff.new_system())
-        result = self.box.run(["--help"], program=TOOL)
-        self.assertEqual(result.status, 0)
-        self.assertIn(b"Exit status (the verdict): 0 ok", result.stdout)
-        for args in (["--host", "sapnew01"], [], ["A", "B"], ["--frobnicate", "NEW"], ["NEW", "--client", "200"]):
+        for args in (["--help"], ["-h"], ["/?"], ["NEW", "--help"], ["--host", "-h"]):
+            with self.subTest(args=args):
+                result = self.box.run(args, program=TOOL)
+                self.assertEqual(result.status, 0)
+                self.assertTrue(result.stdout.startswith(b"usage: quarlane-nwrfc-check"), result.stdout)
+                self.assertIn(b"Exit status (the verdict): 0 ok", result.stdout)
+        host = ["--sysnr", "10", "--client", "200", "--user", "monitor"]
+        cases = [
+            (["--host", "sapnew01"], "--host needs --sysnr, --client, --user as well"),
+            (["--host", "sapnew01", "--user", "monitor"], "--host needs --sysnr, --client as well"),
+            ([], "a profile or --host is needed"),
+            (["A", "B"], "one profile only (A, then B)"),
+            (["--frobnicate", "NEW"], "unknown option --frobnicate"),
+            (["NEW", "--client", "200"], "--sysnr, --client, --user and --dest go with --host, not with a profile"),
+            (["--host", "--client", "200"] + host[2:], "--host needs a value"),
+            (["--host", "sapnew01", "--client", "--sysnr", "10", "--user", "monitor"], "--client needs a value"),
+            (["--host", "sapnew01", "--user"], "--user needs a value"),
+            (["NEW", "--host", "sapnew01"] + host, "a profile (NEW) or --host, not both"),
+        ]
+        for args, message in cases:
             with self.subTest(args=args):
                 result = self.box.run(args, program=TOOL)
                 self.assertEqual(result.status, 2)
-                self.assertIn(b"usage: quarlane-nwrfc-check", result.stderr)
+                self.assertEqual(result.stdout, b"")
+                stderr = result.stderr.replace(b"\r\n", b"\n")
+                self.assertTrue(stderr.startswith(("quarlane-nwrfc-check: %s\n\nusage: quarlane-nwrfc-check"
+                                                   % message).encode()), stderr)
+
+    def test_version(self):
+        self.check_box(diff.new_system())
+        result = self.box.run(["--version"], program=TOOL)
+        self.assertEqual(result.status, 0)
+        self.assertEqual(result.stdout, ("quarlane-nwrfc-check %s\n" % build_version()).encode())
+
+
+def build_version():
+    """The build's version text, as the build wrote it (util/version.h)."""
+    with open(os.path.join(harness.BIN, os.pardir, "generated", "version.cpp"), encoding="utf-8") as f:
+        return re.search(r'return "([^"]*)"', f.read()).group(1)
+
+
+class CleanText(Check):
+    """What the SDK or a profile says reaches the terminal without control
+    characters and as UTF-8; --json is ASCII with correct \\u escapes."""
+
+    PAINT = "\x1b[2J\x1b[H\x07\x08\x7fVerdict: ok \u20ac \u00e4"
+
+    def system(self):
+        return diff.new_system(extra=[("", 'fail = invoke GET_CPU_ALL runtime message="%s"' % self.PAINT)])
+
+    def test_text_report(self):
+        s = self.system()
+        self.check_box(s)
+        result = self.box.run([s.name], program=TOOL, env={"QUARLANE_FAKESDK_DIR": ""})
+        self.assertEqual(result.status, 8, result.stdout)
+        text = result.stdout.decode("utf-8")  # UTF-8, or this fails
+        self.assertIn("?[2J?[H???Verdict: ok \u20ac \u00e4", text)
+        self.assertEqual([line for line in text.splitlines() if line.startswith("Verdict:")],
+                         [line for line in text.splitlines() if line.startswith("Verdict: call failed")])
+        self.assertIsNone(re.search(rb"[\x00-\x09\x0b-\x1f\x7f]", result.stdout.replace(b"\r\n", b"\n")))
+
+    def test_json_report(self):
+        s = self.system()
+        self.check_box(s)
+        result = self.box.run(["--json", s.name], program=TOOL, env={"QUARLANE_FAKESDK_DIR": ""})
+        self.assertEqual(result.status, 8, result.stdout)
+        self.assertTrue(all(byte < 0x80 for byte in result.stdout))
+        self.assertIn(b"\\u20ac \\u00e4", result.stdout)
+        report = json.loads(result.stdout.decode("ascii"))
+        self.assertIn("?[2J?[H???Verdict: ok \u20ac \u00e4", report["reason"])
+        self.assertEqual(report["version"], build_version())
+        self.assertRegex(report["checked_at"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$")
+        checked = calendar.timegm(time.strptime(report["checked_at"], "%Y-%m-%dT%H:%M:%SZ"))
+        self.assertLess(abs(checked - time.time()), 120)
+
+    def test_look_up_lines_say_what_failed_and_why(self):
+        s = diff.new_system(extra=[("", "fail = describe %s communication" % diff.COLLECTOR_MODULE)])
+        self.check_box(s)
+        output, _ = self.check([s.name])
+        lookups = [line for line in output.splitlines() if " look up " in line and "FAIL" in line]
+        self.assertTrue(lookups, output)
+        for line in lookups:
+            self.assertNotRegex(line, r"(failed|missing): *$")
+            self.assertRegex(line, r"(failed|missing|not authorised): \S")

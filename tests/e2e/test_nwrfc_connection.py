@@ -1,9 +1,14 @@
 """Connection parameters of quarlane-nwrfc.ini (docs/nwrfc.md) reach the
 SDK's RfcOpenConnection beside the profile's logon, as the fake SDK's call
 log shows; credentials, unknown keys and an SNC library that cannot be
-loaded are refused with the file and line, before any logon."""
+loaded are refused with the file and line, before any logon; the settings
+file and the files it names are regular files or refused at once (a FIFO or
+a device never blocks nor floods the logon)."""
 
 import os
+import tempfile
+import time
+import unittest
 
 import harness
 from harness import EXEXML, SensorTest, exe, is_wine
@@ -96,3 +101,55 @@ class ConnectionSettings(BridgeTest):
                 self.assertIn("RFC-Open for NEW failed", result.stdout.decode("latin-1"))
                 self.assertIn(message, self.trace())
                 self.assertNotIn("RfcOpenConnection", self.calls())
+
+
+@unittest.skipIf(is_wine(), "FIFOs and /dev are Linux's; on Windows a pipe or device name is no disk file "
+                            "and is refused the same way (unit tests)")
+class SettingsFilesByTheSensorsRules(BridgeTest):
+    """quarlane-nwrfc.ini and the files it names are read as the sensor reads
+    its files: a FIFO or a device is refused at once with the file (and the
+    line) named, never waited on nor read without end."""
+
+    def test_fifos_and_devices_are_refused_well_inside_the_time_bound(self):
+        s = diff.new_system()
+        fifo = os.path.join(tempfile.mkdtemp(prefix="quarlane-fifo-"), "fifo")
+        os.mkfifo(fifo)
+        self.addCleanup(lambda: (os.unlink(fifo), os.rmdir(os.path.dirname(fifo))))
+        cases = [
+            # name, settings lines (None: the file is made below), what stands at the ini's name, message
+            ("SNC_LIB a FIFO", ["TIMEOUT=2", "[NEW]", "SNC_MODE=1", "SNC_LIB=" + fifo], None,
+             "quarlane-nwrfc.ini line 4: SNC_LIB=%s cannot be loaded" % fifo),
+            ("TLS_CLIENT_PSE a FIFO", ["TIMEOUT=2", "TLS_CLIENT_PSE=" + fifo], None,
+             "quarlane-nwrfc.ini line 2: TLS_CLIENT_PSE=%s cannot be loaded" % fifo),
+            ("TLS_SAPCRYPTOLIB a device", ["TLS_SAPCRYPTOLIB=/dev/zero"], None,
+             "quarlane-nwrfc.ini line 1: TLS_SAPCRYPTOLIB=/dev/zero cannot be loaded"),
+            ("the ini a FIFO", None, "fifo", "quarlane-nwrfc.ini ("),
+            ("the ini a link to /dev/zero", None, "/dev/zero", "quarlane-nwrfc.ini ("),
+            ("the ini a link to /dev/urandom", None, "/dev/urandom", "quarlane-nwrfc.ini ("),
+        ]
+        for name, lines, ini, message in cases:
+            with self.subTest(case=name):
+                self.bridge_box(s, lines)
+                if ini is not None:
+                    path = os.path.join(self.box.bin, "quarlane-nwrfc.ini")
+                    if ini == "fifo":
+                        os.mkfifo(path)
+                    else:
+                        os.symlink(ini, path)
+                    self.box._track(path)
+                started = time.monotonic()
+                result = self.sensor([s.name])
+                self.assertLess(time.monotonic() - started, 10, name)
+                self.assertEqual(result.status, 2, result.stdout)
+                self.assertIn("RFC-Open for NEW failed", result.stdout.decode("latin-1"))
+                self.assertIn(message, self.trace())
+                self.assertNotIn("RfcOpenConnection", self.calls())
+                # The check tool meets the same rules, and says so.
+                diff.install(os.path.join(harness.BIN, exe("quarlane-nwrfc-check")),
+                             os.path.join(self.box.bin, exe("quarlane-nwrfc-check")))
+                started = time.monotonic()
+                check = self.box.run([s.name], program="quarlane-nwrfc-check",
+                                     env={"QUARLANE_FAKESDK_DIR": ""})
+                self.assertLess(time.monotonic() - started, 10, name)
+                self.assertEqual(check.status, 5, check.stdout)
+                self.assertIn(message, check.stdout.decode("utf-8"))

@@ -236,5 +236,8 @@ class ItemRun(WholeRun):
                     if verbose:
                         written = (BANNER + "* hh:mm:ss ITEM=TransActions # State=Executing\n" + written
                                    + state_line(GOOD_LINE, "Processed"))
+                    # The open document ends with the error, so it stays
+                    # well-formed; the channel already written stays in it.
                     self.run_ok(["PRD", "ITEM=TransActions"] + (["#"] if verbose else []),
-                                written.encode() + error_document(message), status=2)
+                                written + "<Error>1</Error>\n<Text>" + message + "</Text>\n</Prtg>\n",
+                                status=2)

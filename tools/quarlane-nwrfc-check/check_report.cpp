@@ -1,8 +1,14 @@
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <ostream>
+#include <sstream>
+#include <vector>
 
 #include "check_tool.h"
 #include "loadstats/task_types.h"
+#include "output/plain_text.h"
+#include "util/version.h"
 
 namespace quarlane {
 
@@ -82,17 +88,65 @@ void WriteSystem(const CheckResult &result, std::ostream &out) {
   }
 }
 
+// The code points of UTF-8 text (as PrintableUtf8Text makes it: well-formed).
+std::vector<std::uint32_t> CodePoints(const std::string &utf8) {
+  std::vector<std::uint32_t> points;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    std::uint32_t point = length == 1 ? c : length == 2 ? (c & 0x1Fu) : length == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    for (int k = 1; k < length && i + k < utf8.size(); ++k)
+      point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+    points.push_back(point);
+    i += static_cast<std::size_t>(length);
+  }
+  return points;
+}
+
+void AppendEscape(std::string &quoted, std::uint32_t unit) {
+  char escape[8];
+  std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
+  quoted += escape;
+}
+
+// A JSON string in ASCII: the text made UTF-8 as the report's text is
+// (Windows-1252 bytes read as such, control characters "?"), every
+// character beyond ASCII a \u escape of its code point (a surrogate pair
+// beyond U+FFFF), so "\xe2\x82\xac" and the Windows-1252 byte 0x80 are both
+// "\u20ac".
 std::string Json(const std::string &text) {
   std::string quoted = "\"";
-  for (const unsigned char c : text) {
-    if (c == '"' || c == '\\') quoted += std::string("\\") + static_cast<char>(c);
-    else if (c < 0x20 || c >= 0x7f) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c); // Windows-1252 bytes as their Latin-1 code points
-      quoted += escape;
-    } else quoted += static_cast<char>(c);
+  for (const std::uint32_t c : CodePoints(PrintableUtf8Text(text))) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += static_cast<char>(c);
+    } else if (c == '\n') {
+      quoted += "\\n";
+    } else if (c < 0x20 || c == 0x7F) {
+      AppendEscape(quoted, c); // none after PrintableUtf8Text; kept for safety
+    } else if (c < 0x80) {
+      quoted += static_cast<char>(c);
+    } else if (c < 0x10000) {
+      AppendEscape(quoted, c);
+    } else {
+      AppendEscape(quoted, 0xD800 + ((c - 0x10000) >> 10));
+      AppendEscape(quoted, 0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
   }
   return quoted + "\"";
+}
+
+// The time as ISO 8601 in UTC: "2026-03-05T09:04:00Z".
+std::string IsoUtc(std::time_t time) {
+  std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &time);
+#else
+  gmtime_r(&time, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
 }
 
 void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out) {
@@ -114,7 +168,10 @@ void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out)
 
 std::string VerdictWord(Verdict verdict) { return kVerdictWords[static_cast<int>(verdict)]; }
 
-void WriteTextReport(const CheckResult &result, std::ostream &out) {
+void WriteTextReport(const CheckResult &result, std::ostream &report) {
+  // Written whole at the end: every text in it (an SDK message, a profile's
+  // field) is shown UTF-8 and without control characters.
+  std::ostringstream out;
   out << "quarlane-nwrfc-check " << result.destination << "\n\nSteps:\n";
   for (const CheckStep &step : result.steps)
     out << "  " << (step.ok ? "ok    " : "FAIL  ") << Column(step.name, 52) << Column(Milliseconds(step.milliseconds), 9)
@@ -127,10 +184,13 @@ void WriteTextReport(const CheckResult &result, std::ostream &out) {
   out << "\nVerdict: " << VerdictWord(result.verdict)
       << (result.verdict == Verdict::Ok ? ": the sensor will work against this system" : ": " + result.verdict_text)
       << " (exit status " << static_cast<int>(result.verdict) << ")\n";
+  report << PrintableUtf8Text(out.str());
 }
 
 void WriteJsonReport(const CheckResult &result, std::ostream &out) {
-  out << "{\n  \"destination\": " << Json(result.destination) << ",\n  \"verdict\": " << Json(VerdictWord(result.verdict))
+  out << "{\n  \"tool\": " << Json("quarlane-nwrfc-check") << ",\n  \"version\": " << Json(BuildVersion())
+      << ",\n  \"checked_at\": " << Json(IsoUtc(result.checked_at))
+      << ",\n  \"destination\": " << Json(result.destination) << ",\n  \"verdict\": " << Json(VerdictWord(result.verdict))
       << ",\n  \"exit_status\": " << static_cast<int>(result.verdict) << ",\n  \"reason\": " << Json(result.verdict_text)
       << ",\n  \"sdk\": {\"path\": " << Json(result.sdk_path) << ", \"version\": " << Json(result.sdk_version)
       << "},\n  \"system\": {\"release\": " << Json(result.release) << ", \"kernel\": " << Json(result.kernel)

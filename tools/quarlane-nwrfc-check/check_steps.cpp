@@ -21,6 +21,15 @@ const char *const kModules[] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL", nwrfc::kClassi
 // two are taken to count in different units (a factor of 1000 shows plainly).
 constexpr double kLowestRatio = 0.5, kHighestRatio = 2.0;
 
+// What a look-up that found no module says: what failed and why, never a
+// bare "failed: ".
+std::string LookUpDetail(const ModuleCheck &module, const std::string &said) {
+  std::string why = module.state == "failed" ? module.detail : said;
+  if (module.state == "failed" && !said.empty()) why += " - " + said;
+  if (why.empty()) why = "the system gave no reason";
+  return module.state + ": " + why;
+}
+
 void LookUpModules(RfcSession &session, CheckResult &result, bool present[4]) {
   for (int i = 0; i < 4; ++i) {
     const Clock::time_point started = Clock::now();
@@ -49,8 +58,8 @@ void LookUpModules(RfcSession &session, CheckResult &result, bool present[4]) {
     if (i == 3) result.collector_fields = lookup.fields;
     // A workload module the system lacks is news, not a failed step: the other one may serve.
     const bool ok = lookup.present || (module.state == "missing" && i >= 2);
-    AddStep(result, std::string("look up ") + kModules[i], ok, lookup.present ? "present" : module.state + ": " + said,
-            started);
+    AddStep(result, std::string("look up ") + kModules[i], ok,
+            lookup.present ? "present" : LookUpDetail(module, said), started);
   }
 }
 

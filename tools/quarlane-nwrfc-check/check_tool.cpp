@@ -2,6 +2,7 @@
 #include "check_steps.h"
 
 #include <chrono>
+#include <ctime>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -11,6 +12,7 @@
 #include "nwrfc/library.h"
 #include "nwrfc/sdk.h"
 #include "nwrfc/text.h"
+#include "output/plain_text.h"
 #include "platform/files.h"
 #include "rfc/connection.h"
 #include "rfc/remote_calls.h"
@@ -18,12 +20,15 @@
 #include "sensor/profile_location.h"
 #include "sensor/system_profile.h"
 #include "util/text_lines.h"
+#include "util/version.h"
 
 namespace quarlane {
 
 const char *const kCheckUsage =
     "usage: quarlane-nwrfc-check [--json] PROFILE\n"
     "       quarlane-nwrfc-check [--json] --host HOST --sysnr NN --client CCC --user USER [--lang EN] [--dest NAME]\n"
+    "       quarlane-nwrfc-check --help | -h | /?\n"
+    "       quarlane-nwrfc-check --version\n"
     "\n"
     "Checks once, before a sensor is set up, whether and why the sensor will work against an SAP\n"
     "system through the NetWeaver RFC bridge: the SDK loaded and its version, the logon with the\n"
@@ -35,10 +40,13 @@ const char *const kCheckUsage =
     "PROFILE is found and read as the sensor finds it (the PRTG folder search, or the folder given\n"
     "with the name). With --host the password is asked for (without echo at a terminal; otherwise\n"
     "the first line of standard input). quarlane-nwrfc.ini and the SDK are taken from this program's\n"
-    "folder, as the bridge beside the sensor takes them. Nothing is written: not the profile, not\n"
-    "SapRfc.ini.\n"
+    "folder, as the bridge beside the sensor takes them. The check writes no file: not the profile,\n"
+    "not SapRfc.ini, not the trace Dev_Rfc.Trc (the SDK's own trace follows the SDK's settings).\n"
+    "Control characters in what it shows become \"?\"; its text is UTF-8.\n"
     "\n"
-    "  --json   the same as one JSON document (for a support request)\n"
+    "  --json     the same as one JSON document (for a support request), with the tool's version\n"
+    "             and the time of the check (UTC)\n"
+    "  --version  the tool's version\n"
     "\n"
     "Exit status (the verdict): 0 ok, the sensor will work; 2 wrong usage; 3 profile not found or not\n"
     "usable; 4 SDK not loaded; 5 logon failed; 6 module missing; 7 not authorised; 8 a call failed;\n"
@@ -58,38 +66,60 @@ struct Arguments {
   bool by_host = false;
 };
 
-bool TakeValue(const std::vector<std::string> &args, std::size_t &i, std::string *value) {
-  if (i + 1 >= args.size()) return false;
-  *value = args[++i];
-  return true;
+// A word that looks like an option is never taken as a value: "--host
+// --client 100" names no host.
+bool LooksLikeOption(const std::string &word) {
+  return (word.size() > 1 && word[0] == '-') || word == "/?";
 }
 
-bool ParseArguments(const std::vector<std::string> &args, Arguments *parsed) {
+// What is wrong with the arguments, or "" when they make a check.
+std::string ParseArguments(const std::vector<std::string> &args, Arguments *parsed) {
   parsed->given.language = "EN";
+  struct ValueOption {
+    const char *name;
+    std::string ConnectionParameters::*field;
+  };
+  const ValueOption kValueOptions[] = {
+      {"--host", &ConnectionParameters::hostname}, {"--sysnr", &ConnectionParameters::sysnr},
+      {"--client", &ConnectionParameters::client}, {"--user", &ConnectionParameters::user},
+      {"--lang", &ConnectionParameters::language}, {"--dest", &ConnectionParameters::destination},
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string &a = args[i];
-    bool ok = true;
-    if (a == "--json") parsed->json = true;
-    else if (a == "--host") ok = parsed->by_host = TakeValue(args, i, &parsed->given.hostname);
-    else if (a == "--sysnr") ok = TakeValue(args, i, &parsed->given.sysnr);
-    else if (a == "--client") ok = TakeValue(args, i, &parsed->given.client);
-    else if (a == "--user") ok = TakeValue(args, i, &parsed->given.user);
-    else if (a == "--lang") ok = TakeValue(args, i, &parsed->given.language);
-    else if (a == "--dest") ok = TakeValue(args, i, &parsed->given.destination);
-    else if (!a.empty() && a[0] == '-') return false;
-    else if (parsed->profile.empty()) parsed->profile = a;
-    else return false;
-    if (!ok) return false;
+    const ValueOption *option = nullptr;
+    for (const ValueOption &candidate : kValueOptions)
+      if (a == candidate.name) option = &candidate;
+    if (a == "--json") {
+      parsed->json = true;
+    } else if (option) {
+      if (i + 1 >= args.size() || LooksLikeOption(args[i + 1]) || args[i + 1].empty())
+        return a + " needs a value";
+      parsed->given.*(option->field) = args[++i];
+      if (a == "--host") parsed->by_host = true;
+    } else if (LooksLikeOption(a)) {
+      return "unknown option " + a;
+    } else if (parsed->profile.empty()) {
+      parsed->profile = a;
+    } else {
+      return "one profile only (" + parsed->profile + ", then " + a + ")";
+    }
   }
-  if (parsed->by_host) {
-    const ConnectionParameters &g = parsed->given;
-    if (!parsed->profile.empty() || g.sysnr.empty() || g.client.empty() || g.user.empty()) return false;
-    if (parsed->given.destination.empty()) parsed->given.destination = g.hostname;
-    return true;
-  }
-  // Logon words without --host would be silently ignored beside a profile.
   const ConnectionParameters &g = parsed->given;
-  return !parsed->profile.empty() && g.sysnr.empty() && g.client.empty() && g.user.empty() && g.destination.empty();
+  if (parsed->by_host) {
+    if (!parsed->profile.empty()) return "a profile (" + parsed->profile + ") or --host, not both";
+    std::string missing;
+    for (const auto &[value, name] : {std::pair<const std::string *, const char *>{&g.sysnr, "--sysnr"},
+                                      {&g.client, "--client"}, {&g.user, "--user"}})
+      if (value->empty()) missing += std::string(missing.empty() ? "" : ", ") + name;
+    if (!missing.empty()) return "--host needs " + missing + " as well";
+    if (parsed->given.destination.empty()) parsed->given.destination = g.hostname;
+    return "";
+  }
+  if (parsed->profile.empty()) return "a profile or --host is needed";
+  // Logon words without --host would be silently ignored beside a profile.
+  if (!g.sysnr.empty() || !g.client.empty() || !g.user.empty() || !g.destination.empty())
+    return "--sysnr, --client, --user and --dest go with --host, not with a profile";
+  return "";
 }
 
 bool IsMissingModule(const std::string &text) {
@@ -169,7 +199,8 @@ bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session, C
                           parameters.hostname + " system number " + parameters.sysnr;
   if (!handle) {
     AddStep(result, "logon", false, who + ": " + LastMessage(), started);
-    Conclude(result, Verdict::LogonFailed, "logon failed: " + ProcessLibrary().last_error.message);
+    const std::string reason = ProcessLibrary().last_error.message;
+    Conclude(result, Verdict::LogonFailed, reason.empty() ? "the SDK gave no reason" : reason);
     return false;
   }
   session.handle = *handle;
@@ -202,7 +233,14 @@ void Conclude(CheckResult &result, Verdict verdict, const std::string &text) {
 void ClassifyFailure(ModuleCheck &module, const Failure &failure, CheckResult &result) {
   const std::string said = LastMessage();
   module.detail = failure.text + (said.empty() ? "" : " (" + said + ")");
-  if (IsAuthorisationProblem(said)) {
+  if (IsAuthorisationProblem(said) && Upper(said).find("RFC_METADATA_GET") != std::string::npos) {
+    // The description of the module could not be read: the authorisation
+    // missing is the one for the metadata module, not for this module.
+    module.state = "not authorised";
+    Conclude(result, Verdict::NotAuthorised,
+             "RFC_METADATA_GET: this user may not read function module descriptions (S_RFC), so " +
+                 module.name + " cannot be called: " + said);
+  } else if (IsAuthorisationProblem(said)) {
     module.state = "not authorised";
     Conclude(result, Verdict::NotAuthorised, module.name + ": not authorised for this user (S_RFC)");
   } else if (IsMissingModule(said)) {
@@ -224,15 +262,26 @@ ModuleCheck &Module(CheckResult &result, const std::string &name) {
 int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
                  PasswordPrompt *prompt) {
   Arguments arguments;
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "/?")) {
-    out << kCheckUsage;
-    return 0;
+  for (const std::string &a : args) {
+    if (a == "--help" || a == "-h" || a == "/?") {
+      out << kCheckUsage;
+      return 0;
+    }
+    if (a == "--version") {
+      out << "quarlane-nwrfc-check " << BuildVersion() << "\n";
+      return 0;
+    }
   }
-  if (!ParseArguments(args, &arguments)) {
-    err << kCheckUsage;
+  const std::string wrong = ParseArguments(args, &arguments);
+  if (!wrong.empty()) {
+    err << "quarlane-nwrfc-check: " << PrintableUtf8Text(wrong) << "\n\n" << kCheckUsage;
     return static_cast<int>(Verdict::Usage);
   }
+  // The check writes no file: the bridge's failures go to its last error
+  // only, not to the trace "Dev_Rfc.Trc".
+  ProcessLibrary().writes_trace = false;
   CheckResult result;
+  result.checked_at = std::time(nullptr);
   std::optional<ConnectionParameters> parameters = arguments.given;
   if (arguments.by_host) {
     std::optional<std::string> password = AskPassword(in, prompt);

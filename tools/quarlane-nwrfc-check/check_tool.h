@@ -2,11 +2,12 @@
 // says whether and why the sensor will work through the NetWeaver RFC
 // bridge: the SDK, the logon, the partner, the four function modules, the
 // collector's row fields and today's figures, each step timed. It links the
-// bridge (src/nwrfc) and runs the sensor's own calls through it; it never
-// writes the profile or SapRfc.ini.
+// bridge (src/nwrfc) and runs the sensor's own calls through it; it writes
+// no file (not the profile, not SapRfc.ini, not the trace).
 #ifndef QUARLANE_TOOLS_CHECK_TOOL_H
 #define QUARLANE_TOOLS_CHECK_TOOL_H
 
+#include <ctime>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -61,6 +62,7 @@ struct CheckResult {
   DayFigures classic, collector;
   Verdict verdict = Verdict::Ok;
   std::string verdict_text;
+  std::time_t checked_at = 0; // when the check began
 };
 
 // The whole tool: arguments without the program name; returns the exit
@@ -68,7 +70,9 @@ struct CheckResult {
 int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
                  PasswordPrompt *prompt);
 
-// The report of a result, for a person or as JSON.
+// The report of a result, for a person or as JSON. The text is UTF-8 with
+// control characters shown as "?" (PrintableUtf8Text); the JSON is ASCII,
+// every other character a \u escape of its code point.
 void WriteTextReport(const CheckResult &result, std::ostream &out);
 void WriteJsonReport(const CheckResult &result, std::ostream &out);
 

@@ -178,5 +178,28 @@ TEST(NwrfcSettings, AnSncLibraryThatCannotBeLoadedIsNamedWithItsLine) {
   std::remove(empty.c_str());
 }
 
+// The settings file by the sensor's rules: missing is no settings, a regular
+// file is read, anything else (a folder here; FIFOs and devices in the
+// end-to-end suite) or a file past the cap is refused with the file named.
+TEST(NwrfcSettings, TheSettingsFileIsARegularFileWithinTheCapOrRefused) {
+  const std::string regular = "quarlane-settings-test.ini", large = "quarlane-settings-large.ini",
+                    folder = ".";
+  std::ofstream(regular, std::ios::binary) << "TIMEOUT=5\n";
+  std::ofstream(large, std::ios::binary) << std::string(kMostSettingsFileBytes + 1, '#');
+  std::optional<std::string> text;
+  std::string error;
+  EXPECT_TRUE(ReadSettingsFile("quarlane-settings-missing.ini", &text, &error));
+  EXPECT_FALSE(text.has_value());
+  EXPECT_TRUE(ReadSettingsFile(regular, &text, &error));
+  EXPECT_EQ(text, std::optional<std::string>("TIMEOUT=5\n"));
+  for (const std::string &refused : {large, folder}) {
+    error.clear();
+    EXPECT_FALSE(ReadSettingsFile(refused, &text, &error)) << refused;
+    EXPECT_NE(error.find("quarlane-nwrfc.ini (" + refused + "): not read"), std::string::npos) << error;
+  }
+  std::remove(regular.c_str());
+  std::remove(large.c_str());
+}
+
 } // namespace
 } // namespace quarlane::nwrfc

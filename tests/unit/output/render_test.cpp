@@ -288,16 +288,20 @@ TEST(ErrorDocument, SameXmlFormInEveryMode) {
 // Windows-1252 from the library or the trace file, text that is UTF-8
 // already, a NUL left in a value; with the markup characters beside them.
 struct ByteCase {
-  std::string in, xml; // the text, and what an XML document carries of it
+  // the text, what an XML document carries of it, what a text mode does:
+  // its bytes but control characters (PrintableText)
+  std::string in, xml, text;
 };
 const ByteCase kByteCases[] = {
-    {"PRD\x01.P00", "PRD?.P00"},
-    {"Caf\xe9 & <x>", "Caf\xc3\xa9 &amp; &lt;x&gt;"},
-    {"Benutzer gesperrt \xe4\xf6\xfc", "Benutzer gesperrt \xc3\xa4\xc3\xb6\xc3\xbc"},
-    {"already \xc3\xa4", "already \xc3\xa4"},
-    {std::string("PR\0D", 4), "PR?D"},
-    {"EXC\x01" "EPTION\x7f\x1b", "EXC?EPTION??"},
-    {"tab\tand\r\nline", "tab\tand\r\nline"},
+    {"PRD\x01.P00", "PRD?.P00", "PRD?.P00"},
+    {"Caf\xe9 & <x>", "Caf\xc3\xa9 &amp; &lt;x&gt;", "Caf\xe9 & <x>"},
+    {"Benutzer gesperrt \xe4\xf6\xfc", "Benutzer gesperrt \xc3\xa4\xc3\xb6\xc3\xbc",
+     "Benutzer gesperrt \xe4\xf6\xfc"},
+    {"already \xc3\xa4", "already \xc3\xa4", "already \xc3\xa4"},
+    {std::string("PR\0D", 4), "PR?D", "PR?D"},
+    {"EXC\x01" "EPTION\x7f\x1b", "EXC?EPTION??", "EXC?EPTION??"},
+    {"tab\tand\r\nline", "tab\tand\r\nline", "tab?and?\nline"},
+    {"C1 \xc2\x9b" "2J", "C1 ?2J", "C1 ?2J"},
 };
 
 TEST(Bytes, XmlModesCarryEveryByteAsWellFormedUtf8) {
@@ -322,13 +326,13 @@ TEST(Bytes, XmlModesCarryEveryByteAsWellFormedUtf8) {
   }
 }
 
-TEST(Bytes, TextModesKeepTheBytesAsTheyAre) {
+TEST(Bytes, TextModesKeepTheBytesButControlCharacters) {
   for (const ByteCase &c : kByteCases) {
     Report report;
     report.text = c.in;
     report.channels = {{"A", c.in, ""}};
-    EXPECT_EQ(In(OutputMode::Kelbrun).Document(report), "\n# " + c.in + "\n> A: " + c.in + " #\n");
-    EXPECT_EQ(In(OutputMode::Mistrane).Closing(c.in), "\n# " + c.in + "\n");
+    EXPECT_EQ(In(OutputMode::Kelbrun).Document(report), "\n# " + c.text + "\n> A: " + c.text + " #\n");
+    EXPECT_EQ(In(OutputMode::Mistrane).Closing(c.in), "\n# " + c.text + "\n");
   }
 }
 

@@ -398,6 +398,50 @@ TEST_F(FilesTest, AppendingRefusesAHardLink) {
   EXPECT_EQ(Get("victim"), "precious\n");
 }
 
+// "SapRfc.<destination>": a file with one name, never a link to another
+// account's file, and its copy no more readable than it.
+TEST_F(FilesTest, AOneNameFileIsReadOnlyWhenItIsNotALink) {
+  Put("SapRfc.PRD", "DEST=PRD\n");
+  const std::optional<FileWithPermissions> plain = ReadOneNameFile("SapRfc.PRD");
+  ASSERT_TRUE(plain.has_value());
+  EXPECT_EQ(plain->bytes, "DEST=PRD\n");
+  Put("secret", "root only\n");
+  std::error_code error;
+  fs::create_hard_link("secret", "SapRfc.HRD", error);
+  if (!error) {
+    EXPECT_FALSE(ReadOneNameFile("SapRfc.HRD").has_value());
+  }
+  EXPECT_FALSE(ReadOneNameFile("SapRfc.PRD-missing").has_value());
+#if !defined(_WIN32)
+  ASSERT_EQ(symlink("secret", "SapRfc.SYM"), 0);
+  EXPECT_FALSE(ReadOneNameFile("SapRfc.SYM").has_value());
+  EXPECT_EQ(Get("SapRfc.SYM"), "root only\n"); // ReadBytes follows it; this reader does not
+  ASSERT_EQ(mkfifo("SapRfc.FIF", 0644), 0);
+  NoHang guard;
+  EXPECT_FALSE(ReadOneNameFile("SapRfc.FIF").has_value());
+#endif
+}
+
+#if !defined(_WIN32)
+TEST_F(FilesTest, ACopyIsNoMoreReadableThanItsOriginal) {
+  const mode_t old_mask = umask(022);
+  for (const auto &[original, copy] : {std::pair<unsigned, unsigned>{0600, 0600}, {0640, 0640},
+                                       {0644, 0644}, {0666, 0644}, {0400, 0600}, {0755, 0644}}) {
+    Put("SapRfc.PRD", "DEST=PRD\n");
+    ASSERT_EQ(chmod("SapRfc.PRD", original), 0);
+    const std::optional<FileWithPermissions> file = ReadOneNameFile("SapRfc.PRD");
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->permissions, original);
+    ASSERT_TRUE(WriteBytesNoLooserThan("SapRfc.ini", file->bytes, file->permissions));
+    struct stat info;
+    ASSERT_EQ(stat("SapRfc.ini", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, copy) << std::oct << original;
+    fs::remove("SapRfc.PRD");
+  }
+  umask(old_mask);
+}
+#endif
+
 #if defined(_WIN32)
 TEST_F(FilesTest, DevicesDoNotOpenAsFiles) {
   for (const char *name : {"NUL", "CON", "\\\\.\\NUL"}) {

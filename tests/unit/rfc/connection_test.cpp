@@ -175,6 +175,22 @@ TEST_F(OpenRfcConnectionTest, DestinationFileIsCopiedAndOpenedByConnectString) {
   EXPECT_EQ(lib.connect_string, "CLIENT=100 USER=AB PASSWD=SECRET LANG=D DEST=PRD");
 }
 
+TEST(DestinationIsOneWord, NothingThatCouldAddAWordToTheConnectString) {
+  for (const char *one_word : {"PRD", "PRD  ", "", "P-R_D.1"})
+    EXPECT_TRUE(DestinationIsOneWord(one_word)) << one_word;
+  for (const char *more : {"PRD USER=DDIC", " PRD", "PRD\tX", "PRD\nX", "PRD=X", "PRD\"", "PRD'",
+                           "PRD\t"})
+    EXPECT_FALSE(DestinationIsOneWord(more)) << more;
+}
+
+TEST_F(OpenRfcConnectionTest, ADestinationOfMoreThanOneWordIsNotOpenedByConnectString) {
+  profile.destination = "PRD USER=DDIC";
+  WriteFile(folder.Path("SapRfc.PRD USER=DDIC"), "[PRD]\n");
+  EXPECT_EQ(Open(), 0u);
+  EXPECT_TRUE(fake::Script().calls.empty());
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("SapRfc.ini")));
+}
+
 TEST_F(OpenRfcConnectionTest, EmptyDestinationFileGivesEmptyIni) {
   WriteFile(folder.Path("SapRfc.PRD"), "");
   EXPECT_EQ(Open(), 5u);
