@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -398,6 +399,16 @@ std::string Hex(const std::vector<nw::SAP_RAW> &bytes) {
   return out;
 }
 
+// The shortest of 15 to 17 digits that reads back as the same double.
+std::string FloatText(double value) {
+  char text[40];
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) break;
+  }
+  return text;
+}
+
 bool IsInitial(const Item &item, nw::RFCTYPE type) {
   if (item.is_text) {
     const char16_t fill = type == nw::RFCTYPE_CHAR || type == nw::RFCTYPE_STRING ? u' ' : u'0';
@@ -456,9 +467,7 @@ bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
     if (sdk.RfcGetFloat != nullptr) {
       nw::RFC_FLOAT value = 0;
       if ((code = sdk.RfcGetFloat(handle, units, &value, &info)) != nw::RFC_OK) return fail();
-      char text[40];
-      std::snprintf(text, sizeof text, "%.17g", value);
-      *item = Word(text, name);
+      *item = Word(FloatText(value), name);
       return true;
     }
     break;
