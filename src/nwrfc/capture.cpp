@@ -11,6 +11,7 @@
 
 #include "nwrfc/sapnwrfc_api.h"
 #include "nwrfc/sdk.h"
+#include "nwrfc/text.h"
 
 namespace quarlane::nwrfc {
 
@@ -874,11 +875,8 @@ std::string CaptureText(const CaptureHeader &header) {
   out += "quarlane-nwrfc-capture 1\n";
   write(Line{0, "tool", {Text(Ascii16(header.tool))}}, out);
   write(Line{0, "captured_at", {Word(header.captured_at)}}, out);
-  if (!header.sdk.empty()) {
-    std::u16string sdk;
-    for (unsigned char c : header.sdk) sdk.push_back(c);
-    write(Line{0, "sdk", {Text(sdk)}}, out);
-  }
+  // The version text as the probe gives it: Windows-1252.
+  if (!header.sdk.empty()) write(Line{0, "sdk", {Text(FromWindows1252(header.sdk))}}, out);
   write(Line{0, "names", {Word(header.keep_names ? "kept" : "replaced")}}, out);
   write(Line{0, "verdict", {Text(Ascii16(header.verdict)), Word(std::to_string(header.exit_status), "exit")}}, out);
   out += "\n# The function modules as the system describes them.\n";
