@@ -111,7 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
   FUZZ_EXPECT(renderer.channels_rendered() == channels);
   FUZZ_EXPECT(selects ? values_written <= 1 : values_written == channels);
-  const Report report{raw, {{raw, raw, raw}}, false};
+  Report report;
+  report.text = raw;
+  report.channels = {{raw, raw, raw}};
   for (OutputMode mode : {OutputMode::Mistrane, OutputMode::ExeXml, OutputMode::Kelbrun}) {
     Renderer other(OutputFormat{mode, options.channel});
     other.Document(report);

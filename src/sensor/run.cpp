@@ -49,7 +49,7 @@ public:
                                            : PrintableText(lines));
   }
   void ItemHead() override {
-    // The JSON mode writes its one document at the end.
+    // The JSON mode writes its whole document at the end.
     if (IsJsonMode(run_mode)) return;
     Write(kOut, renderer_.Head() + "\n");
     document_open_ = true;

@@ -72,6 +72,27 @@ def summary_trans(text):
     return int(match.group(1).replace(".", "")) if match else None
 
 
+def streamed(command, cwd, env, shown, limit):
+    """Runs command, shows its output as it comes (a first build takes
+    minutes) and keeps it; ended and failed after limit seconds.
+    Returns (status, output)."""
+    started = time.monotonic()
+    print("---- %s (its output follows, indented)" % shown, flush=True)
+    lines = []
+    with subprocess.Popen(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT) as process:
+        watchdog = threading.Timer(limit, process.kill)
+        watchdog.start()
+        for raw in process.stdout:
+            line = raw.decode("latin-1")
+            lines.append(line)
+            print("    " + line, end="", flush=True)
+        status = process.wait()
+        watchdog.cancel()
+    print("---- %s: status %d, %.0f s" % (shown, status, time.monotonic() - started), flush=True)
+    return status, "".join(lines)
+
+
 class Check:
     def __init__(self, target):
         self.target = target
@@ -85,25 +106,8 @@ class Check:
 
     def demo(self, tree, env, *args):
         command = ["bash", os.path.join(tree, "scripts", "demo"), self.target] + list(args)
-        started = time.monotonic()
-        shown = " ".join([self.target] + list(args))
-        print("---- scripts/demo %s (its output follows, indented)" % shown, flush=True)
-        # The output is shown as it comes (a first run builds for minutes) and
-        # kept for the checks.
-        lines = []
-        with subprocess.Popen(command, cwd=tree, env=env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT) as process:
-            # A demo that hangs is ended after half an hour and fails.
-            watchdog = threading.Timer(1800, process.kill)
-            watchdog.start()
-            for raw in process.stdout:
-                line = raw.decode("latin-1")
-                lines.append(line)
-                print("    " + line, end="", flush=True)
-            status = process.wait()
-            watchdog.cancel()
-        print("---- scripts/demo %s: status %d, %.0f s" % (shown, status, time.monotonic() - started))
-        return status, "".join(lines)
+        # A demo that hangs is ended after half an hour and fails.
+        return streamed(command, tree, env, "scripts/demo " + " ".join([self.target] + list(args)), 1800)
 
     def one_run(self, label, status, output, first_of_day):
         before = len(self.failures)

@@ -30,13 +30,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, HERE)
-from check_demo import Check, clean_copy  # noqa: E402
+from check_demo import Check, clean_copy, streamed  # noqa: E402
 
 
 def readme_commands(path):
@@ -54,21 +53,9 @@ def readme_commands(path):
 
 
 def run(tree, env, command):
-    print("---- $ %s (its output follows, indented)" % command, flush=True)
-    started = time.monotonic()
-    lines = []
-    with subprocess.Popen(["bash", "-c", command], cwd=tree, env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT) as process:
-        watchdog = threading.Timer(2400, process.kill)  # a hung command fails after 40 minutes
-        watchdog.start()
-        for raw in process.stdout:
-            line = raw.decode("latin-1")
-            lines.append(line)
-            print("    " + line, end="", flush=True)
-        status = process.wait()
-        watchdog.cancel()
-    print("---- $ %s: status %d, %.0f s" % (command, status, time.monotonic() - started), flush=True)
-    return status, "".join(lines)
+    # A hung command fails after 40 minutes (a first Windows build with a new
+    # Wine prefix takes some).
+    return streamed(["bash", "-c", command], tree, env, "$ " + command, 2400)
 
 
 def check_nwrfc(check, output):

@@ -15,7 +15,6 @@ one where this machine runs 32-bit programs). Every program prints the
 package's version with --version. Exit status 0 when everything held.
 """
 
-import hashlib
 import os
 import re
 import shutil
@@ -28,7 +27,7 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
-from package_archive import WINDOWS_SYSTEM_DLLS  # noqa: E402  (one rule for both)
+from package_archive import WINDOWS_SYSTEM_DLLS, file_sha256 as sha256  # noqa: E402  (one rule for both)
 
 WINE64_CANDIDATES = ["/usr/lib/wine/wine64", "/usr/lib64/wine/wine64",
                      "/usr/lib/x86_64-linux-gnu/wine/wine64"]
@@ -45,14 +44,6 @@ class Check:
             if detail:
                 print("       " + detail.replace("\n", "\n       "))
         return condition
-
-
-def sha256(path):
-    digest = hashlib.sha256()
-    with open(path, "rb") as data:
-        for block in iter(lambda: data.read(1 << 20), b""):
-            digest.update(block)
-    return digest.hexdigest()
 
 
 def read_sums(path):
