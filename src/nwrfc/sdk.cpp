@@ -251,8 +251,15 @@ bool ResolveAll(Module module, Sdk &sdk, std::string *missing) {
 
 std::mutex g_mutex;
 Sdk *g_sdk = nullptr; // never unloaded: a running (abandoned) call may still use it
+void (*g_layer)(Sdk &) = nullptr;
 
 } // namespace
+
+void SetSdkLayer(void (*layer)(Sdk &sdk)) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_layer = layer;
+  if (g_sdk != nullptr) layer(*g_sdk);
+}
 
 std::string BridgeFolder() {
 #if defined(_WIN32)
@@ -325,6 +332,7 @@ const Sdk *LoadSdk(std::string *error) {
              " (an older or damaged SDK?); " + kReadmeReference;
     return nullptr; // the module stays loaded: harmless, and tried again next time
   }
+  if (g_layer != nullptr) g_layer(*sdk);
   g_sdk = sdk;
   return g_sdk;
 }

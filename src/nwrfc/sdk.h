@@ -69,6 +69,12 @@ const Sdk *LoadedSdk();
 // empty when it has them all.
 std::string MissingFunctionsText(const Sdk &sdk);
 
+// A layer over the SDK's functions (the check tool's capture, capture.h):
+// called once with the loaded table, whose entries it may replace by its
+// own that call the SDK's. Applied at once when the SDK is loaded already,
+// otherwise at the load. One layer per process.
+void SetSdkLayer(void (*layer)(Sdk &sdk));
+
 // The folder of the bridge library itself (with a trailing separator), or
 // empty when it cannot be found.
 std::string BridgeFolder();

@@ -17,7 +17,9 @@ built bridge the suite is skipped; without the fake SDK it fails.
 import os
 import shutil
 import unittest
+from xml.etree import ElementTree
 
+import capture_facts
 import harness
 from harness import EXEXML, GOOD_PASSWORD, Sandbox, SensorTest, exe, is_wine, normalise_times, profile_lines
 
@@ -815,3 +817,67 @@ class LogonGroups(Differential):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+# ------------------------------------------------------------ captures
+
+CAPTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "captures")
+
+
+def capture_files(folder):
+    return sorted(os.path.join(folder, name) for name in os.listdir(folder) if name.endswith(".nwrfc"))
+
+
+class Captures(Differential):
+    """Every capture file in tests/captures (docs/capture-format.md): its
+    facts meet the bridge's assumptions, and replayed by the fake SDK it
+    gives the check's verdict again and, where that was ok, the sensor's
+    documents. A capture added there later needs no change here."""
+
+    def replay_box(self, data):
+        capture = capture_facts.read(data)
+        parameters = capture.open_parameters()
+        s = System("CAP", parameters["ASHOST"], "", [], sysnr=parameters["SYSNR"], client=parameters["CLIENT"])
+        box = self.fresh_box("bridge")
+        tool = exe("quarlane-nwrfc-check")
+        install(os.path.join(harness.BIN, tool), os.path.join(box.bin, tool))
+        box.put(s.host.lower() + ".nwrfc", data)
+        self.write_profile(box, s)
+        return capture, box
+
+    def test_every_capture(self):
+        files = capture_files(CAPTURES)
+        self.assertTrue(files, "no capture in " + CAPTURES)
+        for path in files:
+            with self.subTest(capture=os.path.basename(path)):
+                with open(path, "rb") as f:
+                    data = f.read()
+                capture, box = self.replay_box(data)
+                found = capture_facts.contradictions(capture)
+                self.assertFalse(found, "%s contradicts what the bridge assumes: %s"
+                                 % (os.path.basename(path), "; ".join(found)))
+                checked = box.run(["CAP"], program="quarlane-nwrfc-check", env={"QUARLANE_FAKESDK_DIR": ""})
+                report = checked.stdout.decode("utf-8")
+                self.assertEqual(checked.status, capture.header["exit"], report)
+                self.assertIn("\nVerdict: %s" % capture.header["verdict"], report)
+                if capture.header["exit"] != 0:
+                    continue
+                for params in ([], ["RESPONSE"]):
+                    result = box.run(["CAP"] + params, env={"QUARLANE_FAKESDK_DIR": ""})
+                    self.assertEqual(result.status, 0, result.stdout)
+                    document = ElementTree.fromstring(result.stdout)
+                    self.assertTrue(document.findall("Result"), result.stdout)
+                    self.assertIsNone(document.find("Error"), result.stdout)
+
+    def test_edited_captures_fail_naming_the_assumption(self):
+        # Each fixture says on its first line which assumption it breaks.
+        files = capture_files(os.path.join(CAPTURES, "contradicting"))
+        self.assertTrue(files)
+        for path in files:
+            with self.subTest(capture=os.path.basename(path)):
+                with open(path, "rb") as f:
+                    data = f.read()
+                expected = data.decode("utf-8").splitlines()[0]
+                self.assertTrue(expected.startswith("# contradicts: "), expected)
+                self.assertIn(expected[len("# contradicts: "):],
+                              capture_facts.contradictions(capture_facts.read(data)))

@@ -23,6 +23,7 @@
 
 #include "catalog.h"
 #include "container.h"
+#include "replay.h"
 #include "script.h"
 #include "server.h"
 #include "text.h"
@@ -189,6 +190,7 @@ const fakesdk::FunctionDesc *FindFunctionDesc(RFC_FUNCTION_DESC_HANDLE handle) {
     const fakesdk::FunctionDesc *function = fakesdk::FindFunction(name);
     if (static_cast<const void *>(function) == static_cast<const void *>(handle)) return function;
   }
+  if (const fakesdk::FunctionDesc *replayed = fakesdk::FindReplayFunction(handle)) return replayed;
   return fakesdk::FindVariantFunction(handle);
 }
 
@@ -197,6 +199,7 @@ const fakesdk::TypeDesc *FindTypeDesc(RFC_TYPE_DESC_HANDLE handle) {
     const fakesdk::TypeDesc *type = fakesdk::FindType(name);
     if (static_cast<const void *>(type) == static_cast<const void *>(handle)) return type;
   }
+  if (const fakesdk::TypeDesc *replayed = fakesdk::FindReplayType(handle)) return replayed;
   return fakesdk::FindVariantType(handle);
 }
 
@@ -260,6 +263,13 @@ Loaded LoadScenario(const std::string &host, Scenario *scenario, std::string *pr
   std::size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
   std::fclose(file);
+  if (fakesdk::IsCapture(text)) {
+    // A capture file stands for the captured system (replay.h).
+    scenario->file = path;
+    scenario->host = lower;
+    scenario->replay = fakesdk::LoadCapture(text, path, problem);
+    return scenario->replay ? Loaded::kFound : Loaded::kBroken;
+  }
   return fakesdk::ParseScenario(text, path, lower, scenario, problem) ? Loaded::kFound : Loaded::kBroken;
 }
 
@@ -356,6 +366,86 @@ RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure, const 
 
 std::string Upper(const std::string &text) { return fakesdk::Upper(text); }
 
+// ------------------------------------------------------------- replay
+
+// The captured error, the ABAP message's parts included.
+RFC_RC Replayed(RFC_ERROR_INFO *info, const fakesdk::ReplayError &error) {
+  Fail(info, static_cast<RFC_RC>(error.code), static_cast<RFC_ERROR_GROUP>(error.group), error.key, error.message);
+  if (info) {
+    CopyUnits(info->abapMsgClass, 21, error.abap[0]);
+    CopyUnits(info->abapMsgType, 2, error.abap[1]);
+    CopyUnits(info->abapMsgNumber, 4, error.abap[2]);
+    CopyUnits(info->abapMsgV1, 51, error.abap[3]);
+    CopyUnits(info->abapMsgV2, 51, error.abap[4]);
+    CopyUnits(info->abapMsgV3, 51, error.abap[5]);
+    CopyUnits(info->abapMsgV4, 51, error.abap[6]);
+  }
+  return static_cast<RFC_RC>(error.code);
+}
+
+// What the capture cannot answer is the replay's own failure, never a guess.
+RFC_RC NotInCapture(RFC_ERROR_INFO *info, const std::string &problem) {
+  Log("  -> not in the capture: " + problem);
+  return Fail(info, RFC_EXTERNAL_FAILURE, EXTERNAL_RUNTIME_FAILURE, "FAKESDK_NOT_IN_CAPTURE",
+              "fake NetWeaver RFC SDK: " + problem);
+}
+
+// A replayed error that ends the connection ends it here too.
+void AfterReplayedError(Connection &connection, int code) {
+  if (code == RFC_COMMUNICATION_FAILURE || code == RFC_CLOSED || code == RFC_CANCELED || code == RFC_INVALID_HANDLE)
+    Break(connection);
+}
+
+RFC_FUNCTION_DESC_HANDLE ReplayedDescription(Connection &connection, const std::string &name, RFC_ERROR_INFO *info) {
+  const fakesdk::FunctionDesc *function = nullptr;
+  const fakesdk::ReplayError *error = nullptr;
+  std::string problem;
+  switch (fakesdk::ReplayDescribe(*connection.scenario->replay, name, &function, &error, &problem)) {
+  case fakesdk::ReplayOutcome::kOk:
+    Succeed(info);
+    return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<fakesdk::FunctionDesc *>(function));
+  case fakesdk::ReplayOutcome::kError:
+    Replayed(info, *error);
+    AfterReplayedError(connection, error->code);
+    return nullptr;
+  case fakesdk::ReplayOutcome::kUnknown: break;
+  }
+  NotInCapture(info, problem);
+  return nullptr;
+}
+
+RFC_RC ReplayedCall(Connection &connection, Container &function, RFC_ERROR_INFO *info) {
+  const fakesdk::ReplayError *error = nullptr;
+  std::string problem;
+  switch (fakesdk::ReplayInvoke(*connection.scenario->replay, function, &error, &problem)) {
+  case fakesdk::ReplayOutcome::kOk: return Succeed(info);
+  case fakesdk::ReplayOutcome::kError:
+    Log("  -> replayed error " + std::to_string(error->code));
+    AfterReplayedError(connection, error->code);
+    return Replayed(info, *error);
+  case fakesdk::ReplayOutcome::kUnknown: break;
+  }
+  return NotInCapture(info, problem);
+}
+
+// A new connection to the scenario's system.
+RFC_CONNECTION_HANDLE Connected(const std::shared_ptr<Scenario> &scenario, const std::string &partner,
+                                const std::string &shown, RFC_ERROR_INFO *errorInfo) {
+  auto connection = std::make_shared<Connection>();
+  connection->scenario = scenario;
+  connection->partner = partner;
+  Registry &registry = TheRegistry();
+  {
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    connection->number = ++registry.opened;
+    registry.connections[connection.get()] = connection;
+  }
+  Log("RfcOpenConnection" + shown + " -> connection " + std::to_string(connection->number) + " (" +
+      scenario->file + ")");
+  Succeed(errorInfo);
+  return reinterpret_cast<RFC_CONNECTION_HANDLE>(connection.get());
+}
+
 } // namespace
 
 extern "C" int fakesdk_ucum_ready(); // tests/fakesdk/ucum.cpp, the fake's libsapucum
@@ -415,6 +505,15 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
                 fakesdk::FromUtf8("fake NetWeaver RFC SDK: " + problem));
   case Loaded::kFound: break;
   }
+  if (scenario->replay) {
+    // The captured logon's outcome; the capture holds no password, so any
+    // logon to the captured host is taken.
+    if (scenario->replay->open_ok) return Connected(scenario, partner, shown, errorInfo);
+    const fakesdk::ReplayError &error = scenario->replay->open_error;
+    Log("RfcOpenConnection" + shown + " -> " + fakesdk::ToUtf8(error.key) + " " + Shown(error.message) + " (replayed)");
+    Replayed(errorInfo, error);
+    return nullptr;
+  }
 
   // The address: an application server by its system number, or a message
   // server by the system's ID and one of its logon groups.
@@ -460,19 +559,7 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
     return fail(RFC_LOGON_FAILURE, LOGON_FAILURE, "RFC_LOGON_FAILURE",
                 u"Name or password is incorrect (repeat logon)");
 
-  auto connection = std::make_shared<Connection>();
-  connection->scenario = scenario;
-  connection->partner = partner;
-  Registry &registry = TheRegistry();
-  {
-    std::lock_guard<std::mutex> lock(registry.mutex);
-    connection->number = ++registry.opened;
-    registry.connections[connection.get()] = connection;
-  }
-  Log("RfcOpenConnection" + shown + " -> connection " + std::to_string(connection->number) + " (" +
-      scenario->file + ")");
-  Succeed(errorInfo);
-  return reinterpret_cast<RFC_CONNECTION_HANDLE>(connection.get());
+  return Connected(scenario, partner, shown, errorInfo);
 }
 
 FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
@@ -540,6 +627,7 @@ FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTIO
     Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE", "The connection is closed");
     return nullptr;
   }
+  if (connection->scenario->replay) return ReplayedDescription(*connection, name, errorInfo);
   const Failure *failure = fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kDescribe, name);
   SetDescribing(*connection, true);
   const RFC_RC planned = PlannedStepFailure(*connection, failure, name, errorInfo);
@@ -673,6 +761,7 @@ RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, R
   Log("RfcInvoke connection " + std::to_string(connection->number) + " " + name + sent);
   if (IsClosed(*connection))
     return Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE", "The connection is closed");
+  if (connection->scenario->replay) return ReplayedCall(*connection, *function, errorInfo);
   const Failure *failure = fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kInvoke, name);
   const RFC_RC planned = PlannedStepFailure(*connection, failure, name, errorInfo);
   if (planned != RFC_OK) {

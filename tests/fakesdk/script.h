@@ -13,6 +13,8 @@
 
 namespace fakesdk {
 
+struct Replay; // replay.h
+
 struct Failure {
   enum class Site { kOpen, kDescribe, kInvoke };
   enum class Kind { kLogon, kCommunication, kException, kRuntime, kHang };
@@ -48,6 +50,9 @@ struct Scenario {
   bool abap_error_closes = false;        // abap_error = closes
   bool cancel_ignored_in_describe = false; // cancel_in_describe = ignored
   Variant variant; // the collector's unconfirmed details
+  // A capture file in place of a script (replay.h): the system answers
+  // exactly as the captured one did, and nothing above applies.
+  std::shared_ptr<const Replay> replay;
 };
 
 // Parses a script's text (UTF-8, LF or CR LF, an optional byte order mark).

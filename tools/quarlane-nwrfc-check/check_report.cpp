@@ -104,7 +104,7 @@ std::vector<std::uint32_t> CodePoints(const std::string &utf8) {
 }
 
 void AppendEscape(std::string &quoted, std::uint32_t unit) {
-  char escape[8];
+  char escape[16];
   std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
   quoted += escape;
 }
@@ -136,18 +136,6 @@ std::string Json(const std::string &text) {
   return quoted + "\"";
 }
 
-// The time as ISO 8601 in UTC: "2026-03-05T09:04:00Z".
-std::string IsoUtc(std::time_t time) {
-  std::tm utc{};
-#if defined(_WIN32)
-  gmtime_s(&utc, &time);
-#else
-  gmtime_r(&time, &utc);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
-}
 
 void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out) {
   out << ",\n  " << Json(name) << ": {\"answered\": " << (figures.answered ? "true" : "false") << ", \"types\": [";
@@ -166,6 +154,25 @@ void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out)
 
 } // namespace
 
+// The time as ISO 8601 in UTC: "2026-03-05T09:04:00Z".
+std::string IsoUtc(std::time_t time) {
+  std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &time);
+#else
+  gmtime_r(&time, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+std::string CaptureLine(const CaptureNote &capture) {
+  if (!capture.problem.empty()) return "not written to " + capture.file + ": " + capture.problem;
+  return "written to " + capture.file + " (no password; user, host and system names " +
+         (capture.keep_names ? "kept" : "replaced by placeholders") + ")";
+}
+
 std::string VerdictWord(Verdict verdict) { return kVerdictWords[static_cast<int>(verdict)]; }
 
 void WriteTextReport(const CheckResult &result, std::ostream &report) {
@@ -181,6 +188,7 @@ void WriteTextReport(const CheckResult &result, std::ostream &report) {
     WriteFigures(result.serving, result.serving == "SAPWL_WORKLOAD_GET_SUMMARY" ? result.classic : result.collector,
                  out);
   if (!result.classic.rows.empty() && !result.collector.rows.empty()) WriteSideBySide(result, out);
+  if (!result.capture.file.empty()) out << "\nCapture: " << CaptureLine(result.capture);
   out << "\nVerdict: " << VerdictWord(result.verdict)
       << (result.verdict == Verdict::Ok ? ": the sensor will work against this system" : ": " + result.verdict_text)
       << " (exit status " << static_cast<int>(result.verdict) << ")\n";
@@ -215,6 +223,11 @@ void WriteJsonReport(const CheckResult &result, std::ostream &out) {
         << ", \"length\": " << f.length << ", \"decimals\": " << f.decimals << "}";
   }
   out << "]";
+  if (!result.capture.file.empty())
+    out << ",\n  \"capture\": {\"file\": " << Json(result.capture.file)
+        << ", \"written\": " << (result.capture.problem.empty() ? "true" : "false")
+        << ", \"names\": " << Json(result.capture.keep_names ? "kept" : "replaced")
+        << ", \"problem\": " << Json(result.capture.problem) << "}";
   JsonFigures("classic", result.classic, out);
   JsonFigures("collector", result.collector, out);
   out << "\n}\n";

@@ -1,12 +1,16 @@
 #include "check_tool.h"
 #include "check_steps.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <istream>
 #include <optional>
 #include <ostream>
 
+#include "nwrfc/capture.h"
 #include "nwrfc/collector.h"
 #include "nwrfc/in_process.h"
 #include "nwrfc/library.h"
@@ -25,8 +29,9 @@
 namespace quarlane {
 
 const char *const kCheckUsage =
-    "usage: quarlane-nwrfc-check [--json] PROFILE\n"
-    "       quarlane-nwrfc-check [--json] --host HOST --sysnr NN --client CCC --user USER [--lang EN] [--dest NAME]\n"
+    "usage: quarlane-nwrfc-check [--json] [--capture FILE [--capture-keep-names]] PROFILE\n"
+    "       quarlane-nwrfc-check [--json] [--capture FILE [--capture-keep-names]]\n"
+    "                            --host HOST --sysnr NN --client CCC --user USER [--lang EN] [--dest NAME]\n"
     "       quarlane-nwrfc-check --help | -h | /?\n"
     "       quarlane-nwrfc-check --version\n"
     "\n"
@@ -41,12 +46,19 @@ const char *const kCheckUsage =
     "with the name). With --host the password is asked for (without echo at a terminal; otherwise\n"
     "the first line of standard input). quarlane-nwrfc.ini and the SDK are taken from this program's\n"
     "folder, as the bridge beside the sensor takes them. The check writes no file: not the profile,\n"
-    "not SapRfc.ini, not the trace Dev_Rfc.Trc (the SDK's own trace follows the SDK's settings).\n"
+    "not SapRfc.ini, not the trace Dev_Rfc.Trc (the SDK's own trace follows the SDK's settings);\n"
+    "only the capture file, when --capture asks for one.\n"
     "Control characters in what it shows become \"?\"; its text is UTF-8.\n"
     "\n"
     "  --json     the same as one JSON document (for a support request), with the tool's version\n"
     "             and the time of the check (UTC)\n"
     "  --version  the tool's version\n"
+    "  --capture FILE\n"
+    "             also write FILE: what the bridge asked the SDK and what the system answered\n"
+    "             (descriptions, rows, errors, times), to send to Quarlane's developers; it holds no\n"
+    "             password, and user, host and system names are replaced by placeholders\n"
+    "  --capture-keep-names\n"
+    "             keep the user, host and system names in the capture\n"
     "\n"
     "Exit status (the verdict): 0 ok, the sensor will work; 2 wrong usage; 3 profile not found or not\n"
     "usable; 4 SDK not loaded; 5 logon failed; 6 module missing; 7 not authorised; 8 a call failed;\n"
@@ -61,6 +73,8 @@ using nwrfc::Upper;
 
 struct Arguments {
   bool json = false;
+  std::string capture; // --capture FILE
+  bool keep_names = false;
   std::string profile;
   ConnectionParameters given; // with --host
   bool by_host = false;
@@ -91,6 +105,11 @@ std::string ParseArguments(const std::vector<std::string> &args, Arguments *pars
       if (a == candidate.name) option = &candidate;
     if (a == "--json") {
       parsed->json = true;
+    } else if (a == "--capture") {
+      if (i + 1 >= args.size() || LooksLikeOption(args[i + 1]) || args[i + 1].empty()) return a + " needs a file name";
+      parsed->capture = args[++i];
+    } else if (a == "--capture-keep-names") {
+      parsed->keep_names = true;
     } else if (option) {
       if (i + 1 >= args.size() || LooksLikeOption(args[i + 1]) || args[i + 1].empty())
         return a + " needs a value";
@@ -104,6 +123,7 @@ std::string ParseArguments(const std::vector<std::string> &args, Arguments *pars
       return "one profile only (" + parsed->profile + ", then " + a + ")";
     }
   }
+  if (parsed->keep_names && parsed->capture.empty()) return "--capture-keep-names goes with --capture FILE";
   const ConnectionParameters &g = parsed->given;
   if (parsed->by_host) {
     if (!parsed->profile.empty()) return "a profile (" + parsed->profile + ") or --host, not both";
@@ -211,6 +231,15 @@ bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session, C
   return true;
 }
 
+// Writes the capture file whole; the reason when it cannot.
+std::string WriteCapture(const std::string &path, const std::string &text) {
+  std::FILE *file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return std::strerror(errno);
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed ? std::string() : std::string("writing failed");
+}
+
 } // namespace
 
 bool IsAuthorisationProblem(const std::string &text) {
@@ -285,6 +314,20 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
   ProcessLibrary().writes_trace = false;
   CheckResult result;
   result.checked_at = std::time(nullptr);
+  if (!arguments.capture.empty()) {
+    // A capture file that cannot be written is wrong usage, found before the
+    // logon rather than after it.
+    const std::string problem = WriteCapture(arguments.capture, std::string());
+    if (!problem.empty()) {
+      err << "quarlane-nwrfc-check: " << PrintableUtf8Text("the capture file " + arguments.capture +
+                                                           " cannot be written: " + problem)
+          << "\n";
+      return static_cast<int>(Verdict::Usage);
+    }
+    result.capture.file = arguments.capture;
+    result.capture.keep_names = arguments.keep_names;
+    nwrfc::StartCapture();
+  }
   std::optional<ConnectionParameters> parameters = arguments.given;
   if (arguments.by_host) {
     std::optional<std::string> password = AskPassword(in, prompt);
@@ -308,6 +351,16 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
       CheckSystem(session, result);
       CloseRfcConnection(session);
     }
+  }
+  if (!result.capture.file.empty()) {
+    nwrfc::CaptureHeader header;
+    header.tool = std::string("quarlane-nwrfc-check ") + BuildVersion();
+    header.captured_at = IsoUtc(result.checked_at);
+    header.sdk = result.sdk_version;
+    header.verdict = VerdictWord(result.verdict);
+    header.exit_status = static_cast<int>(result.verdict);
+    header.keep_names = arguments.keep_names;
+    result.capture.problem = WriteCapture(result.capture.file, nwrfc::CaptureText(header));
   }
   if (arguments.json) WriteJsonReport(result, out);
   else WriteTextReport(result, out);

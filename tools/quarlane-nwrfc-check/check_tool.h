@@ -3,7 +3,8 @@
 // bridge: the SDK, the logon, the partner, the four function modules, the
 // collector's row fields and today's figures, each step timed. It links the
 // bridge (src/nwrfc) and runs the sensor's own calls through it; it writes
-// no file (not the profile, not SapRfc.ini, not the trace).
+// no file (not the profile, not SapRfc.ini, not the trace), only the capture
+// file when asked for one (--capture).
 #ifndef QUARLANE_TOOLS_CHECK_TOOL_H
 #define QUARLANE_TOOLS_CHECK_TOOL_H
 
@@ -52,6 +53,13 @@ struct DayFigures {
   std::vector<SummaryRow> rows;
 };
 
+// Where --capture wrote the capture file (docs/capture-format.md).
+struct CaptureNote {
+  std::string file; // empty: no capture asked for
+  bool keep_names = false;
+  std::string problem; // why it could not be written; empty when written
+};
+
 struct CheckResult {
   std::string destination, sdk_path, sdk_version;
   std::string release, kernel, host, instance, system_date;
@@ -63,6 +71,7 @@ struct CheckResult {
   Verdict verdict = Verdict::Ok;
   std::string verdict_text;
   std::time_t checked_at = 0; // when the check began
+  CaptureNote capture;
 };
 
 // The whole tool: arguments without the program name; returns the exit
@@ -78,6 +87,12 @@ void WriteJsonReport(const CheckResult &result, std::ostream &out);
 
 // The verdict's word ("ok", "logon failed", ...).
 std::string VerdictWord(Verdict verdict);
+
+// The time as ISO 8601 in UTC: "2026-03-05T09:04:00Z".
+std::string IsoUtc(std::time_t time);
+
+// The report's line on the capture file: where it went, or why not.
+std::string CaptureLine(const CaptureNote &capture);
 
 } // namespace quarlane
 
