@@ -132,7 +132,9 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
   // profile untouched.
   if (!profile_lock) return WithTraceFinding(Failure(FailureCode::RewriteFailed, profile.path));
   // What was read before the lock may be stale: the history is taken from
-  // the profile as it is now.
+  // the profile as it is now (the old text let go first: a long profile is
+  // never held twice).
+  text.reset();
   text = ReadProfileText(*run.files, profile.path);
   if (!text) return Failure(FailureCode::ProfileMissing, profile.path);
 

@@ -102,10 +102,11 @@ std::string JsonReason(const Failure &failure) {
 }
 
 // The limit lines of the run's profile (or item listing); none when it
-// cannot be read.
+// cannot be read. Held as its bytes only: a long profile split into lines
+// would cost a string per line.
 Limits LimitsOf(const FileSystem &files, const ProfileLocation &location) {
-  const std::optional<std::vector<std::string>> lines = files.ReadLines(FileOf(location).path);
-  return lines ? ReadLimitLines(*lines).limits : Limits();
+  std::optional<std::string> text = files.ReadText(FileOf(location).path);
+  return text ? ReadLimitLines(TextLines(std::move(*text))).limits : Limits();
 }
 
 // The end of a run that failed: the error document and status 2, the
