@@ -94,10 +94,11 @@ std::string LibraryBlock(const std::string &operation) {
 
 // The JSON mode's whole reason: a logon's failure carries no finding of its
 // own, so what the trace says of it follows; a failure inside the library is
-// its error block, in the document like any other failure.
+// its error block, in the document like any other failure. The sensor's
+// runs work on the disk (SensorRun::files).
 std::string JsonReason(const Failure &failure) {
   if (IsLibraryFailure(failure)) return TakeRfcErrorBlock(failure.detail);
-  if (failure.code == FailureCode::OpenFailed) return failure.text + RfcTraceReason();
+  if (failure.code == FailureCode::OpenFailed) return failure.text + RfcTraceReason(Disk());
   return failure.text;
 }
 
