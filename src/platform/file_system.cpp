@@ -111,7 +111,8 @@ std::unique_ptr<HeldLock> MemoryFileSystem::LockExclusively(const std::string &p
   return std::make_unique<MemoryLock>(locked_, Key(path));
 }
 
-std::optional<FileWithPermissions> MemoryFileSystem::ReadOneNameFile(const std::string &path) const {
+std::optional<FileWithPermissions> MemoryFileSystem::ReadOneNameFile(
+    const std::string &path) const {
   std::optional<std::string> bytes = ReadBytes(path);
   if (!bytes) return std::nullopt;
   FileWithPermissions file;
@@ -124,6 +125,8 @@ std::optional<std::vector<std::string>> MemoryFileSystem::ReadLinesNotThroughLin
   return ReadLines(path);
 }
 
-bool MemoryFileSystem::Locked(const std::string &path) const { return locked_->count(Key(path)) != 0; }
+bool MemoryFileSystem::Locked(const std::string &path) const {
+  return locked_->count(Key(path)) != 0;
+}
 
 } // namespace quarlane
