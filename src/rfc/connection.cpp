@@ -123,8 +123,9 @@ RFC_HANDLE OpenThroughProfileFields(const RfcLibrary &library, const ConnectionP
 
 } // namespace
 
-std::optional<DestinationFile> ReadDestinationFile(const ConnectionParameters &profile) {
-  return ReadOneNameFile("SapRfc." + profile.destination);
+std::optional<DestinationFile> ReadDestinationFile(const FileSystem &files,
+                                                   const ConnectionParameters &profile) {
+  return files.ReadOneNameFile("SapRfc." + profile.destination);
 }
 
 bool DestinationIsOneWord(const std::string &destination) {

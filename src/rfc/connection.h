@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/files.h"
 #include "rfc/log_hook.h"
 #include "rfc/session.h"
@@ -40,7 +41,8 @@ constexpr std::chrono::seconds kDestinationLockWait{10};
 // link (ReadOneNameFile), and its permission bits go with its bytes: the
 // copy "SapRfc.ini" is made no more readable than the file.
 using DestinationFile = FileWithPermissions;
-std::optional<DestinationFile> ReadDestinationFile(const ConnectionParameters &profile);
+std::optional<DestinationFile> ReadDestinationFile(const FileSystem &files,
+                                                   const ConnectionParameters &profile);
 
 // True when the destination can stand in the connect string as one word
 // ("DEST=<destination>"): no blank or other white space before its last

@@ -1,6 +1,5 @@
 #include "rfc/trace_scan.h"
 
-#include "platform/files.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -34,10 +33,12 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
   return " - " + retained;
 }
 
-std::string RfcTraceFinding() { return TraceFinding(ReadLinesNotThroughLink("Dev_Rfc.Trc")); }
+std::string RfcTraceFinding(const FileSystem &files) {
+  return TraceFinding(files.ReadLinesNotThroughLink("Dev_Rfc.Trc"));
+}
 
-std::string RfcTraceReason() {
-  const std::optional<std::vector<std::string>> lines = ReadLinesNotThroughLink("Dev_Rfc.Trc");
+std::string RfcTraceReason(const FileSystem &files) {
+  const std::optional<std::vector<std::string>> lines = files.ReadLinesNotThroughLink("Dev_Rfc.Trc");
   const std::string finding = TraceFinding(lines);
   if (!lines || finding == TraceFinding(std::vector<std::string>())) return std::string();
   return finding;

@@ -1,5 +1,7 @@
 #include "sensor/limits.h"
 
+#include <string_view>
+
 #include "util/text.h"
 
 namespace quarlane {
@@ -31,37 +33,51 @@ std::string Trimmed(const std::string &text) {
 
 } // namespace
 
+namespace {
+
+// One line of a profile, the number-th: a limit line goes into the reading,
+// any other line is passed over.
+void ReadLimitLine(std::string_view line, std::size_t number, LimitReading &reading) {
+  if (line.size() < kLabelWidth || line.compare(0, kLabelWidth, kLimitLabel) != 0) return;
+  const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn) : std::string_view());
+  const std::string where = "line " + std::to_string(number) + ": ";
+  const std::size_t equals = value.rfind('=');
+  if (equals == std::string::npos) {
+    reading.problems.push_back(where + "no \"=\" after the channel's name");
+    return;
+  }
+  const std::string name = Trimmed(value.substr(0, equals));
+  const std::string numbers = value.substr(equals + 1);
+  const std::size_t comma = numbers.find(',');
+  ChannelLimit limit;
+  limit.warning = Trimmed(numbers.substr(0, comma));
+  limit.error = comma == std::string::npos ? std::string() : Trimmed(numbers.substr(comma + 1));
+  if (name.empty()) {
+    reading.problems.push_back(where + "no channel named before \"=\"");
+  } else if (limit.warning.empty() && limit.error.empty()) {
+    reading.problems.push_back(where + "neither a warning nor an error limit for " + name);
+  } else if ((!limit.warning.empty() && !IsDecimal(limit.warning)) ||
+             (!limit.error.empty() && !IsDecimal(limit.error))) {
+    reading.problems.push_back(where + "the limits of " + name +
+                               " are not decimal numbers (e.g. 800,1500)");
+  } else {
+    reading.limits[name] = limit;
+  }
+}
+
+} // namespace
+
 LimitReading ReadLimitLines(const std::vector<std::string> &lines) {
   LimitReading reading;
   std::size_t number = 0;
-  for (const std::string &line : lines) {
-    ++number;
-    if (line.compare(0, kLabelWidth, kLimitLabel) != 0 || line.size() < kLabelWidth) continue;
-    const std::string value = line.size() > kValueColumn ? line.substr(kValueColumn) : std::string();
-    const std::string where = "line " + std::to_string(number) + ": ";
-    const std::size_t equals = value.rfind('=');
-    if (equals == std::string::npos) {
-      reading.problems.push_back(where + "no \"=\" after the channel's name");
-      continue;
-    }
-    const std::string name = Trimmed(value.substr(0, equals));
-    const std::string numbers = value.substr(equals + 1);
-    const std::size_t comma = numbers.find(',');
-    ChannelLimit limit;
-    limit.warning = Trimmed(numbers.substr(0, comma));
-    limit.error = comma == std::string::npos ? std::string() : Trimmed(numbers.substr(comma + 1));
-    if (name.empty()) {
-      reading.problems.push_back(where + "no channel named before \"=\"");
-    } else if (limit.warning.empty() && limit.error.empty()) {
-      reading.problems.push_back(where + "neither a warning nor an error limit for " + name);
-    } else if ((!limit.warning.empty() && !IsDecimal(limit.warning)) ||
-               (!limit.error.empty() && !IsDecimal(limit.error))) {
-      reading.problems.push_back(where + "the limits of " + name +
-                                 " are not decimal numbers (e.g. 800,1500)");
-    } else {
-      reading.limits[name] = limit;
-    }
-  }
+  for (const std::string &line : lines) ReadLimitLine(line, ++number, reading);
+  return reading;
+}
+
+LimitReading ReadLimitLines(const TextLines &text) {
+  LimitReading reading;
+  std::size_t number = 0;
+  text.ForEach([&](std::string_view line) { ReadLimitLine(line, ++number, reading); });
   return reading;
 }
 

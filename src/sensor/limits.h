@@ -18,6 +18,7 @@
 
 #include "loadstats/reports.h"
 #include "output/report.h"
+#include "util/text_lines.h"
 
 namespace quarlane {
 
@@ -38,6 +39,8 @@ struct LimitReading {
 };
 
 LimitReading ReadLimitLines(const std::vector<std::string> &lines);
+// The same over a text held once (a long profile is not split into lines).
+LimitReading ReadLimitLines(const TextLines &text);
 
 // The limits for the channel's name (single-system run) or for the item
 // (item run: `key` is the item name) set on the channel.

@@ -2,11 +2,11 @@
 // the run (or, in an item run, the system).
 #include "sensor/processing.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include "loadstats/reports.h"
-#include "platform/lock_file.h"
 #include "platform/process.h"
 #include "rfc/connection.h"
 #include "rfc/error_report.h"
@@ -87,14 +87,14 @@ const char *StateText(const SystemOutcome &outcome) {
 
 // After a failed remote call or analysis the trace file's finding follows
 // the message; a library failure ends the run with its block as it is.
-Failure WithTraceFinding(Failure failure) {
-  if (!IsLibraryFailure(failure)) failure.text += RfcTraceFinding();
+Failure WithTraceFinding(const FileSystem &files, Failure failure) {
+  if (!IsLibraryFailure(failure)) failure.text += RfcTraceFinding(files);
   return failure;
 }
 
 // The logon, announced when it goes through the destination's own file.
 Result<RFC_HANDLE> LogOn(SensorRun &run, const ConnectionParameters &parameters, RunSink &sink) {
-  const std::optional<DestinationFile> destination_file = ReadDestinationFile(parameters);
+  const std::optional<DestinationFile> destination_file = ReadDestinationFile(*run.files, parameters);
   if (destination_file) sink.Progress(DestinationFileLine(parameters));
   return OpenRfcConnection(run.rfc, parameters, destination_file, run.options.overrides, run.log);
 }
@@ -127,12 +127,15 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
   // before another run's rewrite would write back an older total, and the
   // next interval would count the difference twice. The lock comes before
   // the logon because a system's figures may be taken as of the logon.
-  FileLock profile_lock = LockExclusively(profile.path, kProfileLockWait);
+  std::unique_ptr<HeldLock> profile_lock = run.files->LockExclusively(profile.path, kProfileLockWait);
   // Not had in time: the same document as a rewrite that failed, and the
   // profile untouched.
-  if (!profile_lock) return WithTraceFinding(Failure(FailureCode::RewriteFailed, profile.path));
+  if (!profile_lock)
+    return WithTraceFinding(*run.files, Failure(FailureCode::RewriteFailed, profile.path));
   // What was read before the lock may be stale: the history is taken from
-  // the profile as it is now.
+  // the profile as it is now (the old text let go first: a long profile is
+  // never held twice).
+  text.reset();
   text = ReadProfileText(*run.files, profile.path);
   if (!text) return Failure(FailureCode::ProfileMissing, profile.path);
 
@@ -141,14 +144,14 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
   run.rfc.handle = *handle;
 
   const Result<SystemInfo> system = FetchSystemData(run);
-  if (!system) return WithTraceFinding(system.failure());
+  if (!system) return WithTraceFinding(*run.files, system.failure());
   const Result<Report> report =
       AnalyseSingleSystem(run.rfc, run.log, *run.files, *system, run.options.analysis,
                           parameters.destination, profile.path, std::move(*text));
   if (!report && IsLibraryFailure(report.failure())) return report.failure();
-  profile_lock.Release();
+  profile_lock.reset();
   CloseRfcConnection(run.rfc);
-  if (!report) return WithTraceFinding(report.failure());
+  if (!report) return WithTraceFinding(*run.files, report.failure());
   run.files->Remove(kTraceFile); // a successful run leaves no old failures behind
   return report;
 }
@@ -187,11 +190,11 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
     if (reading.failure()) problem = reading.failure()->text;
     if (!handle) {
       outcome.profile_failed = true;
-      if (problem.empty()) problem = handle.failure().text + RfcTraceReason();
+      if (problem.empty()) problem = handle.failure().text + RfcTraceReason(*run.files);
     } else {
       run.rfc.handle = *handle;
       const Result<SystemInfo> system = FetchSystemData(run);
-      if (!system) return WithTraceFinding(system.failure()); // ends the whole run
+      if (!system) return WithTraceFinding(*run.files, system.failure()); // ends the whole run
       const Status analysed = AnalyseItemSystem(
           run.rfc, run.log, *system, run.options.analysis, location.item_name, label,
           [&](const Channel &channel) {
@@ -200,7 +203,7 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
           });
       if (!analysed && IsLibraryFailure(analysed.failure())) return analysed.failure();
       outcome.analysed = analysed.ok();
-      if (!analysed && problem.empty()) problem = analysed.failure().text + RfcTraceReason();
+      if (!analysed && problem.empty()) problem = analysed.failure().text + RfcTraceReason(*run.files);
       CloseRfcConnection(run.rfc);
     }
 

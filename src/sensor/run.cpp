@@ -94,18 +94,20 @@ std::string LibraryBlock(const std::string &operation) {
 
 // The JSON mode's whole reason: a logon's failure carries no finding of its
 // own, so what the trace says of it follows; a failure inside the library is
-// its error block, in the document like any other failure.
+// its error block, in the document like any other failure. The sensor's
+// runs work on the disk (SensorRun::files).
 std::string JsonReason(const Failure &failure) {
   if (IsLibraryFailure(failure)) return TakeRfcErrorBlock(failure.detail);
-  if (failure.code == FailureCode::OpenFailed) return failure.text + RfcTraceReason();
+  if (failure.code == FailureCode::OpenFailed) return failure.text + RfcTraceReason(Disk());
   return failure.text;
 }
 
 // The limit lines of the run's profile (or item listing); none when it
-// cannot be read.
+// cannot be read. Held as its bytes only: a long profile split into lines
+// would cost a string per line.
 Limits LimitsOf(const FileSystem &files, const ProfileLocation &location) {
-  const std::optional<std::vector<std::string>> lines = files.ReadLines(FileOf(location).path);
-  return lines ? ReadLimitLines(*lines).limits : Limits();
+  std::optional<std::string> text = files.ReadText(FileOf(location).path);
+  return text ? ReadLimitLines(TextLines(std::move(*text))).limits : Limits();
 }
 
 // The end of a run that failed: the error document and status 2, the

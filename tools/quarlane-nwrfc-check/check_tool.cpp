@@ -174,7 +174,7 @@ std::optional<ConnectionParameters> ProfileParameters(const std::string &argumen
 // with the profile's host and system number.
 void NoteDestinationFile(const ConnectionParameters &parameters, CheckResult &result) {
   const Clock::time_point started = Clock::now();
-  if (!ReadDestinationFile(parameters)) return;
+  if (!ReadDestinationFile(Disk(), parameters)) return;
   AddStep(result, "SapRfc." + parameters.destination, true,
           "the sensor logs on through this destination file here; the check uses the profile's host and system "
           "number instead (it never writes SapRfc.ini)",

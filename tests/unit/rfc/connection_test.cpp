@@ -33,7 +33,7 @@ protected:
   // The handle, 0 when the open failed (its failure then kept).
   RFC_HANDLE Open(std::chrono::milliseconds lock_wait = kDestinationLockWait) {
     const Result<RFC_HANDLE> opened =
-        OpenRfcConnection(session, profile, ReadDestinationFile(profile), overrides, log, lock_wait);
+        OpenRfcConnection(session, profile, ReadDestinationFile(Disk(), profile), overrides, log, lock_wait);
     if (opened) return *opened;
     failure = opened.failure().text;
     return 0;

@@ -75,6 +75,7 @@ RFC_HANDLE RFC_CALL FakeOpen(RFC_OPTIONS *options) {
     g_state.gateway_host = TextOrNull(host->gateway_host);
     g_state.gateway_service = TextOrNull(host->gateway_service);
   }
+  if (g_state.during_open) g_state.during_open();
   return g_state.open_result;
 }
 
@@ -148,13 +149,22 @@ ITAB_H RFC_CALL FakeItCreate(char *name, unsigned leng, unsigned occu, unsigned 
   return g_state.create_fails ? nullptr : &g_table_object;
 }
 
+// The scripted rows of the table last created, if any.
+std::vector<std::string> *ScriptedRows() {
+  const auto found = g_state.table_rows.find(g_state.created_table);
+  return found == g_state.table_rows.end() ? nullptr : &found->second;
+}
+
 unsigned RFC_CALL FakeItFill(ITAB_H) {
   g_state.calls.push_back("ItFill");
+  if (const std::vector<std::string> *rows = ScriptedRows()) return static_cast<unsigned>(rows->size());
   return g_state.fill;
 }
 
 void *RFC_CALL FakeItGetLine(ITAB_H, unsigned line) {
   g_state.lines_read.push_back(line);
+  if (std::vector<std::string> *rows = ScriptedRows())
+    return line == 0 || line > rows->size() ? nullptr : &(*rows)[line - 1][0];
   if (line == g_state.null_line || line == 0 || line > g_state.fill) return nullptr;
   return g_row;
 }

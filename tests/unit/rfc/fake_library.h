@@ -52,6 +52,11 @@ struct State {
   std::map<std::string, std::string> received; // importing name -> bytes written (blank-filled to leng)
   RFC_ERROR_INFO last_error{};
   std::function<void()> during_open_ex; // called inside RfcOpenEx, before it answers
+  std::function<void()> during_open;    // called inside RfcOpen, before it answers
+  // The rows of a table by the name it was created with: while the table
+  // last created has rows here, ItFill counts them and ItGetLine answers them
+  // (each row as long as the table's lines); otherwise fill and a zero row.
+  std::map<std::string, std::vector<std::string>> table_rows;
 
   // What was passed.
   std::vector<std::string> calls; // "RfcOpen", "RfcCall GET_CPU_ALL", "ItDelete", ...

@@ -53,12 +53,12 @@ TEST(TraceFinding, MissingFile) { EXPECT_EQ(TraceFinding(std::nullopt), " - Look
 
 TEST(RfcTraceFinding, ReadsTheWorkingFoldersTrace) {
   ScopedWorkFolder folder;
-  EXPECT_EQ(RfcTraceFinding(), " - Look for Trace-File");
+  EXPECT_EQ(RfcTraceFinding(Disk()), " - Look for Trace-File");
 
   WriteFile(folder.Path("Dev_Rfc.Trc"), "**** ERROR file opened\r\n"
                                         "T:4711 ======> partner not reached\r\n"
                                         "more trace\r\n");
-  EXPECT_EQ(RfcTraceFinding(), " - partner not reached");
+  EXPECT_EQ(RfcTraceFinding(Disk()), " - partner not reached");
 }
 
 } // namespace
