@@ -168,6 +168,10 @@ typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
 typedef void(RFC_CALL *QuarlaneDestinationFile_fn)(const char *path);
 typedef int(RFC_CALL *QuarlaneThreadsLeftBehind_fn)(void);
 
+/* The trace both libraries append their failures to, in the working folder;
+ * the sensor reads its last error back and removes it after a good run. */
+#define RFC_TRACE_FILE "Dev_Rfc.Trc"
+
 /* Row layouts delivered by the library. */
 enum {
   CPU_ALL_ROW_LENGTH = 48,

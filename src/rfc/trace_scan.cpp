@@ -1,6 +1,7 @@
 #include "rfc/trace_scan.h"
 
 #include "platform/files.h"
+#include "rfc/rfc_abi.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -34,10 +35,10 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
   return " - " + retained;
 }
 
-std::string RfcTraceFinding() { return TraceFinding(ReadLinesNotThroughLink("Dev_Rfc.Trc")); }
+std::string RfcTraceFinding() { return TraceFinding(ReadLinesNotThroughLink(RFC_TRACE_FILE)); }
 
 std::string RfcTraceReason() {
-  const std::optional<std::vector<std::string>> lines = ReadLinesNotThroughLink("Dev_Rfc.Trc");
+  const std::optional<std::vector<std::string>> lines = ReadLinesNotThroughLink(RFC_TRACE_FILE);
   const std::string finding = TraceFinding(lines);
   if (!lines || finding == TraceFinding(std::vector<std::string>())) return std::string();
   return finding;

@@ -15,7 +15,7 @@
 
 #include "loadstats/counters.h"
 #include "nwrfc/probe.h"
-#include "passwd_tool.h"
+#include "password_prompt.h"
 
 namespace quarlane {
 
@@ -49,9 +49,19 @@ struct CheckStep {
   double milliseconds = 0;
 };
 
+// What the check found of a module, as the report shows it.
+namespace module_state {
+constexpr char kNotChecked[] = "not checked";
+constexpr char kCallable[] = "callable";           // called, and it answered
+constexpr char kPresent[] = "present";             // its description was read
+constexpr char kMissing[] = "missing";             // the system has no such module
+constexpr char kNotAuthorised[] = "not authorised"; // this user may not call it or read its description
+constexpr char kFailed[] = "failed";               // a call or look-up failed otherwise
+} // namespace module_state
+
 struct ModuleCheck {
   std::string name;
-  std::string state = "not checked"; // "callable", "present", "missing", "not authorised", "failed", ...
+  std::string state = module_state::kNotChecked; // one of module_state
   std::string detail;
 };
 
