@@ -19,7 +19,9 @@ inline std::size_t ByteOrderMarkLength(const std::string &text) {
 }
 
 // `text` without the byte order mark it begins with, if any.
-inline std::string WithoutByteOrderMark(const std::string &text) { return text.substr(ByteOrderMarkLength(text)); }
+inline std::string WithoutByteOrderMark(const std::string &text) {
+  return text.substr(ByteOrderMarkLength(text));
+}
 
 } // namespace quarlane
 

@@ -22,7 +22,8 @@ Answer FailedAnswer() noexcept {
   } else if constexpr (std::is_same_v<Answer, int>) {
     return RFC_FAILURE;
   } else {
-    static_assert(std::is_same_v<Answer, unsigned>, "a boundary function answers int, unsigned, a pointer or nothing");
+    static_assert(std::is_same_v<Answer, unsigned>,
+                  "a boundary function answers int, unsigned, a pointer or nothing");
     return 0;
   }
 }

@@ -44,7 +44,8 @@ std::string SystemLabel(SystemLabelKind kind, const std::string &entry,
                         const ConnectionParameters &parameters) {
   switch (kind) {
   case SystemLabelKind::Alias:
-    return entry.size() < kProfileExtensionLength ? std::string() : entry.substr(0, entry.size() - kProfileExtensionLength);
+    return entry.size() < kProfileExtensionLength ? std::string()
+                                                  : entry.substr(0, entry.size() - kProfileExtensionLength);
   case SystemLabelKind::Host: return parameters.hostname;
   case SystemLabelKind::Destination: return parameters.destination;
   case SystemLabelKind::Profile: break;
