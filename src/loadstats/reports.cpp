@@ -8,10 +8,6 @@ namespace quarlane {
 
 namespace {
 
-// The types the report texts show, in the texts' order: dialog, batch, HTTP,
-// RFC, update, spool.
-constexpr std::size_t kTextTypes[] = {0, 1, 11, 13, 2, 3};
-
 std::string Digits(std::uint32_t value) { return std::to_string(value); }
 std::string Grouped(std::uint32_t value) { return GroupThousands(Digits(value)); }
 
@@ -75,7 +71,7 @@ Report SummaryReport(const TypeCounters &counters, std::optional<std::size_t> se
 Report ResponsesReport(const TypeCounters &counters, const std::string &destination) {
   Report report;
   report.text = "(" + destination + ") Responses: ";
-  for (std::size_t type : kTextTypes)
+  for (std::size_t type : TextTypes())
     report.text += TaskTypes()[type].text_label +
                    Grouped(Average(counters[type].resp_time, counters[type].count));
   report.text += " ";
@@ -93,7 +89,7 @@ Report TransactionReport(const TypeCounters &counters, const std::string &destin
   Report report;
   report.xml_text_in_every_mode = true;
   report.text = "(" + destination + ") Transaction: ";
-  for (std::size_t type : kTextTypes)
+  for (std::size_t type : TextTypes())
     report.text += TaskTypes()[type].text_label + Grouped(counters[type].count);
   report.text += " ";
 

@@ -17,12 +17,17 @@ struct TaskType {
   const char *selection_word;   // in the parameters: report this type only
   const char *exclusion_word;   // in the parameters: leave this type out
   const char *text_label;       // in the report texts; nullptr for types not shown there
+  std::size_t text_place;       // its place in the report texts, from 1; 0 for types not shown there
   const char *transaction_name; // channel and item name of the transaction report
   const char *responses_name;   // channel and item name of the responses report
 };
 
 // In the fixed order of the history lines and of every report.
 const std::array<TaskType, kTaskTypeCount> &TaskTypes();
+
+// The types the report texts show, in the texts' order (by text_place).
+constexpr std::size_t kTextTypeCount = 6;
+const std::array<std::size_t, kTextTypeCount> &TextTypes();
 
 // The index of the type whose key equals the type text exactly.
 std::optional<std::size_t> TaskTypeOfKey(const std::string &type_text);

@@ -29,18 +29,10 @@ NWRFC_EXPORT int RFC_CALL QuarlaneThreadsLeftBehind(void) {
 
 void quarlane::nwrfc::FillInProcessLibrary(RfcLibrary &library) {
   library.path = "(linked into the program)";
-  library.RfcEnvironment = &::RfcEnvironment;
-  library.RfcOpen = &::RfcOpen;
-  library.RfcOpenEx = &::RfcOpenEx;
-  library.RfcClose = &::RfcClose;
-  library.RfcInstallStructure = &::RfcInstallStructure;
-  library.RfcCall = &::RfcCall;
-  library.RfcReceive = &::RfcReceive;
-  library.RfcLastError = &::RfcLastError;
-  library.ItCreate = &::ItCreate;
-  library.ItFill = &::ItFill;
-  library.ItGetLine = &::ItGetLine;
-  library.ItDelete = &::ItDelete;
-  library.QuarlaneDestinationFile = &::QuarlaneDestinationFile;
-  library.QuarlaneThreadsLeftBehind = &::QuarlaneThreadsLeftBehind;
+#define NWRFC_IN_PROCESS(name, ...) library.name = &::name;
+  QUARLANE_RFC_FUNCTIONS(NWRFC_IN_PROCESS)
+#undef NWRFC_IN_PROCESS
+#define NWRFC_IN_PROCESS_OPTIONAL(name) library.name = &::name;
+  QUARLANE_RFC_OPTIONAL_FUNCTIONS(NWRFC_IN_PROCESS_OPTIONAL)
+#undef NWRFC_IN_PROCESS_OPTIONAL
 }

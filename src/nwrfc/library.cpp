@@ -163,59 +163,49 @@ int LastError(Library &library, RFC_ERROR_INFO *info) {
 
 int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
                      RFC_TYPEHANDLE *type_handle) {
-  try {
-    const std::string structure_name = Upper(Trim(FromCString(name)));
-    if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
-      RecordFailure(library, ErrorEntry{"RfcInstallStructure", "RFC_ERROR_PROGRAM",
-                                        "RfcInstallStructure " + structure_name + ": incomplete arguments",
-                                        "name, elements or type handle missing", "argument NULL", {}});
-      return RFC_FAILURE;
-    }
-    std::vector<FieldLayout> fields;
-    for (unsigned i = 0; i < entries; ++i) {
-      FieldLayout field;
-      field.name = Upper(Trim(FromCString(elements[i].name)));
-      field.type = elements[i].type;
-      field.length = elements[i].length;
-      field.decimals = elements[i].decimals;
-      fields.push_back(field);
-    }
-    InstalledStructure *structure = nullptr;
-    for (InstalledStructure &candidate : library.structures)
-      if (candidate.layout.name == structure_name) structure = &candidate;
-    if (structure == nullptr) {
-      InstalledStructure added;
-      added.handle = kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
-      library.structures.push_back(added);
-      structure = &library.structures.back();
-    }
-    structure->layout = LayOutRow(structure_name, fields);
-    *type_handle = structure->handle;
-    return RFC_OK;
-  } catch (...) {
-    RecordInternalFailure(library, "RfcInstallStructure");
+  const std::string structure_name = Upper(Trim(FromCString(name)));
+  if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
+    RecordFailure(library, ErrorEntry{"RfcInstallStructure", "RFC_ERROR_PROGRAM",
+                                      "RfcInstallStructure " + structure_name + ": incomplete arguments",
+                                      "name, elements or type handle missing", "argument NULL", {}});
     return RFC_FAILURE;
   }
+  std::vector<FieldLayout> fields;
+  for (unsigned i = 0; i < entries; ++i) {
+    FieldLayout field;
+    field.name = Upper(Trim(FromCString(elements[i].name)));
+    field.type = elements[i].type;
+    field.length = elements[i].length;
+    field.decimals = elements[i].decimals;
+    fields.push_back(field);
+  }
+  InstalledStructure *structure = nullptr;
+  for (InstalledStructure &candidate : library.structures)
+    if (candidate.layout.name == structure_name) structure = &candidate;
+  if (structure == nullptr) {
+    InstalledStructure added;
+    added.handle = kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
+    library.structures.push_back(added);
+    structure = &library.structures.back();
+  }
+  structure->layout = LayOutRow(structure_name, fields);
+  *type_handle = structure->handle;
+  return RFC_OK;
 }
 
 ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned, unsigned) {
-  try {
-    const std::string table_name = FromCString(name);
-    if (leng == 0) {
-      RecordFailure(library, ErrorEntry{"ItCreate", "RFC_ERROR_PROGRAM", "ItCreate " + table_name + ": line length 0",
-                                        "an internal table needs a line length", "leng 0", {}});
-      return nullptr;
-    }
-    auto table = std::make_unique<InternalTable>();
-    table->name = table_name;
-    table->row_length = leng;
-    InternalTable *handle = table.get();
-    library.tables[handle] = std::move(table);
-    return handle;
-  } catch (...) {
-    RecordInternalFailure(library, "ItCreate");
+  const std::string table_name = FromCString(name);
+  if (leng == 0) {
+    RecordFailure(library, ErrorEntry{"ItCreate", "RFC_ERROR_PROGRAM", "ItCreate " + table_name + ": line length 0",
+                                      "an internal table needs a line length", "leng 0", {}});
     return nullptr;
   }
+  auto table = std::make_unique<InternalTable>();
+  table->name = table_name;
+  table->row_length = leng;
+  InternalTable *handle = table.get();
+  library.tables[handle] = std::move(table);
+  return handle;
 }
 
 unsigned ItFill(Library &library, ITAB_H handle) {
@@ -226,31 +216,23 @@ unsigned ItFill(Library &library, ITAB_H handle) {
 void *ItGetLine(Library &library, ITAB_H handle, unsigned line) {
   InternalTable *table = FindTable(library, handle);
   if (table == nullptr || line == 0 || line > table->rows.size()) {
-    try {
-      RecordFailure(library, ErrorEntry{"ItGetLine", "RFC_ERROR_PROGRAM",
-                                        "ItGetLine: line " + std::to_string(line) + " not in the table",
-                                        table == nullptr ? "invalid table handle"
-                                                         : "the table has " + std::to_string(table->rows.size()) +
-                                                               " lines",
-                                        "no such line", {}});
-    } catch (...) {
-    }
+    RecordFailure(library, ErrorEntry{"ItGetLine", "RFC_ERROR_PROGRAM",
+                                      "ItGetLine: line " + std::to_string(line) + " not in the table",
+                                      table == nullptr ? "invalid table handle"
+                                                       : "the table has " + std::to_string(table->rows.size()) +
+                                                             " lines",
+                                      "no such line", {}});
     return nullptr;
   }
   return table->rows[line - 1].data();
 }
 
 int ItDelete(Library &library, ITAB_H handle) {
-  try {
-    if (library.tables.erase(handle) > 0) return 0;
-    RecordFailure(library, ErrorEntry{"ItDelete", "RFC_ERROR_PROGRAM", "ItDelete: invalid table handle",
-                                      "table handle not created by ItCreate or already deleted",
-                                      "no such internal table", {}});
-    return 1;
-  } catch (...) {
-    RecordInternalFailure(library, "ItDelete");
-    return 1;
-  }
+  if (library.tables.erase(handle) > 0) return 0;
+  RecordFailure(library, ErrorEntry{"ItDelete", "RFC_ERROR_PROGRAM", "ItDelete: invalid table handle",
+                                    "table handle not created by ItCreate or already deleted",
+                                    "no such internal table", {}});
+  return 1;
 }
 
 } // namespace quarlane::nwrfc

@@ -196,103 +196,89 @@ ErrorEntry ProblemEntry(const std::string &operation, const LogonProblem &proble
 } // namespace
 
 RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
-  try {
-    if (options == nullptr)
-      return Finish(library, Failed(kGroupLibrary, ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM", "RfcOpen without options",
-                                                              "no options given", "options NULL", {}}));
-    HostRecord record;
-    record.destination = FromCString(options->destination);
-    record.client = FromCString(options->client);
-    record.user = FromCString(options->user);
-    record.password = FromCString(options->password);
-    record.language = FromCString(options->language);
-    if (options->mode == 1)
-      return Finish(library, Failed(kGroupLibrary, ProblemEntry("RfcOpen", GatewayRecordProblem(record.destination))));
-    if (options->mode != 0)
-      return Finish(library, Failed(kGroupLibrary,
-                                    ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM",
-                                               "RfcOpen with mode " + std::to_string(options->mode),
-                                               "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)",
-                                               "mode", {}}));
-    if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
-      record.hostname = Optional(host->hostname);
-      record.sysnr = host->sysnr;
-      record.gateway_host = Optional(host->gateway_host);
-      record.gateway_service = Optional(host->gateway_service);
-    }
-    Logon logon;
-    LogonProblem problem;
-    if (!LogonFromHostRecord(record, &logon, &problem))
-      return Finish(library, Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
-                                    ProblemEntry("RfcOpen", problem)));
-    return Finish(library, OpenThroughSdk(library, "RfcOpen", logon));
-  } catch (...) {
-    RecordInternalFailure(library, "RfcOpen");
-    return 0;
+  if (options == nullptr)
+    return Finish(library, Failed(kGroupLibrary, ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM", "RfcOpen without options",
+                                                            "no options given", "options NULL", {}}));
+  HostRecord record;
+  record.destination = FromCString(options->destination);
+  record.client = FromCString(options->client);
+  record.user = FromCString(options->user);
+  record.password = FromCString(options->password);
+  record.language = FromCString(options->language);
+  if (options->mode == 1)
+    return Finish(library, Failed(kGroupLibrary, ProblemEntry("RfcOpen", GatewayRecordProblem(record.destination))));
+  if (options->mode != 0)
+    return Finish(library, Failed(kGroupLibrary,
+                                  ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM",
+                                             "RfcOpen with mode " + std::to_string(options->mode),
+                                             "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)",
+                                             "mode", {}}));
+  if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
+    record.hostname = Optional(host->hostname);
+    record.sysnr = host->sysnr;
+    record.gateway_host = Optional(host->gateway_host);
+    record.gateway_service = Optional(host->gateway_service);
   }
+  Logon logon;
+  LogonProblem problem;
+  if (!LogonFromHostRecord(record, &logon, &problem))
+    return Finish(library, Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
+                                  ProblemEntry("RfcOpen", problem)));
+  return Finish(library, OpenThroughSdk(library, "RfcOpen", logon));
 }
 
 RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *error_info) {
-  try {
-    OpenOutcome outcome;
-    if (connect_string == nullptr) {
-      outcome = Failed(kGroupLibrary, ErrorEntry{"RfcOpenEx", "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
-                                                 "no connect string given", "connect string NULL", {}});
+  OpenOutcome outcome;
+  if (connect_string == nullptr) {
+    outcome = Failed(kGroupLibrary, ErrorEntry{"RfcOpenEx", "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
+                                               "no connect string given", "connect string NULL", {}});
+  } else {
+    Logon logon;
+    LogonProblem problem;
+    // The file the sensor named (QuarlaneDestinationFile), else the one
+    // RFC_INI names, in place of "SapRfc.ini".
+    const std::string named = library.destination_file.empty() ? rfcshared::DestinationFileNamedByEnvironment()
+                                                               : library.destination_file;
+    const std::string file = named.empty() ? std::string(kDestinationFileName) : named;
+    if (!LogonFromConnectString(connect_string, ReadFile(file), &logon, &problem)) {
+      outcome = Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
+                       ProblemEntry("RfcOpenEx", problem));
     } else {
-      Logon logon;
-      LogonProblem problem;
-      // The file the sensor named (QuarlaneDestinationFile), else the one
-      // RFC_INI names, in place of "SapRfc.ini".
-      const std::string named = library.destination_file.empty() ? rfcshared::DestinationFileNamedByEnvironment()
-                                                                 : library.destination_file;
-      const std::string file = named.empty() ? std::string(kDestinationFileName) : named;
-      if (!LogonFromConnectString(connect_string, ReadFile(file), &logon, &problem)) {
-        outcome = Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
-                         ProblemEntry("RfcOpenEx", problem));
-      } else {
-        outcome = OpenThroughSdk(library, "RfcOpenEx", logon);
-      }
+      outcome = OpenThroughSdk(library, "RfcOpenEx", logon);
     }
-    if (error_info != nullptr) {
-      error_info->group = outcome.handle == 0 ? outcome.group : 0;
-      CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
-      CopyToField(error_info->message, sizeof error_info->message,
-                  outcome.handle == 0 ? OneLine(outcome.error.message) : "");
-    }
-    return Finish(library, outcome);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcOpenEx");
-    return 0;
   }
+  if (error_info != nullptr) {
+    error_info->group = outcome.handle == 0 ? outcome.group : 0;
+    CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
+    CopyToField(error_info->message, sizeof error_info->message,
+                outcome.handle == 0 ? OneLine(outcome.error.message) : "");
+  }
+  return Finish(library, outcome);
 }
 
 void Close(Library &library, RFC_HANDLE handle) {
-  try {
-    std::vector<RFC_HANDLE> closing;
-    if (handle == 0) {
-      for (const auto &entry : library.connections) closing.push_back(entry.first);
-    } else if (library.connections.count(handle) > 0) {
-      closing.push_back(handle);
+  std::vector<RFC_HANDLE> closing;
+  if (handle == 0) {
+    for (const auto &entry : library.connections) closing.push_back(entry.first);
+  } else if (library.connections.count(handle) > 0) {
+    closing.push_back(handle);
+  }
+  std::string ignored;
+  const Sdk *sdk = closing.empty() ? nullptr : LoadSdk(&ignored);
+  for (RFC_HANDLE each : closing) {
+    Connection &connection = library.connections[each];
+    // A connection the SDK still works on (a call left behind at the time
+    // bound) is not touched again; closing it could block.
+    if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned && connection.worker) {
+      nw::RFC_CONNECTION_HANDLE sdk_handle = connection.sdk_handle;
+      connection.worker->Run(
+          [sdk, sdk_handle] {
+            nw::RFC_ERROR_INFO info{};
+            sdk->RfcCloseConnection(sdk_handle, &info);
+          },
+          Clock::now() + std::chrono::seconds(2), nullptr, std::chrono::milliseconds(0));
     }
-    std::string ignored;
-    const Sdk *sdk = closing.empty() ? nullptr : LoadSdk(&ignored);
-    for (RFC_HANDLE each : closing) {
-      Connection &connection = library.connections[each];
-      // A connection the SDK still works on (a call left behind at the time
-      // bound) is not touched again; closing it could block.
-      if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned && connection.worker) {
-        nw::RFC_CONNECTION_HANDLE sdk_handle = connection.sdk_handle;
-        connection.worker->Run(
-            [sdk, sdk_handle] {
-              nw::RFC_ERROR_INFO info{};
-              sdk->RfcCloseConnection(sdk_handle, &info);
-            },
-            Clock::now() + std::chrono::seconds(2), nullptr, std::chrono::milliseconds(0));
-      }
-      library.connections.erase(each); // joins its worker, unless one is left behind
-    }
-  } catch (...) {
-    RecordInternalFailure(library, "RfcClose");
+    library.connections.erase(each); // joins its worker, unless one is left behind
   }
 }
 

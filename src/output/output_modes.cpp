@@ -67,11 +67,11 @@ std::string KelbrunChannel(const Channel &channel, int number, const OutputForma
   return *format.selected_channel == number ? channel.value : "";
 }
 
-const char kXmlHead[] = "\n<Prtg>\n";
-const char kXmlTail[] = "\n</Prtg>\n";
+constexpr char kXmlHead[] = "\n<Prtg>\n";
+constexpr char kXmlTail[] = "\n</Prtg>\n";
 
 // The order of the program-name words matters: the last word found wins.
-const OutputModeForms kModes[] = {
+constexpr OutputModeForms kModes[] = {
     {OutputMode::ExeXml, "EXEXML", "", true, kXmlHead, kXmlTail, true, XmlTextElement, XmlChannel},
     {OutputMode::Dornvik, "Dornvik", "dornvik", true, kXmlHead, kXmlTail, false, XmlTextElement, XmlChannel},
     {OutputMode::Mistrane, "Mistrane", "mistrane", false, "", "\n", false, PlainTextElement, MistraneChannel},
@@ -79,6 +79,8 @@ const OutputModeForms kModes[] = {
     {OutputMode::Pallvex, "Pallvex", "pallvex", true, kXmlHead, kXmlTail, false, XmlTextElement, XmlChannel},
     {OutputMode::Json, "JSON", "json", false, "", "", false, NoText, NoChannel},
 };
+static_assert(RowPerValue(kModes, kOutputModeCount, &OutputModeForms::mode),
+              "one row for each OutputMode, in the order of QUARLANE_OUTPUT_MODES");
 
 } // namespace
 
@@ -113,11 +115,7 @@ std::string ChannelKey(const std::string &name) {
   return key;
 }
 
-const OutputModeForms &FormsOf(OutputMode mode) {
-  for (const OutputModeForms &forms : kModes)
-    if (forms.mode == mode) return forms;
-  return kModes[0];
-}
+const OutputModeForms &FormsOf(OutputMode mode) { return RowOf(kModes, mode); }
 
 const char *OutputModeName(OutputMode mode) { return FormsOf(mode).name; }
 

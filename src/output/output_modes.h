@@ -1,21 +1,28 @@
 // The five output modes in one table: the word of the program's name that
 // selects a mode, whether it writes PRTG's EXE/XML form, where its profile is
-// looked for, and the forms of its document's pieces. A new mode is one row
-// here (and its enum value).
+// looked for, and the forms of its document's pieces. A new mode is its value
+// in QUARLANE_OUTPUT_MODES and its row in the table.
 #ifndef QUARLANE_OUTPUT_OUTPUT_MODES_H
 #define QUARLANE_OUTPUT_OUTPUT_MODES_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 #include "output/report.h"
+#include "util/enum_table.h"
 
 namespace quarlane {
 
 // "EXEXML", "Pallvex" and "Dornvik" write PRTG's EXE/XML form; "Mistrane" and
 // "Kelbrun" are the two plain-text forms; "JSON" is PRTG's Script v2 form
 // (output/json_document.h), whose whole document is made at the end.
-enum class OutputMode { ExeXml, Dornvik, Mistrane, Kelbrun, Pallvex, Json };
+// Every mode, once: the enum and the table of forms (output_modes.cpp), which
+// must hold a row for each, in this order (the build checks it).
+#define QUARLANE_OUTPUT_MODES(X) X(ExeXml) X(Dornvik) X(Mistrane) X(Kelbrun) X(Pallvex) X(Json)
+
+enum class OutputMode { QUARLANE_OUTPUT_MODES(QUARLANE_ENUM_VALUE) };
+constexpr std::size_t kOutputModeCount = 0 QUARLANE_OUTPUT_MODES(QUARLANE_ENUM_COUNT);
 
 struct OutputFormat {
   OutputMode mode = OutputMode::ExeXml;

@@ -6,12 +6,18 @@
 namespace quarlane {
 namespace {
 
+// How many arguments a function of the boundary takes, from its type.
+template <typename Function> struct ArgumentCount;
+template <typename Answer, typename... Arguments>
+struct ArgumentCount<Answer(RFC_CALL *)(Arguments...)> {
+  static constexpr int value = static_cast<int>(sizeof...(Arguments));
+};
+
 // A stdcall library built without --kill-at exports "Name@N" (or "_Name@N"),
 // N being the bytes of arguments: four per argument on 32-bit Windows.
 template <typename Function>
-bool Resolve(const std::function<void *(const char *)> &lookup, const char *name,
-             int argument_count, Function &function) {
-  const std::string bytes = std::to_string(4 * argument_count);
+bool Resolve(const std::function<void *(const char *)> &lookup, const char *name, Function &function) {
+  const std::string bytes = std::to_string(4 * ArgumentCount<Function>::value);
   const std::string candidates[] = {name, std::string(name) + "@" + bytes,
                                     "_" + std::string(name) + "@" + bytes};
   for (const std::string &candidate : candidates) {
@@ -37,21 +43,13 @@ std::string RfcLibraryPath() {
 bool ResolveRfcFunctionsWith(const std::function<void *(const char *)> &lookup,
                              RfcLibrary &library) {
   bool all = true;
-  all = Resolve(lookup, "RfcEnvironment", 1, library.RfcEnvironment) && all;
-  all = Resolve(lookup, "RfcOpen", 1, library.RfcOpen) && all;
-  all = Resolve(lookup, "RfcOpenEx", 2, library.RfcOpenEx) && all;
-  all = Resolve(lookup, "RfcClose", 1, library.RfcClose) && all;
-  all = Resolve(lookup, "RfcInstallStructure", 4, library.RfcInstallStructure) && all;
-  all = Resolve(lookup, "RfcCall", 4, library.RfcCall) && all;
-  all = Resolve(lookup, "RfcReceive", 4, library.RfcReceive) && all;
-  all = Resolve(lookup, "RfcLastError", 1, library.RfcLastError) && all;
-  all = Resolve(lookup, "ItCreate", 4, library.ItCreate) && all;
-  all = Resolve(lookup, "ItFill", 1, library.ItFill) && all;
-  all = Resolve(lookup, "ItGetLine", 2, library.ItGetLine) && all;
-  all = Resolve(lookup, "ItDelete", 1, library.ItDelete) && all;
+#define QUARLANE_RFC_RESOLVE(name, ...) all = Resolve(lookup, #name, library.name) && all;
+  QUARLANE_RFC_FUNCTIONS(QUARLANE_RFC_RESOLVE)
+#undef QUARLANE_RFC_RESOLVE
   // Optional: a library without them is used as before.
-  Resolve(lookup, "QuarlaneDestinationFile", 1, library.QuarlaneDestinationFile);
-  Resolve(lookup, "QuarlaneThreadsLeftBehind", 0, library.QuarlaneThreadsLeftBehind);
+#define QUARLANE_RFC_RESOLVE_OPTIONAL(name) Resolve(lookup, #name, library.name);
+  QUARLANE_RFC_OPTIONAL_FUNCTIONS(QUARLANE_RFC_RESOLVE_OPTIONAL)
+#undef QUARLANE_RFC_RESOLVE_OPTIONAL
   return all;
 }
 

@@ -123,6 +123,39 @@ typedef unsigned(RFC_CALL *ItFill_fn)(ITAB_H table);
 typedef void *(RFC_CALL *ItGetLine_fn)(ITAB_H table, unsigned line);
 typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
 
+/* The twelve functions once: X(name, operation, result, (parameters),
+ * (arguments)) for each, in this order. The sensor's function table, its
+ * lookup by name, each library's exported functions and the list of its
+ * operations all expand this list, so none of them can leave one out. The
+ * operation is the name a library gives its own implementation. */
+#define QUARLANE_RFC_FUNCTIONS(X)                                                                   \
+  X(RfcEnvironment, Environment, void, (RFC_ENV *env), (env))                                     \
+  X(RfcOpen, Open, RFC_HANDLE, (RFC_OPTIONS *options), (options))                                 \
+  X(RfcOpenEx, OpenEx, RFC_HANDLE, (char *connect_string, RFC_ERROR_INFO_EX *error_info),          \
+    (connect_string, error_info))                                                                  \
+  X(RfcClose, Close, void, (RFC_HANDLE handle), (handle))                                          \
+  X(RfcInstallStructure, InstallStructure, int,                                                    \
+    (char *name, RFC_TYPE_ELEMENT *elements, unsigned entries, RFC_TYPEHANDLE *type_handle),       \
+    (name, elements, entries, type_handle))                                                        \
+  X(RfcCall, Call, RFC_RC,                                                                         \
+    (RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables),              \
+    (handle, function, exporting, tables))                                                         \
+  X(RfcReceive, Receive, RFC_RC,                                                                   \
+    (RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables, char **exception),            \
+    (handle, importing, tables, exception))                                                        \
+  X(RfcLastError, LastError, int, (RFC_ERROR_INFO *info), (info))                                 \
+  X(ItCreate, ItCreate, ITAB_H, (char *name, unsigned leng, unsigned occu, unsigned memo),         \
+    (name, leng, occu, memo))                                                                      \
+  X(ItFill, ItFill, unsigned, (ITAB_H table), (table))                                             \
+  X(ItGetLine, ItGetLine, void *, (ITAB_H table, unsigned line), (table, line))                    \
+  X(ItDelete, ItDelete, int, (ITAB_H table), (table))
+
+/* The two optional functions below, the same way: X(name). */
+#define QUARLANE_RFC_OPTIONAL_FUNCTIONS(X) X(QuarlaneDestinationFile) X(QuarlaneThreadsLeftBehind)
+
+/* Opens a parenthesised list: QUARLANE_RFC_UNPAREN (a, b) is a, b. */
+#define QUARLANE_RFC_UNPAREN(...) __VA_ARGS__
+
 /* Two optional functions of the NetWeaver RFC bridge's librfc32, beyond the
  * classic twelve (docs/nwrfc.md "The bridge's own functions"); the sensor
  * uses them when the library exports them:
@@ -134,6 +167,10 @@ typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
  *    running static destructors. */
 typedef void(RFC_CALL *QuarlaneDestinationFile_fn)(const char *path);
 typedef int(RFC_CALL *QuarlaneThreadsLeftBehind_fn)(void);
+
+/* The trace both libraries append their failures to, in the working folder;
+ * the sensor reads its last error back and removes it after a good run. */
+#define RFC_TRACE_FILE "Dev_Rfc.Trc"
 
 /* Row layouts delivered by the library. */
 enum {

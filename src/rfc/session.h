@@ -11,21 +11,11 @@ namespace quarlane {
 // The library's functions, resolved by name.
 struct RfcLibrary {
   std::string path; // the full path that was loaded (Windows form on Windows)
-  RfcEnvironment_fn RfcEnvironment = nullptr;
-  RfcOpen_fn RfcOpen = nullptr;
-  RfcOpenEx_fn RfcOpenEx = nullptr;
-  RfcClose_fn RfcClose = nullptr;
-  RfcInstallStructure_fn RfcInstallStructure = nullptr;
-  RfcCall_fn RfcCall = nullptr;
-  RfcReceive_fn RfcReceive = nullptr;
-  RfcLastError_fn RfcLastError = nullptr;
-  ItCreate_fn ItCreate = nullptr;
-  ItFill_fn ItFill = nullptr;
-  ItGetLine_fn ItGetLine = nullptr;
-  ItDelete_fn ItDelete = nullptr;
+#define QUARLANE_RFC_MEMBER(name, ...) name##_fn name = nullptr;
+  QUARLANE_RFC_FUNCTIONS(QUARLANE_RFC_MEMBER)
   // Optional (rfc/rfc_abi.h): NULL when the library does not export them.
-  QuarlaneDestinationFile_fn QuarlaneDestinationFile = nullptr;
-  QuarlaneThreadsLeftBehind_fn QuarlaneThreadsLeftBehind = nullptr;
+  QUARLANE_RFC_OPTIONAL_FUNCTIONS(QUARLANE_RFC_MEMBER)
+#undef QUARLANE_RFC_MEMBER
 };
 
 struct RfcSession {

@@ -1,5 +1,6 @@
 #include "rfc/trace_scan.h"
 
+#include "rfc/rfc_abi.h"
 #include "util/text.h"
 
 namespace quarlane {
@@ -34,11 +35,11 @@ std::string TraceFinding(const std::optional<std::vector<std::string>> &trace_li
 }
 
 std::string RfcTraceFinding(const FileSystem &files) {
-  return TraceFinding(files.ReadLinesNotThroughLink("Dev_Rfc.Trc"));
+  return TraceFinding(files.ReadLinesNotThroughLink(RFC_TRACE_FILE));
 }
 
 std::string RfcTraceReason(const FileSystem &files) {
-  const std::optional<std::vector<std::string>> lines = files.ReadLinesNotThroughLink("Dev_Rfc.Trc");
+  const std::optional<std::vector<std::string>> lines = files.ReadLinesNotThroughLink(RFC_TRACE_FILE);
   const std::string finding = TraceFinding(lines);
   if (!lines || finding == TraceFinding(std::vector<std::string>())) return std::string();
   return finding;

@@ -6,10 +6,10 @@
 
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <utility>
 
 #include "rfc/rfc_abi.h"
+#include "rfcshared/guarded.h"
 #include "rfcshared/trace.h"
 
 namespace quarlane::rfcshared {
@@ -67,21 +67,6 @@ typename Connections::mapped_type *ConnectionForReceive(Connections &connections
 // exception's name, kept in `held`: the library's own, so the pointer stays
 // valid until the next receive.
 void HandOutException(const CallOutcome &outcome, std::string &held, char **exception);
-
-// Runs one operation of a library: whatever it throws (running out of memory
-// above all) is recorded as that library's internal failure of the operation
-// (its own RecordInternalFailure, found by the library's type) and answered
-// with `failed`, so nothing ever unwinds into the caller's C code.
-template <typename Library, typename Operation>
-std::invoke_result_t<Operation> Guarded(Library &library, const char *operation,
-                                        std::invoke_result_t<Operation> failed, Operation run) noexcept {
-  try {
-    return run();
-  } catch (...) {
-    RecordInternalFailure(library, operation);
-    return failed;
-  }
-}
 
 } // namespace quarlane::rfcshared
 

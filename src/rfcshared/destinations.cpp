@@ -7,6 +7,7 @@
 #include <windows.h>
 #endif
 
+#include "platform/byte_order_mark.h"
 #include "rfcshared/text.h"
 
 namespace quarlane::rfcshared {
@@ -62,7 +63,7 @@ std::vector<DestinationEntry> ParseDestinationFile(const std::string &text) {
   bool first = true;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (first) line.erase(0, ByteOrderMarkLength(line));
     first = false;
     line = Trim(line);
     if (line.empty() || line[0] == '*' || line[0] == '#' || line[0] == ';') continue;

@@ -9,13 +9,14 @@
 #endif
 
 #include "platform/append_file.h"
+#include "rfc/rfc_abi.h"
 #include "rfcshared/text.h"
 
 namespace quarlane::rfcshared {
 
 using namespace boundary_text;
 
-const char kTraceFileName[] = "Dev_Rfc.Trc";
+const char kTraceFileName[] = RFC_TRACE_FILE;
 
 std::tm LocalTime(std::time_t when) {
   std::tm local{};

@@ -117,90 +117,81 @@ CallOutcome Answer(Library &library, Connection &connection, RFC_PARAMETER *impo
 
 int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
                      RFC_TYPEHANDLE *type_handle) {
-  try {
-    const std::string structure_name = FromCString(name);
-    std::string log_line = "RfcInstallStructure name=" + TextArgument(name) + " entries=" + std::to_string(entries);
-    CallOutcome outcome;
-    if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
-      outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
-                       "RfcInstallStructure " + structure_name + ": incomplete arguments",
-                       "name, elements or type handle missing", "argument NULL");
-    } else if (const Fault *fault =
-                   FindFault(FaultsWithoutConnection(library), FaultSite::Install, structure_name)) {
-      outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
-                       "RfcInstallStructure " + structure_name + " failed",
-                       fault->message.empty() ? "structure " + structure_name + " could not be installed"
-                                              : fault->message,
-                       fault->where);
-      outcome.call_handler = fault->handler;
-      outcome.handler_text = fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
-    } else {
-      std::vector<FieldLayout> fields(entries);
-      for (unsigned i = 0; i < entries; ++i) {
-        fields[i].type = elements[i].type;
-        fields[i].length = elements[i].length;
-      }
-      const unsigned length = LayOutRow(structure_name, fields).length;
-      InstalledStructure *structure = nullptr;
-      for (InstalledStructure &candidate : library.structures)
-        if (SameText(candidate.name, structure_name)) structure = &candidate;
-      if (structure == nullptr) {
-        const RFC_TYPEHANDLE handle = kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
-        library.structures.push_back(InstalledStructure{handle, structure_name, entries, length});
-        structure = &library.structures.back();
-      }
-      structure->entries = entries;
-      structure->length = length;
-      *type_handle = structure->handle;
-      log_line += " size=" + std::to_string(length) + " handle=" + std::to_string(structure->handle);
+  const std::string structure_name = FromCString(name);
+  std::string log_line = "RfcInstallStructure name=" + TextArgument(name) + " entries=" + std::to_string(entries);
+  CallOutcome outcome;
+  if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
+    outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
+                     "RfcInstallStructure " + structure_name + ": incomplete arguments",
+                     "name, elements or type handle missing", "argument NULL");
+  } else if (const Fault *fault =
+                 FindFault(FaultsWithoutConnection(library), FaultSite::Install, structure_name)) {
+    outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
+                     "RfcInstallStructure " + structure_name + " failed",
+                     fault->message.empty() ? "structure " + structure_name + " could not be installed"
+                                            : fault->message,
+                     fault->where);
+    outcome.call_handler = fault->handler;
+    outcome.handler_text = fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
+  } else {
+    std::vector<FieldLayout> fields(entries);
+    for (unsigned i = 0; i < entries; ++i) {
+      fields[i].type = elements[i].type;
+      fields[i].length = elements[i].length;
     }
-    return Finish(library, outcome, log_line, nullptr);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcInstallStructure");
-    return RFC_FAILURE;
+    const unsigned length = LayOutRow(structure_name, fields).length;
+    InstalledStructure *structure = nullptr;
+    for (InstalledStructure &candidate : library.structures)
+      if (SameText(candidate.name, structure_name)) structure = &candidate;
+    if (structure == nullptr) {
+      const RFC_TYPEHANDLE handle = kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
+      library.structures.push_back(InstalledStructure{handle, structure_name, entries, length});
+      structure = &library.structures.back();
+    }
+    structure->entries = entries;
+    structure->length = length;
+    *type_handle = structure->handle;
+    log_line += " size=" + std::to_string(length) + " handle=" + std::to_string(structure->handle);
   }
+  return Finish(library, outcome, log_line, nullptr);
 }
 
 RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables) {
-  return rfcshared::Guarded(library, "RfcCall", RFC_FAILURE, [&]() -> RFC_RC {
-    const std::string name = Upper(Trim(FromCString(function)));
-    const std::string log_line = "RfcCall handle=" + std::to_string(handle) + " function=" + TextArgument(function) +
-                                 " exporting: " + DescribeParameters(exporting, true) +
-                                 " tables: " + DescribeTables(tables, library.tables);
-    CallOutcome outcome;
-    if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
-      Connection &connection = *call_on;
-      connection.call_pending = false;
-      if (const Fault *fault = FindFault(connection.faults, FaultSite::Call, name)) {
-        outcome = FromFault(*fault, "RfcCall", name);
-      } else {
-        connection.call_pending = true;
-        connection.function = name;
-        connection.exporting = ReadExporting(exporting);
-      }
+  const std::string name = Upper(Trim(FromCString(function)));
+  const std::string log_line = "RfcCall handle=" + std::to_string(handle) + " function=" + TextArgument(function) +
+                               " exporting: " + DescribeParameters(exporting, true) +
+                               " tables: " + DescribeTables(tables, library.tables);
+  CallOutcome outcome;
+  if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+    Connection &connection = *call_on;
+    connection.call_pending = false;
+    if (const Fault *fault = FindFault(connection.faults, FaultSite::Call, name)) {
+      outcome = FromFault(*fault, "RfcCall", name);
+    } else {
+      connection.call_pending = true;
+      connection.function = name;
+      connection.exporting = ReadExporting(exporting);
     }
-    return Finish(library, outcome, log_line, nullptr);
-  });
+  }
+  return Finish(library, outcome, log_line, nullptr);
 }
 
 RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
                char **exception) {
-  return rfcshared::Guarded(library, "RfcReceive", RFC_FAILURE, [&]() -> RFC_RC {
-    std::string log_line = "RfcReceive handle=" + std::to_string(handle) +
-                           " importing: " + DescribeParameters(importing, false) +
-                           " tables: " + DescribeTables(tables, library.tables);
-    CallOutcome outcome;
-    if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
-      Connection &connection = *receive_on;
-      log_line += " function=" + Bracketed(connection.function);
-      if (const Fault *fault = FindFault(connection.faults, FaultSite::Receive, connection.function)) {
-        outcome = FromFault(*fault, "RfcReceive", connection.function);
-      } else {
-        outcome = Answer(library, connection, importing, tables);
-      }
+  std::string log_line = "RfcReceive handle=" + std::to_string(handle) +
+                         " importing: " + DescribeParameters(importing, false) +
+                         " tables: " + DescribeTables(tables, library.tables);
+  CallOutcome outcome;
+  if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+    Connection &connection = *receive_on;
+    log_line += " function=" + Bracketed(connection.function);
+    if (const Fault *fault = FindFault(connection.faults, FaultSite::Receive, connection.function)) {
+      outcome = FromFault(*fault, "RfcReceive", connection.function);
+    } else {
+      outcome = Answer(library, connection, importing, tables);
     }
-    return Finish(library, outcome, log_line, exception);
-  });
+  }
+  return Finish(library, outcome, log_line, exception);
 }
 
 } // namespace quarlane::rfcsim

@@ -200,78 +200,68 @@ RFC_HANDLE Finish(Library &library, const OpenOutcome &outcome, const std::strin
 } // namespace
 
 RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
-  try {
-    OpenRequest request;
-    request.operation = "RfcOpen";
-    const std::string log_line = "RfcOpen " + DescribeOptions(options);
-    if (options == nullptr)
-      return Finish(library, Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpen without options",
-                                    "no options given", "options NULL"),
-                    log_line);
-    request.destination = FromCString(options->destination);
-    request.client = FromCString(options->client);
-    request.user = FromCString(options->user);
-    request.password = FromCString(options->password);
-    if (options->mode == 0) {
-      if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
-        request.hostname = Optional(host->hostname);
-        request.sysnr = host->sysnr;
-        request.gateway_host = Optional(host->gateway_host);
-        request.gateway_service = Optional(host->gateway_service);
-      }
-    } else if (options->mode == 1) {
-      if (const auto *gateway = static_cast<const RFC_CONNOPT_GATEWAY *>(options->connopt)) {
-        request.gateway_host = Optional(gateway->gateway_host);
-        request.gateway_service = Optional(gateway->gateway_service);
-      }
-    } else {
-      return Finish(library,
-                    Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM",
-                           "RfcOpen with mode " + std::to_string(options->mode),
-                           "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)", "mode"),
-                    log_line);
+  OpenRequest request;
+  request.operation = "RfcOpen";
+  const std::string log_line = "RfcOpen " + DescribeOptions(options);
+  if (options == nullptr)
+    return Finish(library, Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpen without options",
+                                  "no options given", "options NULL"),
+                  log_line);
+  request.destination = FromCString(options->destination);
+  request.client = FromCString(options->client);
+  request.user = FromCString(options->user);
+  request.password = FromCString(options->password);
+  if (options->mode == 0) {
+    if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
+      request.hostname = Optional(host->hostname);
+      request.sysnr = host->sysnr;
+      request.gateway_host = Optional(host->gateway_host);
+      request.gateway_service = Optional(host->gateway_service);
     }
-    return Finish(library, TryOpen(library, request), log_line);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcOpen");
-    return 0;
+  } else if (options->mode == 1) {
+    if (const auto *gateway = static_cast<const RFC_CONNOPT_GATEWAY *>(options->connopt)) {
+      request.gateway_host = Optional(gateway->gateway_host);
+      request.gateway_service = Optional(gateway->gateway_service);
+    }
+  } else {
+    return Finish(library,
+                  Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM",
+                         "RfcOpen with mode " + std::to_string(options->mode),
+                         "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)", "mode"),
+                  log_line);
   }
+  return Finish(library, TryOpen(library, request), log_line);
 }
 
 RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *error_info) {
-  try {
-    OpenRequest request;
-    request.operation = "RfcOpenEx";
-    const std::string log_line = "RfcOpenEx connect=" + TextArgument(connect_string) +
-                                 " error_info=" + (error_info == nullptr ? "(null)" : "set");
-    OpenOutcome outcome;
-    if (connect_string == nullptr) {
-      outcome = Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
-                       "no connect string given", "connect string NULL");
-    } else {
-      const std::map<std::string, std::string> words = SplitConnectString(connect_string);
-      const auto word = [&](const char *key) {
-        const auto found = words.find(key);
-        return found == words.end() ? std::string() : found->second;
-      };
-      request.destination = word("DEST");
-      request.client = word("CLIENT");
-      request.user = word("USER");
-      request.password = word("PASSWD");
-      request.via_destination_file = true;
-      outcome = TryOpen(library, request);
-    }
-    if (error_info != nullptr) {
-      error_info->group = outcome.handle == 0 ? outcome.group : 0;
-      CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
-      CopyToField(error_info->message, sizeof error_info->message,
-                  outcome.handle == 0 ? OneLine(outcome.error.message) : "");
-    }
-    return Finish(library, outcome, log_line);
-  } catch (...) {
-    RecordInternalFailure(library, "RfcOpenEx");
-    return 0;
+  OpenRequest request;
+  request.operation = "RfcOpenEx";
+  const std::string log_line = "RfcOpenEx connect=" + TextArgument(connect_string) +
+                               " error_info=" + (error_info == nullptr ? "(null)" : "set");
+  OpenOutcome outcome;
+  if (connect_string == nullptr) {
+    outcome = Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
+                     "no connect string given", "connect string NULL");
+  } else {
+    const std::map<std::string, std::string> words = SplitConnectString(connect_string);
+    const auto word = [&](const char *key) {
+      const auto found = words.find(key);
+      return found == words.end() ? std::string() : found->second;
+    };
+    request.destination = word("DEST");
+    request.client = word("CLIENT");
+    request.user = word("USER");
+    request.password = word("PASSWD");
+    request.via_destination_file = true;
+    outcome = TryOpen(library, request);
   }
+  if (error_info != nullptr) {
+    error_info->group = outcome.handle == 0 ? outcome.group : 0;
+    CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
+    CopyToField(error_info->message, sizeof error_info->message,
+                outcome.handle == 0 ? OneLine(outcome.error.message) : "");
+  }
+  return Finish(library, outcome, log_line);
 }
 
 } // namespace quarlane::rfcsim

@@ -1,5 +1,6 @@
 #include "rfcsim/faults.h"
 
+#include <cstddef>
 #include <cstdint>
 
 #include "rfcsim/text.h"
@@ -13,10 +14,11 @@ struct SiteName {
   const char *word;
 };
 
+// In the enum's order: row i is the site of value i.
 const SiteName kSites[] = {
-    {FaultSite::Open, "open"},         {FaultSite::Call, "call"},           {FaultSite::Receive, "receive"},
-    {FaultSite::Install, "install"},   {FaultSite::ItCreate, "itcreate"},   {FaultSite::ItGetLine, "itgetline"},
-    {FaultSite::ItDelete, "itdelete"},
+#define RFCSIM_SITE_WORD(site, word) {FaultSite::site, word},
+    RFCSIM_FAULT_SITES(RFCSIM_SITE_WORD)
+#undef RFCSIM_SITE_WORD
 };
 
 bool ParseOption(const std::string &word, Fault *fault, std::string *error) {
@@ -74,11 +76,7 @@ bool ParseOption(const std::string &word, Fault *fault, std::string *error) {
 
 } // namespace
 
-const char *SiteWord(FaultSite site) {
-  for (const SiteName &entry : kSites)
-    if (entry.site == site) return entry.word;
-  return "?";
-}
+const char *SiteWord(FaultSite site) { return kSites[static_cast<std::size_t>(site)].word; }
 
 bool ParseFault(const std::vector<std::string> &words, Fault *fault, std::string *error) {
   *fault = Fault{};

@@ -8,7 +8,17 @@
 
 namespace quarlane::rfcsim {
 
-enum class FaultSite { Open, Call, Receive, Install, ItCreate, ItGetLine, ItDelete };
+// Every site once, with the word that names it in the landscape: the enum
+// and the table of words (faults.cpp) are both made from this list.
+#define RFCSIM_FAULT_SITES(X)                                                                       \
+  X(Open, "open") X(Call, "call") X(Receive, "receive") X(Install, "install") X(ItCreate, "itcreate") \
+  X(ItGetLine, "itgetline") X(ItDelete, "itdelete")
+
+enum class FaultSite {
+#define RFCSIM_FAULT_SITE(site, word) site,
+  RFCSIM_FAULT_SITES(RFCSIM_FAULT_SITE)
+#undef RFCSIM_FAULT_SITE
+};
 
 enum class OpenFailure { None, Logon, Communication };
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <sstream>
 
+#include "platform/byte_order_mark.h"
 #include "rfcsim/packed.h"
 #include "rfcsim/text.h"
 
@@ -400,8 +401,7 @@ Landscape ParseLandscape(const std::string &text, const std::string &file_name) 
   Parser parser;
   parser.file_name = file_name;
   parser.landscape.found = true;
-  std::size_t begin = 0;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) begin = 3; // a UTF-8 byte order mark
+  std::size_t begin = ByteOrderMarkLength(text);
   while (begin < text.size()) {
     std::size_t end = text.find('\n', begin);
     if (end == std::string::npos) end = text.size();

@@ -95,37 +95,25 @@ const std::vector<Fault> &FaultsWithoutConnection(Library &library) {
 }
 
 void Environment(Library &library, RFC_ENV *env) {
-  try {
-    library.handler = env == nullptr ? nullptr : env->errorhandler;
-    LogCall(library, std::string("RfcEnvironment") +
-                         (env == nullptr ? " env=(null)"
-                                         : std::string(" errorhandler=") + (env->errorhandler ? "set" : "(null)") +
-                                               " allocate=" + (env->allocate ? "set" : "(null)")));
-  } catch (...) {
-    RecordInternalFailure(library, "RfcEnvironment");
-  }
+  library.handler = env == nullptr ? nullptr : env->errorhandler;
+  LogCall(library, std::string("RfcEnvironment") +
+                       (env == nullptr ? " env=(null)"
+                                       : std::string(" errorhandler=") + (env->errorhandler ? "set" : "(null)") +
+                                             " allocate=" + (env->allocate ? "set" : "(null)")));
 }
 
 void Close(Library &library, RFC_HANDLE handle) {
-  try {
-    bool known = true;
-    if (handle == 0) {
-      library.connections.clear();
-    } else {
-      known = library.connections.erase(handle) > 0;
-    }
-    LogCall(library, "RfcClose handle=" + std::to_string(handle) + (known ? "" : " (not open)"));
-  } catch (...) {
-    RecordInternalFailure(library, "RfcClose");
+  bool known = true;
+  if (handle == 0) {
+    library.connections.clear();
+  } else {
+    known = library.connections.erase(handle) > 0;
   }
+  LogCall(library, "RfcClose handle=" + std::to_string(handle) + (known ? "" : " (not open)"));
 }
 
 int LastError(Library &library, RFC_ERROR_INFO *info) {
-  try {
-    LogCall(library, std::string("RfcLastError -> ") + (library.has_error ? "0" : "1 (no error)"));
-  } catch (...) {
-    return 1;
-  }
+  LogCall(library, std::string("RfcLastError -> ") + (library.has_error ? "0" : "1 (no error)"));
   return rfcshared::FillErrorInfo(library.has_error, library.last_error, info);
 }
 

@@ -1,5 +1,7 @@
 #include "sensor/command_line.h"
 
+#include <cstddef>
+
 #include "util/version.h"
 
 namespace quarlane {
@@ -93,8 +95,16 @@ CommandLineRequest RequestOf(int argc, char **argv) {
   return CommandLineRequest::Run;
 }
 
+// The banner begins with "* " and the time of day, "hh:mm:ss".
+const char kBannerHead[] = "* ";
+constexpr std::size_t kTimeOfDayLength = 8;
+
 std::string StartBanner(const std::string &time_of_day) {
-  return "* " + time_of_day + " SAP " + kProductWord + " " + kVersionText;
+  return kBannerHead + time_of_day + " SAP " + kProductWord + " " + kVersionText;
+}
+
+std::string BannerTimeOfDay(const std::string &banner) {
+  return banner.substr(sizeof kBannerHead - 1, kTimeOfDayLength);
 }
 
 std::string ClosingLine(const std::string &time_of_day) {

@@ -22,6 +22,8 @@ CommandLineRequest RequestOf(int argc, char **argv);
 
 // "* hh:mm:ss SAP Quarlane Vers 4.3 / 29.08.22"
 std::string StartBanner(const std::string &time_of_day);
+// The time of day a start banner shows ("hh:mm:ss").
+std::string BannerTimeOfDay(const std::string &banner);
 // "\n* hh:mm:ss SAP Quarlane now processed..." (without the final line feed)
 std::string ClosingLine(const std::string &time_of_day);
 

@@ -21,7 +21,7 @@ namespace quarlane {
 
 namespace {
 
-const char *const kTraceFile = "Dev_Rfc.Trc";
+const char *const kTraceFile = RFC_TRACE_FILE;
 
 // The library is needed from here on; it is loaded once and its error handler
 // registered before every logon.
@@ -44,7 +44,8 @@ std::string SystemLabel(SystemLabelKind kind, const std::string &entry,
                         const ConnectionParameters &parameters) {
   switch (kind) {
   case SystemLabelKind::Alias:
-    return entry.size() < 4 ? std::string() : entry.substr(0, entry.size() - 4);
+    return entry.size() < kProfileExtensionLength ? std::string()
+                                                  : entry.substr(0, entry.size() - kProfileExtensionLength);
   case SystemLabelKind::Host: return parameters.hostname;
   case SystemLabelKind::Destination: return parameters.destination;
   case SystemLabelKind::Profile: break;
@@ -53,7 +54,7 @@ std::string SystemLabel(SystemLabelKind kind, const std::string &entry,
 }
 
 // The start time is the time of day that the start banner shows.
-std::string StartTime(const SensorRun &run) { return run.start_banner.substr(2, 8); }
+std::string StartTime(const SensorRun &run) { return BannerTimeOfDay(run.start_banner); }
 
 // CPU data (the system's clock), then system information, on the open
 // connection.

@@ -12,7 +12,6 @@ namespace quarlane {
 
 namespace {
 
-const char kDefaultExtension[] = ".P00";
 const char kGlobalProfileName[] = "GLOBAL.P00";
 const char kGlobalSensorFile[] = "SAP Corvanta.Gbl";
 const char kItemProfile[] = "Corvanta.Prf";
@@ -150,7 +149,8 @@ Status FindFolder(const FileSystem &files, OutputMode mode, const Options &optio
 } // namespace
 
 std::string WithDefaultExtension(const std::string &name) {
-  if (name.size() < 4 || name[name.size() - 4] != '.') return name + kDefaultExtension;
+  if (name.size() < kProfileExtensionLength || name[name.size() - kProfileExtensionLength] != '.')
+    return name + kDefaultProfileExtension;
   return name;
 }
 

@@ -3,12 +3,18 @@
 #ifndef QUARLANE_SENSOR_SERVER_LISTING_H
 #define QUARLANE_SENSOR_SERVER_LISTING_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "util/result.h"
 
 namespace quarlane {
+
+// A profile's file name ends in its extension, a dot and three letters:
+// ".P00" unless the name gives another. A listing's entries are such names.
+constexpr char kDefaultProfileExtension[] = ".P00";
+constexpr std::size_t kProfileExtensionLength = sizeof kDefaultProfileExtension - 1;
 
 // The name under which an item run reports each system.
 enum class SystemLabelKind {

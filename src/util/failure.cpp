@@ -9,7 +9,7 @@ namespace quarlane {
 
 namespace {
 
-const FailureMessage kMessages[] = {
+constexpr FailureMessage kMessages[] = {
     {FailureCode::ProfileNameMissing, "ProfileNameMissing", "1001",
      "Parameter for Profile-Name is missing !", "", ""},
     {FailureCode::ProfileMissing, "ProfileMissing", "1002",
@@ -62,18 +62,18 @@ const FailureMessage kMessages[] = {
      "", "", "<operation>"},
 };
 
+static_assert(RowPerValue(kMessages, kFailureCodeCount, &FailureMessage::code),
+              "one message for each FailureCode, in the order of QUARLANE_FAILURE_CODES");
+
 } // namespace
 
 Failure::Failure(FailureCode failure_code, std::string failure_detail)
     : code(failure_code), detail(std::move(failure_detail)), text(FailureText(code, detail)) {}
 
 std::string FailureText(FailureCode code, const std::string &detail) {
-  for (const FailureMessage &m : kMessages) {
-    if (m.code != code) continue;
-    const std::string head = *m.number ? std::string("Error ") + m.number + ": " : std::string();
-    return head + m.before + detail + m.after;
-  }
-  return detail;
+  const FailureMessage &m = RowOf(kMessages, code);
+  const std::string head = *m.number ? std::string("Error ") + m.number + ": " : std::string();
+  return head + m.before + detail + m.after;
 }
 
 const FailureMessage *FailureMessagesBegin() { return std::begin(kMessages); }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/byte_order_mark.h"
 #include "text.h"
 
 namespace fakesdk {
@@ -671,7 +672,7 @@ bool TypeOfWord(const std::string &word, Type *type) {
 }
 
 bool IsCapture(const std::string &text) {
-  std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t start = quarlane::ByteOrderMarkLength(text);
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -687,7 +688,7 @@ bool ParseCapture(const std::string &text, const std::string &file, Replay *repl
   replay->file = file;
   Parser parser;
   parser.replay = replay;
-  std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::size_t start = quarlane::ByteOrderMarkLength(text);
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();

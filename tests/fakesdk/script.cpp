@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "platform/byte_order_mark.h"
 #include "text.h"
 
 namespace fakesdk {
@@ -254,8 +255,7 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
   bool modules_given = false;
   std::vector<Problem> problems;
 
-  std::string content = text;
-  if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) content.erase(0, 3);
+  const std::string content = quarlane::WithoutByteOrderMark(text);
   std::istringstream lines(content);
   std::string line;
   int number = 0;

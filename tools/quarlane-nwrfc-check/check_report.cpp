@@ -14,10 +14,6 @@ namespace quarlane {
 
 namespace {
 
-const char *const kVerdictWords[] = {"ok", "", "wrong usage", "profile not usable", "SDK not loaded",
-                                     "logon failed", "module missing", "not authorised", "call failed",
-                                     "no figures today", "units differ"};
-
 std::string Milliseconds(double ms) {
   char text[32];
   std::snprintf(text, sizeof text, "%.0f ms", ms);
@@ -173,7 +169,16 @@ std::string CaptureLine(const CaptureNote &capture) {
          (capture.keep_names ? "kept" : "replaced by placeholders") + ")";
 }
 
-std::string VerdictWord(Verdict verdict) { return kVerdictWords[static_cast<int>(verdict)]; }
+std::string VerdictWord(Verdict verdict) {
+  switch (verdict) {
+#define QUARLANE_VERDICT_WORD(name, status, word)                                                  \
+  case Verdict::name:                                                                              \
+    return word;
+    QUARLANE_CHECK_VERDICTS(QUARLANE_VERDICT_WORD)
+#undef QUARLANE_VERDICT_WORD
+  }
+  return "";
+}
 
 void WriteTextReport(const CheckResult &result, std::ostream &report) {
   // Written whole at the end: every text in it (an SDK message, a profile's

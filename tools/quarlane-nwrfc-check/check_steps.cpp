@@ -1,5 +1,8 @@
 #include "check_steps.h"
 
+#include <array>
+#include <cstddef>
+
 #include "loadstats/counters.h"
 #include "nwrfc/collector.h"
 #include "nwrfc/library.h"
@@ -15,7 +18,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using nwrfc::ProcessLibrary;
 
-const char *const kModules[] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL", nwrfc::kClassicSummary, nwrfc::kCollectorFunction};
+// The four modules the check looks at, each by its place in kModules.
+enum ModuleIndex : std::size_t { kSystemInfo, kCpuAll, kClassicModule, kCollectorModule, kModuleCount };
+const char *const kModules[kModuleCount] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL", nwrfc::kClassicSummary,
+                                            nwrfc::kCollectorFunction};
+// Whether the system has each module (found by its look-up).
+using ModulesPresent = std::array<bool, kModuleCount>;
 
 // Ratio of the collector's to the classic module's figures beyond which the
 // two are taken to count in different units (a factor of 1000 shows plainly).
@@ -24,42 +32,43 @@ constexpr double kLowestRatio = 0.5, kHighestRatio = 2.0;
 // What a look-up that found no module says: what failed and why, never a
 // bare "failed: ".
 std::string LookUpDetail(const ModuleCheck &module, const std::string &said) {
-  std::string why = module.state == "failed" ? module.detail : said;
-  if (module.state == "failed" && !said.empty()) why += " - " + said;
+  std::string why = module.state == module_state::kFailed ? module.detail : said;
+  if (module.state == module_state::kFailed && !said.empty()) why += " - " + said;
   if (why.empty()) why = "the system gave no reason";
   return module.state + ": " + why;
 }
 
-void LookUpModules(RfcSession &session, CheckResult &result, bool present[4]) {
-  for (int i = 0; i < 4; ++i) {
+void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &present) {
+  for (std::size_t i = 0; i < kModuleCount; ++i) {
     const Clock::time_point started = Clock::now();
     nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
     const nwrfc::ModuleLookup lookup =
-        nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == 3 ? "TASKTYPE" : "");
+        nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == kCollectorModule ? "TASKTYPE" : "");
     ModuleCheck &module = Module(result, kModules[i]);
     present[i] = lookup.present;
     const std::string said = lookup.key + (lookup.message.empty() ? "" : ": " + lookup.message);
     if (lookup.present) {
-      if (module.state == "not checked") module.state = "present";
+      if (module.state == module_state::kNotChecked) module.state = module_state::kPresent;
     } else if (!lookup.answered) {
-      module.state = "failed";
+      module.state = module_state::kFailed;
       module.detail = "the description could not be read (connection broken or time bound)";
       Conclude(result, Verdict::CallFailed, kModules[i] + std::string(": ") + module.detail);
     } else if (IsAuthorisationProblem(said)) {
-      module.state = "not authorised";
+      module.state = module_state::kNotAuthorised;
       module.detail = said;
       Conclude(result, Verdict::NotAuthorised,
                kModules[i] + std::string(": this user may not read its description (S_RFC): ") + said);
     } else {
-      module.state = "missing";
+      module.state = module_state::kMissing;
       module.detail = said;
-      if (i < 2) Conclude(result, Verdict::ModuleMissing, kModules[i] + std::string(" does not exist in this system"));
+      // The two the sensor always calls; of the workload modules one may serve.
+      if (i == kSystemInfo || i == kCpuAll) Conclude(result, Verdict::ModuleMissing, kModules[i] + std::string(" does not exist in this system"));
     }
-    if (i == 3) result.collector_fields = lookup.fields;
+    if (i == kCollectorModule) result.collector_fields = lookup.fields;
     // A workload module the system lacks is news, not a failed step: the other one may serve.
-    const bool ok = lookup.present || (module.state == "missing" && i >= 2);
+    const bool ok = lookup.present || (module.state == module_state::kMissing && (i == kClassicModule || i == kCollectorModule));
     AddStep(result, std::string("look up ") + kModules[i], ok,
-            lookup.present ? "present" : LookUpDetail(module, said), started);
+            lookup.present ? module_state::kPresent : LookUpDetail(module, said), started);
   }
 }
 
@@ -74,12 +83,13 @@ bool Identify(RfcSession &session, CheckResult &result, SystemInfo *system) {
     result.host = nwrfc::TrimRight(identity->host);
     result.instance = nwrfc::TrimRight(identity->instance_name);
     result.kernel = nwrfc::SystemInfoField(ProcessLibrary(), session.handle, "RFCKERNRL");
-    Module(result, kModules[0]).state = "callable";
+    Module(result, kModules[kSystemInfo]).state = module_state::kCallable;
   } else {
-    ClassifyFailure(Module(result, kModules[0]), identity.failure(), result);
+    ClassifyFailure(Module(result, kModules[kSystemInfo]), identity.failure(), result);
   }
-  AddStep(result, kModules[0], identity.ok(),
-          identity ? "release " + result.release + ", kernel " + result.kernel : Module(result, kModules[0]).detail,
+  AddStep(result, kModules[kSystemInfo], identity.ok(),
+          identity ? "release " + result.release + ", kernel " + result.kernel
+                   : Module(result, kModules[kSystemInfo]).detail,
           started);
   started = Clock::now();
   nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
@@ -87,11 +97,12 @@ bool Identify(RfcSession &session, CheckResult &result, SystemInfo *system) {
   if (clock) {
     system->clock = *clock;
     result.system_date = clock->date;
-    Module(result, kModules[1]).state = "callable";
+    Module(result, kModules[kCpuAll]).state = module_state::kCallable;
   } else {
-    ClassifyFailure(Module(result, kModules[1]), clock.failure(), result);
+    ClassifyFailure(Module(result, kModules[kCpuAll]), clock.failure(), result);
   }
-  AddStep(result, kModules[1], clock.ok(), clock ? "system date " + result.system_date : Module(result, kModules[1]).detail,
+  AddStep(result, kModules[kCpuAll], clock.ok(),
+          clock ? "system date " + result.system_date : Module(result, kModules[kCpuAll]).detail,
           started);
   return identity.ok() && clock.ok();
 }
@@ -113,10 +124,10 @@ DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &s
   const bool no_data = !rows && rows.failure().code == FailureCode::CallException &&
                        rows.failure().detail == "NO_DATA_FOUND";
   if (no_data) {
-    module.state = "callable";
+    module.state = module_state::kCallable;
     figures.answered = true;
   } else if (rows) {
-    module.state = "callable";
+    module.state = module_state::kCallable;
     figures.answered = true;
     figures.rows = *rows;
   } else {
@@ -136,8 +147,9 @@ std::uint64_t TotalResponseTime(const DayFigures &figures) {
   return total;
 }
 
-void JudgeFigures(CheckResult &result, nwrfc::Collector mode, const bool present[4]) {
-  result.serving = nwrfc::ServingModule(mode, result.release, present[2], present[3]);
+void JudgeFigures(CheckResult &result, nwrfc::Collector mode, const ModulesPresent &present) {
+  result.serving =
+      nwrfc::ServingModule(mode, result.release, present[kClassicModule], present[kCollectorModule]);
   if (result.serving.empty()) {
     Conclude(result, Verdict::ModuleMissing, "no workload module serves the summary");
     return;
@@ -165,12 +177,14 @@ void CheckSystem(RfcSession &session, CheckResult &result) {
   for (const char *name : kModules) Module(result, name);
   SystemInfo system;
   const bool identified = Identify(session, result, &system);
-  bool present[4] = {false, false, false, false};
+  ModulesPresent present{};
   LookUpModules(session, result, present);
   if (!identified) return;
   const nwrfc::Collector mode = nwrfc::CollectorOf(ProcessLibrary(), session.handle);
-  if (present[2]) result.classic = Figures(session, result, system, nwrfc::Collector::Classic, kModules[2]);
-  if (present[3]) result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[3]);
+  if (present[kClassicModule])
+    result.classic = Figures(session, result, system, nwrfc::Collector::Classic, kModules[kClassicModule]);
+  if (present[kCollectorModule])
+    result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[kCollectorModule]);
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
   JudgeFigures(result, mode, present);
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 
+#include "find_profile.h"
 #include "nwrfc/capture.h"
 #include "nwrfc/collector.h"
 #include "nwrfc/in_process.h"
@@ -151,7 +152,8 @@ bool IsMissingModule(const std::string &text) {
 std::optional<ConnectionParameters> ProfileParameters(const std::string &argument, CheckResult &result,
                                                       std::ostream &err) {
   const Clock::time_point started = Clock::now();
-  const std::optional<std::string> path = FindSystemProfile(argument, err, "quarlane-nwrfc-check");
+  const std::optional<FoundProfile> found = FindSystemProfile(argument, err, "quarlane-nwrfc-check");
+  const std::optional<std::string> path = found ? std::make_optional(found->path) : std::nullopt;
   std::optional<std::string> bytes = path ? ReadText(*path) : std::nullopt;
   if (!bytes) {
     AddStep(result, "profile", false, "cannot read the profile " + argument, started);
@@ -268,18 +270,18 @@ void ClassifyFailure(ModuleCheck &module, const Failure &failure, CheckResult &r
   if (IsAuthorisationProblem(said) && Upper(said).find("RFC_METADATA_GET") != std::string::npos) {
     // The description of the module could not be read: the authorisation
     // missing is the one for the metadata module, not for this module.
-    module.state = "not authorised";
+    module.state = module_state::kNotAuthorised;
     Conclude(result, Verdict::NotAuthorised,
              "RFC_METADATA_GET: this user may not read function module descriptions (S_RFC), so " +
                  module.name + " cannot be called: " + said);
   } else if (IsAuthorisationProblem(said)) {
-    module.state = "not authorised";
+    module.state = module_state::kNotAuthorised;
     Conclude(result, Verdict::NotAuthorised, module.name + ": not authorised for this user (S_RFC)");
   } else if (IsMissingModule(said)) {
-    module.state = "missing";
+    module.state = module_state::kMissing;
     Conclude(result, Verdict::ModuleMissing, module.name + " does not exist in this system");
   } else {
-    module.state = "failed";
+    module.state = module_state::kFailed;
     Conclude(result, Verdict::CallFailed, module.name + " failed: " + module.detail);
   }
 }
@@ -287,7 +289,7 @@ void ClassifyFailure(ModuleCheck &module, const Failure &failure, CheckResult &r
 ModuleCheck &Module(CheckResult &result, const std::string &name) {
   for (ModuleCheck &module : result.modules)
     if (module.name == name) return module;
-  result.modules.push_back(ModuleCheck{name, "not checked", ""});
+  result.modules.push_back(ModuleCheck{name, module_state::kNotChecked, ""});
   return result.modules.back();
 }
 

@@ -15,24 +15,31 @@
 
 #include "loadstats/counters.h"
 #include "nwrfc/probe.h"
-#include "passwd_tool.h"
+#include "password_prompt.h"
 
 namespace quarlane {
 
 extern const char *const kCheckUsage;
 
+// Every verdict once, with its exit status and the word the report gives it:
+// the enum and the report's words (check_report.cpp) are both made from it.
+#define QUARLANE_CHECK_VERDICTS(X)                                                                 \
+  X(Ok, 0, "ok")                           /* the sensor will work */                             \
+  X(Usage, 2, "wrong usage")               /* wrong arguments */                                  \
+  X(NoProfile, 3, "profile not usable")    /* the profile cannot be found or read */              \
+  X(NoSdk, 4, "SDK not loaded")            /* the SDK cannot be loaded */                         \
+  X(LogonFailed, 5, "logon failed")        /* refused, not reached, or the bridge's settings */   \
+  X(ModuleMissing, 6, "module missing")    /* a module the sensor needs does not exist */         \
+  X(NotAuthorised, 7, "not authorised")    /* a module exists but this user may not call it */    \
+  X(CallFailed, 8, "call failed")          /* a call failed otherwise */                          \
+  X(NoFiguresToday, 9, "no figures today") /* the summary's module has no figures for today */    \
+  X(UnitsDiffer, 10, "units differ")       /* both workload modules answer, far apart */
+
 // The verdict of a run; its value is the exit status.
 enum class Verdict {
-  Ok = 0,            // the sensor will work
-  Usage = 2,         // wrong arguments
-  NoProfile = 3,     // the profile cannot be found or read
-  NoSdk = 4,         // the SDK cannot be loaded
-  LogonFailed = 5,   // refused, not reached, or the bridge's settings
-  ModuleMissing = 6, // a module the sensor needs does not exist
-  NotAuthorised = 7, // a module exists but this user may not call it
-  CallFailed = 8,    // a call failed otherwise
-  NoFiguresToday = 9, // the module that serves the summary has no figures for today
-  UnitsDiffer = 10,  // both workload modules answer, with figures far apart
+#define QUARLANE_CHECK_VERDICT(name, status, word) name = status,
+  QUARLANE_CHECK_VERDICTS(QUARLANE_CHECK_VERDICT)
+#undef QUARLANE_CHECK_VERDICT
 };
 
 struct CheckStep {
@@ -42,9 +49,19 @@ struct CheckStep {
   double milliseconds = 0;
 };
 
+// What the check found of a module, as the report shows it.
+namespace module_state {
+constexpr char kNotChecked[] = "not checked";
+constexpr char kCallable[] = "callable";           // called, and it answered
+constexpr char kPresent[] = "present";             // its description was read
+constexpr char kMissing[] = "missing";             // the system has no such module
+constexpr char kNotAuthorised[] = "not authorised"; // this user may not call it or read its description
+constexpr char kFailed[] = "failed";               // a call or look-up failed otherwise
+} // namespace module_state
+
 struct ModuleCheck {
   std::string name;
-  std::string state = "not checked"; // "callable", "present", "missing", "not authorised", "failed", ...
+  std::string state = module_state::kNotChecked; // one of module_state
   std::string detail;
 };
 

@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "find_profile.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "sensor/limits.h"
@@ -184,76 +185,6 @@ int CheckStored(const std::string &stored, std::ostream &out) {
   return kDone;
 }
 
-// On Linux, a host path that already lies below $QUARLANE_ROOT becomes the
-// drive path it stands for, so that opening it does not put it below the
-// root a second time.
-std::string AsDrivePath(const std::string &argument) {
-#if defined(_WIN32)
-  return argument;
-#else
-  const char *variable = std::getenv("QUARLANE_ROOT");
-  std::string root = variable ? variable : "";
-  while (!root.empty() && root.back() == '/') root.pop_back();
-  if (root.empty() || argument.size() <= root.size() + 1 ||
-      argument.compare(0, root.size(), root) != 0 || argument[root.size()] != '/')
-    return argument;
-  return argument.substr(root.size());
-#endif
-}
-
-void WriteTrail(const LocationTrail &trail, std::ostream &err) {
-  for (const std::string &line : trail.lines) err << "  " << line << "\n";
-}
-
-// The profile as the sensor finds it: a name with a folder part that opens
-// there is read from there (the sensor's "@"); otherwise the PRTG folder
-// search. Says on err which file is read; nullopt when none.
-// A profile found as the sensor finds it, and the message a sensor started
-// here would stop with before it reads the profile (the folder rule).
-struct FoundProfile {
-  std::string path;
-  std::optional<std::string> sensor_stops_with;
-};
-
-std::optional<FoundProfile> FindProfileAs(const std::string &argument, std::ostream &err,
-                                          const std::string &tool) {
-  const std::string name = AsDrivePath(argument);
-  const auto located_as = [&](const char *params, LocationTrail &trail) {
-    return LocateProfile(Disk(), name, OutputMode::ExeXml, ParseOptions(params), "", &trail);
-  };
-  LocationTrail given_trail;
-  if (!SplitProfileName(WithDefaultExtension(name)).folder.empty()) {
-    Result<LocatedRun> given = located_as("@", given_trail);
-    if (given && std::holds_alternative<SingleSystemLocation>(given->location)) {
-      const std::string &path = FileOf(given->location).path;
-      err << tool << ": reading " << path
-          << " from the folder given with the name, as the sensor does with \"@\" (opened as "
-          << HostPath(path) << ")\n";
-      return FoundProfile{path, std::nullopt};
-    }
-  }
-  LocationTrail trail;
-  Result<LocatedRun> searched = located_as("", trail);
-  if (searched && std::holds_alternative<SingleSystemLocation>(searched->location)) {
-    const std::string &path = FileOf(searched->location).path;
-    err << tool << ": reading " << path << ", found by the sensor's folder search (opened as "
-        << HostPath(path) << ")\n";
-    return FoundProfile{path, std::nullopt};
-  }
-  if (!searched && trail.folder_step_failed && trail.path_found) {
-    err << tool << ": reading " << *trail.path_found
-        << ", found by the sensor's folder search (opened as " << HostPath(*trail.path_found)
-        << "); a sensor started here would stop with \"" << searched.failure().text << "\":\n";
-    WriteTrail(trail, err);
-    return FoundProfile{*trail.path_found, searched.failure().text};
-  }
-  err << tool << ": cannot read the profile " << argument << ": "
-      << (searched ? "it names the global sensor file, no system profile"
-                   : searched.failure().text)
-      << "\n";
-  WriteTrail(trail, err);
-  return std::nullopt;
-}
 
 // The profile name the sensor shows in its messages: the file name alone.
 std::string FileNameOf(const std::string &path) {
@@ -355,7 +286,7 @@ bool CheckLimitLines(const TextLines &lines, std::ostream &out) {
 // Finds and reads the profile exactly as the sensor finds and reads a system
 // profile.
 int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &err) {
-  const std::optional<FoundProfile> found = FindProfileAs(argument, err, "quarlane-passwd");
+  const std::optional<FoundProfile> found = FindSystemProfile(argument, err, "quarlane-passwd");
   if (!found) return kFault;
   const std::string &path = found->path;
   std::optional<std::string> bytes = ReadText(path);
@@ -398,12 +329,6 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
 
 } // namespace
 
-std::optional<std::string> FindSystemProfile(const std::string &argument, std::ostream &err,
-                                             const std::string &tool) {
-  std::optional<FoundProfile> found = FindProfileAs(argument, err, tool);
-  if (!found) return std::nullopt;
-  return std::move(found->path);
-}
 
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
                   std::ostream &err, PasswordPrompt *prompt) {

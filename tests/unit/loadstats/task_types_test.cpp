@@ -23,6 +23,20 @@ TEST(TaskTypes, KeysAreSevenCharactersInTheirFixedOrder) {
   }
 }
 
+// Dialog, batch, HTTP, RFC, update, spool: each shown type has its label and
+// its own place, and no other type has either.
+TEST(TaskTypes, TheReportTextsShowSixTypesInTheirOrder) {
+  std::vector<std::string> shown;
+  for (std::size_t type : TextTypes()) shown.push_back(TaskTypes()[type].key);
+  EXPECT_EQ(shown, (std::vector<std::string>{"DIALOG ", "BCKGRD ", "HTTP   ", "RFC    ", "UPDATE ", "SPOOL  "}));
+  std::size_t labelled = 0;
+  for (const TaskType &type : TaskTypes()) {
+    EXPECT_EQ(type.text_label != nullptr, type.text_place != 0) << type.key;
+    if (type.text_label) ++labelled;
+  }
+  EXPECT_EQ(labelled, kTextTypeCount);
+}
+
 TEST(TaskTypes, OnlyTheExactKeyNamesAType) {
   EXPECT_EQ(TaskTypeOfKey("DIALOG"), std::nullopt);  // without its blank
   EXPECT_EQ(TaskTypeOfKey("dialog "), std::nullopt); // case counts

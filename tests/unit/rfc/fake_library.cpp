@@ -107,6 +107,7 @@ int RFC_CALL FakeInstallStructure(char *name, RFC_TYPE_ELEMENT *elements, unsign
 RFC_RC RFC_CALL FakeCall(RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting,
                          RFC_TABLE *tables) {
   g_state.calls.push_back(std::string("RfcCall ") + function);
+  g_state.function = function;
   g_state.call_handle = handle;
   g_state.exporting = ParameterEntries(exporting, true);
   g_state.call_tables = TableEntries(tables);
@@ -158,14 +159,16 @@ std::vector<std::string> *ScriptedRows() {
 unsigned RFC_CALL FakeItFill(ITAB_H) {
   g_state.calls.push_back("ItFill");
   if (const std::vector<std::string> *rows = ScriptedRows()) return static_cast<unsigned>(rows->size());
-  return g_state.fill;
+  return g_state.rows.empty() ? g_state.fill : static_cast<unsigned>(g_state.rows.size());
 }
 
 void *RFC_CALL FakeItGetLine(ITAB_H, unsigned line) {
   g_state.lines_read.push_back(line);
   if (std::vector<std::string> *rows = ScriptedRows())
     return line == 0 || line > rows->size() ? nullptr : &(*rows)[line - 1][0];
-  if (line == g_state.null_line || line == 0 || line > g_state.fill) return nullptr;
+  if (line == g_state.null_line || line == 0) return nullptr;
+  if (!g_state.rows.empty()) return line > g_state.rows.size() ? nullptr : &g_state.rows[line - 1][0];
+  if (line > g_state.fill) return nullptr;
   return g_row;
 }
 
@@ -177,18 +180,10 @@ int RFC_CALL FakeItDelete(ITAB_H) {
 RfcLibrary MakeLibrary() {
   RfcLibrary library;
   library.path = "fake librfc32";
-  library.RfcEnvironment = FakeEnvironment;
-  library.RfcOpen = FakeOpen;
-  library.RfcOpenEx = FakeOpenEx;
-  library.RfcClose = FakeClose;
-  library.RfcInstallStructure = FakeInstallStructure;
-  library.RfcCall = FakeCall;
-  library.RfcReceive = FakeReceive;
-  library.RfcLastError = FakeLastError;
-  library.ItCreate = FakeItCreate;
-  library.ItFill = FakeItFill;
-  library.ItGetLine = FakeItGetLine;
-  library.ItDelete = FakeItDelete;
+  // Every function of the boundary: a fake missing for one does not build.
+#define FAKE_FUNCTION(name, operation, ...) library.name = Fake##operation;
+  QUARLANE_RFC_FUNCTIONS(FAKE_FUNCTION)
+#undef FAKE_FUNCTION
   return library;
 }
 
@@ -203,6 +198,13 @@ const RfcLibrary &Library() {
 }
 
 ITAB_H TableHandle() { return &g_table_object; }
+
+int CallCount(const std::string &function) {
+  int count = 0;
+  for (const std::string &call : g_state.calls)
+    if (call == function || call.compare(0, function.size() + 1, function + " ") == 0) ++count;
+  return count;
+}
 
 } // namespace fake
 

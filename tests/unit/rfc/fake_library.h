@@ -48,6 +48,9 @@ struct State {
   bool create_fails = false;
   unsigned fill = 0;
   unsigned null_line = 0; // ItGetLine answers null for this line (0: none)
+  // The table's rows, each as many bytes as a row has: when there are any,
+  // ItFill answers their count and ItGetLine each row (not `fill`).
+  std::vector<std::string> rows;
   int delete_result = 0;
   std::map<std::string, std::string> received; // importing name -> bytes written (blank-filled to leng)
   RFC_ERROR_INFO last_error{};
@@ -74,6 +77,7 @@ struct State {
   RFC_TABLE *call_table_list = nullptr, *receive_table_list = nullptr;
   RFC_HANDLE call_handle = 0, receive_handle = 0;
   std::vector<unsigned> lines_read;
+  std::string function; // the function of the last RfcCall, as passed
 };
 
 // The fake's state; Reset() before each test.
@@ -85,6 +89,10 @@ const RfcLibrary &Library();
 
 // The table handle the fake's ItCreate hands out.
 ITAB_H TableHandle();
+
+// How many calls of `function` the fake was given ("RfcCall" counts every
+// "RfcCall NAME").
+int CallCount(const std::string &function);
 
 } // namespace fake
 

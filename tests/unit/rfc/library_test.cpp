@@ -9,20 +9,27 @@
 namespace quarlane {
 namespace {
 
-// Distinct addresses to stand for exported functions.
-char g_exports[12];
+// The boundary's functions, in their order (rfc/rfc_abi.h).
+const char *const kFunctions[] = {
+#define FUNCTION_NAME(name, ...) #name,
+    QUARLANE_RFC_FUNCTIONS(FUNCTION_NAME)
+#undef FUNCTION_NAME
+};
+constexpr int kCount = static_cast<int>(sizeof kFunctions / sizeof kFunctions[0]);
 
-const char *const kFunctions[] = {"RfcEnvironment", "RfcOpen",   "RfcOpenEx", "RfcClose",
-                                  "RfcInstallStructure", "RfcCall", "RfcReceive",
-                                  "RfcLastError", "ItCreate", "ItFill", "ItGetLine", "ItDelete"};
+// Distinct addresses to stand for exported functions.
+char g_exports[kCount];
+
 // Bytes of arguments of each, as a 32-bit stdcall library decorates them.
-const char *const kDecorations[] = {"@4",  "@4",  "@8", "@4",  "@16", "@16",
-                                    "@16", "@4",  "@16", "@4", "@8",  "@4"};
+const std::map<std::string, std::string> kDecorations = {
+    {"RfcEnvironment", "@4"}, {"RfcOpen", "@4"},       {"RfcOpenEx", "@8"},    {"RfcClose", "@4"},
+    {"RfcInstallStructure", "@16"}, {"RfcCall", "@16"}, {"RfcReceive", "@16"}, {"RfcLastError", "@4"},
+    {"ItCreate", "@16"},      {"ItFill", "@4"},        {"ItGetLine", "@8"},    {"ItDelete", "@4"}};
 
 std::map<std::string, void *> Exports(const std::string &prefix, bool decorated) {
   std::map<std::string, void *> exports;
-  for (int i = 0; i < 12; ++i)
-    exports[prefix + kFunctions[i] + (decorated ? kDecorations[i] : "")] = &g_exports[i];
+  for (int i = 0; i < kCount; ++i)
+    exports[prefix + kFunctions[i] + (decorated ? kDecorations.at(kFunctions[i]) : "")] = &g_exports[i];
   return exports;
 }
 
@@ -36,18 +43,12 @@ bool Resolve(const std::map<std::string, void *> &exports, RfcLibrary &library) 
 }
 
 void ExpectAllResolved(const RfcLibrary &library) {
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcEnvironment), &g_exports[0]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcOpen), &g_exports[1]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcOpenEx), &g_exports[2]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcClose), &g_exports[3]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcInstallStructure), &g_exports[4]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcCall), &g_exports[5]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcReceive), &g_exports[6]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.RfcLastError), &g_exports[7]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.ItCreate), &g_exports[8]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.ItFill), &g_exports[9]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.ItGetLine), &g_exports[10]);
-  EXPECT_EQ(reinterpret_cast<void *>(library.ItDelete), &g_exports[11]);
+  const void *resolved[] = {
+#define RESOLVED(name, ...) reinterpret_cast<const void *>(library.name),
+      QUARLANE_RFC_FUNCTIONS(RESOLVED)
+#undef RESOLVED
+  };
+  for (int i = 0; i < kCount; ++i) EXPECT_EQ(resolved[i], &g_exports[i]) << kFunctions[i];
 }
 
 TEST(ResolveRfcFunctions, PlainAndDecoratedNames) {

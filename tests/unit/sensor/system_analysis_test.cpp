@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -15,130 +14,49 @@
 #include "output/render.h"
 #include "platform/file_system.h"
 #include "platform/files.h"
+#include "rfc/fake_library.h"
 #include "sensor/history_file.h"
 
 namespace quarlane {
 namespace {
 
+// The rows are served by the unit tests' one fake librfc32 (rfc/fake_library.h).
+using fake::CallCount;
+using fake::Script;
 
-
-using RowBytes = std::array<unsigned char, SAPWLSUMRY_ROW_LENGTH>;
-
-// What the fake library was asked and what it answers.
-struct FakeServer {
-  RFC_RC call_result = RFC_OK;
-  RFC_RC receive_result = RFC_OK;
-  std::string exception_name = "NO_DATA_FOUND";
-  std::vector<RowBytes> rows; // delivered into the table by RfcReceive
-  bool create_fails = false;
-  bool line_fails = false;
-  bool delete_fails = false;
-
-  int installs = 0;
-  std::string installed_name;
-  unsigned installed_fields = 0;
-  std::string created_name;
-  unsigned created_length = 0;
-  int creates = 0, deletes = 0, calls = 0;
-  std::string function;
-  std::vector<std::string> exporting; // "NAME=value" with the type code
-  std::string table_entry;
-  bool importing_empty = false;
-  std::vector<RowBytes> table;
-};
-
-FakeServer server;
-int table_marker;
-
-int RFC_CALL FakeInstall(char *name, RFC_TYPE_ELEMENT *, unsigned entries, RFC_TYPEHANDLE *handle) {
-  ++server.installs;
-  server.installed_name = name;
-  server.installed_fields = entries;
-  *handle = 4711;
-  return 0;
+// The parameters the summary call was given: "NAME/type=value".
+std::vector<std::string> Exporting() {
+  std::vector<std::string> exporting;
+  for (const fake::Entry &entry : Script().exporting)
+    exporting.push_back(entry.name + "/" + std::to_string(entry.type) + "=" + entry.value);
+  return exporting;
 }
 
-ITAB_H RFC_CALL FakeItCreate(char *name, unsigned leng, unsigned, unsigned) {
-  if (server.create_fails)
-    return nullptr;
-  ++server.creates;
-  server.created_name = name;
-  server.created_length = leng;
-  server.table.clear();
-  return &table_marker;
+// The table the summary call was given: "NAME/type/table", "/other" for a
+// handle not the fake's, "/unclosed" when the list does not end after it.
+std::string TableEntry() {
+  const std::vector<fake::Entry> &tables = Script().call_tables;
+  if (tables.empty()) return "(none)";
+  return tables[0].name + "/" + std::to_string(tables[0].type) +
+         (tables[0].ithandle == fake::TableHandle() ? "/table" : "/other") +
+         (tables.size() == 1 ? "" : "/unclosed");
 }
 
-RFC_RC RFC_CALL FakeRfcCall(RFC_HANDLE, char *function, RFC_PARAMETER *exporting,
-                            RFC_TABLE *tables) {
-  ++server.calls;
-  server.function = function;
-  server.exporting.clear();
-  for (RFC_PARAMETER *p = exporting; p->name; ++p)
-    server.exporting.push_back(std::string(static_cast<char *>(p->name), p->nlen) + "/" +
-                               std::to_string(p->type) + "=" +
-                               std::string(static_cast<char *>(p->addr), p->leng));
-  server.table_entry = std::string(static_cast<char *>(tables[0].name), tables[0].nlen) + "/" +
-                       std::to_string(tables[0].type) +
-                       (tables[0].ithandle == &table_marker ? "/table" : "/other") +
-                       (tables[1].name == nullptr ? "" : "/unclosed");
-  return server.call_result;
-}
-
-RFC_RC RFC_CALL FakeRfcReceive(RFC_HANDLE, RFC_PARAMETER *importing, RFC_TABLE *,
-                               char **exception) {
-  server.importing_empty = importing->name == nullptr;
-  server.table = server.rows;
-  if (server.receive_result == RFC_EXCEPTION || server.receive_result == RFC_SYS_EXCEPTION)
-    *exception = &server.exception_name[0];
-  return server.receive_result;
-}
-
-unsigned RFC_CALL FakeItFill(ITAB_H) { return static_cast<unsigned>(server.table.size()); }
-
-void *RFC_CALL FakeItGetLine(ITAB_H, unsigned line) {
-  if (server.line_fails || line < 1 || line > server.table.size())
-    return nullptr;
-  return server.table[line - 1].data();
-}
-
-int RFC_CALL FakeItDelete(ITAB_H table) {
-  ++server.deletes;
-  return table == &table_marker && !server.delete_fails ? 0 : 1;
-}
-
-int RFC_CALL FakeLastError(RFC_ERROR_INFO *) { return 0; }
-void RFC_CALL FakeClose(RFC_HANDLE) {}
-
-RfcLibrary FakeLibrary() {
-  RfcLibrary library;
-  library.path = "fake";
-  library.RfcInstallStructure = FakeInstall;
-  library.RfcCall = FakeRfcCall;
-  library.RfcReceive = FakeRfcReceive;
-  library.RfcLastError = FakeLastError;
-  library.RfcClose = FakeClose;
-  library.ItCreate = FakeItCreate;
-  library.ItFill = FakeItFill;
-  library.ItGetLine = FakeItGetLine;
-  library.ItDelete = FakeItDelete;
-  return library;
-}
-
-void PutPacked(RowBytes &row, std::size_t offset, std::uint64_t digits) {
-  row[offset + 7] = static_cast<unsigned char>((digits % 10) << 4 | 0xC);
+void PutPacked(std::string &row, std::size_t offset, std::uint64_t digits) {
+  row[offset + 7] = static_cast<char>((digits % 10) << 4 | 0xC);
   digits /= 10;
   for (int i = 6; i >= 0; --i) {
-    row[offset + i] = static_cast<unsigned char>((digits / 10 % 10) << 4 | digits % 10);
+    row[offset + i] = static_cast<char>((digits / 10 % 10) << 4 | digits % 10);
     digits /= 100;
   }
 }
 
 // A summary row: type, steps, database accesses, response, CPU and (split
 // over the three database fields) database time.
-RowBytes SummaryRowBytes(const char *type, std::uint32_t count, std::uint32_t resp,
-                         std::uint32_t cpu = 0, std::uint32_t db_time = 0) {
-  RowBytes row{};
-  std::memcpy(row.data(), type, std::strlen(type) < 7 ? std::strlen(type) : 7);
+std::string SummaryRowBytes(const char *type, std::uint32_t count, std::uint32_t resp,
+                            std::uint32_t cpu = 0, std::uint32_t db_time = 0) {
+  std::string row(SAPWLSUMRY_ROW_LENGTH, '\0');
+  std::memcpy(&row[0], type, std::strlen(type) < 7 ? std::strlen(type) : 7);
   PutPacked(row, 35, count);                  // COUNT
   PutPacked(row, 43, count * 2);              // DBACTIVCNT
   PutPacked(row, 67, resp);                   // RESPTI
@@ -153,9 +71,10 @@ RowBytes SummaryRowBytes(const char *type, std::uint32_t count, std::uint32_t re
 class LoadAnalysisTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    server = FakeServer{};
-    library = FakeLibrary();
-    session.library = &library;
+    fake::Reset();
+    Script().next_type = 4711;
+    Script().exception = "NO_DATA_FOUND";
+    session.library = &fake::Library();
     session.handle = 1;
     system.identity.host = "srv01";
     system.identity.sap_release = "700";
@@ -179,7 +98,6 @@ protected:
     return report.ok();
   }
 
-  RfcLibrary library;
   RfcSession session;
   StepLog log;
   SystemInfo system;
@@ -195,30 +113,30 @@ TEST_F(LoadAnalysisTest, CallsTheSummaryWithItsParametersAndTable) {
   system.clock.date = "202403";
   EXPECT_TRUE(Analyse());
 
-  EXPECT_EQ(server.installs, 1);
-  EXPECT_EQ(server.installed_name, "SAPWLSUMRY");
-  EXPECT_EQ(server.installed_fields, 57u);
-  EXPECT_EQ(server.created_name, "SUMMARY");
-  EXPECT_EQ(server.created_length, 416u);
-  EXPECT_EQ(server.function, "SAPWL_WORKLOAD_GET_SUMMARY");
-  EXPECT_EQ(server.exporting,
+  ASSERT_EQ(CallCount("RfcInstallStructure"), 1);
+  EXPECT_EQ(Script().installs.back().name, "SAPWLSUMRY");
+  EXPECT_EQ(Script().installs.back().elements.size(), 57u);
+  EXPECT_EQ(Script().created_table, "SUMMARY");
+  EXPECT_EQ(Script().created_leng, 416u);
+  EXPECT_EQ(Script().function, "SAPWL_WORKLOAD_GET_SUMMARY");
+  EXPECT_EQ(Exporting(),
             (std::vector<std::string>{
                 "HOSTID/0=        ", "INSTANCE/0=srv01_PRD_00                           ",
                 "PERIODTYPE/0=D", "STARTDATE/1=20240300"}));
-  EXPECT_EQ(server.table_entry, "SUMMARY/4711/table");
-  EXPECT_TRUE(server.importing_empty);
-  EXPECT_EQ(server.deletes, 1);
+  EXPECT_EQ(TableEntry(), "SUMMARY/4711/table");
+  EXPECT_TRUE(Script().importing.empty());
+  EXPECT_EQ(CallCount("ItDelete"), 1);
 
   // The next system reuses the installed structure.
   Analyse();
-  EXPECT_EQ(server.installs, 1);
-  EXPECT_EQ(server.creates, 2);
-  EXPECT_EQ(server.deletes, 2);
+  EXPECT_EQ(CallCount("RfcInstallStructure"), 1);
+  EXPECT_EQ(CallCount("ItCreate"), 2);
+  EXPECT_EQ(CallCount("ItDelete"), 2);
 }
 
 TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
   WriteProfile("Destination=PRD\nClient=100\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 100, 50000, 8000, 12000),
+  Script().rows = {SummaryRowBytes("DIALOG ", 100, 50000, 8000, 12000),
                  SummaryRowBytes("ALE    ", 7, 700)};
   ASSERT_TRUE(Analyse()) << doc;
   EXPECT_NE(doc.find("<Text>(PRD) Summary:  Trans=100, DBase=200, Rsp=500 ms, CPU=80 ms, "
@@ -233,7 +151,7 @@ TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
   EXPECT_EQ(files.ReadLines(profile_path)->size(), 31u);
 
   system.clock.time = "10:00:00";
-  server.rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
+  Script().rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
                  SummaryRowBytes("ALE    ", 7, 700)};
   ASSERT_TRUE(Analyse()) << doc;
   EXPECT_NE(doc.find("(PRD) Summary:  Trans=30, DBase=60, Rsp=500 ms, CPU=80 ms, "
@@ -272,7 +190,7 @@ TEST_F(LoadAnalysisTest, NothingNewLeavesTheProfileUntouched) {
                "# Rsx DIALOG           10          0          0          0          0          0"
                "          0\r\n");
   const std::string before = FileContent(profile_path);
-  server.rows = {SummaryRowBytes("DIALOG ", 40, 0)};
+  Script().rows = {SummaryRowBytes("DIALOG ", 40, 0)};
   options.report = ReportKind::Transaction;
   ASSERT_TRUE(Analyse()) << doc;
   EXPECT_EQ(FileContent(profile_path), before);
@@ -291,7 +209,7 @@ TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
   kept +=
       std::string(500, 'x') + PlatformLineEnd() + "Last line without line end" + PlatformLineEnd();
   WriteProfile(profile);
-  server.rows = {SummaryRowBytes("RFC    ", 3, 30)};
+  Script().rows = {SummaryRowBytes("RFC    ", 3, 30)};
   ASSERT_TRUE(Analyse()) << doc;
 
   const std::string after = FileContent(profile_path);
@@ -305,11 +223,11 @@ TEST_F(LoadAnalysisTest, ALongProfileComesBackWhole) {
 TEST_F(LoadAnalysisTest, AProfileThatMayNotBeWrittenStaysAsItWas) {
   WriteProfile("Destination=PRD\n");
   files.MakeReadOnly(profile_path);
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
+  Script().rows = {SummaryRowBytes("DIALOG ", 5, 50)};
   EXPECT_FALSE(Analyse()); // the call itself succeeded, the rewrite did not
   EXPECT_EQ(doc, "Error 1016: ReWriting of Profile " + profile_path + " failed !");
   EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
-  EXPECT_EQ(server.deletes, 1);
+  EXPECT_EQ(CallCount("ItDelete"), 1);
 }
 
 struct FailedCallCase {
@@ -325,21 +243,21 @@ TEST_F(LoadAnalysisTest, AFailedCallIsReportedAndEvaluatesNothing) {
       {7, RFC_OK, "Error 1015: Other Failure raised !"},
   };
   WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
+  Script().rows = {SummaryRowBytes("DIALOG ", 5, 50)};
   int deletes = 0;
   for (const FailedCallCase &c : cases) {
-    server.call_result = c.call;
-    server.receive_result = c.receive;
+    Script().call_result = c.call;
+    Script().receive_result = c.receive;
     EXPECT_FALSE(Analyse()) << c.message;
     EXPECT_EQ(doc, c.message);
-    EXPECT_EQ(server.deletes, ++deletes) << c.message;
+    EXPECT_EQ(CallCount("ItDelete"), ++deletes) << c.message;
     EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
   }
 }
 
 TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport) {
   WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 100, 500), SummaryRowBytes("RFC    ", 1, 10),
+  Script().rows = {SummaryRowBytes("DIALOG ", 100, 500), SummaryRowBytes("RFC    ", 1, 10),
                  SummaryRowBytes("ALE    ", 4, 10)};
   // "ITEM=TransActions" chooses no report: the summary's item.
   Renderer renderer;
@@ -348,7 +266,7 @@ TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport
   const Status analysed = AnalyseItemSystem(session, log, system, options, "TransActions", "PRD",
                                             [&](const Channel &channel) {
                                               written += renderer.Channels({channel});
-                                              deletes_while_writing = server.deletes;
+                                              deletes_while_writing = CallCount("ItDelete");
                                             });
   ASSERT_TRUE(analysed.ok());
   EXPECT_EQ(written,
@@ -356,11 +274,11 @@ TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport
             "<Value>101</Value></Result>\n");
   // Written while the table is still held; it goes back afterwards.
   EXPECT_EQ(deletes_while_writing, 0);
-  EXPECT_EQ(server.deletes, 1);
+  EXPECT_EQ(CallCount("ItDelete"), 1);
   // The item run neither reads nor writes history.
   EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
 
-  server.call_result = RFC_FAILURE;
+  Script().call_result = RFC_FAILURE;
   written.clear();
   const Status failed = AnalyseItemSystem(session, log, system, options, "TransActions", "PRD",
                                           [&](const Channel &channel) {
@@ -376,27 +294,27 @@ TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport
 // ends with the library's block, which closes everything).
 TEST_F(LoadAnalysisTest, LibraryFailuresAreValuesThatStopAtTheFailingOperation) {
   WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  server.line_fails = true;
+  Script().rows = {SummaryRowBytes("DIALOG ", 5, 50)};
+  Script().null_line = 1;
   EXPECT_FALSE(Analyse());
   EXPECT_EQ(doc, "ItGetLine SUMMARY");
-  EXPECT_EQ(server.deletes, 0);
+  EXPECT_EQ(CallCount("ItDelete"), 0);
   EXPECT_EQ(FileContent(profile_path), "Destination=PRD\n");
 
-  server.line_fails = false;
-  server.create_fails = true;
-  const int calls_before = server.calls;
+  Script().null_line = 0;
+  Script().create_fails = true;
+  const int calls_before = CallCount("RfcCall");
   EXPECT_FALSE(Analyse());
   EXPECT_EQ(doc, "ItCreate SUMMARY");
-  EXPECT_EQ(server.calls, calls_before); // no call without a table
+  EXPECT_EQ(CallCount("RfcCall"), calls_before); // no call without a table
 }
 
 // A table the library will not take back fails the run after the rewrite,
 // as the run has always done it.
 TEST_F(LoadAnalysisTest, ATableNotTakenBackFailsAfterTheRewrite) {
   WriteProfile("Destination=PRD\n");
-  server.rows = {SummaryRowBytes("DIALOG ", 5, 50)};
-  server.delete_fails = true;
+  Script().rows = {SummaryRowBytes("DIALOG ", 5, 50)};
+  Script().delete_result = 1;
   EXPECT_FALSE(Analyse());
   EXPECT_EQ(doc, "ItDelete SUMMARY");
   EXPECT_NE(FileContent(profile_path).find("# Rsp Date=20240311"), std::string::npos);

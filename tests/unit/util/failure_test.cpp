@@ -39,7 +39,7 @@ TEST(FailureMessages, OneRowPerCodeAndNumber) {
       EXPECT_TRUE(numbers.insert(m->number).second) << m->number;
     }
   }
-  EXPECT_EQ(codes.size(), static_cast<std::size_t>(FailureCode::LibraryFailed) + 1);
+  EXPECT_EQ(codes.size(), kFailureCodeCount);
 }
 
 // The source tree as the test program opens it: under Wine the Linux root is

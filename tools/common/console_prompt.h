@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "passwd_tool.h"
+#include "password_prompt.h"
 
 namespace quarlane {
 
