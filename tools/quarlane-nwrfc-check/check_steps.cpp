@@ -38,7 +38,8 @@ void LookUpModules(RfcSession &session, CheckResult &result, bool present[4]) {
         nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == 3 ? "TASKTYPE" : "");
     ModuleCheck &module = Module(result, kModules[i]);
     present[i] = lookup.present;
-    const std::string said = lookup.key + (lookup.message.empty() ? "" : ": " + lookup.message);
+    const std::string said =
+        lookup.key + (lookup.message.empty() ? "" : (lookup.key.empty() ? "" : ": ") + lookup.message);
     if (lookup.present) {
       if (module.state == "not checked") module.state = "present";
     } else if (!lookup.answered) {
