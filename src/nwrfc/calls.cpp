@@ -36,7 +36,8 @@ std::string IntstatOf(const nw::RFC_ERROR_INFO &info) {
 
 // The classic code for an SDK failure of a call: ABAP exceptions keep their
 // name (code 2), failures inside the ABAP system are SYSTEM_FAILURE (code 3),
-// everything else a failure of the call (code 1).
+// everything else a failure of the call (code 1). Whether the SDK has closed
+// the connection is decided by code and error group (SdkClosed, library.h).
 CallOutcome FromSdk(Connection &connection, const std::string &operation, const std::string &function,
                     const nw::RFC_ERROR_INFO &info) {
   CallOutcome outcome;
@@ -55,24 +56,17 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   case nw::RFC_ABAP_RUNTIME_FAILURE:
     outcome.rc = RFC_SYS_EXCEPTION;
     outcome.exception = "SYSTEM_FAILURE";
-    ClosedBySdk(connection, info.code, outcome.error.message);
-    break;
-  case nw::RFC_CANCELED:
-  case nw::RFC_COMMUNICATION_FAILURE:
-  case nw::RFC_CLOSED:
-  case nw::RFC_INVALID_HANDLE:
-    ClosedBySdk(connection, info.code, outcome.error.message);
-    outcome.rc = RFC_FAILURE;
-    break;
-  case nw::RFC_TIMEOUT:
-    connection.broken = true;
-    connection.broken_reason = "the connection to " + connection.destination + " was lost: " +
-                               (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);
-    outcome.rc = RFC_FAILURE;
     break;
   default:
     outcome.rc = RFC_FAILURE;
     break;
+  }
+  if (SdkClosed(info.code, info.group)) {
+    ClosedBySdk(connection, info.code, outcome.error.message);
+  } else if (info.code == nw::RFC_TIMEOUT) {
+    connection.broken = true;
+    connection.broken_reason = "the connection to " + connection.destination + " was lost: " +
+                               (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);
   }
   if (outcome.error.key.empty()) outcome.error.key = RcName(info.code);
   if (outcome.error.message.empty()) outcome.error.message = RcName(info.code) + " in " + function;

@@ -11,6 +11,7 @@
 
 #include "nwrfc/sapnwrfc_api.h"
 #include "nwrfc/sdk.h"
+#include "nwrfc/sdk_words.h"
 #include "nwrfc/text.h"
 
 namespace quarlane::nwrfc {
@@ -36,24 +37,6 @@ std::string Ascii(const std::u16string &text) {
   return out;
 }
 
-void PutUtf8(std::string &out, char32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
 void PutEscape(std::string &out, unsigned unit) {
   char escaped[16];
   std::snprintf(escaped, sizeof escaped, "\\u%04X", unit & 0xFFFFu);
@@ -74,12 +57,12 @@ std::string Quoted(const std::u16string &text) {
       PutEscape(out, unit);
     } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                text[i + 1] <= 0xDFFF) {
-      PutUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
       PutEscape(out, unit);
     } else {
-      PutUtf8(out, unit);
+      AppendUtf8(out, unit);
     }
   }
   return out + "\"";
@@ -228,71 +211,10 @@ void NoteNamedValue(const std::string &field, const std::u16string &value) {
 
 // ------------------------------------------------------------ SDK words
 
-const char *const kCodes[] = {"RFC_OK",
-                              "RFC_COMMUNICATION_FAILURE",
-                              "RFC_LOGON_FAILURE",
-                              "RFC_ABAP_RUNTIME_FAILURE",
-                              "RFC_ABAP_MESSAGE",
-                              "RFC_ABAP_EXCEPTION",
-                              "RFC_CLOSED",
-                              "RFC_CANCELED",
-                              "RFC_TIMEOUT",
-                              "RFC_MEMORY_INSUFFICIENT",
-                              "RFC_VERSION_MISMATCH",
-                              "RFC_INVALID_PROTOCOL",
-                              "RFC_SERIALIZATION_FAILURE",
-                              "RFC_INVALID_HANDLE",
-                              "RFC_RETRY",
-                              "RFC_EXTERNAL_FAILURE",
-                              "RFC_EXECUTED",
-                              "RFC_NOT_FOUND",
-                              "RFC_NOT_SUPPORTED",
-                              "RFC_ILLEGAL_STATE",
-                              "RFC_INVALID_PARAMETER",
-                              "RFC_CODEPAGE_CONVERSION_FAILURE",
-                              "RFC_CONVERSION_FAILURE",
-                              "RFC_BUFFER_TOO_SMALL",
-                              "RFC_TABLE_MOVE_BOF",
-                              "RFC_TABLE_MOVE_EOF",
-                              "RFC_START_SAPGUI_FAILURE",
-                              "RFC_ABAP_CLASS_EXCEPTION",
-                              "RFC_UNKNOWN_ERROR",
-                              "RFC_AUTHORIZATION_FAILURE"};
-const char *const kGroups[] = {"OK",
-                               "ABAP_APPLICATION_FAILURE",
-                               "ABAP_RUNTIME_FAILURE",
-                               "LOGON_FAILURE",
-                               "COMMUNICATION_FAILURE",
-                               "EXTERNAL_RUNTIME_FAILURE",
-                               "EXTERNAL_APPLICATION_FAILURE",
-                               "EXTERNAL_AUTHORIZATION_FAILURE"};
+// A number's name (sdk_words.h), or the number itself.
+std::string Named(const char *name, int value) { return name ? name : std::to_string(value); }
 
-template <std::size_t N> std::string Named(const char *const (&names)[N], int value) {
-  return value >= 0 && static_cast<std::size_t>(value) < N ? names[value] : std::to_string(value);
-}
-
-std::string TypeWord(nw::RFCTYPE type) {
-  switch (type) {
-  case nw::RFCTYPE_CHAR: return "CHAR";
-  case nw::RFCTYPE_DATE: return "DATE";
-  case nw::RFCTYPE_BCD: return "BCD";
-  case nw::RFCTYPE_TIME: return "TIME";
-  case nw::RFCTYPE_BYTE: return "BYTE";
-  case nw::RFCTYPE_TABLE: return "TABLE";
-  case nw::RFCTYPE_NUM: return "NUM";
-  case nw::RFCTYPE_FLOAT: return "FLOAT";
-  case nw::RFCTYPE_INT: return "INT";
-  case nw::RFCTYPE_INT2: return "INT2";
-  case nw::RFCTYPE_INT1: return "INT1";
-  case nw::RFCTYPE_STRUCTURE: return "STRUCTURE";
-  case nw::RFCTYPE_DECF16: return "DECF16";
-  case nw::RFCTYPE_DECF34: return "DECF34";
-  case nw::RFCTYPE_STRING: return "STRING";
-  case nw::RFCTYPE_XSTRING: return "XSTRING";
-  case nw::RFCTYPE_INT8: return "INT8";
-  default: return std::to_string(static_cast<int>(type));
-  }
-}
+std::string TypeWord(nw::RFCTYPE type) { return Named(KnownTypeName(type), static_cast<int>(type)); }
 
 std::string DirectionWord(nw::RFC_DIRECTION direction) {
   switch (direction) {
@@ -314,8 +236,8 @@ std::string Milliseconds(Clock::time_point started) {
 Line Outcome(nw::RFC_RC code, const nw::RFC_ERROR_INFO &info, int indent) {
   if (code == nw::RFC_OK) return Line{indent, "ok", {}};
   Line line{indent, "error", {}};
-  line.items.push_back(Word(Named(kCodes, static_cast<int>(code)), "code"));
-  line.items.push_back(Word(Named(kGroups, static_cast<int>(info.group)), "group"));
+  line.items.push_back(Word(Named(KnownRcName(code), static_cast<int>(code)), "code"));
+  line.items.push_back(Word(Named(KnownGroupName(info.group), static_cast<int>(info.group)), "group"));
   line.items.push_back(Text(Units(info.key, 128), "key"));
   line.items.push_back(Text(Units(info.message, 512), "message"));
   const std::pair<const char *, std::u16string> abap[] = {

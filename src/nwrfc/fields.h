@@ -22,7 +22,7 @@ struct SdkValue {
 };
 
 // Writes the value into exactly `length` bytes at `out` as the caller's
-// element type holds it: text in Windows-1252 ('#' for what it cannot hold),
+// element type holds it: text in Windows-1252 ('?' for what it cannot hold),
 // blank-padded or cut; a date as YYYYMMDD; an integer in native byte order;
 // a packed number re-packed into its length with its decimals. False with
 // *error set when the value does not fit the field or is no number.

@@ -13,56 +13,6 @@ namespace {
 
 const RFC_TYPEHANDLE kFirstStructureHandle = 101; // well above the element type codes
 
-const char *const kRcNames[] = {"RFC_OK",
-                                "RFC_COMMUNICATION_FAILURE",
-                                "RFC_LOGON_FAILURE",
-                                "RFC_ABAP_RUNTIME_FAILURE",
-                                "RFC_ABAP_MESSAGE",
-                                "RFC_ABAP_EXCEPTION",
-                                "RFC_CLOSED",
-                                "RFC_CANCELED",
-                                "RFC_TIMEOUT",
-                                "RFC_MEMORY_INSUFFICIENT",
-                                "RFC_VERSION_MISMATCH",
-                                "RFC_INVALID_PROTOCOL",
-                                "RFC_SERIALIZATION_FAILURE",
-                                "RFC_INVALID_HANDLE",
-                                "RFC_RETRY",
-                                "RFC_EXTERNAL_FAILURE",
-                                "RFC_EXECUTED",
-                                "RFC_NOT_FOUND",
-                                "RFC_NOT_SUPPORTED",
-                                "RFC_ILLEGAL_STATE",
-                                "RFC_INVALID_PARAMETER",
-                                "RFC_CODEPAGE_CONVERSION_FAILURE",
-                                "RFC_CONVERSION_FAILURE",
-                                "RFC_BUFFER_TOO_SMALL",
-                                "RFC_TABLE_MOVE_BOF",
-                                "RFC_TABLE_MOVE_EOF",
-                                "RFC_START_SAPGUI_FAILURE",
-                                "RFC_ABAP_CLASS_EXCEPTION",
-                                "RFC_UNKNOWN_ERROR",
-                                "RFC_AUTHORIZATION_FAILURE",
-                                // 30-33: PyRFC's csapnwrfc.pxd and node-rfc's
-                                // src/ts/sapnwrfc.ts list these after 29.
-                                "RFC_AUTHENTICATION_FAILURE",
-                                "RFC_CRYPTOLIB_FAILURE",
-                                "RFC_IO_FAILURE",
-                                "RFC_LOCKING_FAILURE"};
-
-// The SDK's type codes with their names, as sapnwrfc_api.h declares them
-// (explicit values of [NETRFC] and [DRFC]); codes between them are unused.
-struct TypeCode {
-  int code;
-  const char *name;
-};
-const TypeCode kTypeNames[] = {{0, "CHAR"},      {1, "DATE"},        {2, "BCD"},        {3, "TIME"},
-                               {4, "BYTE"},      {5, "TABLE"},       {6, "NUM"},        {7, "FLOAT"},
-                               {8, "INT"},       {9, "INT2"},        {10, "INT1"},      {14, "NULL"},
-                               {16, "ABAPOBJECT"}, {17, "STRUCTURE"}, {23, "DECF16"},   {24, "DECF34"},
-                               {28, "XMLDATA"},  {29, "STRING"},     {30, "XSTRING"},   {31, "INT8"},
-                               {32, "UTCLONG"}};
-
 // The bridge's time stamp: the C library's, the day of the month with two digits.
 std::string TimeStamp(std::time_t now) {
   const std::tm local = rfcshared::LocalTime(now);
@@ -95,17 +45,6 @@ const sapnwrfc::RFC_PARAMETER_DESC *FunctionDescription::Find(const std::string 
 
 std::string SdkText(const char16_t *units, std::size_t size) { return ToWindows1252(FromUnits(units, size)); }
 
-std::string RcName(int rc) {
-  if (rc >= 0 && rc < static_cast<int>(sizeof kRcNames / sizeof kRcNames[0])) return kRcNames[rc];
-  return "RFC_RC " + std::to_string(rc);
-}
-
-std::string TypeName(int type) {
-  for (const TypeCode &known : kTypeNames)
-    if (known.code == type) return known.name;
-  return "type " + std::to_string(type);
-}
-
 void ClosedBySdk(Connection &connection, int code, const std::string &message) {
   connection.sdk_handle = nullptr;
   if (connection.broken) return; // the first cause stays
@@ -114,10 +53,35 @@ void ClosedBySdk(Connection &connection, int code, const std::string &message) {
                              (message.empty() ? std::string() : ": " + message);
 }
 
+bool SdkClosed(int code, int group) {
+  namespace nw = sapnwrfc;
+  switch (code) {
+  case nw::RFC_COMMUNICATION_FAILURE:
+  case nw::RFC_ABAP_RUNTIME_FAILURE:
+  case nw::RFC_ABAP_MESSAGE:
+  case nw::RFC_EXTERNAL_FAILURE:
+  case nw::RFC_CLOSED:
+  case nw::RFC_CANCELED:
+  case nw::RFC_INVALID_HANDLE:
+    return true;
+  default:
+    break;
+  }
+  return group == nw::ABAP_RUNTIME_FAILURE || group == nw::LOGON_FAILURE || group == nw::COMMUNICATION_FAILURE ||
+         group == nw::EXTERNAL_RUNTIME_FAILURE;
+}
+
 void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry) {
-  const MessageLines message = SplitMessage(SdkText(info.message, sizeof info.message / sizeof info.message[0]));
+  const std::u16string units = FromUnits(info.message, sizeof info.message / sizeof info.message[0]);
+  const MessageLines message = SplitMessage(ToWindows1252(units));
   entry->message = message.finding;
   for (const std::string &line : message.lines) entry->problems.push_back("SDK: " + line);
+  if (FitsWindows1252(units)) return;
+  // The boundary's Windows-1252 shows '?' for what it cannot hold; the trace
+  // keeps the whole message, in UTF-8, on lines of their own.
+  const MessageLines whole = SplitMessage(ToUtf8(units));
+  if (whole.lines.empty()) entry->problems.push_back("SDK, UTF-8: " + whole.finding);
+  for (const std::string &line : whole.lines) entry->problems.push_back("SDK, UTF-8: " + line);
 }
 
 void RecordFailure(Library &library, const ErrorEntry &entry) {

@@ -16,6 +16,7 @@
 #include "nwrfc/bounded.h"
 #include "nwrfc/fields.h"
 #include "nwrfc/sapnwrfc_api.h"
+#include "nwrfc/sdk_words.h" // RcName, TypeName
 #include "nwrfc/settings.h"
 #include "rfc/rfc_abi.h"
 #include "rfcshared/trace.h"
@@ -105,8 +106,6 @@ InternalTable *FindTable(const Library &library, const void *handle);
 
 // The SDK's error information as text: key, message and the rest for intstat.
 std::string SdkText(const char16_t *units, std::size_t size);
-std::string RcName(int rc); // "RFC_COMMUNICATION_FAILURE", ...; "RFC_RC 40" when unknown
-std::string TypeName(int type); // "CHAR", "INT8", ...; "type 40" when unknown
 
 // The SDK has closed the connection (SAP's documentation of RfcInvoke: after
 // RFC_ABAP_MESSAGE, RFC_ABAP_RUNTIME_FAILURE and RFC_COMMUNICATION_FAILURE;
@@ -114,10 +113,21 @@ std::string TypeName(int type); // "CHAR", "INT8", ...; "type 40" when unknown
 // call fails with this first cause.
 void ClosedBySdk(Connection &connection, int code, const std::string &message);
 
+// Whether a failure with this code and error group has closed the
+// connection, as SAP's bindings decide it (PyRFC _cyrfc.pyx Connection.call,
+// node-rfc src/cpp/Client.cc Client::connectionCheck): the codes
+// RFC_COMMUNICATION_FAILURE, RFC_ABAP_RUNTIME_FAILURE, RFC_ABAP_MESSAGE and
+// RFC_EXTERNAL_FAILURE, or the groups ABAP_RUNTIME_FAILURE, LOGON_FAILURE,
+// COMMUNICATION_FAILURE and EXTERNAL_RUNTIME_FAILURE; both bindings then drop
+// the handle without RfcCloseConnection. RFC_CLOSED, RFC_CANCELED and
+// RFC_INVALID_HANDLE say so themselves.
+bool SdkClosed(int code, int group);
+
 // The SDK's message of `info` into `entry`: its finding (text.h SplitMessage)
 // as the message, the line the trace scan reports, and every line of a
 // multi-line message as its own line of the trace block. Empty when the SDK
-// gave none.
+// gave none. A message with characters Windows-1252 cannot hold (shown as
+// '?') is also written whole, in UTF-8, to the trace block ("SDK, UTF-8: ").
 void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry);
 
 } // namespace quarlane::nwrfc

@@ -100,7 +100,12 @@ ModuleLookup LookUpModule(Library &library, RFC_HANDLE handle, const std::string
   const Sdk *sdk = nullptr;
   Connection *connection = Usable(library, handle, &sdk);
   auto result = std::make_shared<ModuleLookup>();
-  if (connection == nullptr) return *result;
+  if (connection == nullptr) {
+    // Why the handle is not used (closed by the SDK, time bound): the check says it.
+    const auto found = library.connections.find(handle);
+    if (found != library.connections.end()) result->message = found->second.broken_reason;
+    return *result;
+  }
   const nw::RFC_CONNECTION_HANDLE sdk_handle = connection->sdk_handle;
   if (!Bounded(*connection, sdk, [result, sdk, sdk_handle, function, table] {
         nw::RFC_ERROR_INFO info{};
@@ -122,8 +127,9 @@ std::string SystemInfoField(Library &library, RFC_HANDLE handle, const std::stri
   Connection *connection = Usable(library, handle, &sdk);
   if (connection == nullptr) return std::string();
   auto value = std::make_shared<std::string>();
+  auto invoked = std::make_shared<nw::RFC_ERROR_INFO>();
   const nw::RFC_CONNECTION_HANDLE sdk_handle = connection->sdk_handle;
-  if (!Bounded(*connection, sdk, [value, sdk, sdk_handle, field] {
+  if (!Bounded(*connection, sdk, [value, invoked, sdk, sdk_handle, field] {
         nw::RFC_ERROR_INFO info{};
         nw::RFC_FUNCTION_DESC_HANDLE description = sdk->RfcGetFunctionDesc(sdk_handle, u"RFC_SYSTEM_INFO", &info);
         nw::RFC_FUNCTION_HANDLE call = description ? sdk->RfcCreateFunction(description, &info) : nullptr;
@@ -131,13 +137,17 @@ std::string SystemInfoField(Library &library, RFC_HANDLE handle, const std::stri
         nw::RFC_STRUCTURE_HANDLE structure = nullptr;
         nw::SAP_UC buffer[256] = {};
         unsigned length = 0;
-        if (sdk->RfcInvoke(sdk_handle, call, &info) == nw::RFC_OK &&
+        if (sdk->RfcInvoke(sdk_handle, call, invoked.get()) == nw::RFC_OK &&
             sdk->RfcGetStructure(call, u"RFCSI_EXPORT", &structure, &info) == nw::RFC_OK &&
             sdk->RfcGetString(structure, FromWindows1252(field).c_str(), buffer, 256, &length, &info) == nw::RFC_OK)
           *value = TrimRight(ToWindows1252(std::u16string(buffer)));
         sdk->RfcDestroyFunction(call, &info);
       }))
     return std::string();
+  // A failed invoke may have closed the connection (SdkClosed): the check's
+  // later steps then fail with that cause instead of using the handle.
+  if (invoked->code != nw::RFC_OK && SdkClosed(invoked->code, invoked->group))
+    ClosedBySdk(*connection, invoked->code, Text(invoked->message, sizeof invoked->message / 2));
   return *value;
 }
 

@@ -11,6 +11,9 @@ const char16_t kHighControls[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// What stands for a character Windows-1252 cannot hold (text.h).
+const char kUnconvertible = '?';
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -20,7 +23,7 @@ char FromUnit(char16_t unit) {
     if (kHighControls[i] == unit || (kHighControls[i] == 0 && unit == 0x80 + i))
       return static_cast<char>(static_cast<unsigned char>(0x80 + i));
   }
-  return '#';
+  return kUnconvertible;
 }
 
 // The text after a label of capitals and blanks that fills a line's first
@@ -100,15 +103,56 @@ std::string ToWindows1252(const std::u16string &text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      bytes.push_back('#'); // one character beyond the Basic Multilingual Plane
+      bytes.push_back(kUnconvertible); // one character beyond the Basic Multilingual Plane
       ++i;
     } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      bytes.push_back('#');
+      bytes.push_back(kUnconvertible);
     } else {
       bytes.push_back(FromUnit(unit));
     }
   }
   return bytes;
+}
+
+bool FitsWindows1252(const std::u16string &text) {
+  for (const char16_t unit : text)
+    if (IsHighSurrogate(unit) || IsLowSurrogate(unit) || (unit != kUnconvertible && FromUnit(unit) == kUnconvertible))
+      return false;
+  return true;
+}
+
+void AppendUtf8(std::string &out, char32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+std::string ToUtf8(const std::u16string &text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
 }
 
 std::string EntryName(const void *name, unsigned length) {

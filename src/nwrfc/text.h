@@ -16,10 +16,22 @@ namespace quarlane::nwrfc {
 // as Windows' own conversion does, so every byte survives a round trip.
 std::u16string FromWindows1252(const std::string &bytes);
 
-// UTF-16 to Windows-1252; every character the code page cannot hold becomes
-// '#', SAP's own mark for an unconvertible character. A surrogate pair is one
-// character (one '#'); a lone surrogate is one '#' too.
+// UTF-16 to Windows-1252, the classic boundary's texts (shared/rfc-abi.md:
+// 8-bit texts, fixed-length fields); every character the code page cannot
+// hold becomes '?', as Windows' own conversion to a code page marks it. A
+// surrogate pair is one character (one '?'); a lone surrogate is one '?' too.
+// Where a whole text matters (the SDK's messages), the trace gets it in UTF-8
+// as well (library.h TakeSdkMessage).
 std::string ToWindows1252(const std::u16string &text);
+
+// Whether ToWindows1252 keeps every character of the text.
+bool FitsWindows1252(const std::u16string &text);
+
+// One code point appended to `out` as UTF-8.
+void AppendUtf8(std::string &out, char32_t code);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string ToUtf8(const std::u16string &text);
 
 // The classic boundary's own helpers (Upper, SameText, Trim, TrimRight,
 // PadRight, OneLine, FromCString, CopyToField) are the simulated library's too.

@@ -140,14 +140,14 @@ def system_failure(function, message, system_module=None):
 
 
 def cp1252(text):
-    """The text as a Windows-1252 library holds it: '#' for a character it
-    cannot hold (SAP's convention, which the bridge follows)."""
+    """The text as a Windows-1252 library holds it: '?' for a character it
+    cannot hold (as Windows converts to a code page; the bridge does so)."""
     out = b""
     for char in text:
         try:
             out += char.encode("cp1252")
         except UnicodeEncodeError:
-            out += b"#"
+            out += b"?"
     return out.decode("latin-1")
 
 
@@ -736,7 +736,7 @@ class OlderSdks(Differential):
 
 class Texts(Differential):
     """Texts beyond ASCII from the system: the bridge hands the sensor
-    Windows-1252 with '#' for what that cannot hold, as the simulator's
+    Windows-1252 with '?' for what that cannot hold, as the simulator's
     landscape does here."""
 
     MESSAGES = ("Verbindung zum Partner 'sapold01' unterbrochen: Größe überschritten",

@@ -80,6 +80,21 @@ class SdkBehaviour(nw.Differential):
                     self.assertRegex(trace, r"\n     problem\.\.: SDK: ERROR       " + re.escape(said) + "\n")
                     self.assertIn("\n       ======> %s\n" % said, trace)
 
+    def test_a_message_beyond_windows_1252_is_whole_in_the_trace(self):
+        # A Japanese system's message: the documents show '?' for what
+        # Windows-1252 cannot hold (the classic boundary's texts), the
+        # trace keeps the whole message in UTF-8.
+        said = "\u63a5\u7d9a\u304c\u5207\u65ad\u3055\u308c\u307e\u3057\u305f (sapold01, \u00c4nderung)"
+        s = nw.old_system(faults=[nw.broken("GET_CPU_ALL", said)])
+        self.assertSame(self.setup_for([s]), [[s.name]])
+        result, _, trace_latin1, _ = self.bridge_run([s], [s.name])
+        self.assertEqual(result.status, 2, result.stdout)
+        self.assertIn("Error 1014: RFC-Failure raised ! - ?????????? (sapold01, \u00c4nderung)".encode("utf-8"),
+                      result.stdout)
+        trace = trace_latin1.encode("latin-1")
+        self.assertIn(b"\n       ======> ?????????? (sapold01, \xc4nderung)\n", trace)
+        self.assertIn(b"\n     problem..: SDK, UTF-8: " + said.encode("utf-8") + b"\n", trace)
+
     def test_a_closed_connection_is_not_used_again(self):
         # After an ABAP runtime error or a broken connection the SDK has
         # closed the handle: no call of the bridge may use it again, RfcClose
@@ -103,6 +118,38 @@ class SdkBehaviour(nw.Differential):
                                          + (["  connection 1 closed after the ABAP error"]
                                             if switch == "closes" and name != "broken" else []), calls)
                         self.assertNotIn("unknown handle", calls)
+
+    def test_the_error_group_decides_whether_the_connection_is_closed(self):
+        # SAP's bindings take a connection as closed after the codes
+        # COMMUNICATION_FAILURE, ABAP_RUNTIME_FAILURE, ABAP_MESSAGE and
+        # EXTERNAL_FAILURE or after an error of the groups ABAP_RUNTIME_FAILURE,
+        # LOGON_FAILURE, COMMUNICATION_FAILURE and EXTERNAL_RUNTIME_FAILURE,
+        # and drop the handle (docs/nwrfc.md). The fake keeps the connection
+        # open, so the log shows whether the bridge still closes it.
+        cases = (  # code and its number, group and its number, closed by the SDK
+            ("RFC_UNKNOWN_ERROR", 28, "EXTERNAL_RUNTIME_FAILURE", 5, True),
+            ("RFC_SERIALIZATION_FAILURE", 12, "COMMUNICATION_FAILURE", 4, True),
+            ("RFC_MEMORY_INSUFFICIENT", 9, "EXTERNAL_RUNTIME_FAILURE", 5, True),
+            ("RFC_LOGON_FAILURE", 2, "LOGON_FAILURE", 3, True),
+            ("RFC_EXTERNAL_FAILURE", 15, "EXTERNAL_APPLICATION_FAILURE", 6, True),
+            ("RFC_INVALID_PARAMETER", 20, "EXTERNAL_APPLICATION_FAILURE", 6, False),
+            ("RFC_CONVERSION_FAILURE", 22, "EXTERNAL_APPLICATION_FAILURE", 6, False),
+        )
+        for kind, make in nw.KINDS[:2]:
+            for code, code_number, group, group_number, closed in cases:
+                with self.subTest(system=kind, code=code, group=group):
+                    said = "%s in GET_CPU_ALL (%s)" % (code, group)
+                    s = make(faults=[('fault = receive GET_CPU_ALL rc=1 message="%s"' % said,
+                                      'fail = invoke GET_CPU_ALL code=%s group=%s message="%s"'
+                                      % (code, group, said))])
+                    self.assertSame(self.setup_for([s]), [[s.name]])
+                    result, calls, trace, _ = self.bridge_run([s], [s.name])
+                    self.assertEqual(result.status, 2, result.stdout)
+                    self.assertIn(b"Error 1014: RFC-Failure raised ! - " + said.encode(), result.stdout)
+                    self.assertIn("%s, error group %d" % (code, group_number), trace)
+                    after = later_calls(calls, "RfcInvoke connection 1 GET_CPU_ALL")
+                    self.assertEqual(after, ["  -> %d" % code_number]
+                                     + ([] if closed else ["RfcCloseConnection connection 1"]), calls)
 
     def test_a_cancel_the_sdk_ignores_during_a_lookup(self):
         # The lookup goes on after the cancel: the bridge leaves it behind at

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 
+#include "nwrfc/sdk_words.h"
 #include "catalog.h"
 #include "container.h"
 #include "replay.h"
@@ -359,6 +360,15 @@ RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure, const 
     return Fail(info, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE,
                 failure->key.empty() ? u"SYSTEM_FAILURE" : fakesdk::FromUtf8(failure->key),
                 failure->message.empty() ? fakesdk::FromUtf8("ABAP runtime error in " + function) : failure->message);
+  case Failure::Kind::kError:
+    // Exactly the code and group the script names; the fake keeps the
+    // connection open, so the call log shows whether the caller goes on
+    // using the handle.
+    return Fail(info, static_cast<RFC_RC>(failure->code), static_cast<RFC_ERROR_GROUP>(failure->group),
+                failure->key.empty() ? fakesdk::FromUtf8(quarlane::nwrfc::RcName(failure->code))
+                                     : fakesdk::FromUtf8(failure->key),
+                failure->message.empty() ? fakesdk::FromUtf8(quarlane::nwrfc::RcName(failure->code) + " in " + function)
+                                         : failure->message);
   case Failure::Kind::kLogon: break;
   }
   return RFC_OK;

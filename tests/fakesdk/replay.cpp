@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "nwrfc/sdk_words.h"
 #include "platform/byte_order_mark.h"
 #include "text.h"
 
@@ -112,52 +113,9 @@ std::string Narrow(const std::u16string &text) { return ToUtf8(text); }
 
 // ------------------------------------------------------------ SDK words
 
-const char *const kCodes[] = {"RFC_OK",
-                              "RFC_COMMUNICATION_FAILURE",
-                              "RFC_LOGON_FAILURE",
-                              "RFC_ABAP_RUNTIME_FAILURE",
-                              "RFC_ABAP_MESSAGE",
-                              "RFC_ABAP_EXCEPTION",
-                              "RFC_CLOSED",
-                              "RFC_CANCELED",
-                              "RFC_TIMEOUT",
-                              "RFC_MEMORY_INSUFFICIENT",
-                              "RFC_VERSION_MISMATCH",
-                              "RFC_INVALID_PROTOCOL",
-                              "RFC_SERIALIZATION_FAILURE",
-                              "RFC_INVALID_HANDLE",
-                              "RFC_RETRY",
-                              "RFC_EXTERNAL_FAILURE",
-                              "RFC_EXECUTED",
-                              "RFC_NOT_FOUND",
-                              "RFC_NOT_SUPPORTED",
-                              "RFC_ILLEGAL_STATE",
-                              "RFC_INVALID_PARAMETER",
-                              "RFC_CODEPAGE_CONVERSION_FAILURE",
-                              "RFC_CONVERSION_FAILURE",
-                              "RFC_BUFFER_TOO_SMALL",
-                              "RFC_TABLE_MOVE_BOF",
-                              "RFC_TABLE_MOVE_EOF",
-                              "RFC_START_SAPGUI_FAILURE",
-                              "RFC_ABAP_CLASS_EXCEPTION",
-                              "RFC_UNKNOWN_ERROR",
-                              "RFC_AUTHORIZATION_FAILURE"};
-const char *const kGroups[] = {"OK",
-                               "ABAP_APPLICATION_FAILURE",
-                               "ABAP_RUNTIME_FAILURE",
-                               "LOGON_FAILURE",
-                               "COMMUNICATION_FAILURE",
-                               "EXTERNAL_RUNTIME_FAILURE",
-                               "EXTERNAL_APPLICATION_FAILURE",
-                               "EXTERNAL_AUTHORIZATION_FAILURE"};
-
-// A symbolic name of the list, or a number.
-template <std::size_t N> bool Numbered(const char *const (&names)[N], const std::string &word, int *value) {
-  for (std::size_t i = 0; i < N; ++i)
-    if (word == names[i]) {
-      *value = static_cast<int>(i);
-      return true;
-    }
+// A name of the SDK's (src/nwrfc/sdk_words.h), or a number.
+bool Numbered(bool (*of_name)(const std::string &, int *), const std::string &word, int *value) {
+  if (of_name(word, value)) return true;
   std::int64_t number = 0;
   if (!ParseInteger(word, &number) || number < 0 || number > 1000) return false;
   *value = static_cast<int>(number);
@@ -302,11 +260,11 @@ bool Named(const std::vector<Token> &tokens, std::size_t from, std::map<std::str
 bool ErrorOf(const std::vector<Token> &tokens, ReplayError *error, std::string *problem) {
   std::map<std::string, std::u16string> named;
   if (!Named(tokens, 1, &named, problem)) return false;
-  if (!Numbered(kCodes, Narrow(named["code"]), &error->code) || error->code == 0) {
+  if (!Numbered(quarlane::nwrfc::RcOfName, Narrow(named["code"]), &error->code) || error->code == 0) {
     *problem = "error needs code= (an RFC_RC other than RFC_OK)";
     return false;
   }
-  if (!Numbered(kGroups, Narrow(named["group"]), &error->group)) {
+  if (!Numbered(quarlane::nwrfc::GroupOfName, Narrow(named["group"]), &error->group)) {
     *problem = "error needs group= (an RFC_ERROR_GROUP)";
     return false;
   }
@@ -656,18 +614,13 @@ bool RowCounts(const std::string &text, const Replay &replay, std::string *probl
 } // namespace
 
 bool TypeOfWord(const std::string &word, Type *type) {
-  static const std::pair<const char *, int> kTypes[] = {
-      {"CHAR", 0},  {"DATE", 1},       {"BCD", 2},     {"TIME", 3},     {"BYTE", 4},       {"TABLE", 5},
-      {"NUM", 6},   {"FLOAT", 7},      {"INT", 8},     {"INT2", 9},     {"INT1", 10},      {"STRUCTURE", 17},
-      {"DECF16", 23}, {"DECF34", 24},  {"STRING", 29}, {"XSTRING", 30}, {"INT8", 31}};
-  for (const auto &[name, code] : kTypes)
-    if (word == name) {
-      *type = static_cast<Type>(code);
-      return true;
-    }
-  std::int64_t number = 0;
-  if (!ParseInteger(word, &number) || number < 0 || number > 100) return false;
-  *type = static_cast<Type>(number);
+  int code = 0;
+  if (!quarlane::nwrfc::TypeOfName(word, &code)) {
+    std::int64_t number = 0;
+    if (!ParseInteger(word, &number) || number < 0 || number > 100) return false;
+    code = static_cast<int>(number);
+  }
+  *type = static_cast<Type>(code);
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "nwrfc/sdk_words.h"
 #include "platform/byte_order_mark.h"
 #include "text.h"
 
@@ -143,7 +144,7 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     *problem = "unknown step '" + site + "' (open, describe, invoke)";
     return false;
   }
-  bool have_kind = false;
+  bool have_kind = false, have_group = false;
   for (; at < words.size(); ++at) {
     const std::string &word = words[at];
     std::string key, value;
@@ -155,6 +156,7 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     else if (SameText(word, "runtime")) kind = Failure::Kind::kRuntime;
     else if (SameText(word, "hang")) kind = Failure::Kind::kHang;
     else if (assignment && SameText(key, "exception")) kind = Failure::Kind::kException;
+    else if (assignment && SameText(key, "code")) kind = Failure::Kind::kError;
     else is_kind = false;
     if (is_kind) {
       if (have_kind) {
@@ -170,12 +172,22 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
         }
         failure->key = Upper(value);
       }
+      if (kind == Failure::Kind::kError && !quarlane::nwrfc::RcOfName(Upper(value), &failure->code)) {
+        *problem = "code= takes a return code's name (RFC_EXTERNAL_FAILURE, ...)";
+        return false;
+      }
       continue;
     }
     if (assignment && SameText(key, "message")) {
       failure->message = FromUtf8(value);
     } else if (assignment && SameText(key, "key")) {
       failure->key = value;
+    } else if (assignment && SameText(key, "group")) {
+      if (!quarlane::nwrfc::GroupOfName(Upper(value), &failure->group)) {
+        *problem = "group= takes an error group's name (COMMUNICATION_FAILURE, ...)";
+        return false;
+      }
+      have_group = true;
     } else if (assignment && SameText(key, "seconds")) {
       std::int64_t seconds = 0;
       if (!ParseInteger(value, &seconds) || seconds < 0 || seconds > 86400) {
@@ -189,7 +201,15 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     }
   }
   if (!have_kind) {
-    *problem = "a fail line needs a kind: logon, communication, exception=NAME, runtime or hang";
+    *problem = "a fail line needs a kind: logon, communication, exception=NAME, runtime, hang or code=RC";
+    return false;
+  }
+  if ((failure->kind == Failure::Kind::kError) != have_group) {
+    *problem = "code= and group= go together";
+    return false;
+  }
+  if (failure->kind == Failure::Kind::kError && failure->code == 0) {
+    *problem = "code= needs a code other than RFC_OK";
     return false;
   }
   if (failure->kind == Failure::Kind::kLogon && failure->site != Failure::Site::kOpen) {
@@ -197,7 +217,8 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     return false;
   }
   if (failure->site == Failure::Site::kOpen &&
-      (failure->kind == Failure::Kind::kException || failure->kind == Failure::Kind::kRuntime)) {
+      (failure->kind == Failure::Kind::kException || failure->kind == Failure::Kind::kRuntime ||
+       failure->kind == Failure::Kind::kError)) {
     *problem = "the open fails with logon, communication or hang only";
     return false;
   }

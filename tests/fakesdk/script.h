@@ -17,13 +17,14 @@ struct Replay; // replay.h
 
 struct Failure {
   enum class Site { kOpen, kDescribe, kInvoke };
-  enum class Kind { kLogon, kCommunication, kException, kRuntime, kHang };
+  enum class Kind { kLogon, kCommunication, kException, kRuntime, kHang, kError };
   Site site = Site::kOpen;
   std::string function; // kDescribe, kInvoke: the function module, or "*"
   Kind kind = Kind::kCommunication;
   std::string key;      // error key; for kException the exception's name
   std::u16string message; // empty: the fake's default text
   int seconds = 300;    // kHang: how long the step blocks unless cancelled
+  int code = 0, group = 0; // kError: the RFC_RC and error group the step fails with
   int line = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "nwrfc/text.h" // the bridge's UTF-8 writer: no SDK behind it
+
 namespace fakesdk {
 
 namespace {
@@ -15,24 +17,6 @@ void AppendCodePoint(std::u16string &out, std::uint32_t code) {
     out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
   } else {
     out.push_back(static_cast<char16_t>(code));
-  }
-}
-
-void AppendUtf8(std::string &out, std::uint32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
   }
 }
 
@@ -80,24 +64,7 @@ std::u16string FromUtf8(const std::string &text) {
   return out;
 }
 
-std::string ToUtf8(const std::u16string &text) {
-  std::string out;
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    const char16_t unit = text[at];
-    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-        text[at + 1] <= 0xDFFF) {
-      const std::uint32_t code = 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) +
-                                 (static_cast<std::uint32_t>(text[at + 1]) - 0xDC00);
-      AppendUtf8(out, code);
-      ++at;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      AppendUtf8(out, kReplacement);
-    } else {
-      AppendUtf8(out, unit);
-    }
-  }
-  return out;
-}
+std::string ToUtf8(const std::u16string &text) { return quarlane::nwrfc::ToUtf8(text); }
 
 std::u16string FromUnits(const char16_t *text) {
   std::u16string out;

@@ -46,7 +46,8 @@ void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &pre
         nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == kCollectorModule ? "TASKTYPE" : "");
     ModuleCheck &module = Module(result, kModules[i]);
     present[i] = lookup.present;
-    const std::string said = lookup.key + (lookup.message.empty() ? "" : ": " + lookup.message);
+    const std::string said =
+        lookup.key + (lookup.message.empty() ? "" : (lookup.key.empty() ? "" : ": ") + lookup.message);
     if (lookup.present) {
       if (module.state == module_state::kNotChecked) module.state = module_state::kPresent;
     } else if (!lookup.answered) {

@@ -83,8 +83,12 @@ TEST(Script, FailuresAreParsed) {
                             "fail = invoke GET_CPU_ALL communication\n"
                             "fail = invoke swnc_collector_get_aggregates exception=no_data_found\n"
                             "fail = invoke * hang seconds=5\n"
-                            "fail = describe RFC_SYSTEM_INFO runtime key=DBIF_RSQL_SQL_ERROR\n");
-  ASSERT_EQ(s.failures.size(), 5u);
+                            "fail = describe RFC_SYSTEM_INFO runtime key=DBIF_RSQL_SQL_ERROR\n"
+                            "fail = invoke RFC_PING code=RFC_UNKNOWN_ERROR group=external_runtime_failure\n");
+  ASSERT_EQ(s.failures.size(), 6u);
+  EXPECT_EQ(s.failures[5].kind, Failure::Kind::kError);
+  EXPECT_EQ(s.failures[5].code, 28);
+  EXPECT_EQ(s.failures[5].group, 5);
   EXPECT_EQ(s.failures[0].kind, Failure::Kind::kLogon);
   EXPECT_EQ(ToUtf8(s.failures[0].message), "Name or password is incorrect (repeat logon)");
   EXPECT_EQ(s.failures[2].function, "SWNC_COLLECTOR_GET_AGGREGATES");
@@ -115,7 +119,15 @@ TEST(Script, ProblemsNameTheirLine) {
       {base + "aggregate = COUNT=99999999999999999999\n", "x.nwrfc line 7: COUNT: '99999999999999999999' is not a whole number"},
       {base + "modules = RFC_PING\n", "x.nwrfc line 7: the fake knows no function module RFC_PING"},
       {base + "fail = invoke GET_CPU_ALL\n",
-       "x.nwrfc line 7: a fail line needs a kind: logon, communication, exception=NAME, runtime or hang"},
+       "x.nwrfc line 7: a fail line needs a kind: logon, communication, exception=NAME, runtime, hang or code=RC"},
+      {base + "fail = invoke * code=RFC_NO_SUCH_CODE group=LOGON_FAILURE\n",
+       "x.nwrfc line 7: code= takes a return code's name (RFC_EXTERNAL_FAILURE, ...)"},
+      {base + "fail = invoke * code=RFC_CLOSED group=6\n",
+       "x.nwrfc line 7: group= takes an error group's name (COMMUNICATION_FAILURE, ...)"},
+      {base + "fail = invoke * code=RFC_CLOSED\n", "x.nwrfc line 7: code= and group= go together"},
+      {base + "fail = describe * code=RFC_OK group=OK\n", "x.nwrfc line 7: code= needs a code other than RFC_OK"},
+      {base + "fail = open code=RFC_CLOSED group=OK\n",
+       "x.nwrfc line 7: the open fails with logon, communication or hang only"},
       {base + "fail = invoke GET_CPU_ALL logon\n", "x.nwrfc line 7: a logon failure happens at the open only"},
       {base + "fail = open exception=X\n", "x.nwrfc line 7: the open fails with logon, communication or hang only"},
       {base + "fail = close hang\n", "x.nwrfc line 7: unknown step 'close' (open, describe, invoke)"},

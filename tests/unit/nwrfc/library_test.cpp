@@ -133,5 +133,48 @@ TEST_F(NwrfcLibrary, InternalTablesKeepTheirRows) {
   EXPECT_EQ(ItCreate(library, name, 0, 0, 0), nullptr);
 }
 
+TEST(NwrfcSdkWords, EveryCodeGroupAndTypeHasOneNameBothWays) {
+  EXPECT_EQ(RcName(33), "RFC_LOCKING_FAILURE");
+  EXPECT_EQ(RcName(34), "RFC_RC 34");
+  EXPECT_EQ(TypeName(32), "UTCLONG");
+  EXPECT_EQ(TypeName(11), "type 11");
+  EXPECT_EQ(KnownGroupName(8), nullptr);
+  for (int value = 0; value < 40; ++value) {
+    int back = -1;
+    if (const char *name = KnownRcName(value)) {
+      EXPECT_TRUE(RcOfName(name, &back) && back == value) << name;
+    }
+    if (const char *name = KnownGroupName(value)) {
+      EXPECT_TRUE(GroupOfName(name, &back) && back == value) << name;
+    }
+    if (const char *name = KnownTypeName(value)) {
+      EXPECT_TRUE(TypeOfName(name, &back) && back == value) << name;
+    }
+  }
+  int ignored = 0;
+  EXPECT_FALSE(RcOfName("COMMUNICATION_FAILURE", &ignored)); // a group's name, not a code's
+}
+
+TEST(NwrfcSdkWords, AConnectionIsClosedByCodeOrByErrorGroup) {
+  namespace nw = sapnwrfc;
+  struct Case {
+    nw::RFC_RC code;
+    nw::RFC_ERROR_GROUP group;
+    bool closed;
+  } cases[] = {
+      {nw::RFC_ABAP_EXCEPTION, nw::ABAP_APPLICATION_FAILURE, false},
+      {nw::RFC_ABAP_MESSAGE, nw::ABAP_APPLICATION_FAILURE, true}, // by its code
+      {nw::RFC_EXTERNAL_FAILURE, nw::EXTERNAL_APPLICATION_FAILURE, true},
+      {nw::RFC_INVALID_PARAMETER, nw::EXTERNAL_APPLICATION_FAILURE, false},
+      {nw::RFC_UNKNOWN_ERROR, nw::EXTERNAL_RUNTIME_FAILURE, true}, // by its group
+      {nw::RFC_SERIALIZATION_FAILURE, nw::COMMUNICATION_FAILURE, true},
+      {nw::RFC_LOGON_FAILURE, nw::LOGON_FAILURE, true},
+      {nw::RFC_ABAP_EXCEPTION, nw::ABAP_RUNTIME_FAILURE, true},
+      {nw::RFC_TIMEOUT, nw::EXTERNAL_AUTHORIZATION_FAILURE, false},
+      {nw::RFC_CANCELED, nw::OK, true},
+  };
+  for (const Case &c : cases) EXPECT_EQ(SdkClosed(c.code, c.group), c.closed) << RcName(c.code) << " " << c.group;
+}
+
 } // namespace
 } // namespace quarlane::nwrfc

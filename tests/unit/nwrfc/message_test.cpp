@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "nwrfc/library.h"
 #include "nwrfc/text.h"
 #include "rfcshared/trace.h"
@@ -61,6 +63,35 @@ TEST(NwrfcMessage, TheTraceBlockKeepsEveryLineAndEndsWithTheFinding) {
   EXPECT_NE(block.find("     problem..: SDK: ERRNO TEXT  Connection refused\n"), std::string::npos) << block;
   // The block's last text, the one a reader of the trace reports.
   EXPECT_NE(block.find("\n       ======> partner 'srv01:3300' not reached\n\n"), std::string::npos) << block;
+}
+
+TEST(NwrfcMessage, AMessageBeyondWindows1252IsWholeInTheTrace) {
+  // A Japanese system's message: '?' at the boundary, every character in
+  // the trace block's UTF-8 lines; a Windows-1252 message gets no such line.
+  struct Case {
+    const char *name;
+    std::u16string message;
+    std::string finding;
+    std::vector<std::string> utf8;
+  } cases[] = {
+      {"one line", u"\u63A5\u7D9A\u304C\u5207\u65AD (sap01)", "????? (sap01)",
+       {"SDK, UTF-8: \xE6\x8E\xA5\xE7\xB6\x9A\xE3\x81\x8C\xE5\x88\x87\xE6\x96\xAD (sap01)"}},
+      {"labelled lines", u"LOCATION    CPIC\nERROR       \u03A9 gone\n", "? gone",
+       {"SDK, UTF-8: LOCATION    CPIC", "SDK, UTF-8: ERROR       \xCE\xA9 gone"}},
+      {"Windows-1252 only", u"Kennwort f\u00FCr \u20AC", "Kennwort f\xFCr \x80", {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    sapnwrfc::RFC_ERROR_INFO info{};
+    c.message.copy(info.message, sizeof info.message / sizeof info.message[0] - 1);
+    ErrorEntry entry{"RfcReceive", "RFC_COMMUNICATION_FAILURE", "RfcReceive X", "", "", {}};
+    TakeSdkMessage(info, &entry);
+    EXPECT_EQ(entry.message, c.finding);
+    std::vector<std::string> utf8;
+    for (const std::string &problem : entry.problems)
+      if (problem.compare(0, 12, "SDK, UTF-8: ") == 0) utf8.push_back(problem);
+    EXPECT_EQ(utf8, c.utf8);
+  }
 }
 
 } // namespace

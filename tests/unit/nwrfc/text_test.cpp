@@ -16,18 +16,32 @@ TEST(NwrfcText, ConvertsTheCodePagesOwnCharacters) {
   EXPECT_EQ(ToWindows1252(u"Gr\u00FC\u00DFe \u20AC"), "Gr\xFC\xDF" "e \x80");
 }
 
-TEST(NwrfcText, WhatWindows1252CannotHoldBecomesHash) {
+TEST(NwrfcText, WhatWindows1252CannotHoldBecomesAQuestionMark) {
   struct Case {
     std::u16string text;
     std::string expected;
+    bool fits;
   } cases[] = {
-      {u"\u65E5\u672C", "##"},                  // CJK: one mark per character
-      {u"a\u0100b", "a#b"},                     // Latin Extended-A outside the code page
-      {u"x\U0001F600y", "x#y"},                 // a surrogate pair is one character
-      {std::u16string(1, u'\xD800') + u"z", "#z"}, // a lone surrogate
-      {u"\u2013\u2014", "\x96\x97"},            // dashes the code page has
+      {u"\u65E5\u672C", "??", false},                  // CJK: one mark per character
+      {u"a\u0100b", "a?b", false},                     // Latin Extended-A outside the code page
+      {u"x\U0001F600y", "x?y", false},                 // a surrogate pair is one character
+      {std::u16string(1, u'\xD800') + u"z", "?z", false}, // a lone surrogate
+      {u"\u2013\u2014", "\x96\x97", true},            // dashes the code page has
+      {u"\u0081\u00FF?", "\x81\xFF?", true},          // an undefined byte's control; a real '?'
   };
-  for (const Case &c : cases) EXPECT_EQ(ToWindows1252(c.text), c.expected);
+  for (const Case &c : cases) {
+    EXPECT_EQ(ToWindows1252(c.text), c.expected);
+    EXPECT_EQ(FitsWindows1252(c.text), c.fits);
+  }
+}
+
+TEST(NwrfcText, Utf8KeepsEveryCharacter) {
+  EXPECT_EQ(ToUtf8(u"\u63A5\u7D9A \u00E4\u20AC"), "\xE6\x8E\xA5\xE7\xB6\x9A \xC3\xA4\xE2\x82\xAC");
+  EXPECT_EQ(ToUtf8(u"x\U0001F600"), "x\xF0\x9F\x98\x80");
+  EXPECT_EQ(ToUtf8(std::u16string(1, u'\xDC00') + u"a"), "\xEF\xBF\xBD" "a"); // lone surrogate: U+FFFD
+  std::string bytes;
+  for (char32_t code : {U'\u007F', U'\u0080', U'\u07FF', U'\u0800', U'\uFFFF', U'\U00010000'}) AppendUtf8(bytes, code);
+  EXPECT_EQ(bytes, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80");
 }
 
 TEST(NwrfcText, EntryNamesDropTheirFilling) {
