@@ -28,6 +28,7 @@ struct Scope {
   std::optional<Collector> collector;
   std::map<std::string, ConnectionSetting> connection;
   std::optional<unsigned> no_data_grace;
+  std::optional<CollectorComponent> component;
 };
 
 bool IsConnectionKey(const std::string &key) {
@@ -37,7 +38,7 @@ bool IsConnectionKey(const std::string &key) {
 }
 
 std::string KnownKeys() {
-  std::string known = "TIMEOUT, COLLECTOR, NO_DATA_GRACE";
+  std::string known = "TIMEOUT, COLLECTOR, COLLECTOR_COMPONENT, NO_DATA_GRACE";
   for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) known += std::string(", ") + *name;
   return known;
 }
@@ -98,6 +99,21 @@ bool ParseCollector(const std::string &text, Collector *collector) {
   else if (word == "CLASSIC") *collector = Collector::Classic;
   else if (word == "COLLECTOR") *collector = Collector::New;
   else return false;
+  return true;
+}
+
+// COLLECTOR_COMPONENT=INSTANCE (the logon instance, the default) or TOTAL.
+bool ParseComponent(const std::string &value, Scope *scope, const std::string &where, std::string *error) {
+  const std::string word = Upper(Trim(value));
+  if (word == "INSTANCE") {
+    scope->component = CollectorComponent::Instance;
+  } else if (word == "TOTAL") {
+    scope->component = CollectorComponent::Total;
+  } else {
+    *error = where + ": COLLECTOR_COMPONENT=" + OneLine(value) +
+             " is not INSTANCE (the logon instance) or TOTAL (the whole system)";
+    return false;
+  }
   return true;
 }
 
@@ -165,6 +181,8 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
         scope->collector = collector;
       } else if (key == "NO_DATA_GRACE") {
         if (!ParseNoDataGrace(value, scope, where, error)) return false;
+      } else if (key == "COLLECTOR_COMPONENT") {
+        if (!ParseComponent(value, scope, where, error)) return false;
       } else if (!ConnectionKey(key, value, number, where, scope, error)) {
         return false;
       }
@@ -191,6 +209,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
   resolved.connection = MergedConnection(global, own);
   resolved.no_data_grace_minutes =
       own.no_data_grace ? *own.no_data_grace : global.no_data_grace.value_or(kDefaultNoDataGraceMinutes);
+  resolved.component = own.component ? *own.component : global.component.value_or(CollectorComponent::Instance);
   *settings = resolved;
   return true;
 }
