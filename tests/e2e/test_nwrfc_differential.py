@@ -762,8 +762,9 @@ class WholeSystem(Differential):
         def setup(box, path):
             self.setup_for([s], extra=settings_file("[NEW]\nCOLLECTOR_COMPONENT=ALL\n"))(box, path)
         result = self.outcome("bridge", setup, [([s.name, "#"], "quarlane", None)])[0]
-        self.assertNotEqual(result[1], 0)
-        self.assertIn(b"COLLECTOR_COMPONENT=ALL is not INSTANCE (the logon instance) or TOTAL", result[0])
+        self.assertIn(b"RFC-Open for NEW failed", result[0])
+        self.assertIn("quarlane-nwrfc.ini line 2: COLLECTOR_COMPONENT=ALL is not INSTANCE (the logon instance) "
+                      "or TOTAL (the whole system)", self.box.read(TRACE).decode("latin-1"))
 
 
 class OlderSdks(Differential):
