@@ -117,6 +117,35 @@ bool ParseComponent(const std::string &value, Scope *scope, const std::string &w
   return true;
 }
 
+// One KEY=value line into its scope: the bridge's own settings, else a
+// connection parameter.
+bool ParseSetting(const std::string &key, const std::string &value, unsigned line,
+                  const std::string &where, Scope *scope, std::string *error) {
+  if (key == "TIMEOUT") {
+    unsigned seconds = 0;
+    if (!ParseTimeout(value, &seconds)) {
+      *error = where + ": TIMEOUT=" + OneLine(value) + " is not a whole number of seconds from 1 to " +
+               std::to_string(kLongestTimeoutSeconds);
+      return false;
+    }
+    scope->timeout = seconds;
+  } else if (key == "COLLECTOR") {
+    Collector collector = Collector::Auto;
+    if (!ParseCollector(value, &collector)) {
+      *error = where + ": COLLECTOR=" + OneLine(value) + " is not auto, classic or collector";
+      return false;
+    }
+    scope->collector = collector;
+  } else if (key == "NO_DATA_GRACE") {
+    return ParseNoDataGrace(value, scope, where, error);
+  } else if (key == "COLLECTOR_COMPONENT") {
+    return ParseComponent(value, scope, where, error);
+  } else {
+    return ConnectionKey(key, value, line, where, scope, error);
+  }
+  return true;
+}
+
 } // namespace
 
 bool ParseTimeout(const std::string &text, unsigned *seconds) {
@@ -163,29 +192,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
         return false;
       }
       const std::string key = Upper(Trim(line.substr(0, equals)));
-      const std::string value = Trim(line.substr(equals + 1));
-      if (key == "TIMEOUT") {
-        unsigned seconds = 0;
-        if (!ParseTimeout(value, &seconds)) {
-          *error = where + ": TIMEOUT=" + OneLine(value) + " is not a whole number of seconds from 1 to " +
-                   std::to_string(kLongestTimeoutSeconds);
-          return false;
-        }
-        scope->timeout = seconds;
-      } else if (key == "COLLECTOR") {
-        Collector collector = Collector::Auto;
-        if (!ParseCollector(value, &collector)) {
-          *error = where + ": COLLECTOR=" + OneLine(value) + " is not auto, classic or collector";
-          return false;
-        }
-        scope->collector = collector;
-      } else if (key == "NO_DATA_GRACE") {
-        if (!ParseNoDataGrace(value, scope, where, error)) return false;
-      } else if (key == "COLLECTOR_COMPONENT") {
-        if (!ParseComponent(value, scope, where, error)) return false;
-      } else if (!ConnectionKey(key, value, number, where, scope, error)) {
-        return false;
-      }
+      if (!ParseSetting(key, Trim(line.substr(equals + 1)), number, where, scope, error)) return false;
     }
   }
   Settings resolved;
