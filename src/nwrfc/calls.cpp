@@ -1,15 +1,17 @@
 // RfcCall and RfcReceive: the remote call through the function's description,
-// under the time bound, with the values converted between the caller's
-// layouts and the SDK; SAPWL_WORKLOAD_GET_SUMMARY answered by the 7.00+
-// collector where the classic module is not the one to ask.
+// under the time bound; the values are converted between the caller's layouts
+// and the SDK in values.cpp, and SAPWL_WORKLOAD_GET_SUMMARY is answered by the
+// 7.00+ collector (collector_call.cpp) where the classic module is not the one
+// to ask.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "nwrfc/collector.h"
+#include "nwrfc/collector_call.h"
 #include "nwrfc/library.h"
 #include "nwrfc/sdk.h"
 #include "nwrfc/text.h"
+#include "nwrfc/values.h"
 #include "rfcshared/call_outcome.h"
 
 namespace quarlane::nwrfc {
@@ -22,8 +24,6 @@ const char kSystemInfo[] = "RFC_SYSTEM_INFO";
 
 using rfcshared::CallOutcome;
 using rfcshared::Failed;
-
-std::u16string Name(const std::string &text) { return FromWindows1252(text); }
 
 std::string IntstatOf(const nw::RFC_ERROR_INFO &info) {
   std::string text = "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
@@ -118,156 +118,6 @@ bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operatio
   return true;
 }
 
-const std::vector<nw::RFC_FIELD_DESC> *FieldsOf(Connection &connection, const Sdk &sdk, nw::RFC_TYPE_DESC_HANDLE type) {
-  const auto cached = connection.types.find(type);
-  if (cached != connection.types.end()) return &cached->second;
-  std::vector<nw::RFC_FIELD_DESC> fields;
-  nw::RFC_ERROR_INFO info{};
-  unsigned count = 0;
-  if (type == nullptr || sdk.RfcGetFieldCount(type, &count, &info) != nw::RFC_OK) return nullptr;
-  for (unsigned i = 0; i < count; ++i) {
-    nw::RFC_FIELD_DESC field{};
-    if (sdk.RfcGetFieldDescByIndex(type, i, &field, &info) != nw::RFC_OK) return nullptr;
-    fields.push_back(field);
-  }
-  return &(connection.types[type] = fields);
-}
-
-// Compared as UTF-16 in place: a row's every field is looked up by name, and
-// converting every name of the description at each lookup cost more than
-// the SDK calls themselves (bench/README.md).
-const nw::RFC_FIELD_DESC *FindField(const std::vector<nw::RFC_FIELD_DESC> &fields, const std::string &name) {
-  const std::u16string wanted = FromWindows1252(name);
-  for (const nw::RFC_FIELD_DESC &field : fields)
-    if (SameUnits(field.name, sizeof field.name / 2, wanted)) return &field;
-  return nullptr;
-}
-
-std::string Hex(const unsigned char *bytes, std::size_t length) {
-  std::string text;
-  char pair[3];
-  for (std::size_t i = 0; i < length; ++i) {
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(bytes[i]));
-    text += pair;
-  }
-  return text;
-}
-
-bool IsNumeric(nw::RFCTYPE type) {
-  return type == nw::RFCTYPE_BCD || type == nw::RFCTYPE_INT || type == nw::RFCTYPE_INT1 || type == nw::RFCTYPE_INT2 ||
-         type == nw::RFCTYPE_INT8 || type == nw::RFCTYPE_FLOAT || type == nw::RFCTYPE_NUM || type == nw::RFCTYPE_DECF16 ||
-         type == nw::RFCTYPE_DECF34;
-}
-
-// One value of a function, structure or table row, by its SDK type.
-nw::RFC_RC GetValue(const Sdk &sdk, nw::DATA_CONTAINER_HANDLE container, const std::string &name, nw::RFCTYPE type,
-                unsigned byte_length, SdkValue *value, nw::RFC_ERROR_INFO *info) {
-  const std::u16string field = Name(name);
-  *value = SdkValue{};
-  if (type == nw::RFCTYPE_INT || type == nw::RFCTYPE_INT2 || type == nw::RFCTYPE_INT1) {
-    nw::RFC_RC code = nw::RFC_OK;
-    if (type == nw::RFCTYPE_INT) {
-      nw::RFC_INT number = 0;
-      code = sdk.RfcGetInt(container, field.c_str(), &number, info);
-      value->integer = number;
-    } else if (type == nw::RFCTYPE_INT2) {
-      nw::RFC_INT2 number = 0;
-      code = sdk.RfcGetInt2(container, field.c_str(), &number, info);
-      value->integer = number;
-    } else {
-      nw::RFC_INT1 number = 0;
-      code = sdk.RfcGetInt1(container, field.c_str(), &number, info);
-      value->integer = number;
-    }
-    value->is_integer = true;
-    return code;
-  }
-  // Without RfcGetInt8 (an older SDK) an INT8 comes as decimal text through
-  // RfcGetString below, as a packed number does.
-  if (type == nw::RFCTYPE_INT8 && sdk.RfcGetInt8 != nullptr) {
-    nw::RFC_INT8 number = 0;
-    const nw::RFC_RC code = sdk.RfcGetInt8(container, field.c_str(), &number, info);
-    value->integer = number;
-    value->is_integer = true;
-    return code;
-  }
-  if (type == nw::RFCTYPE_FLOAT) {
-    // As a double, never as text: the SDK documents no text form of a FLOAT
-    // (exponent or fixed). 17 significant digits give the double back exactly.
-    nw::RFC_FLOAT number = 0;
-    const nw::RFC_RC code = sdk.RfcGetFloat(container, field.c_str(), &number, info);
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", number);
-    value->text = FromWindows1252(text);
-    return code;
-  }
-  if (type == nw::RFCTYPE_BYTE) {
-    std::vector<nw::SAP_RAW> bytes(byte_length == 0 ? 1 : byte_length, 0);
-    const nw::RFC_RC code =
-        sdk.RfcGetBytes(container, field.c_str(), bytes.data(), static_cast<unsigned>(bytes.size()), info);
-    value->text = FromWindows1252(Hex(bytes.data(), byte_length));
-    return code;
-  }
-  if (type == nw::RFCTYPE_DATE) {
-    nw::RFC_DATE date;
-    const nw::RFC_RC code = sdk.RfcGetDate(container, field.c_str(), date, info);
-    value->text.assign(date, 8);
-    return code;
-  }
-  // Any other type as text; packed numbers come as decimal text. A buffer
-  // too small is retried once with the length the SDK asks for.
-  std::vector<nw::SAP_UC> buffer(256, 0);
-  unsigned length = 0;
-  nw::RFC_RC code = sdk.RfcGetString(container, field.c_str(), buffer.data(), static_cast<unsigned>(buffer.size()),
-                                 &length, info);
-  if (code == nw::RFC_BUFFER_TOO_SMALL && length + 1 > buffer.size() && length < (1u << 24)) {
-    buffer.assign(length + 1, 0);
-    code = sdk.RfcGetString(container, field.c_str(), buffer.data(), static_cast<unsigned>(buffer.size()), &length,
-                            info);
-  }
-  if (code == nw::RFC_OK) value->text.assign(buffer.data(), length < buffer.size() ? length : buffer.size());
-  return code;
-}
-
-CallOutcome ConversionFailure(const std::string &function, const std::string &what, const std::string &problem) {
-  return Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_CONVERSION", "RfcReceive " + function + ": " + what,
-                what + ": " + problem, "conversion");
-}
-
-// One row of the caller's layout from an SDK structure or table row; fields
-// the SDK does not have stay blank (character, date) or zero (numbers).
-bool ReadRow(const Sdk &sdk, nw::DATA_CONTAINER_HANDLE container, const std::vector<nw::RFC_FIELD_DESC> &fields,
-             const RowLayout &layout, const std::string &function, std::vector<unsigned char> *row,
-             CallOutcome *outcome) {
-  row->assign(layout.length, 0);
-  for (const FieldLayout &field : layout.fields) {
-    unsigned char *at = row->data() + field.offset;
-    const nw::RFC_FIELD_DESC *source = FindField(fields, field.name);
-    SdkValue value;
-    if (source != nullptr) {
-      nw::RFC_ERROR_INFO info{};
-      if (GetValue(sdk, container, field.name, source->type, source->nucLength, &value, &info) != nw::RFC_OK) {
-        *outcome = ConversionFailure(function, layout.name + "-" + field.name,
-                                     SdkText(info.message, sizeof info.message / 2));
-        return false;
-      }
-    } else if (field.type == RFCTYPE_BCD || field.type == RFCTYPE_INT || field.type == RFCTYPE_INT2) {
-      value.is_integer = true;
-    }
-    std::string problem;
-    if (!WriteField(value, field.type, field.length, field.decimals, at, &problem)) {
-      *outcome = ConversionFailure(function, layout.name + "-" + field.name, problem);
-      return false;
-    }
-  }
-  return true;
-}
-
-void AppendRow(InternalTable &table, std::vector<unsigned char> row) {
-  row.resize(table.row_length, 0);
-  table.rows.push_back(std::move(row));
-}
-
 // The function's description, fetched once per connection; found == false
 // when the system has no such function. False with *outcome set on failure.
 bool Describe(Connection &connection, const Sdk &sdk, const std::string &function,
@@ -278,7 +128,7 @@ bool Describe(Connection &connection, const Sdk &sdk, const std::string &functio
     return true;
   }
   auto described = std::make_shared<FunctionDescription>();
-  auto name = std::make_shared<std::u16string>(Name(function));
+  auto name = std::make_shared<std::u16string>(SdkName(function));
   auto handle = std::make_shared<nw::RFC_FUNCTION_DESC_HANDLE>(nullptr);
   nw::RFC_CONNECTION_HANDLE sdk_handle = connection.sdk_handle;
   const Sdk *sdk_pointer = &sdk;
@@ -358,50 +208,6 @@ private:
   bool leave_ = false;
 };
 
-// Sets one of the function's IMPORT (or CHANGING) parameters; a name the
-// function does not have is left out, as the classic libraries do.
-bool SetValue(const Sdk &sdk, const FunctionDescription &description, nw::RFC_FUNCTION_HANDLE function_handle,
-              const std::string &name, const SdkValue &value, nw::RFC_ERROR_INFO *info) {
-  const nw::RFC_PARAMETER_DESC *parameter = description.Find(name);
-  if (parameter == nullptr) return true;
-  const std::u16string field = Name(name);
-  // INT with RfcSetInt; INT2 and INT1 with their own setters where the SDK
-  // has them, otherwise with RfcSetInt, as PyRFC and node-rfc set all three
-  // (sapnwrfc_api.h). A value outside the type's range is sent as text, so
-  // the SDK refuses it instead of the bridge wrapping it.
-  const std::int64_t number = value.integer;
-  const bool fits = (parameter->type == nw::RFCTYPE_INT && number >= INT32_MIN && number <= INT32_MAX) ||
-                    (parameter->type == nw::RFCTYPE_INT2 && number >= INT16_MIN && number <= INT16_MAX) ||
-                    (parameter->type == nw::RFCTYPE_INT1 && number >= 0 && number <= 255);
-  if (value.is_integer && fits) {
-    if (parameter->type == nw::RFCTYPE_INT2 && sdk.RfcSetInt2 != nullptr)
-      return sdk.RfcSetInt2(function_handle, field.c_str(), static_cast<nw::RFC_INT2>(number), info) == nw::RFC_OK;
-    if (parameter->type == nw::RFCTYPE_INT1 && sdk.RfcSetInt1 != nullptr)
-      return sdk.RfcSetInt1(function_handle, field.c_str(), static_cast<nw::RFC_INT1>(number), info) == nw::RFC_OK;
-    return sdk.RfcSetInt(function_handle, field.c_str(), static_cast<nw::RFC_INT>(number), info) == nw::RFC_OK;
-  }
-  const std::u16string text = value.is_integer ? Name(std::to_string(value.integer)) : value.text;
-  return sdk.RfcSetString(function_handle, field.c_str(), text.c_str(), static_cast<unsigned>(text.size()),
-                          info) == nw::RFC_OK;
-}
-
-SdkValue TextValue(const std::string &text) {
-  SdkValue value;
-  value.text = FromWindows1252(text);
-  return value;
-}
-
-const SentParameter *Sent(const Connection &connection, const char *name) {
-  for (const SentParameter &parameter : connection.exporting)
-    if (parameter.name == name) return &parameter;
-  return nullptr;
-}
-
-std::string SentText(const Connection &connection, const char *name) {
-  const SentParameter *parameter = Sent(connection, name);
-  return parameter == nullptr ? std::string() : ToWindows1252(parameter->value.text);
-}
-
 // Invokes the created function within the bound; false with *outcome set on
 // any failure.
 bool Invoke(Connection &connection, const Sdk &sdk, const std::string &function, FunctionCall &call,
@@ -427,83 +233,109 @@ bool Invoke(Connection &connection, const Sdk &sdk, const std::string &function,
   return true;
 }
 
-// Reads the caller's importing parameters and tables from the invoked function.
-bool ReadResults(Library &library, Connection &connection, const Sdk &sdk, const std::string &function,
-                 const FunctionDescription &description, nw::RFC_FUNCTION_HANDLE function_handle,
-                 RFC_PARAMETER *importing, RFC_TABLE *tables, CallOutcome *outcome) {
+// The caller's importing parameters from the invoked function.
+bool ReadImporting(Library &library, Connection &connection, const Sdk &sdk,
+                   const std::string &function, const FunctionDescription &description,
+                   nw::RFC_FUNCTION_HANDLE function_handle, RFC_PARAMETER *importing,
+                   CallOutcome *outcome) {
   for (RFC_PARAMETER *p = importing; p != nullptr && p->name != nullptr; ++p) {
     const std::string name = EntryName(p->name, p->nlen);
     const nw::RFC_PARAMETER_DESC *parameter = description.Find(name);
     if (parameter == nullptr || p->addr == nullptr || p->leng == 0) continue;
     const InstalledStructure *structure = StructureOf(library, p->type);
     nw::RFC_ERROR_INFO info{};
+    std::vector<unsigned char> row;
     if (parameter->type == nw::RFCTYPE_STRUCTURE) {
       nw::RFC_STRUCTURE_HANDLE row_handle = nullptr;
-      const std::vector<nw::RFC_FIELD_DESC> *fields = FieldsOf(connection, sdk, parameter->typeDescHandle);
+      const std::vector<nw::RFC_FIELD_DESC> *fields =
+          FieldsOf(connection, sdk, parameter->typeDescHandle);
       if (structure == nullptr || fields == nullptr ||
-          sdk.RfcGetStructure(function_handle, Name(name).c_str(), &row_handle, &info) != nw::RFC_OK) {
+          sdk.RfcGetStructure(function_handle, SdkName(name).c_str(), &row_handle, &info) !=
+              nw::RFC_OK) {
         *outcome = ConversionFailure(function, name,
-                                     structure == nullptr ? "the caller installed no structure for it"
-                                                          : "the SDK gives no structure for it");
+                                     structure == nullptr
+                                         ? "the caller installed no structure for it"
+                                         : "the SDK gives no structure for it");
         return false;
       }
-      std::vector<unsigned char> row;
-      if (!ReadRow(sdk, row_handle, *fields, structure->layout, function, &row, outcome)) return false;
+      if (!ReadRow(sdk, row_handle, *fields, structure->layout, function, &row, outcome))
+        return false;
       row.resize(p->leng, ' ');
       std::memcpy(p->addr, row.data(), p->leng);
-      if (function == kSystemInfo && name == "RFCSI_EXPORT") {
-        SdkValue release;
-        const nw::RFC_FIELD_DESC *field = FindField(*fields, "RFCSAPRL");
-        if (field != nullptr &&
-            GetValue(sdk, row_handle, "RFCSAPRL", field->type, field->nucLength, &release, &info) == nw::RFC_OK)
-          connection.release = ToWindows1252(release.text);
-      }
+      if (function == kSystemInfo && name == "RFCSI_EXPORT")
+        NoteRelease(connection, sdk, row_handle, *fields);
       continue;
     }
     SdkValue value;
-    if (GetValue(sdk, function_handle, name, parameter->type, parameter->nucLength, &value, &info) != nw::RFC_OK) {
+    if (GetValue(sdk, function_handle, name, parameter->type, parameter->nucLength, &value,
+                 &info) != nw::RFC_OK) {
       *outcome = ConversionFailure(function, name, SdkText(info.message, sizeof info.message / 2));
       return false;
     }
     std::string problem;
-    const unsigned decimals = 0;
-    if (!WriteField(value, structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type, p->leng, decimals,
-                    static_cast<unsigned char *>(p->addr), &problem)) {
+    const RFC_TYPEHANDLE type = structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type;
+    if (!WriteField(value, type, p->leng, 0, static_cast<unsigned char *>(p->addr), &problem)) {
       *outcome = ConversionFailure(function, name, problem);
       return false;
     }
   }
-  for (RFC_TABLE *t = tables; t != nullptr && t->name != nullptr; ++t) {
-    const std::string name = EntryName(t->name, t->nlen);
-    const nw::RFC_PARAMETER_DESC *parameter = description.Find(name);
-    if (parameter == nullptr) continue;
-    InternalTable *table = FindTable(library, t->ithandle);
-    const InstalledStructure *structure = StructureOf(library, t->type);
-    if (table == nullptr)
-      *outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROGRAM",
-                        "RfcReceive " + function + ": table " + name + " has no valid internal table",
-                        "invalid internal table for " + name, "ITAB_H not created by ItCreate");
-    else if (structure == nullptr)
-      *outcome = ConversionFailure(function, "table " + name, "the caller installed no structure for its rows");
-    if (table == nullptr || structure == nullptr) return false;
-    nw::RFC_ERROR_INFO info{};
-    nw::RFC_TABLE_HANDLE rows = nullptr;
-    unsigned count = 0;
-    const std::vector<nw::RFC_FIELD_DESC> *fields = FieldsOf(connection, sdk, parameter->typeDescHandle);
-    if (fields == nullptr || sdk.RfcGetTable(function_handle, Name(name).c_str(), &rows, &info) != nw::RFC_OK ||
-        sdk.RfcGetRowCount(rows, &count, &info) != nw::RFC_OK) {
-      *outcome = ConversionFailure(function, "table " + name, SdkText(info.message, sizeof info.message / 2));
+  return true;
+}
+
+// The rows of one of the caller's tables from the invoked function.
+bool ReadTable(Library &library, Connection &connection, const Sdk &sdk,
+               const std::string &function, const nw::RFC_PARAMETER_DESC &parameter,
+               nw::RFC_FUNCTION_HANDLE function_handle, const RFC_TABLE &entry,
+               CallOutcome *outcome) {
+  const std::string name = EntryName(entry.name, entry.nlen);
+  InternalTable *table = FindTable(library, entry.ithandle);
+  const InstalledStructure *structure = StructureOf(library, entry.type);
+  if (table == nullptr)
+    *outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROGRAM",
+                      "RfcReceive " + function + ": table " + name + " has no valid internal table",
+                      "invalid internal table for " + name, "ITAB_H not created by ItCreate");
+  else if (structure == nullptr)
+    *outcome = ConversionFailure(function, "table " + name,
+                                 "the caller installed no structure for its rows");
+  if (table == nullptr || structure == nullptr) return false;
+  nw::RFC_ERROR_INFO info{};
+  nw::RFC_TABLE_HANDLE rows = nullptr;
+  unsigned count = 0;
+  const std::vector<nw::RFC_FIELD_DESC> *fields =
+      FieldsOf(connection, sdk, parameter.typeDescHandle);
+  if (fields == nullptr ||
+      sdk.RfcGetTable(function_handle, SdkName(name).c_str(), &rows, &info) != nw::RFC_OK ||
+      sdk.RfcGetRowCount(rows, &count, &info) != nw::RFC_OK) {
+    *outcome = ConversionFailure(function, "table " + name,
+                                 SdkText(info.message, sizeof info.message / 2));
+    return false;
+  }
+  for (unsigned index = 0; index < count; ++index) {
+    std::vector<unsigned char> row;
+    if (sdk.RfcMoveTo(rows, index, &info) != nw::RFC_OK) {
+      *outcome = ConversionFailure(function, "table " + name,
+                                   SdkText(info.message, sizeof info.message / 2));
       return false;
     }
-    for (unsigned index = 0; index < count; ++index) {
-      std::vector<unsigned char> row;
-      if (sdk.RfcMoveTo(rows, index, &info) != nw::RFC_OK) {
-        *outcome = ConversionFailure(function, "table " + name, SdkText(info.message, sizeof info.message / 2));
-        return false;
-      }
-      if (!ReadRow(sdk, rows, *fields, structure->layout, function, &row, outcome)) return false;
-      AppendRow(*table, std::move(row));
-    }
+    if (!ReadRow(sdk, rows, *fields, structure->layout, function, &row, outcome)) return false;
+    AppendRow(*table, std::move(row));
+  }
+  return true;
+}
+
+// Reads the caller's importing parameters and tables from the invoked function.
+bool ReadResults(Library &library, Connection &connection, const Sdk &sdk,
+                 const std::string &function, const FunctionDescription &description,
+                 nw::RFC_FUNCTION_HANDLE function_handle, RFC_PARAMETER *importing,
+                 RFC_TABLE *tables, CallOutcome *outcome) {
+  if (!ReadImporting(library, connection, sdk, function, description, function_handle, importing,
+                     outcome))
+    return false;
+  for (RFC_TABLE *t = tables; t != nullptr && t->name != nullptr; ++t) {
+    const nw::RFC_PARAMETER_DESC *parameter = description.Find(EntryName(t->name, t->nlen));
+    if (parameter != nullptr &&
+        !ReadTable(library, connection, sdk, function, *parameter, function_handle, *t, outcome))
+      return false;
   }
   return true;
 }
@@ -539,97 +371,31 @@ bool LearnRelease(Connection &connection, const Sdk &sdk, CallOutcome *outcome) 
   }
   if (!Invoke(connection, sdk, kSystemInfo, call, outcome)) return false;
   const nw::RFC_PARAMETER_DESC *parameter = description->Find("RFCSI_EXPORT");
-  nw::RFC_ERROR_INFO info{};
-  nw::RFC_STRUCTURE_HANDLE row = nullptr;
   const std::vector<nw::RFC_FIELD_DESC> *fields =
       parameter ? FieldsOf(connection, sdk, parameter->typeDescHandle) : nullptr;
-  const nw::RFC_FIELD_DESC *field = fields ? FindField(*fields, "RFCSAPRL") : nullptr;
-  SdkValue release;
-  if (field != nullptr && sdk.RfcGetStructure(call.handle(), Name("RFCSI_EXPORT").c_str(), &row, &info) == nw::RFC_OK &&
-      GetValue(sdk, row, "RFCSAPRL", field->type, field->nucLength, &release, &info) == nw::RFC_OK)
-    connection.release = ToWindows1252(release.text);
+  nw::RFC_ERROR_INFO info{};
+  nw::RFC_STRUCTURE_HANDLE row = nullptr;
+  if (fields != nullptr &&
+      sdk.RfcGetStructure(call.handle(), SdkName("RFCSI_EXPORT").c_str(), &row, &info) ==
+          nw::RFC_OK)
+    NoteRelease(connection, sdk, row, *fields);
   return true;
 }
 
-// SAPWL_WORKLOAD_GET_SUMMARY answered from SWNC_COLLECTOR_GET_AGGREGATES.
+// SAPWL_WORKLOAD_GET_SUMMARY answered from SWNC_COLLECTOR_GET_AGGREGATES
+// (collector_call.h): its parameters, the call, its rows.
 CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sdk,
                          const FunctionDescription &description, RFC_TABLE *tables) {
-  const std::string function = kCollectorFunction;
   FunctionCall call(sdk, description.handle);
-  if (call.handle() == nullptr) return FromSdk(connection, "RfcReceive", function, call.info());
-  const CollectorQuery query = QueryFromClassic(SentText(connection, "HOSTID"), SentText(connection, "INSTANCE"),
-                                                SentText(connection, "PERIODTYPE"), SentText(connection, "STARTDATE"));
-  SdkValue factor;
-  factor.is_integer = true;
-  factor.integer = 1000;
-  nw::RFC_ERROR_INFO info{};
-  if (!SetValue(sdk, description, call.handle(), "COMPONENT", TextValue(query.component), &info) ||
-      !SetValue(sdk, description, call.handle(), "PERIODTYPE", TextValue(query.periodtype), &info) ||
-      !SetValue(sdk, description, call.handle(), "PERIODSTRT", TextValue(query.periodstrt), &info) ||
-      !SetValue(sdk, description, call.handle(), "SUMMARY_ONLY", TextValue("X"), &info) ||
-      !SetValue(sdk, description, call.handle(), "FACTOR", factor, &info))
-    return ConversionFailure(function, "parameters", SdkText(info.message, sizeof info.message / 2));
+  if (call.handle() == nullptr)
+    return FromSdk(connection, "RfcReceive", kCollectorFunction, call.info());
   CallOutcome outcome;
-  std::vector<FieldValues> collected;
-  if (query.selects_nothing) return CallOutcome{}; // no instance named: no rows, as the classic module
-  if (!Invoke(connection, sdk, function, call, &outcome)) {
+  bool selects_nothing = false;
+  if (!SendCollectorQuery(connection, sdk, description, call.handle(), &selects_nothing, &outcome))
     return outcome;
-  }
-
-  // The TASKTYPE rows, every field the system describes, as text.
-  const nw::RFC_PARAMETER_DESC *parameter = description.Find("TASKTYPE");
-  const std::vector<nw::RFC_FIELD_DESC> *fields =
-      parameter ? FieldsOf(connection, sdk, parameter->typeDescHandle) : nullptr;
-  nw::RFC_TABLE_HANDLE rows = nullptr;
-  unsigned count = 0;
-  if (fields == nullptr || sdk.RfcGetTable(call.handle(), Name("TASKTYPE").c_str(), &rows, &info) != nw::RFC_OK ||
-      sdk.RfcGetRowCount(rows, &count, &info) != nw::RFC_OK)
-    return ConversionFailure(function, "table TASKTYPE",
-                             parameter ? SdkText(info.message, sizeof info.message / 2) : "the system has no TASKTYPE");
-  for (unsigned index = 0; index < count; ++index) {
-    if (sdk.RfcMoveTo(rows, index, &info) != nw::RFC_OK)
-      return ConversionFailure(function, "table TASKTYPE", SdkText(info.message, sizeof info.message / 2));
-    FieldValues row;
-    for (const nw::RFC_FIELD_DESC &field : *fields) {
-      const std::string name = SdkText(field.name, sizeof field.name / 2);
-      SdkValue value;
-      if (GetValue(sdk, rows, name, field.type, field.nucLength, &value, &info) != nw::RFC_OK)
-        return ConversionFailure(function, "TASKTYPE-" + name, SdkText(info.message, sizeof info.message / 2));
-      const bool numeric = IsNumeric(field.type) || value.is_integer;
-      const std::string text = value.is_integer ? std::to_string(value.integer) : ToWindows1252(value.text);
-      const std::string problem = numeric ? NumberProblem(name, text) : std::string();
-      if (!problem.empty()) return ConversionFailure(function, function + " TASKTYPE-" + name, problem);
-      row[name] = RowField{numeric, text};
-    }
-    collected.push_back(row);
-  }
-  const std::vector<FieldValues> classic = MapTaskTypeRows(collected);
-
-  for (RFC_TABLE *t = tables; t != nullptr && t->name != nullptr; ++t) {
-    if (EntryName(t->name, t->nlen) != "SUMMARY") continue;
-    InternalTable *table = FindTable(library, t->ithandle);
-    const InstalledStructure *structure = StructureOf(library, t->type);
-    if (table == nullptr || structure == nullptr)
-      return ConversionFailure(kClassicSummary, "table SUMMARY",
-                               table == nullptr ? "no valid internal table" : "no installed row structure");
-    for (const FieldValues &values : classic) {
-      std::vector<unsigned char> row(structure->layout.length, 0);
-      for (const FieldLayout &field : structure->layout.fields) {
-        SdkValue value;
-        const auto found = values.find(field.name);
-        if (found != values.end()) {
-          value.text = FromWindows1252(found->second.text);
-        } else if (field.type == RFCTYPE_BCD || field.type == RFCTYPE_INT || field.type == RFCTYPE_INT2) {
-          value.is_integer = true;
-        }
-        std::string problem;
-        if (!WriteField(value, field.type, field.length, field.decimals, row.data() + field.offset, &problem))
-          return ConversionFailure(kClassicSummary, "SAPWLSUMRY-" + field.name + " from " + function, problem);
-      }
-      AppendRow(*table, std::move(row));
-    }
-  }
-  return CallOutcome{};
+  if (selects_nothing) return CallOutcome{}; // no instance named: no rows, as the classic module
+  if (!Invoke(connection, sdk, kCollectorFunction, call, &outcome)) return outcome;
+  return TakeCollectorAnswer(library, connection, sdk, description, call.handle(), tables);
 }
 
 CallOutcome AnySummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,

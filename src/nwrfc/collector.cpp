@@ -1,5 +1,6 @@
 #include "nwrfc/collector.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "nwrfc/decimal.h"
@@ -9,21 +10,36 @@ namespace quarlane::nwrfc {
 
 const char kClassicSummary[] = "SAPWL_WORKLOAD_GET_SUMMARY";
 const char kCollectorFunction[] = "SWNC_COLLECTOR_GET_AGGREGATES";
-
-namespace {
-
-struct TaskTypeName {
-  unsigned char code;
-  const char *name; // the collector's name; the classic one is its first 7 characters
-};
+const char kWholeSystem[] = "TOTAL";
 
 // The codes named in issue 12's list of the collector's raw task types (see
 // docs/nwrfc.md for what public sources confirm of them).
-const TaskTypeName kTaskTypes[] = {
-    {0x01, "DIALOG"},  {0x02, "UPDATE"},  {0x03, "SPOOL"},         {0x04, "BCKGRD"},      {0x05, "ENQUEUE"},
-    {0x06, "BUF.SYN"}, {0x07, "AUTOABAP"}, {0x08, "UPDATE2"},      {0x0B, "AUTOTH"},      {0x0C, "RPCTH"},
-    {0x0E, "DDLOG CLEANUP"}, {0x0F, "DEL. THCALL"}, {0x65, "HTTP"}, {0x66, "HTTPS"},      {0xFE, "RFC"},
+const std::vector<CollectorTaskType> &CollectorTaskTypes() {
+  static const std::vector<CollectorTaskType> types = {
+      {0x01, "DIALOG"},      {0x02, "UPDATE"},      {0x03, "SPOOL"},  {0x04, "BCKGRD"},
+      {0x05, "ENQUEUE"},     {0x06, "BUF.SYN"},     {0x07, "AUTOABAP"}, {0x08, "UPDATE2"},
+      {0x0B, "AUTOTH"},      {0x0C, "RPCTH"},       {0x0E, "DDLOG CLEANUP"},
+      {0x0F, "DEL. THCALL"}, {0x65, "HTTP"},        {0x66, "HTTPS"},  {0xFE, "RFC"},
+  };
+  return types;
+}
+
+namespace {
+
+// A classic field the collector may lack, made from its sources: one source
+// is copied, several are added up.
+struct DerivedField {
+  const char *name;
+  std::vector<const char *> sources;
 };
+
+const std::vector<DerivedField> &DerivedFields() {
+  static const std::vector<DerivedField> fields = {
+      {"ROLLTI", {"ROLLWAITTI"}},
+      {"DBACTIVCNT", {"READDIRCNT", "READSEQCNT", "CHNGCNT"}},
+  };
+  return fields;
+}
 
 unsigned char CodeOf(const std::string &hex) {
   unsigned value = 0;
@@ -47,15 +63,17 @@ Decimal NumberOf(const FieldValues &row, const char *name, bool *found) {
 }
 
 void AddDerivedFields(FieldValues &row) {
-  if (row.find("ROLLTI") == row.end()) {
-    const auto wait = row.find("ROLLWAITTI");
-    if (wait != row.end()) row["ROLLTI"] = wait->second;
-  }
-  if (row.find("DBACTIVCNT") == row.end()) {
+  for (const DerivedField &derived : DerivedFields()) {
+    if (row.find(derived.name) != row.end()) continue;
+    if (derived.sources.size() == 1) {
+      const auto source = row.find(derived.sources.front());
+      if (source != row.end()) row[derived.name] = source->second;
+      continue;
+    }
     bool found = false;
     Decimal sum;
-    for (const char *name : {"READDIRCNT", "READSEQCNT", "CHNGCNT"}) sum = Add(sum, NumberOf(row, name, &found));
-    if (found) row["DBACTIVCNT"] = RowField{true, DecimalText(sum)};
+    for (const char *name : derived.sources) sum = Add(sum, NumberOf(row, name, &found));
+    if (found) row[derived.name] = RowField{true, DecimalText(sum)};
   }
 }
 
@@ -73,7 +91,8 @@ bool IsRelease700OrLater(const std::string &rfcsaprl) {
 }
 
 std::string ClassicTaskTypeName(unsigned char code) {
-  for (const TaskTypeName &type : kTaskTypes)
+  // The classic name is the collector's cut to SAPWLSUMRY-TASKTYPE's 7 characters.
+  for (const CollectorTaskType &type : CollectorTaskTypes())
     if (type.code == code) return std::string(type.name).substr(0, 7);
   char text[8];
   std::snprintf(text, sizeof text, "TT#%02X", static_cast<unsigned>(code));
@@ -101,6 +120,27 @@ CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &in
   query.periodtype = Trim(periodtype).empty() ? "D" : Trim(periodtype);
   query.periodstrt = Trim(startdate);
   return query;
+}
+
+CollectorQuery WholeSystem(CollectorQuery query) {
+  query.component = kWholeSystem;
+  query.selects_nothing = false;
+  return query;
+}
+
+std::set<std::string> FieldsToRead(const std::vector<std::string> &wanted,
+                                   const std::vector<std::string> &described) {
+  const std::set<std::string> has(described.begin(), described.end());
+  std::set<std::string> read = {"TASKTYPE"};
+  for (const std::string &name : wanted)
+    if (has.count(name) != 0) read.insert(name);
+  for (const DerivedField &derived : DerivedFields()) {
+    const bool wanted_here = std::find(wanted.begin(), wanted.end(), derived.name) != wanted.end();
+    if (!wanted_here || has.count(derived.name) != 0) continue;
+    for (const char *source : derived.sources)
+      if (has.count(source) != 0) read.insert(source);
+  }
+  return read;
 }
 
 bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned *minutes) {

@@ -6,6 +6,7 @@
 #define QUARLANE_NWRFC_COLLECTOR_H
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ bool IsRelease700OrLater(const std::string &rfcsaprl);
 // hex) for a code without a known name, so it never passes for a known type.
 std::string ClassicTaskTypeName(unsigned char code);
 
+// The task type codes the collector's names are known for, in code order,
+// each with the collector's name (docs/nwrfc.md, "Task types").
+struct CollectorTaskType {
+  unsigned char code;
+  const char *name;
+};
+const std::vector<CollectorTaskType> &CollectorTaskTypes();
+
+// The COMPONENT of the whole system's aggregates.
+extern const char kWholeSystem[]; // "TOTAL"
+
 // The collector's parameters for the classic call's HOSTID, INSTANCE,
 // PERIODTYPE and STARTDATE: COMPONENT is the instance ("TOTAL" for all) or,
 // as releases up to 4.6 named it, HOSTID's instance name. With both blank the
@@ -36,6 +48,20 @@ struct CollectorQuery {
 };
 CollectorQuery QueryFromClassic(const std::string &hostid, const std::string &instance,
                                 const std::string &periodtype, const std::string &startdate);
+
+// The same query for the whole system (COLLECTOR_COMPONENT = TOTAL): COMPONENT
+// TOTAL, whatever instance the caller named.
+CollectorQuery WholeSystem(CollectorQuery query);
+
+// The collector fields worth reading for a classic row of `wanted` fields
+// (the caller's SAPWLSUMRY layout) when the collector describes `described`:
+// TASKTYPE, every wanted field the collector has, and the sources of a
+// derived field (ROLLTI, DBACTIVCNT) that is wanted and the collector lacks.
+// Every other field is skipped: neither read nor checked, so a field of a
+// type the SDK cannot give as text, or a negative figure the sensor never
+// uses, cannot fail the summary.
+std::set<std::string> FieldsToRead(const std::vector<std::string> &wanted,
+                                   const std::vector<std::string> &described);
 
 // One row as read from the SDK: field name -> value as text (numbers in
 // decimal, raw fields as hex digits).

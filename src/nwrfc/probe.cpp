@@ -167,6 +167,16 @@ void UseCollector(Library &library, RFC_HANDLE handle, Collector collector) {
   if (found != library.connections.end()) found->second.settings.collector = collector;
 }
 
+CollectorComponent ComponentOf(const Library &library, RFC_HANDLE handle) {
+  const auto found = library.connections.find(handle);
+  return found == library.connections.end() ? CollectorComponent::Instance : found->second.settings.component;
+}
+
+void UseComponent(Library &library, RFC_HANDLE handle, CollectorComponent component) {
+  const auto found = library.connections.find(handle);
+  if (found != library.connections.end()) found->second.settings.component = component;
+}
+
 std::string ServingModule(Collector mode, const std::string &release, bool classic_present, bool collector_present) {
   if (mode == Collector::Classic) return classic_present ? kClassicSummary : "";
   if (mode == Collector::New) return collector_present ? kCollectorFunction : "";

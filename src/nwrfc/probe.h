@@ -48,6 +48,11 @@ void RestartTimeBound(Library &library, RFC_HANDLE handle);
 Collector CollectorOf(const Library &library, RFC_HANDLE handle);
 void UseCollector(Library &library, RFC_HANDLE handle, Collector collector);
 
+// Likewise the collector's COMPONENT: the logon instance or the whole system
+// (COLLECTOR_COMPONENT in quarlane-nwrfc.ini).
+CollectorComponent ComponentOf(const Library &library, RFC_HANDLE handle);
+void UseComponent(Library &library, RFC_HANDLE handle, CollectorComponent component);
+
 // The module the bridge reads today's summary from under `mode`, as the
 // bridge chooses it (docs/nwrfc.md, "The collector switch"); empty when none.
 std::string ServingModule(Collector mode, const std::string &release, bool classic_present, bool collector_present);

@@ -28,6 +28,7 @@ struct Scope {
   std::optional<Collector> collector;
   std::map<std::string, ConnectionSetting> connection;
   std::optional<unsigned> no_data_grace;
+  std::optional<CollectorComponent> component;
 };
 
 bool IsConnectionKey(const std::string &key) {
@@ -37,7 +38,7 @@ bool IsConnectionKey(const std::string &key) {
 }
 
 std::string KnownKeys() {
-  std::string known = "TIMEOUT, COLLECTOR, NO_DATA_GRACE";
+  std::string known = "TIMEOUT, COLLECTOR, COLLECTOR_COMPONENT, NO_DATA_GRACE";
   for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) known += std::string(", ") + *name;
   return known;
 }
@@ -101,6 +102,50 @@ bool ParseCollector(const std::string &text, Collector *collector) {
   return true;
 }
 
+// COLLECTOR_COMPONENT=INSTANCE (the logon instance, the default) or TOTAL.
+bool ParseComponent(const std::string &value, Scope *scope, const std::string &where, std::string *error) {
+  const std::string word = Upper(Trim(value));
+  if (word == "INSTANCE") {
+    scope->component = CollectorComponent::Instance;
+  } else if (word == "TOTAL") {
+    scope->component = CollectorComponent::Total;
+  } else {
+    *error = where + ": COLLECTOR_COMPONENT=" + OneLine(value) +
+             " is not INSTANCE (the logon instance) or TOTAL (the whole system)";
+    return false;
+  }
+  return true;
+}
+
+// One KEY=value line into its scope: the bridge's own settings, else a
+// connection parameter.
+bool ParseSetting(const std::string &key, const std::string &value, unsigned line,
+                  const std::string &where, Scope *scope, std::string *error) {
+  if (key == "TIMEOUT") {
+    unsigned seconds = 0;
+    if (!ParseTimeout(value, &seconds)) {
+      *error = where + ": TIMEOUT=" + OneLine(value) + " is not a whole number of seconds from 1 to " +
+               std::to_string(kLongestTimeoutSeconds);
+      return false;
+    }
+    scope->timeout = seconds;
+  } else if (key == "COLLECTOR") {
+    Collector collector = Collector::Auto;
+    if (!ParseCollector(value, &collector)) {
+      *error = where + ": COLLECTOR=" + OneLine(value) + " is not auto, classic or collector";
+      return false;
+    }
+    scope->collector = collector;
+  } else if (key == "NO_DATA_GRACE") {
+    return ParseNoDataGrace(value, scope, where, error);
+  } else if (key == "COLLECTOR_COMPONENT") {
+    return ParseComponent(value, scope, where, error);
+  } else {
+    return ConnectionKey(key, value, line, where, scope, error);
+  }
+  return true;
+}
+
 } // namespace
 
 bool ParseTimeout(const std::string &text, unsigned *seconds) {
@@ -147,27 +192,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
         return false;
       }
       const std::string key = Upper(Trim(line.substr(0, equals)));
-      const std::string value = Trim(line.substr(equals + 1));
-      if (key == "TIMEOUT") {
-        unsigned seconds = 0;
-        if (!ParseTimeout(value, &seconds)) {
-          *error = where + ": TIMEOUT=" + OneLine(value) + " is not a whole number of seconds from 1 to " +
-                   std::to_string(kLongestTimeoutSeconds);
-          return false;
-        }
-        scope->timeout = seconds;
-      } else if (key == "COLLECTOR") {
-        Collector collector = Collector::Auto;
-        if (!ParseCollector(value, &collector)) {
-          *error = where + ": COLLECTOR=" + OneLine(value) + " is not auto, classic or collector";
-          return false;
-        }
-        scope->collector = collector;
-      } else if (key == "NO_DATA_GRACE") {
-        if (!ParseNoDataGrace(value, scope, where, error)) return false;
-      } else if (!ConnectionKey(key, value, number, where, scope, error)) {
-        return false;
-      }
+      if (!ParseSetting(key, Trim(line.substr(equals + 1)), number, where, scope, error)) return false;
     }
   }
   Settings resolved;
@@ -191,6 +216,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
   resolved.connection = MergedConnection(global, own);
   resolved.no_data_grace_minutes =
       own.no_data_grace ? *own.no_data_grace : global.no_data_grace.value_or(kDefaultNoDataGraceMinutes);
+  resolved.component = own.component ? *own.component : global.component.value_or(CollectorComponent::Instance);
   *settings = resolved;
   return true;
 }

@@ -19,6 +19,10 @@ constexpr unsigned kLongestTimeoutSeconds = 3600;
 
 enum class Collector { Auto, Classic, New };
 
+// Whose figures the collector is asked for: the logon instance's (the
+// sensor's own INSTANCE / HOSTID) or the whole system's (COMPONENT TOTAL).
+enum class CollectorComponent { Instance, Total };
+
 // A connection parameter of the SDK given by name in the file (an allowlist:
 // kConnectionKeys), handed to RfcOpenConnection beside the logon's own.
 struct ConnectionSetting {
@@ -41,6 +45,7 @@ struct Settings {
   std::string timeout_source = "default"; // where the bound came from, for messages
   std::vector<ConnectionSetting> connection; // the section's, else the file's global ones
   unsigned no_data_grace_minutes = kDefaultNoDataGraceMinutes;
+  CollectorComponent component = CollectorComponent::Instance;
 };
 
 // The settings of `destination` from the file's text (nullopt: no file) and

@@ -149,10 +149,52 @@ class Report(Check):
         self.assertEqual([(m["name"], m["state"], m["serves_summary"]) for m in report["modules"]],
                          [("RFC_SYSTEM_INFO", "callable", False), ("GET_CPU_ALL", "callable", False),
                           (diff.SUMMARY_MODULE, "callable", False), (diff.COLLECTOR_MODULE, "callable", True)])
-        self.assertIn({"name": "TASKTYPE", "type": "BYTE", "length": 1, "decimals": 0}, report["collector_fields"])
+        self.assertIn({"name": "TASKTYPE", "type": "BYTE", "length": 1, "decimals": 0, "read": True},
+                      report["collector_fields"])
         dialog = [t for t in report["collector"]["types"] if t["type"] == "DIALOG"][0]
         self.assertEqual(dialog["steps"], diff.SMALL[0]["count"])
         self.assertEqual(report["classic"]["types"], report["collector"]["types"])
+
+    def test_instance_and_whole_system_side_by_side(self):
+        # The collector for the logon instance and for COMPONENT TOTAL, the
+        # one the settings choose serving the sensor (COLLECTOR_COMPONENT).
+        first = diff.SMALL[0]
+        for ini, reads, other_step in ((None, "the instance", "(TOTAL)"),
+                                       (["[NEW]", "COLLECTOR_COMPONENT=TOTAL"], "the whole system", "(instance)")):
+            with self.subTest(settings=ini):
+                s = diff.two_instance_system()
+                self.box = self.bridge_box(s, ini)
+                diff.install(os.path.join(harness.BIN, exe(TOOL)), os.path.join(self.box.bin, exe(TOOL)))
+                output = self.assertVerdict([s.name], 0, "(the sensor reads %s, COLLECTOR_COMPONENT)" % reads,
+                                            "ok    today's figures from %s %s" % (diff.COLLECTOR_MODULE, other_step))
+                dialog = re.search(r"^  DIALOG +(\d+) +(\d+) +(\d+) +(\d+)$", output, re.M)
+                self.assertEqual(dialog.groups(), (str(first["count"]), str(8 * first["count"]),
+                                                   str(first["resp"]), str(8 * first["resp"])), output)
+                served = re.search(r"^Today's figures from .*\n.*\n  DIALOG +(\d+)", output, re.M)
+                self.assertEqual(served.group(1), str(first["count"] * (8 if ini else 1)), output)
+        output, _ = self.check(["--json", s.name])
+        report = json.loads(output)
+        self.assertEqual(report["collector_component"], "TOTAL")
+        self.assertEqual(report["collector_instance"]["types"][0]["steps"], first["count"])
+
+    def test_skipped_fields_and_unlisted_types(self):
+        # The collector fields the bridge skips are named; task types the
+        # sensor does not list are shown with their steps.
+        s = diff.new_system(tasks=diff.SMALL + [diff.task("ENQUEUE", 9999, resp=9999)],
+                            extra=[("", "aggregate = day=%s TASKTYPE=09 COUNT=12 RESPTI=5000" % diff.DAY),
+                                   ("", "collector_fields = foreign")])
+        self.check_box(s)
+        output = self.assertVerdict([s.name], 0, "  RESPTI            BCD   8\n", "  DCOUNT            BCD   13 - skipped\n",
+                                    "  ZZOBJECT          ABAPOBJECT 8 - skipped\n",
+                                    "types the sensor does not list (docs/nwrfc.md, task types): "
+                                    "ENQUEUE 9999 steps; TT#09 12 steps;")
+        self.assertNotIn("READDIRCNT        BCD   13 - skipped", output)
+        output, _ = self.check(["--json", s.name])
+        report = json.loads(output)
+        self.assertEqual(report["collector"]["unlisted"], [{"type": "ENQUEUE", "steps": 9999},
+                                                           {"type": "TT#09", "steps": 12}])
+        self.assertIn({"name": "DCOUNT", "type": "BCD", "length": 13, "decimals": 0, "read": False},
+                      report["collector_fields"])
 
     def test_logon_by_host_with_the_password_on_standard_input(self):
         s = diff.new_system()

@@ -90,7 +90,8 @@ class ConnectionSettings(BridgeTest):
             (["[NEW]", "PASSWD=Secret12"],
              "quarlane-nwrfc.ini line 2: PASSWD does not belong in this file"),
             (["; SNC for all systems", "SNC_PARTNER=p:CN=NEW"],
-             "quarlane-nwrfc.ini line 2: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, NO_DATA_GRACE, SAPROUTER"),
+             "quarlane-nwrfc.ini line 2: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, "
+             "COLLECTOR_COMPONENT, NO_DATA_GRACE, SAPROUTER"),
             (["[NEW]", "SNC_MODE=1", "SNC_LIB=/opt/nowhere/libsapcrypto.so"],
              "quarlane-nwrfc.ini line 3: SNC_LIB=/opt/nowhere/libsapcrypto.so cannot be loaded"),
         ]

@@ -102,6 +102,7 @@ class System:
         self.extra = list(extra)  # (landscape line, script line) pairs
 
     collector_rows = False  # a system below 7.00 that answers from the collector all the same
+    aggregate_words = ""    # more FIELD=value words on every collector row of the script
     both_modules = False    # a system that has both workload modules, with the same figures
 
     @property
@@ -191,7 +192,7 @@ def script_lines(s):
                          % (DAY, " component=" + place if place else "", TASK_CODES[t["name"]],
                             t["count"], t["db"], 1000 * t["resp"], 1000 * t["cpu"],
                             1000 * t["readdir"], 1000 * t["readseq"], 1000 * t["chng"],
-                            1000 * t["roll"], 1000 * t["gui"]))
+                            1000 * t["roll"], 1000 * t["gui"]) + s.aggregate_words)
         if not s.collector or s.both_modules:
             lines.append('summary = day=%s%s TASKTYPE="%s" COUNT=%d DBACTIVCNT=%d RESPTI=%d CPUTI=%d '
                          "READDIRTI=%d READSEQTI=%d CHNGTI=%d ROLLTI=%d GUITIME=%d"
@@ -694,6 +695,76 @@ class UnconfirmedDetails(Differential):
         self.assertNotEqual(result[1], 0)
         trace = self.box.read(TRACE).decode("latin-1")
         self.assertIn('SWNC_COLLECTOR_GET_AGGREGATES TASKTYPE-COUNT: value "-5" is negative', trace)
+
+
+    def test_fields_the_sensor_does_not_use_are_skipped(self):
+        # The bridge reads only the collector fields the classic row uses: a
+        # field no getter gives as text, or a negative figure in a field the
+        # sensor never reads, no longer fails the summary.
+        cases = [("a field RfcGetString cannot read", ["collector_fields = foreign"], ""),
+                 ("negative figures in unused fields", [], " DBP_COUNT=-5 GUINETTIME=-7"),
+                 ("both, times FLOAT", ["collector_fields = foreign", "collector_times = float"], " DCOUNT=-1")]
+        for name, switches, words in cases:
+            for make in (new_system, no_classic_module_system):
+                with self.subTest(case=name, system=make.__name__):
+                    fake = make(tasks=WHOLE_SECONDS, extra=[("", line) for line in switches])
+                    fake.aggregate_words = words
+                    self.assertSame(self.setup_for([fake]), [[fake.name], [fake.name, "RESPONSE", "#"]])
+
+
+def settings_file(text):
+    """A setup step writing quarlane-nwrfc.ini beside the bridge."""
+    def write(box, path):
+        if path == "bridge":
+            with open(os.path.join(box.bin, "quarlane-nwrfc.ini"), "w") as f:
+                f.write(text)
+    return write
+
+
+class WholeSystem(Differential):
+    """COLLECTOR_COMPONENT = TOTAL (docs/nwrfc.md): the collector is asked for
+    the whole system. Through the bridge the documents are the simulator's
+    for a system whose own instance has the whole system's figures."""
+
+    def test_total_reads_every_instance(self):
+        both = [dict(t, instance=None) for t in scaled(SMALL, 8)]  # SMALL + 7 x SMALL on the second instance
+        written = SMALL + [dict(t, instance="TOTAL") for t in scaled(SMALL, 3)]
+        cases = [
+            ("added up by the collector", two_instance_system(), new_system(tasks=both), "[NEW]\nCOLLECTOR_COMPONENT=TOTAL\n"),
+            ("written by the collector job", new_system(tasks=written, extra=[("", "collector_total = written")]),
+             new_system(tasks=scaled(SMALL, 3)), "COLLECTOR_COMPONENT=total\n"),
+            ("the instance, as by default", two_instance_system(), new_system(),
+             "COLLECTOR_COMPONENT=TOTAL\n[NEW]\nCOLLECTOR_COMPONENT=INSTANCE\n"),
+            ("the classic module is asked as before", old_system(), old_system(), "COLLECTOR_COMPONENT=TOTAL\n"),
+        ]
+        for name, fake, seen, ini in cases:
+            with self.subTest(case=name):
+                def setup(box, path, fake=fake, seen=seen, ini=ini):
+                    self.setup_for([seen if path == "simulator" else fake], extra=settings_file(ini))(box, path)
+                self.assertSame(setup, [[fake.name], [fake.name, "#"]])
+
+    def test_a_whole_system_not_written_yet_is_no_data(self):
+        # collector_total = written: nothing written for TOTAL today is the
+        # collector's NO_DATA_FOUND, a failure past the grace with its cause.
+        fake = two_instance_system(extra=[("", "collector_total = written")])
+        seen = new_system(tasks=[], extra=[("fault = receive %s rc=2 exception=NO_DATA_FOUND message=NO_DATA_FOUND"
+                                            % SUMMARY_MODULE, "")])
+
+        def setup(box, path):
+            self.setup_for([seen if path == "simulator" else fake],
+                           extra=settings_file("[NEW]\nCOLLECTOR_COMPONENT=TOTAL\n"))(box, path)
+        self.assertSame(setup, [[fake.name, "#"]])
+        self.assertIn("SAP_COLLECTOR_FOR_PERFMONITOR", self.box.read(TRACE).decode("latin-1"))
+
+    def test_an_unknown_component_is_named(self):
+        s = new_system()
+
+        def setup(box, path):
+            self.setup_for([s], extra=settings_file("[NEW]\nCOLLECTOR_COMPONENT=ALL\n"))(box, path)
+        result = self.outcome("bridge", setup, [([s.name, "#"], "quarlane", None)])[0]
+        self.assertIn(b"RFC-Open for NEW failed", result[0])
+        self.assertIn("quarlane-nwrfc.ini line 2: COLLECTOR_COMPONENT=ALL is not INSTANCE (the logon instance) "
+                      "or TOTAL (the whole system)", self.box.read(TRACE).decode("latin-1"))
 
 
 class OlderSdks(Differential):

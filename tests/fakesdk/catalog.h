@@ -22,6 +22,7 @@ enum Type : int {
   kInt = 8,
   kInt2 = 9,
   kInt1 = 10,
+  kAbapObject = 16, // an object reference: nothing reads it as text
   kStructure = 17,
   kInt8 = 31,
 };

@@ -877,7 +877,8 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, con
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure || value->type == fakesdk::kTable)
+  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure || value->type == fakesdk::kTable ||
+      value->type == fakesdk::kAbapObject)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " cannot be read as a string");
   const std::u16string text = fakesdk::ValueText(*value);
   if (stringLength) *stringLength = static_cast<unsigned>(text.size());

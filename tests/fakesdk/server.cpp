@@ -43,6 +43,13 @@ std::int64_t ClampedSum(std::int64_t a, std::int64_t b, const Value &shape) {
   return a + b;
 }
 
+// Whether a row of the day was written for TOTAL itself.
+bool WrittenForTotal(const std::vector<ScriptRow> &rows, const std::string &day, std::time_t now) {
+  for (const ScriptRow &row : rows)
+    if (RowDay(row.day, now) == day && SameText(row.place, kTotal)) return true;
+  return false;
+}
+
 // The rows of the day for the place asked for. TOTAL: rows written for
 // TOTAL if there are any, otherwise every instance's rows added up per task
 // type (counters summed; time stamps and texts of the first row).
@@ -188,9 +195,13 @@ Answer CollectorAggregates(const Scenario &scenario, Container &function, std::t
   const std::int64_t factor = factor_value->set ? factor_value->number : 1000;
   if (factor <= 0) return Answer{false, "", "COMPUTE_INT_ZERODIVIDE"};
   std::vector<std::shared_ptr<Container>> rows;
-  if (SameText(period, "D") && !component.empty()) rows = Choose(scenario.aggregates, scenario, component, "", day, now);
-  if (rows.empty()) return Answer{false, "NO_DATA_FOUND", ""};
   const Variant &variant = scenario.variant;
+  if (SameText(period, "D") && !component.empty()) rows = Choose(scenario.aggregates, scenario, component, "", day, now);
+  // collector_total = written: TOTAL is only what the collector job wrote
+  // for it, never the instances added up on the spot.
+  if (variant.total_written && SameText(component, kTotal) && !WrittenForTotal(scenario.aggregates, day, now))
+    rows.clear();
+  if (rows.empty()) return Answer{false, "NO_DATA_FOUND", ""};
   if (FindValue(function, "TASKTYPE")->nested->type != FindType("SWNCAGGTASKTYPE") || variant.milliseconds ||
       variant.factor_ignored) {
     FillVariantRows(function, rows, variant, factor);

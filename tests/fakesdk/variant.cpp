@@ -19,8 +19,8 @@ struct Choice {
 const Choice kChoices[] = {
     {"COLLECTOR_TIMES", "bcd float int8"},  {"COLLECTOR_COUNTS", "bcd int8"},
     {"COLLECTOR_UNIT", "us ms"},            {"COLLECTOR_FACTOR", "honoured ignored"},
-    {"COLLECTOR_ROLLTI", "absent present"}, {"COLLECTOR_FIELDS", "standard reordered extended reduced"},
-    {"FLOAT_TEXT", "exponent fixed"},
+    {"COLLECTOR_ROLLTI", "absent present"}, {"COLLECTOR_FIELDS", "standard reordered extended reduced foreign"},
+    {"FLOAT_TEXT", "exponent fixed"},       {"COLLECTOR_TOTAL", "summed written"},
 };
 
 std::string Lower(std::string text) {
@@ -59,6 +59,8 @@ std::vector<FieldShape> Shapes(const Variant &variant, const TypeDesc &standard)
     shapes.push_back(FieldShape{"ZZNEWTIME", kFloat, 8, 0});
     shapes.push_back(FieldShape{"ZZNEWCNT", kInt8, 8, 0});
   }
+  // A field no getter gives as text, which the sensor has no use for.
+  if (variant.layout == "foreign") shapes.push_back(FieldShape{"ZZOBJECT", kAbapObject, 8, 0});
   return shapes;
 }
 
@@ -129,6 +131,7 @@ bool SetVariant(const std::string &key, const std::string &value, Variant *varia
   else if (key == "COLLECTOR_ROLLTI") variant->rollti = word == "present";
   else if (key == "COLLECTOR_FIELDS") variant->layout = word;
   else if (key == "FLOAT_TEXT") variant->float_fixed = word == "fixed";
+  else if (key == "COLLECTOR_TOTAL") variant->total_written = word == "written";
   return true;
 }
 

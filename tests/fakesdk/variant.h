@@ -19,7 +19,8 @@ struct Variant {
   bool milliseconds = false;   // collector_unit = us | ms: what the collector keeps
   bool factor_ignored = false; // collector_factor = honoured | ignored
   bool rollti = false;         // collector_rollti = absent | present
-  std::string layout = "standard"; // collector_fields = standard | reordered | extended | reduced
+  std::string layout = "standard"; // collector_fields = standard | reordered | extended | reduced | foreign
+  bool total_written = false;  // collector_total = summed | written
   bool float_fixed = false;    // float_text = exponent | fixed
 };
 

@@ -34,6 +34,28 @@ std::string Column(const std::string &text, std::size_t width) {
 // Today's counters per task type as the sensor counts them.
 DayCounts Counts(const DayFigures &figures) { return CountTaskTypes(figures.rows); }
 
+// A task type of the day's rows the sensor does not list (counted only into
+// the day's total), with its steps.
+struct UnlistedType {
+  std::string name;
+  std::uint64_t steps = 0;
+};
+
+std::vector<UnlistedType> Unlisted(const DayFigures &figures) {
+  std::vector<UnlistedType> types;
+  for (const SummaryRow &row : figures.rows) {
+    if (IsKnownTypeText(row.type_text)) continue;
+    std::string name = row.type_text;
+    name.erase(name.find_last_not_of(' ') + 1);
+    UnlistedType *same = nullptr;
+    for (UnlistedType &type : types)
+      if (type.name == name) same = &type;
+    if (same == nullptr) types.push_back(UnlistedType{name, 0});
+    (same ? *same : types.back()).steps += row.counters.count;
+  }
+  return types;
+}
+
 void WriteFigures(const std::string &module, const DayFigures &figures, std::ostream &out) {
   out << "\nToday's figures from " << module << " (times in ms, as the sensor reads them):\n";
   out << "  " << Column("type", 9) << Column("steps", 12) << Column("response", 14) << Column("avg/step", 10)
@@ -49,6 +71,31 @@ void WriteFigures(const std::string &module, const DayFigures &figures, std::ost
   }
   out << "  all steps of the day " << counts.total_count << " (of types the sensor does not list: "
       << counts.others_count << ")\n";
+  const std::vector<UnlistedType> unlisted = Unlisted(figures);
+  if (unlisted.empty()) return;
+  out << "  types the sensor does not list (docs/nwrfc.md, task types):";
+  for (const UnlistedType &type : unlisted) out << " " << type.name << " " << type.steps << " steps;";
+  out << "\n";
+}
+
+// Instance and whole-system figures of the collector, side by side.
+void WriteWholeSystem(const CheckResult &result, std::ostream &out) {
+  const DayFigures &instance = result.whole_system ? result.collector_other : result.collector;
+  const DayFigures &total = result.whole_system ? result.collector : result.collector_other;
+  out << "\nThe logon instance and the whole system (COMPONENT TOTAL) from SWNC_COLLECTOR_GET_AGGREGATES"
+      << " (the sensor reads " << (result.whole_system ? "the whole system" : "the instance")
+      << ", COLLECTOR_COMPONENT):\n";
+  out << "  " << Column("type", 9) << Column("steps inst.", 13) << Column("steps total", 13)
+      << Column("resp. inst.", 13) << "resp. total\n";
+  const DayCounts a = Counts(instance), b = Counts(total);
+  for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
+    if (a.types[type].count == 0 && b.types[type].count == 0) continue;
+    out << "  " << Column(TrimmedKey(type), 9) << Column(std::to_string(a.types[type].count), 13)
+        << Column(std::to_string(b.types[type].count), 13)
+        << Column(std::to_string(a.types[type].resp_time), 13) << b.types[type].resp_time << "\n";
+  }
+  out << "  all steps of the day " << a.total_count << " (instance), " << b.total_count << " (total)"
+      << (total.rows.empty() ? "; the whole system has no figures for today" : "") << "\n";
 }
 
 void WriteSideBySide(const CheckResult &result, std::ostream &out) {
@@ -77,10 +124,12 @@ void WriteSystem(const CheckResult &result, std::ostream &out) {
     out << "\n";
   }
   if (!result.collector_fields.empty()) {
-    out << "\nRow fields of SWNC_COLLECTOR_GET_AGGREGATES-TASKTYPE as the system describes them:\n";
+    out << "\nRow fields of SWNC_COLLECTOR_GET_AGGREGATES-TASKTYPE as the system describes them"
+           " (the bridge reads those the sensor uses and skips the others):\n";
     for (const nwrfc::FieldShape &f : result.collector_fields)
       out << "  " << Column(f.name, 18) << Column(f.type, 6) << f.length
-          << (f.decimals ? " decimals " + std::to_string(f.decimals) : "") << "\n";
+          << (f.decimals ? " decimals " + std::to_string(f.decimals) : "")
+          << (result.collector_read.count(f.name) ? "" : " - skipped") << "\n";
   }
 }
 
@@ -145,6 +194,12 @@ void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out)
         << ", \"db_accesses\": " << c.db_accesses << "}";
     first = false;
   }
+  out << "], \"unlisted\": [";
+  first = true;
+  for (const UnlistedType &type : Unlisted(figures)) {
+    out << (first ? "" : ", ") << "{\"type\": " << Json(type.name) << ", \"steps\": " << type.steps << "}";
+    first = false;
+  }
   out << "], \"all_steps\": " << counts.total_count << "}";
 }
 
@@ -193,6 +248,7 @@ void WriteTextReport(const CheckResult &result, std::ostream &report) {
     WriteFigures(result.serving, result.serving == "SAPWL_WORKLOAD_GET_SUMMARY" ? result.classic : result.collector,
                  out);
   if (!result.classic.rows.empty() && !result.collector.rows.empty()) WriteSideBySide(result, out);
+  if (result.collector.answered && result.collector_other.answered) WriteWholeSystem(result, out);
   if (!result.capture.file.empty()) out << "\nCapture: " << CaptureLine(result.capture);
   out << "\nVerdict: " << VerdictWord(result.verdict)
       << (result.verdict == Verdict::Ok ? ": the sensor will work against this system" : ": " + result.verdict_text)
@@ -225,7 +281,8 @@ void WriteJsonReport(const CheckResult &result, std::ostream &out) {
   for (std::size_t i = 0; i < result.collector_fields.size(); ++i) {
     const nwrfc::FieldShape &f = result.collector_fields[i];
     out << (i ? ", " : "") << "{\"name\": " << Json(f.name) << ", \"type\": " << Json(f.type)
-        << ", \"length\": " << f.length << ", \"decimals\": " << f.decimals << "}";
+        << ", \"length\": " << f.length << ", \"decimals\": " << f.decimals
+        << ", \"read\": " << (result.collector_read.count(f.name) ? "true" : "false") << "}";
   }
   out << "]";
   if (!result.capture.file.empty())
@@ -235,6 +292,8 @@ void WriteJsonReport(const CheckResult &result, std::ostream &out) {
         << ", \"problem\": " << Json(result.capture.problem) << "}";
   JsonFigures("classic", result.classic, out);
   JsonFigures("collector", result.collector, out);
+  out << ",\n  \"collector_component\": " << Json(result.whole_system ? "TOTAL" : "instance");
+  JsonFigures(result.whole_system ? "collector_instance" : "collector_total", result.collector_other, out);
   out << "\n}\n";
 }
 

@@ -8,6 +8,7 @@
 #include "nwrfc/library.h"
 #include "nwrfc/probe.h"
 #include "nwrfc/text.h"
+#include "rfc/rfc_abi.h"
 #include "rfc/remote_calls.h"
 #include "rfc/workload_summary.h"
 
@@ -38,6 +39,16 @@ std::string LookUpDetail(const ModuleCheck &module, const std::string &said) {
   return module.state + ": " + why;
 }
 
+// The collector's fields as described, and those the bridge reads for the
+// sensor's SAPWLSUMRY rows (nwrfc::FieldsToRead); the others are skipped.
+void NoteCollectorFields(CheckResult &result, const std::vector<nwrfc::FieldShape> &fields) {
+  result.collector_fields = fields;
+  std::vector<std::string> wanted, described;
+  for (const RFC_TYPE_ELEMENT &element : SummaryStructure().elements()) wanted.push_back(element.name);
+  for (const nwrfc::FieldShape &field : fields) described.push_back(field.name);
+  result.collector_read = nwrfc::FieldsToRead(wanted, described);
+}
+
 void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &present) {
   for (std::size_t i = 0; i < kModuleCount; ++i) {
     const Clock::time_point started = Clock::now();
@@ -65,7 +76,7 @@ void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &pre
       // The two the sensor always calls; of the workload modules one may serve.
       if (i == kSystemInfo || i == kCpuAll) Conclude(result, Verdict::ModuleMissing, kModules[i] + std::string(" does not exist in this system"));
     }
-    if (i == kCollectorModule) result.collector_fields = lookup.fields;
+    if (i == kCollectorModule) NoteCollectorFields(result, lookup.fields);
     // A workload module the system lacks is news, not a failed step: the other one may serve.
     const bool ok = lookup.present || (module.state == module_state::kMissing && (i == kClassicModule || i == kCollectorModule));
     AddStep(result, std::string("look up ") + kModules[i], ok,
@@ -108,8 +119,10 @@ bool Identify(RfcSession &session, CheckResult &result, SystemInfo *system) {
   return identity.ok() && clock.ok();
 }
 
+// Today's figures from the module `mode` forces. A comparison only
+// (`decides` false) changes neither the module's state nor the verdict.
 DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &system, nwrfc::Collector mode,
-                   const char *name) {
+                   const std::string &name, bool decides = true) {
   const Clock::time_point started = Clock::now();
   nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
@@ -119,7 +132,8 @@ DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &s
   Result<std::vector<SummaryRow>> rows =
       table ? table->GiveBack(FetchSummaryRows(session, log, system, table->handle()))
             : Result<std::vector<SummaryRow>>(table.failure());
-  ModuleCheck &module = Module(result, name);
+  ModuleCheck compared{name, "not checked", ""};
+  ModuleCheck &module = decides ? Module(result, name) : compared;
   // The module answered, but has no figures for the day (past the bridge's
   // grace after midnight): the verdict names the collector job.
   const bool no_data = !rows && rows.failure().code == FailureCode::CallException &&
@@ -131,8 +145,10 @@ DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &s
     module.state = module_state::kCallable;
     figures.answered = true;
     figures.rows = *rows;
-  } else {
+  } else if (decides) {
     ClassifyFailure(module, rows.failure(), result);
+  } else {
+    module.detail = rows.failure().text;
   }
   AddStep(result, std::string("today's figures from ") + name, rows.ok() || no_data,
           rows ? std::to_string(rows->size()) + " rows for " + system.clock.date
@@ -172,6 +188,24 @@ void JudgeFigures(CheckResult &result, nwrfc::Collector mode, const ModulesPrese
                  " (collector : classic): units or mapping differ on this system");
 }
 
+// The collector's figures as the settings ask for them (the logon instance,
+// or with COLLECTOR_COMPONENT = TOTAL the whole system), then for the other
+// COMPONENT beside them.
+void CollectorFigures(RfcSession &session, CheckResult &result, const SystemInfo &system) {
+  using nwrfc::CollectorComponent;
+  const CollectorComponent component = nwrfc::ComponentOf(ProcessLibrary(), session.handle);
+  result.whole_system = component == CollectorComponent::Total;
+  result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[kCollectorModule]);
+  if (!result.collector.answered) return; // no second wait on a collector that failed
+  const CollectorComponent other =
+      result.whole_system ? CollectorComponent::Instance : CollectorComponent::Total;
+  nwrfc::UseComponent(ProcessLibrary(), session.handle, other);
+  result.collector_other =
+      Figures(session, result, system, nwrfc::Collector::New,
+              std::string(kModules[kCollectorModule]) + (result.whole_system ? " (instance)" : " (TOTAL)"), false);
+  nwrfc::UseComponent(ProcessLibrary(), session.handle, component);
+}
+
 } // namespace
 
 void CheckSystem(RfcSession &session, CheckResult &result) {
@@ -184,8 +218,7 @@ void CheckSystem(RfcSession &session, CheckResult &result) {
   const nwrfc::Collector mode = nwrfc::CollectorOf(ProcessLibrary(), session.handle);
   if (present[kClassicModule])
     result.classic = Figures(session, result, system, nwrfc::Collector::Classic, kModules[kClassicModule]);
-  if (present[kCollectorModule])
-    result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[kCollectorModule]);
+  if (present[kCollectorModule]) CollectorFigures(session, result, system);
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
   JudgeFigures(result, mode, present);
 }

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <iosfwd>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,10 @@ struct CheckResult {
   std::vector<ModuleCheck> modules;
   std::string serving; // the module that serves today's summary
   std::vector<nwrfc::FieldShape> collector_fields;
-  DayFigures classic, collector;
+  std::set<std::string> collector_read; // the fields the bridge reads; the others it skips
+  DayFigures classic, collector; // the collector as COLLECTOR_COMPONENT chooses
+  bool whole_system = false;     // COLLECTOR_COMPONENT = TOTAL
+  DayFigures collector_other;    // the collector for the other COMPONENT, to compare
   Verdict verdict = Verdict::Ok;
   std::string verdict_text;
   std::time_t checked_at = 0; // when the check began

@@ -39,6 +39,33 @@ TEST(NwrfcCollector, QueryFromTheClassicParameters) {
   EXPECT_TRUE(QueryFromClassic("        ", "   ", "D", "20260305").selects_nothing);
 }
 
+TEST(NwrfcCollector, TheWholeSystemIsComponentTotal) {
+  const CollectorQuery query = WholeSystem(QueryFromClassic("SAPPRD01", "sapprd01_PRD_00", "D", "20260305"));
+  EXPECT_EQ(query.component, "TOTAL");
+  EXPECT_EQ(query.periodstrt, "20260305");
+  // Even where the classic module would select no instance.
+  EXPECT_FALSE(WholeSystem(QueryFromClassic("", "", "D", "20260305")).selects_nothing);
+}
+
+// Only what the classic row uses is read: its own fields, TASKTYPE, and the
+// sources of a derived field only while the collector lacks that field.
+TEST(NwrfcCollector, OnlyTheFieldsTheClassicRowUsesAreRead) {
+  using Names = std::vector<std::string>;
+  const Names wanted = {"TASKTYPE", "COUNT", "DBACTIVCNT", "RESPTI", "ROLLTI", "GUITIME"};
+  struct Case {
+    Names described;
+    std::set<std::string> read;
+  } cases[] = {
+      {{"TASKTYPE", "COUNT", "DCOUNT", "RESPTI", "ROLLWAITTI", "READDIRCNT", "READSEQCNT", "CHNGCNT", "ZZDEEP"},
+       {"TASKTYPE", "COUNT", "RESPTI", "ROLLWAITTI", "READDIRCNT", "READSEQCNT", "CHNGCNT"}},
+      {{"TASKTYPE", "COUNT", "ROLLTI", "ROLLWAITTI", "DBACTIVCNT", "READDIRCNT", "GUITIME"},
+       {"TASKTYPE", "COUNT", "ROLLTI", "DBACTIVCNT", "GUITIME"}},
+      {{"COUNT"}, {"TASKTYPE", "COUNT"}},
+  };
+  for (const Case &c : cases) EXPECT_EQ(FieldsToRead(wanted, c.described), c.read) << c.described.size();
+  EXPECT_EQ(FieldsToRead({"COUNT"}, {"TASKTYPE", "ROLLWAITTI", "READDIRCNT"}), (std::set<std::string>{"TASKTYPE"}));
+}
+
 FieldValues Row(const char *code, std::initializer_list<std::pair<const char *, const char *>> numbers) {
   FieldValues row;
   row["TASKTYPE"] = RowField{false, code};

@@ -60,6 +60,10 @@ TEST(NwrfcSettings, UnusableValuesAreNamed) {
       {"[PRD]\nNO_DATA_GRACE=-5\n", std::nullopt, "line 2: NO_DATA_GRACE=-5 is not"},
       {"NO_DATA_GRACE=\n", std::nullopt, "line 1: NO_DATA_GRACE= is not"},
       {"", std::string("soon"), "environment variable QUARLANE_NWRFC_TIMEOUT=soon is not a whole number"},
+      {"[PRD]\nCOLLECTOR_COMPONENT=ALL\n", std::nullopt,
+       "line 2: COLLECTOR_COMPONENT=ALL is not INSTANCE (the logon instance) or TOTAL (the whole system)"},
+      {"COLLECTOR_COMPONENT=\n", std::nullopt, "line 1: COLLECTOR_COMPONENT= is not INSTANCE"},
+      {"COLLECTOR_COMPONENT=TOTAL INSTANCE\n", std::nullopt, "line 1: COLLECTOR_COMPONENT=TOTAL INSTANCE is not"},
   };
   for (const Case &c : cases) {
     Settings settings;
@@ -82,6 +86,25 @@ TEST(NwrfcSettings, NoDataGracePerDestination) {
     std::string error;
     ASSERT_TRUE(ResolveSettings(c.file, std::nullopt, c.destination, &settings, &error)) << error;
     EXPECT_EQ(settings.no_data_grace_minutes, c.minutes) << c.destination;
+  }
+}
+
+TEST(NwrfcSettings, CollectorComponentPerDestination) {
+  const std::string file = "COLLECTOR_COMPONENT=total\n[PRD]\nCOLLECTOR_COMPONENT = Instance\n[QAS]\nTIMEOUT=5\n";
+  struct Case {
+    std::optional<std::string> file;
+    const char *destination;
+    CollectorComponent component;
+  } cases[] = {{std::nullopt, "PRD", CollectorComponent::Instance},
+               {file, "prd", CollectorComponent::Instance},
+               {file, "QAS", CollectorComponent::Total},
+               {std::string("[DEV]\nCOLLECTOR_COMPONENT=TOTAL\n"), "DEV", CollectorComponent::Total},
+               {std::string("[DEV]\nCOLLECTOR_COMPONENT=TOTAL\n"), "PRD", CollectorComponent::Instance}};
+  for (const Case &c : cases) {
+    Settings settings;
+    std::string error;
+    ASSERT_TRUE(ResolveSettings(c.file, std::nullopt, c.destination, &settings, &error)) << error;
+    EXPECT_EQ(settings.component, c.component) << c.destination;
   }
 }
 
@@ -135,8 +158,9 @@ TEST(NwrfcSettings, CredentialsAndUnknownConnectionKeysAreRefused) {
                                     " come from the sensor's profile"},
       {"password=x\n", "line 1: PASSWORD does not belong in this file"},
       {"\n\nUser=MONITOR\n", "line 3: USER does not belong in this file"},
-      {"SNC_PARTNER=p:CN=PRD\n", "line 1: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, NO_DATA_GRACE, SAPROUTER, MSSERV, "
-                                  "CODEPAGE, TRACE, SNC_MODE, SNC_PARTNERNAME, SNC_QOP, SNC_MYNAME, SNC_LIB, WSHOST, "
+      {"SNC_PARTNER=p:CN=PRD\n", "line 1: unknown setting SNC_PARTNER (known: TIMEOUT, COLLECTOR, "
+                                  "COLLECTOR_COMPONENT, NO_DATA_GRACE, SAPROUTER, MSSERV, CODEPAGE, TRACE, "
+                                  "SNC_MODE, SNC_PARTNERNAME, SNC_QOP, SNC_MYNAME, SNC_LIB, WSHOST, "
                                   "WSPORT, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)"},
       {"ASHOST=sapprd01\n", "line 1: unknown setting ASHOST"}, // the address comes from the profile
       {"[PRD]\nSNC_QOP=\n", "line 2: SNC_QOP= has no value"},
