@@ -456,50 +456,46 @@ RFC_RC Finish(Library &library, const CallOutcome &outcome, char **exception) {
 } // namespace
 
 RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *) {
-  return rfcshared::Guarded(library, "RfcCall", RFC_FAILURE, [&]() -> RFC_RC {
-    const std::string name = Upper(Trim(FromCString(function)));
-    CallOutcome outcome;
-    if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
-      Connection &connection = *call_on;
-      connection.call_pending = true;
-      connection.function = name;
-      connection.exporting.clear();
-      for (const RFC_PARAMETER *p = exporting; p != nullptr && p->name != nullptr; ++p) {
-        const InstalledStructure *structure = StructureOf(library, p->type);
-        connection.exporting.push_back(SentParameter{
-            EntryName(p->name, p->nlen), p->type, p->leng,
-            ReadSentField(structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type, p->leng, 0, p->addr)});
-      }
+  const std::string name = Upper(Trim(FromCString(function)));
+  CallOutcome outcome;
+  if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+    Connection &connection = *call_on;
+    connection.call_pending = true;
+    connection.function = name;
+    connection.exporting.clear();
+    for (const RFC_PARAMETER *p = exporting; p != nullptr && p->name != nullptr; ++p) {
+      const InstalledStructure *structure = StructureOf(library, p->type);
+      connection.exporting.push_back(SentParameter{
+          EntryName(p->name, p->nlen), p->type, p->leng,
+          ReadSentField(structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type, p->leng, 0, p->addr)});
     }
-    return Finish(library, outcome, nullptr);
-  });
+  }
+  return Finish(library, outcome, nullptr);
 }
 
 RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
                char **exception) {
-  return rfcshared::Guarded(library, "RfcReceive", RFC_FAILURE, [&]() -> RFC_RC {
-    CallOutcome outcome;
-    if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
-      Connection &connection = *receive_on;
-      const std::string function = connection.function;
-      std::string problem;
-      const Sdk *sdk = LoadSdk(&problem);
-      if (connection.broken || connection.sdk_handle == nullptr) {
-        outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_COMMUNICATION",
-                         "RfcReceive " + function + ": connection closed", connection.broken_reason,
-                         "connection broken");
-      } else if (sdk == nullptr) {
-        outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_SDK_NOT_LOADED", "RfcReceive " + function, problem,
-                         "SDK not loaded");
-      } else if (function == kClassicSummary) {
-        outcome = RunSummary(library, connection, *sdk, importing, tables);
-      } else {
-        outcome = RunFunction(library, connection, *sdk, function, importing, tables);
-        if (outcome.rc == RFC_OK && function == "GET_CPU_ALL") NoteSystemClock(connection, importing);
-      }
+  CallOutcome outcome;
+  if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+    Connection &connection = *receive_on;
+    const std::string function = connection.function;
+    std::string problem;
+    const Sdk *sdk = LoadSdk(&problem);
+    if (connection.broken || connection.sdk_handle == nullptr) {
+      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_COMMUNICATION",
+                       "RfcReceive " + function + ": connection closed", connection.broken_reason,
+                       "connection broken");
+    } else if (sdk == nullptr) {
+      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_SDK_NOT_LOADED", "RfcReceive " + function, problem,
+                       "SDK not loaded");
+    } else if (function == kClassicSummary) {
+      outcome = RunSummary(library, connection, *sdk, importing, tables);
+    } else {
+      outcome = RunFunction(library, connection, *sdk, function, importing, tables);
+      if (outcome.rc == RFC_OK && function == "GET_CPU_ALL") NoteSystemClock(connection, importing);
     }
-    return Finish(library, outcome, exception);
-  });
+  }
+  return Finish(library, outcome, exception);
 }
 
 } // namespace quarlane::nwrfc

@@ -5,6 +5,7 @@
 
 #include "nwrfc/text.h"
 #include "platform/bounded_read.h"
+#include "platform/byte_order_mark.h"
 
 namespace quarlane::nwrfc {
 
@@ -173,7 +174,7 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
     while (std::getline(lines, line)) {
       ++number;
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+      if (number == 1) line.erase(0, ByteOrderMarkLength(line));
       line = Trim(line);
       const std::string where = std::string(kSettingsFileName) + " line " + std::to_string(number);
       if (line.empty() || line[0] == '#' || line[0] == ';') continue;

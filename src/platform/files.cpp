@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/append_file.h"
+#include "platform/byte_order_mark.h"
 #include "platform/files_platform.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -16,9 +17,7 @@ namespace files_detail {
 
 namespace {
 
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-bool StartsWithByteOrderMark(const std::string &bytes) { return bytes.compare(0, 3, kByteOrderMark) == 0; }
+bool StartsWithByteOrderMark(const std::string &bytes) { return ByteOrderMarkLength(bytes) != 0; }
 
 } // namespace
 
@@ -26,8 +25,8 @@ std::optional<std::string> MarkToWrite(const std::string &old_start, const std::
                                        Mark mark) {
   const bool put_back = StartsWithByteOrderMark(old_start) &&
                         (mark == Mark::kAlways || !StartsWithByteOrderMark(content));
-  if (content.size() + (put_back ? 3 : 0) > kMaxReadBytes) return std::nullopt;
-  return put_back ? std::string(kByteOrderMark) : std::string();
+  if (content.size() + (put_back ? kUtf8ByteOrderMarkLength : 0) > kMaxReadBytes) return std::nullopt;
+  return put_back ? std::string(kUtf8ByteOrderMark) : std::string();
 }
 
 bool IsTemporaryNameOf(const std::string &name, const std::string &base) {
@@ -99,7 +98,7 @@ std::string TextOfBytes(std::string bytes) {
 }
 
 std::string ByteOrderMarkOf(const std::string &bytes) {
-  return StartsWithByteOrderMark(bytes) ? kByteOrderMark : "";
+  return StartsWithByteOrderMark(bytes) ? kUtf8ByteOrderMark : "";
 }
 
 std::optional<std::string> ReadText(const std::string &path) {

@@ -30,21 +30,9 @@ Answer FailedAnswer() noexcept {
 
 // Runs one operation of a library: whatever it throws is recorded as that
 // library's internal failure of the operation (its own RecordInternalFailure,
-// found by the library's type) and answered with `failed`.
-template <typename Library, typename Operation>
-std::invoke_result_t<Operation> Guarded(Library &library, const char *operation,
-                                        std::invoke_result_t<Operation> failed, Operation run) noexcept {
-  try {
-    return run();
-  } catch (...) {
-    RecordInternalFailure(library, operation);
-    return failed;
-  }
-}
-
-// The same, answering what the operation's result type answers on failure
-// (FailedAnswer); the exported functions (rfcshared/exports.inc) run every
-// operation through it.
+// found by the library's type) and answered with what the operation's result
+// type answers on failure (FailedAnswer); the exported functions
+// (rfcshared/exports.inc) run every operation through it.
 template <typename Library, typename Operation>
 std::invoke_result_t<Operation> Guarded(Library &library, const char *operation, Operation run) noexcept {
   try {

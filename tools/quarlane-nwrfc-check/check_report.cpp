@@ -120,7 +120,7 @@ void WriteSystem(const CheckResult &result, std::ostream &out) {
   for (const ModuleCheck &m : result.modules) {
     out << "  " << Column(m.name, 31) << m.state;
     if (m.name == result.serving) out << " - serves today's summary";
-    if (!m.detail.empty() && m.state != "callable") out << " - " << m.detail;
+    if (!m.detail.empty() && m.state != module_state::kCallable) out << " - " << m.detail;
     out << "\n";
   }
   if (!result.collector_fields.empty()) {

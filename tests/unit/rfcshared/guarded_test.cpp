@@ -44,10 +44,7 @@ TEST(Guarded, AnOperationThatEndsIsAnsweredAsItAnswersAndNothingIsRecorded) {
   bool ran = false;
   Guarded(library, "RfcEnvironment", [&ran]() -> void { ran = true; });
   EXPECT_TRUE(ran);
-  // The form with an explicit failure value answers it instead.
-  EXPECT_EQ(Guarded(library, "RfcCall", RFC_SYS_EXCEPTION, []() -> RFC_RC { throw std::bad_alloc(); }),
-            RFC_SYS_EXCEPTION);
-  EXPECT_EQ(library.failures, std::vector<std::string>{"RfcCall"});
+  EXPECT_TRUE(library.failures.empty());
 }
 
 } // namespace
