@@ -32,13 +32,13 @@ inline std::string AsText(const std::uint8_t *data, std::size_t size) {
 }
 
 // A failed expectation: abort, so that libFuzzer keeps the input as a crash.
-#define FUZZ_EXPECT(condition)                                                                    \
-  do {                                                                                            \
-    if (!(condition)) {                                                                           \
-      std::fprintf(stderr, "fuzz expectation failed: %s (%s:%d)\n", #condition, __FILE__,         \
-                   __LINE__);                                                                     \
-      std::abort();                                                                               \
-    }                                                                                             \
+#define FUZZ_EXPECT(condition)                                                                     \
+  do {                                                                                             \
+    if (!(condition)) {                                                                            \
+      std::fprintf(stderr, "fuzz expectation failed: %s (%s:%d)\n", #condition, __FILE__,          \
+                   __LINE__);                                                                      \
+      std::abort();                                                                                \
+    }                                                                                              \
   } while (0)
 
 } // namespace quarlane_fuzz

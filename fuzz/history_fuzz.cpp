@@ -25,7 +25,8 @@ std::vector<SummaryRow> RowsOf(FuzzedDataProvider &input) {
   std::vector<SummaryRow> rows(input.ConsumeIntegralInRange<std::size_t>(0, 20));
   for (SummaryRow &row : rows) {
     if (input.ConsumeBool())
-      row.type_text = TaskTypes()[input.ConsumeIntegralInRange<std::size_t>(0, kTaskTypeCount - 1)].key;
+      row.type_text =
+          TaskTypes()[input.ConsumeIntegralInRange<std::size_t>(0, kTaskTypeCount - 1)].key;
     else
       row.type_text = input.ConsumeRandomLengthString(8);
     CounterValues values{};

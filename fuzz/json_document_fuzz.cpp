@@ -45,7 +45,11 @@ struct Reader {
         if (out) *out += e;
         ++at;
       } else {
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        std::size_t length = c < 0x80         ? 1
+                             : (c >> 5) == 6  ? 2
+                             : (c >> 4) == 14 ? 3
+                             : (c >> 3) == 30 ? 4
+                                              : 0;
         if (length == 0 || at + length > s.size()) return false;
         for (std::size_t i = 1; i < length; ++i)
           if ((static_cast<unsigned char>(s[at + i]) & 0xC0) != 0x80) return false;
@@ -97,7 +101,8 @@ struct Reader {
         if (!String(&word, nullptr)) return false;
         status = word == "ok" || word == "warning" || word == "error";
       } else if (key == "message") {
-        if (!String(nullptr, &message_characters) || message_characters > kJsonMessageLimit) return false;
+        if (!String(nullptr, &message_characters) || message_characters > kJsonMessageLimit)
+          return false;
       } else if (key == "channels") {
         if (!Take('[')) return false;
         std::size_t count = 0;
@@ -146,6 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   report.problems = lines;
   report.every_system_failed = size % 7 == 0;
   ExpectValid(JsonReportDocument(report));
-  ExpectValid(JsonErrorDocument("Error 1011: RFC-Open for " + text + " failed !" + TraceFinding(lines)));
+  ExpectValid(
+      JsonErrorDocument("Error 1011: RFC-Open for " + text + " failed !" + TraceFinding(lines)));
   return 0;
 }

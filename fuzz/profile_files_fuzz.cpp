@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const std::string item_listing = ServerListingFromItemProfile(lines);
   std::size_t listed = 0;
   for (const std::string &line : lines)
-    if (StartsWith(line, "# Gsng: ") && line.size() > 20) listed += line.size() - 20; // from index 20 on
+    if (StartsWith(line, "# Gsng: ") && line.size() > 20)
+      listed += line.size() - 20; // from index 20 on
   FUZZ_EXPECT(item_listing.size() == listed);
 
   // "SAP Corvanta.Gbl"
@@ -53,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       FUZZ_EXPECT(entry.find('#') == std::string::npos);
       listing += entry + "#";
     }
-    FUZZ_EXPECT(listing.compare(0, allocation->server_listing.size(),
-                                allocation->server_listing) == 0);
+    FUZZ_EXPECT(listing.compare(0, allocation->server_listing.size(), allocation->server_listing) ==
+                0);
   } else {
     FUZZ_EXPECT(allocation.failure().text == "Error 1029: Invalid Sensor-Allocation...");
   }

@@ -40,9 +40,9 @@ const std::string &ProfilePath() {
 }
 
 void ExpectParametersInBounds(const ConnectionParameters &conn) {
-  for (const std::string *value : {&conn.extcompany, &conn.destination, &conn.client, &conn.user,
-                                   &conn.language, &conn.mode, &conn.hostname, &conn.sysnr,
-                                   &conn.gwhost, &conn.gwservice})
+  for (const std::string *value :
+       {&conn.extcompany, &conn.destination, &conn.client, &conn.user, &conn.language, &conn.mode,
+        &conn.hostname, &conn.sysnr, &conn.gwhost, &conn.gwservice})
     FUZZ_EXPECT(value->size() <= 60);
   FUZZ_EXPECT(conn.password.size() <= 20);
 }

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (finding != " - Please Check Trace-File !") {
     const std::string retained = finding.substr(3);
     bool from_a_line = false;
-    for (const std::string &line : lines) from_a_line = from_a_line || line.find(retained) != std::string::npos;
+    for (const std::string &line : lines)
+      from_a_line = from_a_line || line.find(retained) != std::string::npos;
     FUZZ_EXPECT(from_a_line);
   }
   // Lines as a reader might hand them over, line ends still on.

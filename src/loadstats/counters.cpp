@@ -24,14 +24,11 @@ bool operator==(const TaskCounters &a, const TaskCounters &b) { return ValuesOf(
 DayCounts CountTaskTypes(const std::vector<SummaryRow> &rows) {
   DayCounts day;
   for (const SummaryRow &row : rows) {
-    if (const auto type = TaskTypeOfKey(row.type_text))
-      day.types[*type] = row.counters;
-    if (!IsKnownTypeText(row.type_text))
-      day.others_count += row.counters.count;
+    if (const auto type = TaskTypeOfKey(row.type_text)) day.types[*type] = row.counters;
+    if (!IsKnownTypeText(row.type_text)) day.others_count += row.counters.count;
   }
   day.total_count = day.others_count;
-  for (const TaskCounters &counters : day.types)
-    day.total_count += counters.count;
+  for (const TaskCounters &counters : day.types) day.total_count += counters.count;
   return day;
 }
 

@@ -32,8 +32,7 @@ std::string Field(std::uint32_t value) {
 
 std::string HistoryLine(const char *prefix, std::size_t type, const CounterValues &values) {
   std::string line = std::string(prefix) + TaskTypes()[type].key + " ";
-  for (std::uint32_t value : values)
-    line += Field(value);
+  for (std::uint32_t value : values) line += Field(value);
   return line;
 }
 
@@ -55,7 +54,8 @@ HistoryLines FindHistoryLines(const TextLines &profile) {
     const std::optional<std::size_t> type =
         TaskTypeOfKey(std::string(line.substr(kPrefixLength, kKeyLength)));
     if (!type) return;
-    auto &slot = StartsWith(line, kCurrentPrefix) ? history.current[*type] : history.baseline[*type];
+    auto &slot =
+        StartsWith(line, kCurrentPrefix) ? history.current[*type] : history.baseline[*type];
     if (!slot) slot = std::string(line);
   });
   return history;
@@ -73,16 +73,14 @@ CounterValues HistoryFields(const std::string &line) {
   CounterValues values{};
   for (std::size_t i = 0; i < values.size(); ++i) {
     const std::size_t start = kFirstField + i * kFieldWidth;
-    if (start < line.size())
-      values[i] = DecimalToU32(line.substr(start, kFieldWidth));
+    if (start < line.size()) values[i] = DecimalToU32(line.substr(start, kFieldWidth));
   }
   return values;
 }
 
 std::uint32_t RecordedTotal(const std::string &date_line) {
   const std::size_t at = date_line.find("Trns=");
-  if (at == std::string::npos)
-    return 0;
+  if (at == std::string::npos) return 0;
   std::string digits;
   for (std::size_t pos = at + 5;
        pos < date_line.size() && digits.size() < kTotalDigitsLimit && IsAsciiAlnum(date_line[pos]);
@@ -93,8 +91,7 @@ std::uint32_t RecordedTotal(const std::string &date_line) {
 
 bool IsDateLineOf(const std::string &date_line, const std::string &system_date) {
   const std::size_t start = sizeof kDateKey - 1;
-  if (!StartsWith(date_line, kDateKey))
-    return false;
+  if (!StartsWith(date_line, kDateKey)) return false;
   return date_line.substr(start, kDateWidth) == system_date.substr(0, kDateWidth);
 }
 
@@ -193,28 +190,23 @@ TypeCounters IntervalCounters(const std::vector<SummaryRow> &rows, const Interva
                        IsDateLineOf(*input.history->date_line, input.system_date);
 
   for (const SummaryRow &row : rows) {
-    if (input.selected && row.type_text != TaskTypes()[*input.selected].key)
-      continue;
+    if (input.selected && row.type_text != TaskTypes()[*input.selected].key) continue;
     // Rows of unlisted types and excluded types are not reported.
     const std::optional<std::size_t> type = TaskTypeOfKey(row.type_text);
-    if (!type || input.excluded[*type])
-      continue;
+    if (!type || input.excluded[*type]) continue;
 
     CounterValues values = ValuesOf(row.counters);
     if (measure) {
       CounterValues baseline{};
-      if (const auto &line = input.history->baseline[*type])
-        baseline = HistoryFields(*line);
-      if (input.carried_total == 0)
-        baseline = CounterValues{};
+      if (const auto &line = input.history->baseline[*type]) baseline = HistoryFields(*line);
+      if (input.carried_total == 0) baseline = CounterValues{};
       if (const auto &line = input.history->current[*type]) {
         const CounterValues stored = HistoryFields(*line);
         for (std::size_t i = 0; i < values.size(); ++i) {
           const std::uint32_t subtrahend = values[i] == baseline[i] ? stored[i] : baseline[i];
           // After a restart of the instance the counter may lie below what the
           // history recorded; its own value is what accrued since.
-          if (subtrahend <= values[i])
-            values[i] -= subtrahend;
+          if (subtrahend <= values[i]) values[i] -= subtrahend;
         }
       }
     }

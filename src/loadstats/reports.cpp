@@ -95,9 +95,8 @@ Report TransactionReport(const TypeCounters &counters, const std::string &destin
 
   for (std::size_t type = 0; type < kTaskTypeCount; ++type)
     if (counters[type].count > 1)
-      report.channels.push_back(
-          Value(TaskTypes()[type].transaction_name, counters[type].count, "#",
-                kTransactionIds + static_cast<long>(type)));
+      report.channels.push_back(Value(TaskTypes()[type].transaction_name, counters[type].count, "#",
+                                      kTransactionIds + static_cast<long>(type)));
   return report;
 }
 
@@ -114,8 +113,9 @@ ItemFigure ItemValue(const std::string &item_name, ReportKind kind, const TypeCo
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
     const TaskCounters &c = counters[type];
     if (kind == ReportKind::Responses && item_name == TaskTypes()[type].responses_name)
-      return c.count > 1 ? ItemFigure{Average(c.resp_time, c.count), ExactAverage(c.resp_time, c.count)}
-                         : ItemFigure{0, "0.00"};
+      return c.count > 1
+                 ? ItemFigure{Average(c.resp_time, c.count), ExactAverage(c.resp_time, c.count)}
+                 : ItemFigure{0, "0.00"};
     if (kind == ReportKind::Transaction && item_name == TaskTypes()[type].transaction_name)
       return {c.count > 1 ? c.count : 0, std::string()};
   }
@@ -129,7 +129,8 @@ std::uint32_t Average(std::uint32_t sum, std::uint32_t count) { return sum / (co
 std::string ExactAverage(std::uint32_t sum, std::uint32_t count) {
   const std::uint64_t divisor = count ? count : 1u;
   // Hundredths, rounded half up, in integers: the same text on every platform.
-  const std::uint64_t hundredths = (static_cast<std::uint64_t>(sum) * 200u + divisor) / (2u * divisor);
+  const std::uint64_t hundredths =
+      (static_cast<std::uint64_t>(sum) * 200u + divisor) / (2u * divisor);
   const std::uint64_t cents = hundredths % 100u;
   return std::to_string(hundredths / 100u) + (cents < 10 ? ".0" : ".") + std::to_string(cents);
 }
@@ -157,8 +158,7 @@ TaskCounters SumOverTypes(const TypeCounters &counters) {
   CounterValues sum{};
   for (const TaskCounters &type : counters) {
     const CounterValues values = ValuesOf(type);
-    for (std::size_t i = 0; i < sum.size(); ++i)
-      sum[i] += values[i];
+    for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += values[i];
   }
   return CountersOf(sum);
 }

@@ -46,8 +46,7 @@ const std::array<std::size_t, kTextTypeCount> &TextTypes() {
 std::optional<std::size_t> TaskTypeOfKey(const std::string &type_text) {
   const auto &types = TaskTypes();
   for (std::size_t i = 0; i < types.size(); ++i)
-    if (type_text == types[i].key)
-      return i;
+    if (type_text == types[i].key) return i;
   return std::nullopt;
 }
 

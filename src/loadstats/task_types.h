@@ -13,11 +13,11 @@ namespace quarlane {
 constexpr std::size_t kTaskTypeCount = 14;
 
 struct TaskType {
-  const char *key;              // TASKTYPE as the summary delivers it: 7 characters
-  const char *selection_word;   // in the parameters: report this type only
-  const char *exclusion_word;   // in the parameters: leave this type out
-  const char *text_label;       // in the report texts; nullptr for types not shown there
-  std::size_t text_place;       // its place in the report texts, from 1; 0 for types not shown there
+  const char *key;            // TASKTYPE as the summary delivers it: 7 characters
+  const char *selection_word; // in the parameters: report this type only
+  const char *exclusion_word; // in the parameters: leave this type out
+  const char *text_label;     // in the report texts; nullptr for types not shown there
+  std::size_t text_place;     // its place in the report texts, from 1; 0 for types not shown there
   const char *transaction_name; // channel and item name of the transaction report
   const char *responses_name;   // channel and item name of the responses report
 };

@@ -138,8 +138,8 @@ void Serve(const std::shared_ptr<BoundedWorker::State> &state) {
 
 } // namespace
 
-BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
-                          std::chrono::milliseconds grace) {
+BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline,
+                          std::function<void()> cancel, std::chrono::milliseconds grace) {
   BoundedWorker worker;
   return worker.Run(std::move(work), deadline, std::move(cancel), grace);
 }

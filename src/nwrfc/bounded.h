@@ -43,8 +43,8 @@ public:
   // to call while `work` is running, and own what it touches too. After an
   // Abandoned outcome the worker takes no more work: Run returns Abandoned at
   // once without running it.
-  BoundedOutcome Run(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
-                     std::chrono::milliseconds grace);
+  BoundedOutcome Run(std::function<void()> work, Clock::time_point deadline,
+                     std::function<void()> cancel, std::chrono::milliseconds grace);
 
   bool abandoned() const;
 
@@ -64,8 +64,8 @@ void NoteThreadLeftBehind();
 
 // One operation on a worker of its own, joined before returning unless it
 // is left behind.
-BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline, std::function<void()> cancel,
-                          std::chrono::milliseconds grace);
+BoundedOutcome RunBounded(std::function<void()> work, Clock::time_point deadline,
+                          std::function<void()> cancel, std::chrono::milliseconds grace);
 
 } // namespace quarlane::nwrfc
 

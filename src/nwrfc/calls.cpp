@@ -26,7 +26,8 @@ using rfcshared::CallOutcome;
 using rfcshared::Failed;
 
 std::string IntstatOf(const nw::RFC_ERROR_INFO &info) {
-  std::string text = "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
+  std::string text =
+      "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
   const std::string message_class = SdkText(info.abapMsgClass, sizeof info.abapMsgClass / 2);
   if (!message_class.empty())
     text += ", message " + SdkText(info.abapMsgType, sizeof info.abapMsgType / 2) +
@@ -38,8 +39,8 @@ std::string IntstatOf(const nw::RFC_ERROR_INFO &info) {
 // name (code 2), failures inside the ABAP system are SYSTEM_FAILURE (code 3),
 // everything else a failure of the call (code 1). Whether the SDK has closed
 // the connection is decided by code and error group (SdkClosed, library.h).
-CallOutcome FromSdk(Connection &connection, const std::string &operation, const std::string &function,
-                    const nw::RFC_ERROR_INFO &info) {
+CallOutcome FromSdk(Connection &connection, const std::string &operation,
+                    const std::string &function, const nw::RFC_ERROR_INFO &info) {
   CallOutcome outcome;
   outcome.error.operation = operation;
   outcome.error.key = SdkText(info.key, sizeof info.key / 2);
@@ -50,53 +51,57 @@ CallOutcome FromSdk(Connection &connection, const std::string &operation, const 
   case nw::RFC_ABAP_EXCEPTION:
     outcome.rc = RFC_EXCEPTION;
     outcome.exception = outcome.error.key;
-    if (outcome.error.message.empty()) outcome.error.message = "Exception " + outcome.exception + " raised by " + function;
+    if (outcome.error.message.empty())
+      outcome.error.message = "Exception " + outcome.exception + " raised by " + function;
     break;
   case nw::RFC_ABAP_MESSAGE:
   case nw::RFC_ABAP_RUNTIME_FAILURE:
     outcome.rc = RFC_SYS_EXCEPTION;
     outcome.exception = "SYSTEM_FAILURE";
     break;
-  default:
-    outcome.rc = RFC_FAILURE;
-    break;
+  default: outcome.rc = RFC_FAILURE; break;
   }
   if (SdkClosed(info.code, info.group)) {
     ClosedBySdk(connection, info.code, outcome.error.message);
   } else if (info.code == nw::RFC_TIMEOUT) {
     connection.broken = true;
-    connection.broken_reason = "the connection to " + connection.destination + " was lost: " +
-                               (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);
+    connection.broken_reason =
+        "the connection to " + connection.destination +
+        " was lost: " + (outcome.error.message.empty() ? RcName(info.code) : outcome.error.message);
   }
   if (outcome.error.key.empty()) outcome.error.key = RcName(info.code);
   if (outcome.error.message.empty()) outcome.error.message = RcName(info.code) + " in " + function;
   return outcome;
 }
 
-CallOutcome TimedOut(Connection &connection, const std::string &operation, const std::string &function,
-                     bool abandoned) {
+CallOutcome TimedOut(Connection &connection, const std::string &operation,
+                     const std::string &function, bool abandoned) {
   connection.broken = true;
   connection.abandoned = abandoned;
   if (!abandoned) connection.sdk_handle = nullptr; // cancelled: the SDK has closed it
   const std::string seconds = std::to_string(connection.settings.timeout_seconds);
-  connection.broken_reason = "the connection to " + connection.destination + " was cancelled at its time bound";
-  return Failed(RFC_FAILURE, operation, "RFC_ERROR_TIMEOUT", operation + " " + function + ": time bound reached",
-                "Timeout: " + connection.destination + " did not answer " + function + " within " + seconds +
-                    " seconds (time bound of the NetWeaver RFC bridge, from " + connection.settings.timeout_source +
-                    "); the call was cancelled",
+  connection.broken_reason =
+      "the connection to " + connection.destination + " was cancelled at its time bound";
+  return Failed(RFC_FAILURE, operation, "RFC_ERROR_TIMEOUT",
+                operation + " " + function + ": time bound reached",
+                "Timeout: " + connection.destination + " did not answer " + function + " within " +
+                    seconds + " seconds (time bound of the NetWeaver RFC bridge, from " +
+                    connection.settings.timeout_source + "); the call was cancelled",
                 "time bound " + seconds + " s");
 }
 
 // Runs one blocking SDK operation on the connection within its deadline.
 // False with *outcome set when the time bound ended it.
 template <typename Work>
-bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operation, const std::string &function,
-             Work work, nw::RFC_RC *code, nw::RFC_ERROR_INFO *info, CallOutcome *outcome) {
-  struct Result {
+bool Bounded(Connection &connection, const Sdk &sdk, const std::string &operation,
+             const std::string &function, Work work, nw::RFC_RC *code, nw::RFC_ERROR_INFO *info,
+             CallOutcome *outcome) {
+  // Shared with the worker, which may still write it after an abandoned call.
+  struct SdkAnswer {
     nw::RFC_RC code = nw::RFC_OK;
     nw::RFC_ERROR_INFO info{};
   };
-  auto result = std::make_shared<Result>();
+  auto result = std::make_shared<SdkAnswer>();
   const Sdk *sdk_pointer = &sdk;
   nw::RFC_CONNECTION_HANDLE handle = connection.sdk_handle;
   const BoundedOutcome bounded = connection.worker->Run(
@@ -138,7 +143,8 @@ bool Describe(Connection &connection, const Sdk &sdk, const std::string &functio
           connection, sdk, "RfcReceive", function,
           [sdk_pointer, sdk_handle, name, handle](nw::RFC_ERROR_INFO &error) {
             *handle = sdk_pointer->RfcGetFunctionDesc(sdk_handle, name->c_str(), &error);
-            return *handle == nullptr ? (error.code == nw::RFC_OK ? nw::RFC_NOT_FOUND : error.code) : nw::RFC_OK;
+            return *handle == nullptr ? (error.code == nw::RFC_OK ? nw::RFC_NOT_FOUND : error.code)
+                                      : nw::RFC_OK;
           },
           &code, &info, outcome))
     return false;
@@ -173,9 +179,10 @@ bool Describe(Connection &connection, const Sdk &sdk, const std::string &functio
 }
 
 CallOutcome NotFound(const Connection &connection, const std::string &function) {
-  CallOutcome outcome = Failed(RFC_EXCEPTION, "RfcReceive", "RFC_ERROR_APPLICATION_EXCEPTION",
-                               "RfcReceive " + function + ": function module not found",
-                               "Function module " + function + " not found", connection.destination);
+  CallOutcome outcome =
+      Failed(RFC_EXCEPTION, "RfcReceive", "RFC_ERROR_APPLICATION_EXCEPTION",
+             "RfcReceive " + function + ": function module not found",
+             "Function module " + function + " not found", connection.destination);
   outcome.exception = "FUNCTION_NOT_FOUND";
   return outcome;
 }
@@ -252,10 +259,10 @@ bool ReadImporting(Library &library, Connection &connection, const Sdk &sdk,
       if (structure == nullptr || fields == nullptr ||
           sdk.RfcGetStructure(function_handle, SdkName(name).c_str(), &row_handle, &info) !=
               nw::RFC_OK) {
-        *outcome = ConversionFailure(function, name,
-                                     structure == nullptr
-                                         ? "the caller installed no structure for it"
-                                         : "the SDK gives no structure for it");
+        *outcome =
+            ConversionFailure(function, name,
+                              structure == nullptr ? "the caller installed no structure for it"
+                                                   : "the SDK gives no structure for it");
         return false;
       }
       if (!ReadRow(sdk, row_handle, *fields, structure->layout, function, &row, outcome))
@@ -341,8 +348,8 @@ bool ReadResults(Library &library, Connection &connection, const Sdk &sdk,
 }
 
 // The plain way: the function itself, its parameters by name.
-CallOutcome RunFunction(Library &library, Connection &connection, const Sdk &sdk, const std::string &function,
-                        RFC_PARAMETER *importing, RFC_TABLE *tables) {
+CallOutcome RunFunction(Library &library, Connection &connection, const Sdk &sdk,
+                        const std::string &function, RFC_PARAMETER *importing, RFC_TABLE *tables) {
   CallOutcome outcome;
   std::shared_ptr<FunctionDescription> description;
   if (!Describe(connection, sdk, function, &description, &outcome)) return outcome;
@@ -352,9 +359,11 @@ CallOutcome RunFunction(Library &library, Connection &connection, const Sdk &sdk
   nw::RFC_ERROR_INFO info{};
   for (const SentParameter &parameter : connection.exporting)
     if (!SetValue(sdk, *description, call.handle(), parameter.name, parameter.value, &info))
-      return ConversionFailure(function, parameter.name, SdkText(info.message, sizeof info.message / 2));
+      return ConversionFailure(function, parameter.name,
+                               SdkText(info.message, sizeof info.message / 2));
   if (!Invoke(connection, sdk, function, call, &outcome)) return outcome;
-  if (!ReadResults(library, connection, sdk, function, *description, call.handle(), importing, tables, &outcome))
+  if (!ReadResults(library, connection, sdk, function, *description, call.handle(), importing,
+                   tables, &outcome))
     return outcome;
   return CallOutcome{};
 }
@@ -375,9 +384,8 @@ bool LearnRelease(Connection &connection, const Sdk &sdk, CallOutcome *outcome) 
       parameter ? FieldsOf(connection, sdk, parameter->typeDescHandle) : nullptr;
   nw::RFC_ERROR_INFO info{};
   nw::RFC_STRUCTURE_HANDLE row = nullptr;
-  if (fields != nullptr &&
-      sdk.RfcGetStructure(call.handle(), SdkName("RFCSI_EXPORT").c_str(), &row, &info) ==
-          nw::RFC_OK)
+  if (fields != nullptr && sdk.RfcGetStructure(call.handle(), SdkName("RFCSI_EXPORT").c_str(), &row,
+                                               &info) == nw::RFC_OK)
     NoteRelease(connection, sdk, row, *fields);
   return true;
 }
@@ -398,8 +406,8 @@ CallOutcome RunCollector(Library &library, Connection &connection, const Sdk &sd
   return TakeCollectorAnswer(library, connection, sdk, description, call.handle(), tables);
 }
 
-CallOutcome AnySummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,
-                       RFC_TABLE *tables) {
+CallOutcome AnySummary(Library &library, Connection &connection, const Sdk &sdk,
+                       RFC_PARAMETER *importing, RFC_TABLE *tables) {
   CallOutcome outcome;
   const Collector mode = connection.settings.collector;
   bool collector_first = mode == Collector::New;
@@ -424,7 +432,8 @@ CallOutcome AnySummary(Library &library, Connection &connection, const Sdk &sdk,
 // NO_DATA_FOUND of either workload module: an empty day shortly after the
 // system's midnight, before the hourly collector job has written the day's
 // first figures; later the failure it is, with its likely cause in the trace.
-CallOutcome NoDataChecked(const Connection &connection, CallOutcome outcome, const std::string &function) {
+CallOutcome NoDataChecked(const Connection &connection, CallOutcome outcome,
+                          const std::string &function) {
   if (outcome.rc != RFC_EXCEPTION || outcome.exception != "NO_DATA_FOUND") return outcome;
   const std::string day = SentText(connection, "STARTDATE");
   const unsigned grace = connection.settings.no_data_grace_minutes;
@@ -435,9 +444,10 @@ CallOutcome NoDataChecked(const Connection &connection, CallOutcome outcome, con
   return outcome;
 }
 
-CallOutcome RunSummary(Library &library, Connection &connection, const Sdk &sdk, RFC_PARAMETER *importing,
-                       RFC_TABLE *tables) {
-  return NoDataChecked(connection, AnySummary(library, connection, sdk, importing, tables), connection.function);
+CallOutcome RunSummary(Library &library, Connection &connection, const Sdk &sdk,
+                       RFC_PARAMETER *importing, RFC_TABLE *tables) {
+  return NoDataChecked(connection, AnySummary(library, connection, sdk, importing, tables),
+                       connection.function);
 }
 
 // GET_CPU_ALL's LASTCOLLWRT as the caller received it: the system's clock.
@@ -455,10 +465,12 @@ RFC_RC Finish(Library &library, const CallOutcome &outcome, char **exception) {
 
 } // namespace
 
-RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *) {
+RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting,
+            RFC_TABLE *) {
   const std::string name = Upper(Trim(FromCString(function)));
   CallOutcome outcome;
-  if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+  if (Connection *call_on =
+          rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
     Connection &connection = *call_on;
     connection.call_pending = true;
     connection.function = name;
@@ -467,7 +479,8 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
       const InstalledStructure *structure = StructureOf(library, p->type);
       connection.exporting.push_back(SentParameter{
           EntryName(p->name, p->nlen), p->type, p->leng,
-          ReadSentField(structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type, p->leng, 0, p->addr)});
+          ReadSentField(structure ? static_cast<RFC_TYPEHANDLE>(RFCTYPE_CHAR) : p->type, p->leng, 0,
+                        p->addr)});
     }
   }
   return Finish(library, outcome, nullptr);
@@ -476,7 +489,8 @@ RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *
 RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables,
                char **exception) {
   CallOutcome outcome;
-  if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+  if (Connection *receive_on =
+          rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
     Connection &connection = *receive_on;
     const std::string function = connection.function;
     std::string problem;
@@ -486,8 +500,8 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
                        "RfcReceive " + function + ": connection closed", connection.broken_reason,
                        "connection broken");
     } else if (sdk == nullptr) {
-      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_SDK_NOT_LOADED", "RfcReceive " + function, problem,
-                       "SDK not loaded");
+      outcome = Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_SDK_NOT_LOADED",
+                       "RfcReceive " + function, problem, "SDK not loaded");
     } else if (function == kClassicSummary) {
       outcome = RunSummary(library, connection, *sdk, importing, tables);
     } else {

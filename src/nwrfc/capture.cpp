@@ -25,7 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 std::u16string Units(const char16_t *units, std::size_t most) {
   std::u16string text;
-  for (std::size_t i = 0; units != nullptr && i < most && units[i] != 0; ++i) text.push_back(units[i]);
+  for (std::size_t i = 0; units != nullptr && i < most && units[i] != 0; ++i)
+    text.push_back(units[i]);
   return text;
 }
 
@@ -57,7 +58,8 @@ std::string Quoted(const std::u16string &text) {
       PutEscape(out, unit);
     } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                text[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      AppendUtf8(out,
+                 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
       PutEscape(out, unit);
@@ -69,13 +71,17 @@ std::string Quoted(const std::u16string &text) {
 }
 
 bool IsAlnum(char16_t unit) {
-  return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
+  return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'z') ||
+         (unit >= u'A' && unit <= u'Z');
 }
 
-char16_t Folded(char16_t unit) { return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit; }
+char16_t Folded(char16_t unit) {
+  return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
+}
 
 bool HasLower(const std::u16string &text) {
-  return std::any_of(text.begin(), text.end(), [](char16_t unit) { return unit >= u'a' && unit <= u'z'; });
+  return std::any_of(text.begin(), text.end(),
+                     [](char16_t unit) { return unit >= u'a' && unit <= u'z'; });
 }
 
 std::u16string UpperCase(std::u16string text) {
@@ -99,7 +105,9 @@ struct Item {
   bool is_text = false;
 };
 
-Item Word(const std::string &word, const std::string &name = std::string()) { return Item{name, word, {}, false}; }
+Item Word(const std::string &word, const std::string &name = std::string()) {
+  return Item{name, word, {}, false};
+}
 Item Text(const std::u16string &text, const std::string &name = std::string()) {
   return Item{name, std::string(), text, true};
 }
@@ -181,7 +189,8 @@ void NoteInstance(const std::u16string &raw) {
   const std::size_t middle = name.rfind(u'_', last - 1);
   if (middle == std::u16string::npos || middle == 0 || last - middle - 1 != 3) return;
   const std::u16string number = name.substr(last + 1);
-  if (number.size() != 2 || !std::all_of(number.begin(), number.end(), [](char16_t u) { return u >= u'0' && u <= u'9'; }))
+  if (number.size() != 2 ||
+      !std::all_of(number.begin(), number.end(), [](char16_t u) { return u >= u'0' && u <= u'9'; }))
     return;
   NoteName(name.substr(0, middle), NameKind::Host);
   NoteName(name.substr(middle + 1, 3), NameKind::System);
@@ -191,12 +200,15 @@ void NoteInstance(const std::u16string &raw) {
 // instance, wherever they appear (RFCSI_EXPORT's fields, the workload
 // modules' INSTANCE, HOSTID and COMPONENT).
 void NoteNamedValue(const std::string &field, const std::u16string &value) {
-  static const char *const kHosts[] = {"ASHOST", "MSHOST", "GWHOST", "WSHOST", "RFCHOST", "RFCHOST2", "RFCDBHOST",
-                                       "HOSTID", "HOST", "HOSTNAME", "DBHOST"};
+  static const char *const kHosts[] = {"ASHOST",  "MSHOST",   "GWHOST",    "WSHOST",
+                                       "RFCHOST", "RFCHOST2", "RFCDBHOST", "HOSTID",
+                                       "HOST",    "HOSTNAME", "DBHOST"};
   static const char *const kSystems[] = {"SYSID", "R3NAME", "DEST", "RFCSYSID", "RFCDATABS", "SID"};
-  static const char *const kHidden[] = {"RFCIPADDR", "RFCIPV6ADDR", "SAPROUTER", "SNC_PARTNERNAME", "SNC_MYNAME",
-                                        "SNC_LIB", "TLS_SAPCRYPTOLIB", "TLS_CLIENT_PSE"};
-  static const char *const kInstances[] = {"RFCDEST", "INSTANCE", "COMPONENT", "INSTNAME", "SERVER"};
+  static const char *const kHidden[] = {"RFCIPADDR",        "RFCIPV6ADDR",   "SAPROUTER",
+                                        "SNC_PARTNERNAME",  "SNC_MYNAME",    "SNC_LIB",
+                                        "TLS_SAPCRYPTOLIB", "TLS_CLIENT_PSE"};
+  static const char *const kInstances[] = {"RFCDEST", "INSTANCE", "COMPONENT", "INSTNAME",
+                                           "SERVER"};
   std::lock_guard<std::mutex> lock(TheRecorder().mutex);
   for (const char *name : kHosts)
     if (field == name) NoteName(value, NameKind::Host);
@@ -214,7 +226,9 @@ void NoteNamedValue(const std::string &field, const std::u16string &value) {
 // A number's name (sdk_words.h), or the number itself.
 std::string Named(const char *name, int value) { return name ? name : std::to_string(value); }
 
-std::string TypeWord(nw::RFCTYPE type) { return Named(KnownTypeName(type), static_cast<int>(type)); }
+std::string TypeWord(nw::RFCTYPE type) {
+  return Named(KnownTypeName(type), static_cast<int>(type));
+}
 
 std::string DirectionWord(nw::RFC_DIRECTION direction) {
   switch (direction) {
@@ -228,7 +242,8 @@ std::string DirectionWord(nw::RFC_DIRECTION direction) {
 
 std::string Milliseconds(Clock::time_point started) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f", std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+  std::snprintf(text, sizeof text, "%.3f",
+                std::chrono::duration<double, std::milli>(Clock::now() - started).count());
   return text;
 }
 
@@ -237,13 +252,14 @@ Line Outcome(nw::RFC_RC code, const nw::RFC_ERROR_INFO &info, int indent) {
   if (code == nw::RFC_OK) return Line{indent, "ok", {}};
   Line line{indent, "error", {}};
   line.items.push_back(Word(Named(KnownRcName(code), static_cast<int>(code)), "code"));
-  line.items.push_back(Word(Named(KnownGroupName(info.group), static_cast<int>(info.group)), "group"));
+  line.items.push_back(
+      Word(Named(KnownGroupName(info.group), static_cast<int>(info.group)), "group"));
   line.items.push_back(Text(Units(info.key, 128), "key"));
   line.items.push_back(Text(Units(info.message, 512), "message"));
   const std::pair<const char *, std::u16string> abap[] = {
-      {"abap_class", Units(info.abapMsgClass, 21)}, {"abap_type", Units(info.abapMsgType, 2)},
+      {"abap_class", Units(info.abapMsgClass, 21)},  {"abap_type", Units(info.abapMsgType, 2)},
       {"abap_number", Units(info.abapMsgNumber, 4)}, {"abap_v1", Units(info.abapMsgV1, 51)},
-      {"abap_v2", Units(info.abapMsgV2, 51)},       {"abap_v3", Units(info.abapMsgV3, 51)},
+      {"abap_v2", Units(info.abapMsgV2, 51)},        {"abap_v3", Units(info.abapMsgV3, 51)},
       {"abap_v4", Units(info.abapMsgV4, 51)}};
   for (const auto &[name, value] : abap)
     if (!value.empty()) line.items.push_back(Text(value, name));
@@ -281,12 +297,13 @@ std::shared_ptr<Described> Describe(nw::RFC_FUNCTION_DESC_HANDLE handle, const s
     nw::RFC_PARAMETER_DESC desc{};
     if (Real().RfcGetParameterDescByIndex(handle, i, &desc, &info) != nw::RFC_OK) break;
     Parameter parameter{Units(desc.name, 31), desc.type, desc.direction, desc.nucLength, {}};
-    described->lines.push_back(Line{2, "parameter",
-                                    {Word(Ascii(parameter.name)), Word(TypeWord(desc.type)),
-                                     Word(DirectionWord(desc.direction)), Word(std::to_string(desc.nucLength), "nuc"),
-                                     Word(std::to_string(desc.ucLength), "uc"),
-                                     Word(std::to_string(desc.decimals), "decimals"),
-                                     Word(desc.optional ? "1" : "0", "optional")}});
+    described->lines.push_back(Line{
+        2,
+        "parameter",
+        {Word(Ascii(parameter.name)), Word(TypeWord(desc.type)),
+         Word(DirectionWord(desc.direction)), Word(std::to_string(desc.nucLength), "nuc"),
+         Word(std::to_string(desc.ucLength), "uc"), Word(std::to_string(desc.decimals), "decimals"),
+         Word(desc.optional ? "1" : "0", "optional")}});
     if (desc.type == nw::RFCTYPE_STRUCTURE || desc.type == nw::RFCTYPE_TABLE) {
       nw::RFC_TYPE_DESC_HANDLE type = desc.typeDescHandle;
       unsigned fields = 0;
@@ -295,13 +312,15 @@ std::shared_ptr<Described> Describe(nw::RFC_FUNCTION_DESC_HANDLE handle, const s
           nw::RFC_FIELD_DESC field{};
           if (Real().RfcGetFieldDescByIndex(type, f, &field, &info) != nw::RFC_OK) break;
           parameter.fields.push_back(Field{Units(field.name, 31), field.type, field.nucLength});
-          described->lines.push_back(Line{4, "field",
-                                          {Word(Ascii(Units(field.name, 31))), Word(TypeWord(field.type)),
-                                           Word(std::to_string(field.nucLength), "nuc"),
-                                           Word(std::to_string(field.nucOffset), "nucoff"),
-                                           Word(std::to_string(field.ucLength), "uc"),
-                                           Word(std::to_string(field.ucOffset), "ucoff"),
-                                           Word(std::to_string(field.decimals), "decimals")}});
+          described->lines.push_back(
+              Line{4,
+                   "field",
+                   {Word(Ascii(Units(field.name, 31))), Word(TypeWord(field.type)),
+                    Word(std::to_string(field.nucLength), "nuc"),
+                    Word(std::to_string(field.nucOffset), "nucoff"),
+                    Word(std::to_string(field.ucLength), "uc"),
+                    Word(std::to_string(field.ucOffset), "ucoff"),
+                    Word(std::to_string(field.decimals), "decimals")}});
         }
       }
     }
@@ -335,7 +354,8 @@ std::string FloatText(double value) {
 bool IsInitial(const Item &item, nw::RFCTYPE type) {
   if (item.is_text) {
     const char16_t fill = type == nw::RFCTYPE_CHAR || type == nw::RFCTYPE_STRING ? u' ' : u'0';
-    return std::all_of(item.text.begin(), item.text.end(), [&](char16_t unit) { return unit == fill || unit == u' '; });
+    return std::all_of(item.text.begin(), item.text.end(),
+                       [&](char16_t unit) { return unit == fill || unit == u' '; });
   }
   if (type == nw::RFCTYPE_BYTE)
     return std::all_of(item.word.begin(), item.word.end(), [](char c) { return c == '0'; });
@@ -349,7 +369,8 @@ bool IsInitial(const Item &item, nw::RFCTYPE type) {
 
 // One value as the SDK gives it: integers and floats by their own getters,
 // raw fields in hexadecimal, everything else as RfcGetString's text.
-bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item, std::u16string *why) {
+bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
+               std::u16string *why) {
   const Sdk &sdk = Real();
   const std::string name = Ascii(field.name);
   const char16_t *units = field.name.c_str();
@@ -396,7 +417,8 @@ bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
     break;
   case nw::RFCTYPE_BYTE: {
     std::vector<nw::SAP_RAW> bytes(field.nuc);
-    if ((code = sdk.RfcGetBytes(handle, units, bytes.data(), field.nuc, &info)) != nw::RFC_OK) return fail();
+    if ((code = sdk.RfcGetBytes(handle, units, bytes.data(), field.nuc, &info)) != nw::RFC_OK)
+      return fail();
     *item = Word(Hex(bytes), name);
     return true;
   }
@@ -409,10 +431,12 @@ bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
   }
   std::vector<nw::SAP_UC> buffer(256);
   unsigned length = 0;
-  code = sdk.RfcGetString(handle, units, buffer.data(), static_cast<unsigned>(buffer.size()), &length, &info);
+  code = sdk.RfcGetString(handle, units, buffer.data(), static_cast<unsigned>(buffer.size()),
+                          &length, &info);
   if (code == nw::RFC_BUFFER_TOO_SMALL) {
     buffer.assign(length + 1, 0);
-    code = sdk.RfcGetString(handle, units, buffer.data(), static_cast<unsigned>(buffer.size()), &length, &info);
+    code = sdk.RfcGetString(handle, units, buffer.data(), static_cast<unsigned>(buffer.size()),
+                            &length, &info);
   }
   if (code != nw::RFC_OK) return fail();
   const std::u16string text = Units(buffer.data(), buffer.size());
@@ -422,10 +446,11 @@ bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
   std::u16string trimmed = text;
   while (!trimmed.empty() && trimmed.back() == u' ') trimmed.pop_back();
   while (!trimmed.empty() && trimmed.front() == u' ') trimmed.erase(trimmed.begin());
-  const bool plain = !trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(), [](char16_t unit) {
-    return (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'+' || unit == u'.' || unit == u'E' ||
-           unit == u'e';
-  });
+  const bool plain =
+      !trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(), [](char16_t unit) {
+        return (unit >= u'0' && unit <= u'9') || unit == u'-' || unit == u'+' || unit == u'.' ||
+               unit == u'E' || unit == u'e';
+      });
   if (number && plain) {
     *item = Word(Ascii(trimmed), name);
   } else if (field.type == nw::RFCTYPE_CHAR) {
@@ -441,13 +466,14 @@ bool ReadValue(nw::DATA_CONTAINER_HANDLE handle, const Field &field, Item *item,
 
 // The values of a structure or table row: the non-initial ones as
 // NAME=value; a value that cannot be read as a comment line before it.
-void ReadRow(nw::DATA_CONTAINER_HANDLE handle, const std::vector<Field> &fields, Line *row, std::vector<Line> *notes,
-             int indent) {
+void ReadRow(nw::DATA_CONTAINER_HANDLE handle, const std::vector<Field> &fields, Line *row,
+             std::vector<Line> *notes, int indent) {
   for (const Field &field : fields) {
     Item item;
     std::u16string why;
     if (!ReadValue(handle, field, &item, &why)) {
-      notes->push_back(Line{indent, "#", {Word(Ascii(field.name)), Word("not"), Word("read:"), Text(why)}});
+      notes->push_back(
+          Line{indent, "#", {Word(Ascii(field.name)), Word("not"), Word("read:"), Text(why)}});
       continue;
     }
     if (item.is_text) NoteNamedValue(item.name, item.text);
@@ -457,7 +483,8 @@ void ReadRow(nw::DATA_CONTAINER_HANDLE handle, const std::vector<Field> &fields,
 
 // Everything the function answered: exporting and changing values,
 // structures and every table's rows.
-void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described, std::vector<Line> *lines) {
+void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described,
+            std::vector<Line> *lines) {
   const Sdk &sdk = Real();
   Line scalars{2, "values", {}};
   std::vector<Line> notes;
@@ -468,7 +495,8 @@ void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described, std::v
     if (parameter.type == nw::RFCTYPE_STRUCTURE) {
       nw::RFC_STRUCTURE_HANDLE structure = nullptr;
       if (sdk.RfcGetStructure(function, parameter.name.c_str(), &structure, &info) != nw::RFC_OK) {
-        lines->push_back(Line{2, "#", {Word(name), Word("not"), Word("read:"), Text(Units(info.message, 512))}});
+        lines->push_back(
+            Line{2, "#", {Word(name), Word("not"), Word("read:"), Text(Units(info.message, 512))}});
         continue;
       }
       Line line{2, "structure", {Word(name)}};
@@ -481,15 +509,18 @@ void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described, std::v
       unsigned count = 0;
       if (sdk.RfcGetTable(function, parameter.name.c_str(), &table, &info) != nw::RFC_OK ||
           sdk.RfcGetRowCount(table, &count, &info) != nw::RFC_OK) {
-        lines->push_back(Line{2, "#", {Word(name), Word("not"), Word("read:"), Text(Units(info.message, 512))}});
+        lines->push_back(
+            Line{2, "#", {Word(name), Word("not"), Word("read:"), Text(Units(info.message, 512))}});
         continue;
       }
       lines->push_back(Line{2, "table", {Word(name), Word(std::to_string(count), "rows")}});
       for (unsigned index = 0; index < count; ++index) {
         Line row{4, "row", {}};
         if (sdk.RfcMoveTo(table, index, &info) != nw::RFC_OK) {
-          lines->push_back(Line{4, "#", {Word("row"), Word(std::to_string(index)), Word("not"), Word("read:"),
-                                         Text(Units(info.message, 512))}});
+          lines->push_back(Line{4,
+                                "#",
+                                {Word("row"), Word(std::to_string(index)), Word("not"),
+                                 Word("read:"), Text(Units(info.message, 512))}});
           continue;
         }
         std::vector<Line> row_notes;
@@ -498,7 +529,8 @@ void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described, std::v
         lines->push_back(std::move(row));
       }
     } else {
-      ReadRow(function, {Field{parameter.name, parameter.type, parameter.nuc}}, &scalars, &notes, 2);
+      ReadRow(function, {Field{parameter.name, parameter.type, parameter.nuc}}, &scalars, &notes,
+              2);
     }
   }
   for (Line &note : notes) lines->push_back(std::move(note));
@@ -507,8 +539,8 @@ void Answer(nw::RFC_FUNCTION_HANDLE function, const Described &described, std::v
 
 // ------------------------------------------------------------ the wrappers
 
-nw::RFC_CONNECTION_HANDLE SAP_API Open(const nw::RFC_CONNECTION_PARAMETER *parameters, unsigned count,
-                                       nw::RFC_ERROR_INFO *error) {
+nw::RFC_CONNECTION_HANDLE SAP_API Open(const nw::RFC_CONNECTION_PARAMETER *parameters,
+                                       unsigned count, nw::RFC_ERROR_INFO *error) {
   nw::RFC_ERROR_INFO own{};
   nw::RFC_ERROR_INFO *info = error ? error : &own;
   const Clock::time_point started = Clock::now();
@@ -545,7 +577,8 @@ nw::RFC_RC SAP_API Close(nw::RFC_CONNECTION_HANDLE handle, nw::RFC_ERROR_INFO *e
   const int number = ConnectionNumber(handle);
   const Clock::time_point started = Clock::now();
   const nw::RFC_RC code = Real().RfcCloseConnection(handle, info);
-  Record({Line{0, "close", {Word(std::to_string(number)), Word(Milliseconds(started), "ms")}}, Outcome(code, *info, 2)});
+  Record({Line{0, "close", {Word(std::to_string(number)), Word(Milliseconds(started), "ms")}},
+          Outcome(code, *info, 2)});
   return code;
 }
 
@@ -555,11 +588,13 @@ nw::RFC_RC SAP_API Cancel(nw::RFC_CONNECTION_HANDLE handle, nw::RFC_ERROR_INFO *
   const int number = ConnectionNumber(handle);
   const Clock::time_point started = Clock::now();
   const nw::RFC_RC code = Real().RfcCancel(handle, info);
-  Record({Line{0, "cancel", {Word(std::to_string(number)), Word(Milliseconds(started), "ms")}}, Outcome(code, *info, 2)});
+  Record({Line{0, "cancel", {Word(std::to_string(number)), Word(Milliseconds(started), "ms")}},
+          Outcome(code, *info, 2)});
   return code;
 }
 
-nw::RFC_FUNCTION_DESC_HANDLE SAP_API GetFunctionDesc(nw::RFC_CONNECTION_HANDLE connection, const nw::SAP_UC *name,
+nw::RFC_FUNCTION_DESC_HANDLE SAP_API GetFunctionDesc(nw::RFC_CONNECTION_HANDLE connection,
+                                                     const nw::SAP_UC *name,
                                                      nw::RFC_ERROR_INFO *error) {
   nw::RFC_ERROR_INFO own{};
   nw::RFC_ERROR_INFO *info = error ? error : &own;
@@ -586,18 +621,21 @@ nw::RFC_FUNCTION_DESC_HANDLE SAP_API GetFunctionDesc(nw::RFC_CONNECTION_HANDLE c
     }
   }
   Record({Line{0, "describe", {Word(std::to_string(number)), Word(function), Word(ms, "ms")}},
-          Outcome(handle != nullptr ? nw::RFC_OK : (info->code == nw::RFC_OK ? nw::RFC_NOT_FOUND : info->code), *info,
-                  2)});
+          Outcome(handle != nullptr ? nw::RFC_OK
+                                    : (info->code == nw::RFC_OK ? nw::RFC_NOT_FOUND : info->code),
+                  *info, 2)});
   return handle;
 }
 
-nw::RFC_FUNCTION_HANDLE SAP_API CreateFunction(nw::RFC_FUNCTION_DESC_HANDLE description, nw::RFC_ERROR_INFO *error) {
+nw::RFC_FUNCTION_HANDLE SAP_API CreateFunction(nw::RFC_FUNCTION_DESC_HANDLE description,
+                                               nw::RFC_ERROR_INFO *error) {
   nw::RFC_FUNCTION_HANDLE handle = Real().RfcCreateFunction(description, error);
   if (handle != nullptr) {
     Recorder &recorder = TheRecorder();
     std::lock_guard<std::mutex> lock(recorder.mutex);
     const auto found = recorder.descriptions.find(description);
-    recorder.calls[handle] = FunctionCall{found == recorder.descriptions.end() ? nullptr : found->second, {}};
+    recorder.calls[handle] =
+        FunctionCall{found == recorder.descriptions.end() ? nullptr : found->second, {}};
   }
   return handle;
 }
@@ -620,8 +658,8 @@ void NoteSet(nw::DATA_CONTAINER_HANDLE container, const Item &item) {
   if (found != recorder.calls.end()) found->second.sets.push_back(item);
 }
 
-nw::RFC_RC SAP_API SetString(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name, const nw::SAP_UC *value,
-                             unsigned length, nw::RFC_ERROR_INFO *error) {
+nw::RFC_RC SAP_API SetString(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name,
+                             const nw::SAP_UC *value, unsigned length, nw::RFC_ERROR_INFO *error) {
   const nw::RFC_RC code = Real().RfcSetString(container, name, value, length, error);
   if (code == nw::RFC_OK) {
     const std::u16string text = value ? std::u16string(value, length) : std::u16string();
@@ -633,23 +671,25 @@ nw::RFC_RC SAP_API SetString(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_
 }
 
 template <typename Integer, typename Setter>
-nw::RFC_RC SetNumber(Setter setter, nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name, Integer value,
-                     nw::RFC_ERROR_INFO *error) {
+nw::RFC_RC SetNumber(Setter setter, nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name,
+                     Integer value, nw::RFC_ERROR_INFO *error) {
   const nw::RFC_RC code = setter(container, name, value, error);
-  if (code == nw::RFC_OK) NoteSet(container, Word(std::to_string(static_cast<long long>(value)), Ascii(Units(name, 256))));
+  if (code == nw::RFC_OK)
+    NoteSet(container,
+            Word(std::to_string(static_cast<long long>(value)), Ascii(Units(name, 256))));
   return code;
 }
 
-nw::RFC_RC SAP_API SetInt(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name, nw::RFC_INT value,
-                          nw::RFC_ERROR_INFO *error) {
+nw::RFC_RC SAP_API SetInt(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name,
+                          nw::RFC_INT value, nw::RFC_ERROR_INFO *error) {
   return SetNumber(Real().RfcSetInt, container, name, value, error);
 }
-nw::RFC_RC SAP_API SetInt1(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name, nw::RFC_INT1 value,
-                           nw::RFC_ERROR_INFO *error) {
+nw::RFC_RC SAP_API SetInt1(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name,
+                           nw::RFC_INT1 value, nw::RFC_ERROR_INFO *error) {
   return SetNumber(Real().RfcSetInt1, container, name, value, error);
 }
-nw::RFC_RC SAP_API SetInt2(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name, nw::RFC_INT2 value,
-                           nw::RFC_ERROR_INFO *error) {
+nw::RFC_RC SAP_API SetInt2(nw::DATA_CONTAINER_HANDLE container, const nw::SAP_UC *name,
+                           nw::RFC_INT2 value, nw::RFC_ERROR_INFO *error) {
   return SetNumber(Real().RfcSetInt2, container, name, value, error);
 }
 
@@ -669,7 +709,8 @@ nw::RFC_RC SAP_API Invoke(nw::RFC_CONNECTION_HANDLE connection, nw::RFC_FUNCTION
   const nw::RFC_RC code = Real().RfcInvoke(connection, function, info);
   const std::string ms = Milliseconds(started);
   const std::string name = call.described ? call.described->name : std::string("?");
-  std::vector<Line> lines{Line{0, "invoke", {Word(std::to_string(number)), Word(name), Word(ms, "ms")}}};
+  std::vector<Line> lines{
+      Line{0, "invoke", {Word(std::to_string(number)), Word(name), Word(ms, "ms")}}};
   for (const Item &set : call.sets) lines.push_back(Line{2, "set", {set}});
   lines.push_back(Outcome(code, *info, 2));
   if (code == nw::RFC_OK && call.described) {
@@ -707,7 +748,8 @@ struct Placeholder {
   std::u16string placeholder; // lower case; upper case where the name is written so
 };
 
-std::vector<Placeholder> Placeholders(const std::vector<std::pair<std::u16string, NameKind>> &names) {
+std::vector<Placeholder>
+Placeholders(const std::vector<std::pair<std::u16string, NameKind>> &names) {
   std::vector<Placeholder> out;
   int counts[4] = {0, 0, 0, 0};
   for (const auto &[name, kind] : names) {
@@ -717,14 +759,17 @@ std::vector<Placeholder> Placeholders(const std::vector<std::pair<std::u16string
     case NameKind::User: placeholder = "user" + std::to_string(n); break;
     case NameKind::Host: placeholder = "host" + std::to_string(n); break;
     // Three characters, as a system ID has.
-    case NameKind::System: placeholder = n < 10 ? "sy" + std::to_string(n) : "s" + std::to_string(n % 100); break;
+    case NameKind::System:
+      placeholder = n < 10 ? "sy" + std::to_string(n) : "s" + std::to_string(n % 100);
+      break;
     case NameKind::Hidden: placeholder = "hidden" + std::to_string(n); break;
     }
     out.push_back(Placeholder{name, Ascii16(placeholder)});
   }
   // The longest first, so that a name inside another is not replaced first.
-  std::stable_sort(out.begin(), out.end(),
-                   [](const Placeholder &a, const Placeholder &b) { return a.name.size() > b.name.size(); });
+  std::stable_sort(out.begin(), out.end(), [](const Placeholder &a, const Placeholder &b) {
+    return a.name.size() > b.name.size();
+  });
   return out;
 }
 
@@ -738,7 +783,9 @@ std::u16string Replaced(const std::u16string &text, const std::vector<Placeholde
     if (i == 0 || !IsAlnum(text[i - 1])) {
       for (const Placeholder &p : placeholders) {
         const std::size_t n = p.name.size();
-        if (i + n > text.size() || (i + n < text.size() && IsAlnum(text[i + n]) && IsAlnum(p.name.back()))) continue;
+        if (i + n > text.size() ||
+            (i + n < text.size() && IsAlnum(text[i + n]) && IsAlnum(p.name.back())))
+          continue;
         bool same = true;
         for (std::size_t k = 0; k < n && same; ++k) same = Folded(text[i + k]) == Folded(p.name[k]);
         if (!same) continue;
@@ -757,7 +804,8 @@ std::u16string Replaced(const std::u16string &text, const std::vector<Placeholde
 std::u16string Masked(const std::u16string &text, const std::u16string &password) {
   if (password.size() < 2) return text;
   std::u16string out = text;
-  for (std::size_t at = out.find(password); at != std::u16string::npos; at = out.find(password, at + 8))
+  for (std::size_t at = out.find(password); at != std::u16string::npos;
+       at = out.find(password, at + 8))
     out.replace(at, password.size(), u"********");
   return out;
 }
@@ -784,23 +832,29 @@ std::string CaptureText(const CaptureHeader &header) {
     for (const Item &item : line.items) {
       out += " ";
       if (!item.name.empty()) out += item.name + "=";
-      out += item.is_text ? Quoted(Masked(Replaced(item.text, placeholders), recorder.password)) : item.word;
+      out += item.is_text ? Quoted(Masked(Replaced(item.text, placeholders), recorder.password))
+                          : item.word;
     }
     out += "\n";
   };
   std::string out =
       "# A capture of one quarlane-nwrfc-check run: what the NetWeaver RFC bridge asked the SAP\n"
-      "# NetWeaver RFC SDK and what the SDK answered (format: docs/capture-format.md). It holds no\n"
+      "# NetWeaver RFC SDK and what the SDK answered (format: docs/capture-format.md). It holds "
+      "no\n"
       "# password";
-  out += header.keep_names ? ". User, host and system names are as the system gave them (--capture-keep-names).\n"
-                           : "; user, host and system names are replaced by placeholders (user1, host1, sy1).\n";
+  out += header.keep_names
+             ? ". User, host and system names are as the system gave them (--capture-keep-names).\n"
+             : "; user, host and system names are replaced by placeholders (user1, host1, sy1).\n";
   out += "quarlane-nwrfc-capture 1\n";
   write(Line{0, "tool", {Text(Ascii16(header.tool))}}, out);
   write(Line{0, "captured_at", {Word(header.captured_at)}}, out);
   // The version text as the probe gives it: Windows-1252.
   if (!header.sdk.empty()) write(Line{0, "sdk", {Text(FromWindows1252(header.sdk))}}, out);
   write(Line{0, "names", {Word(header.keep_names ? "kept" : "replaced")}}, out);
-  write(Line{0, "verdict", {Text(Ascii16(header.verdict)), Word(std::to_string(header.exit_status), "exit")}}, out);
+  write(Line{0,
+             "verdict",
+             {Text(Ascii16(header.verdict)), Word(std::to_string(header.exit_status), "exit")}},
+        out);
   out += "\n# The function modules as the system describes them.\n";
   for (const auto &described : recorder.functions)
     for (const Line &line : described->lines) write(line, out);

@@ -20,8 +20,8 @@ void StartCapture();
 struct CaptureHeader {
   std::string tool;        // "quarlane-nwrfc-check 1.4.0"
   std::string captured_at; // ISO 8601 UTC
-  std::string sdk;         // the SDK's version text (Windows-1252, as SdkVersionText); empty when not known
-  std::string verdict;     // the check's verdict word
+  std::string sdk; // the SDK's version text (Windows-1252, as SdkVersionText); empty when not known
+  std::string verdict; // the check's verdict word
   int exit_status = 0;
   bool keep_names = false; // --capture-keep-names
 };

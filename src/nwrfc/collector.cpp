@@ -16,10 +16,10 @@ const char kWholeSystem[] = "TOTAL";
 // docs/nwrfc.md for what public sources confirm of them).
 const std::vector<CollectorTaskType> &CollectorTaskTypes() {
   static const std::vector<CollectorTaskType> types = {
-      {0x01, "DIALOG"},      {0x02, "UPDATE"},      {0x03, "SPOOL"},  {0x04, "BCKGRD"},
-      {0x05, "ENQUEUE"},     {0x06, "BUF.SYN"},     {0x07, "AUTOABAP"}, {0x08, "UPDATE2"},
-      {0x0B, "AUTOTH"},      {0x0C, "RPCTH"},       {0x0E, "DDLOG CLEANUP"},
-      {0x0F, "DEL. THCALL"}, {0x65, "HTTP"},        {0x66, "HTTPS"},  {0xFE, "RFC"},
+      {0x01, "DIALOG"},  {0x02, "UPDATE"},  {0x03, "SPOOL"},         {0x04, "BCKGRD"},
+      {0x05, "ENQUEUE"}, {0x06, "BUF.SYN"}, {0x07, "AUTOABAP"},      {0x08, "UPDATE2"},
+      {0x0B, "AUTOTH"},  {0x0C, "RPCTH"},   {0x0E, "DDLOG CLEANUP"}, {0x0F, "DEL. THCALL"},
+      {0x65, "HTTP"},    {0x66, "HTTPS"},   {0xFE, "RFC"},
   };
   return types;
 }
@@ -46,9 +46,12 @@ unsigned char CodeOf(const std::string &hex) {
   for (std::size_t i = 0; i < hex.size() && i < 2; ++i) {
     const char c = hex[i];
     unsigned digit = 0;
-    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-    else if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (c >= 'A' && c <= 'F')
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'f')
+      digit = static_cast<unsigned>(c - 'a' + 10);
     value = value * 16 + digit;
   }
   return static_cast<unsigned char>(value);
@@ -105,7 +108,8 @@ std::string NumberProblem(const std::string &name, const std::string &text) {
   if (value.negative) return "value \"" + OneLine(text) + "\" is negative";
   const bool counter = (name.size() >= 3 && name.compare(name.size() - 3, 3, "CNT") == 0) ||
                        (name.size() >= 5 && name.compare(name.size() - 5, 5, "COUNT") == 0);
-  const std::size_t whole_digits = value.digits.size() > value.scale ? value.digits.size() - value.scale : 0;
+  const std::size_t whole_digits =
+      value.digits.size() > value.scale ? value.digits.size() - value.scale : 0;
   if (counter && value.digits.find_first_not_of('0', whole_digits) != std::string::npos)
     return "value \"" + OneLine(text) + "\" is not a whole count";
   return std::string();
@@ -152,7 +156,8 @@ bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned
     return false;
   const std::size_t month = std::string(kMonths).find(text.substr(4, 3));
   if (month == std::string::npos || month % 3 != 0) return false;
-  const std::string digits = text.substr(8, 2) + text.substr(11, 2) + text.substr(14, 2) + text.substr(20, 4);
+  const std::string digits =
+      text.substr(8, 2) + text.substr(11, 2) + text.substr(14, 2) + text.substr(20, 4);
   for (std::size_t i = 0; i < digits.size(); ++i)
     if (!(digits[i] >= '0' && digits[i] <= '9') && !(i == 0 && digits[i] == ' ')) return false;
   const unsigned hours = static_cast<unsigned>(std::stoul(text.substr(11, 2)));
@@ -166,18 +171,21 @@ bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned
   return true;
 }
 
-bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day, unsigned grace_minutes) {
+bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day,
+                      unsigned grace_minutes) {
   std::string day;
   unsigned minutes = 0;
   if (!ParseSystemClock(lastcollwrt, &day, &minutes)) return false;
   return day == Trim(asked_day) && minutes < grace_minutes;
 }
 
-std::string NoDataMessage(const std::string &function, const std::string &asked_day, unsigned grace_minutes) {
-  return "NO_DATA_FOUND: " + function + " has no workload figures of " + Trim(asked_day) + ", later than " +
-         std::to_string(grace_minutes) +
+std::string NoDataMessage(const std::string &function, const std::string &asked_day,
+                          unsigned grace_minutes) {
+  return "NO_DATA_FOUND: " + function + " has no workload figures of " + Trim(asked_day) +
+         ", later than " + std::to_string(grace_minutes) +
          " minutes after the system's midnight: the likely cause is that the hourly collector job "
-         "SAP_COLLECTOR_FOR_PERFMONITOR (report RSCOLL00, client 000) is not running; check it in SM37";
+         "SAP_COLLECTOR_FOR_PERFMONITOR (report RSCOLL00, client 000) is not running; check it in "
+         "SM37";
 }
 
 std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows) {
@@ -185,7 +193,8 @@ std::vector<FieldValues> MapTaskTypeRows(const std::vector<FieldValues> &rows) {
   for (const FieldValues &source : rows) {
     FieldValues row = source;
     const auto code = source.find("TASKTYPE");
-    row["TASKTYPE"] = RowField{false, ClassicTaskTypeName(code == source.end() ? 0 : CodeOf(code->second.text))};
+    row["TASKTYPE"] =
+        RowField{false, ClassicTaskTypeName(code == source.end() ? 0 : CodeOf(code->second.text))};
     AddDerivedFields(row);
 
     FieldValues *same = nullptr;

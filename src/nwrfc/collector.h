@@ -12,7 +12,7 @@
 
 namespace quarlane::nwrfc {
 
-extern const char kClassicSummary[];   // "SAPWL_WORKLOAD_GET_SUMMARY"
+extern const char kClassicSummary[];    // "SAPWL_WORKLOAD_GET_SUMMARY"
 extern const char kCollectorFunction[]; // "SWNC_COLLECTOR_GET_AGGREGATES"
 
 // RFCSI_EXPORT-RFCSAPRL ("640", "700", "46C", "750 ") names release 7.00 or
@@ -93,10 +93,12 @@ bool ParseSystemClock(const std::string &lastcollwrt, std::string *day, unsigned
 // day, within `grace_minutes` after its midnight: the hourly collector job may
 // not have written the day's first figures yet. Later, another day or an
 // unknown clock, it is a failure.
-bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day, unsigned grace_minutes);
+bool NoDataIsEmptyDay(const std::string &lastcollwrt, const std::string &asked_day,
+                      unsigned grace_minutes);
 
 // The trace line of a NO_DATA_FOUND that stays a failure, with its likely cause.
-std::string NoDataMessage(const std::string &function, const std::string &asked_day, unsigned grace_minutes);
+std::string NoDataMessage(const std::string &function, const std::string &asked_day,
+                          unsigned grace_minutes);
 
 } // namespace quarlane::nwrfc
 

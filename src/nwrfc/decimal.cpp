@@ -201,7 +201,8 @@ bool PackDecimal(const Decimal &value, unsigned length, unsigned decimals, unsig
   return true;
 }
 
-bool ToInteger(const Decimal &value, std::int64_t minimum, std::int64_t maximum, std::int64_t *result) {
+bool ToInteger(const Decimal &value, std::int64_t minimum, std::int64_t maximum,
+               std::int64_t *result) {
   const Decimal whole = Rescaled(value, 0);
   if (whole.digits.size() > 19) return false;
   std::uint64_t magnitude = 0;

@@ -36,7 +36,8 @@ Decimal Rescaled(const Decimal &value, unsigned decimals);
 bool PackDecimal(const Decimal &value, unsigned length, unsigned decimals, unsigned char *out);
 
 // The value rounded to a whole number; false when it is outside the range.
-bool ToInteger(const Decimal &value, std::int64_t minimum, std::int64_t maximum, std::int64_t *result);
+bool ToInteger(const Decimal &value, std::int64_t minimum, std::int64_t maximum,
+               std::int64_t *result);
 
 } // namespace quarlane::nwrfc
 

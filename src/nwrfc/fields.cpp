@@ -11,7 +11,8 @@ namespace quarlane::nwrfc {
 namespace {
 
 std::string Shown(const SdkValue &value) {
-  return value.is_integer ? std::to_string(value.integer) : "\"" + OneLine(ToWindows1252(value.text)) + "\"";
+  return value.is_integer ? std::to_string(value.integer)
+                          : "\"" + OneLine(ToWindows1252(value.text)) + "\"";
 }
 
 bool AsDecimal(const SdkValue &value, Decimal *number) {
@@ -33,8 +34,10 @@ std::string UnpackedText(const unsigned char *bytes, unsigned length, unsigned d
   for (unsigned i = 0; i < length; ++i) {
     const unsigned high = bytes[i] >> 4, low = bytes[i] & 0x0F;
     digits.push_back(static_cast<char>('0' + (high > 9 ? 0 : high)));
-    if (i + 1 < length) digits.push_back(static_cast<char>('0' + (low > 9 ? 0 : low)));
-    else negative = low == 0x0D || low == 0x0B;
+    if (i + 1 < length)
+      digits.push_back(static_cast<char>('0' + (low > 9 ? 0 : low)));
+    else
+      negative = low == 0x0D || low == 0x0B;
   }
   Decimal value;
   value.digits = digits;
@@ -62,7 +65,8 @@ bool WriteField(const SdkValue &value, RFC_TYPEHANDLE type, unsigned length, uns
     const bool four = type == RFCTYPE_INT;
     const std::int64_t low = four ? INT32_MIN : INT16_MIN, high = four ? INT32_MAX : INT16_MAX;
     if (number < low || number > high) {
-      *error = "value " + Shown(value) + " does not fit a " + (four ? "four" : "two") + "-byte integer";
+      *error =
+          "value " + Shown(value) + " does not fit a " + (four ? "four" : "two") + "-byte integer";
       return false;
     }
     unsigned char native[4] = {0, 0, 0, 0};
@@ -85,7 +89,8 @@ bool WriteField(const SdkValue &value, RFC_TYPEHANDLE type, unsigned length, uns
       return false;
     }
     if (!PackDecimal(decimal, length, decimals, out)) {
-      *error = "value " + Shown(value) + " does not fit a packed field of " + std::to_string(length) + " bytes";
+      *error = "value " + Shown(value) + " does not fit a packed field of " +
+               std::to_string(length) + " bytes";
       return false;
     }
     return true;
@@ -114,7 +119,8 @@ SdkValue ReadSentField(RFC_TYPEHANDLE type, unsigned length, unsigned decimals, 
   } else if (type == RFCTYPE_BCD) {
     value.text = FromWindows1252(UnpackedText(bytes, length, decimals));
   } else {
-    value.text = FromWindows1252(TrimRight(std::string(reinterpret_cast<const char *>(bytes), length)));
+    value.text =
+        FromWindows1252(TrimRight(std::string(reinterpret_cast<const char *>(bytes), length)));
   }
   return value;
 }

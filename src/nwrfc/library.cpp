@@ -25,8 +25,8 @@ std::string TimeStamp(std::time_t now) {
 const rfcshared::TraceSignature &BridgeTrace() {
   // Never destroyed, like the library: a caller may end the process from
   // inside its error handler and still meet a failure on the way out.
-  static const rfcshared::TraceSignature *const signature =
-      new rfcshared::TraceSignature{TimeStamp, "librfc32 NetWeaver RFC bridge", "librfc32, the NetWeaver RFC bridge"};
+  static const rfcshared::TraceSignature *const signature = new rfcshared::TraceSignature{
+      TimeStamp, "librfc32 NetWeaver RFC bridge", "librfc32, the NetWeaver RFC bridge"};
   return *signature;
 }
 
@@ -39,18 +39,21 @@ Library &ProcessLibrary() {
 
 const sapnwrfc::RFC_PARAMETER_DESC *FunctionDescription::Find(const std::string &name) const {
   for (const sapnwrfc::RFC_PARAMETER_DESC &parameter : parameters)
-    if (SameText(SdkText(parameter.name, sizeof parameter.name / sizeof parameter.name[0]), name)) return &parameter;
+    if (SameText(SdkText(parameter.name, sizeof parameter.name / sizeof parameter.name[0]), name))
+      return &parameter;
   return nullptr;
 }
 
-std::string SdkText(const char16_t *units, std::size_t size) { return ToWindows1252(FromUnits(units, size)); }
+std::string SdkText(const char16_t *units, std::size_t size) {
+  return ToWindows1252(FromUnits(units, size));
+}
 
 void ClosedBySdk(Connection &connection, int code, const std::string &message) {
   connection.sdk_handle = nullptr;
   if (connection.broken) return; // the first cause stays
   connection.broken = true;
-  connection.broken_reason = "the connection to " + connection.destination + " was closed after " + RcName(code) +
-                             (message.empty() ? std::string() : ": " + message);
+  connection.broken_reason = "the connection to " + connection.destination + " was closed after " +
+                             RcName(code) + (message.empty() ? std::string() : ": " + message);
 }
 
 bool SdkClosed(int code, int group) {
@@ -62,17 +65,16 @@ bool SdkClosed(int code, int group) {
   case nw::RFC_EXTERNAL_FAILURE:
   case nw::RFC_CLOSED:
   case nw::RFC_CANCELED:
-  case nw::RFC_INVALID_HANDLE:
-    return true;
-  default:
-    break;
+  case nw::RFC_INVALID_HANDLE: return true;
+  default: break;
   }
-  return group == nw::ABAP_RUNTIME_FAILURE || group == nw::LOGON_FAILURE || group == nw::COMMUNICATION_FAILURE ||
-         group == nw::EXTERNAL_RUNTIME_FAILURE;
+  return group == nw::ABAP_RUNTIME_FAILURE || group == nw::LOGON_FAILURE ||
+         group == nw::COMMUNICATION_FAILURE || group == nw::EXTERNAL_RUNTIME_FAILURE;
 }
 
 void TakeSdkMessage(const sapnwrfc::RFC_ERROR_INFO &info, ErrorEntry *entry) {
-  const std::u16string units = FromUnits(info.message, sizeof info.message / sizeof info.message[0]);
+  const std::u16string units =
+      FromUnits(info.message, sizeof info.message / sizeof info.message[0]);
   const MessageLines message = SplitMessage(ToWindows1252(units));
   entry->message = message.finding;
   for (const std::string &line : message.lines) entry->problems.push_back("SDK: " + line);
@@ -92,7 +94,8 @@ void RecordFailure(Library &library, const ErrorEntry &entry) {
   const Sdk *sdk = LoadedSdk();
   const std::string missing = sdk ? MissingFunctionsText(*sdk) : std::string();
   if (missing.empty()) {
-    rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(), std::time(nullptr));
+    rfcshared::AppendErrorBlock(rfcshared::kTraceFileName, entry, BridgeTrace(),
+                                std::time(nullptr));
     return;
   }
   ErrorEntry traced = entry;
@@ -119,7 +122,9 @@ InternalTable *FindTable(const Library &library, const void *handle) {
   return found == library.tables.end() ? nullptr : found->second.get();
 }
 
-void Environment(Library &library, RFC_ENV *env) { library.handler = env == nullptr ? nullptr : env->errorhandler; }
+void Environment(Library &library, RFC_ENV *env) {
+  library.handler = env == nullptr ? nullptr : env->errorhandler;
+}
 
 int LastError(Library &library, RFC_ERROR_INFO *info) {
   return rfcshared::FillErrorInfo(library.has_error, library.last_error, info);
@@ -129,9 +134,13 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
                      RFC_TYPEHANDLE *type_handle) {
   const std::string structure_name = Upper(Trim(FromCString(name)));
   if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
-    RecordFailure(library, ErrorEntry{"RfcInstallStructure", "RFC_ERROR_PROGRAM",
-                                      "RfcInstallStructure " + structure_name + ": incomplete arguments",
-                                      "name, elements or type handle missing", "argument NULL", {}});
+    RecordFailure(library,
+                  ErrorEntry{"RfcInstallStructure",
+                             "RFC_ERROR_PROGRAM",
+                             "RfcInstallStructure " + structure_name + ": incomplete arguments",
+                             "name, elements or type handle missing",
+                             "argument NULL",
+                             {}});
     return RFC_FAILURE;
   }
   std::vector<FieldLayout> fields;
@@ -160,8 +169,12 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
 ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned, unsigned) {
   const std::string table_name = FromCString(name);
   if (leng == 0) {
-    RecordFailure(library, ErrorEntry{"ItCreate", "RFC_ERROR_PROGRAM", "ItCreate " + table_name + ": line length 0",
-                                      "an internal table needs a line length", "leng 0", {}});
+    RecordFailure(library, ErrorEntry{"ItCreate",
+                                      "RFC_ERROR_PROGRAM",
+                                      "ItCreate " + table_name + ": line length 0",
+                                      "an internal table needs a line length",
+                                      "leng 0",
+                                      {}});
     return nullptr;
   }
   auto table = std::make_unique<InternalTable>();
@@ -180,12 +193,15 @@ unsigned ItFill(Library &library, ITAB_H handle) {
 void *ItGetLine(Library &library, ITAB_H handle, unsigned line) {
   InternalTable *table = FindTable(library, handle);
   if (table == nullptr || line == 0 || line > table->rows.size()) {
-    RecordFailure(library, ErrorEntry{"ItGetLine", "RFC_ERROR_PROGRAM",
-                                      "ItGetLine: line " + std::to_string(line) + " not in the table",
-                                      table == nullptr ? "invalid table handle"
-                                                       : "the table has " + std::to_string(table->rows.size()) +
-                                                             " lines",
-                                      "no such line", {}});
+    RecordFailure(library,
+                  ErrorEntry{"ItGetLine",
+                             "RFC_ERROR_PROGRAM",
+                             "ItGetLine: line " + std::to_string(line) + " not in the table",
+                             table == nullptr
+                                 ? "invalid table handle"
+                                 : "the table has " + std::to_string(table->rows.size()) + " lines",
+                             "no such line",
+                             {}});
     return nullptr;
   }
   return table->rows[line - 1].data();
@@ -193,9 +209,12 @@ void *ItGetLine(Library &library, ITAB_H handle, unsigned line) {
 
 int ItDelete(Library &library, ITAB_H handle) {
   if (library.tables.erase(handle) > 0) return 0;
-  RecordFailure(library, ErrorEntry{"ItDelete", "RFC_ERROR_PROGRAM", "ItDelete: invalid table handle",
+  RecordFailure(library, ErrorEntry{"ItDelete",
+                                    "RFC_ERROR_PROGRAM",
+                                    "ItDelete: invalid table handle",
                                     "table handle not created by ItCreate or already deleted",
-                                    "no such internal table", {}});
+                                    "no such internal table",
+                                    {}});
   return 1;
 }
 

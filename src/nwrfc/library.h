@@ -50,13 +50,15 @@ struct Connection {
   sapnwrfc::RFC_CONNECTION_HANDLE sdk_handle = nullptr;
   Settings settings;
   Clock::time_point deadline;
-  std::shared_ptr<BoundedWorker> worker; // runs every blocking SDK call on this connection (bounded.h)
-  bool broken = false;    // cancelled, timed out or failed in the network: no more calls on it
-  bool abandoned = false; // an SDK call on it was left running at the time bound: never touched again
+  std::shared_ptr<BoundedWorker>
+      worker;          // runs every blocking SDK call on this connection (bounded.h)
+  bool broken = false; // cancelled, timed out or failed in the network: no more calls on it
+  bool abandoned =
+      false; // an SDK call on it was left running at the time bound: never touched again
   std::string broken_reason;
   std::map<std::string, std::shared_ptr<FunctionDescription>> functions;
   std::map<const void *, std::vector<sapnwrfc::RFC_FIELD_DESC>> types; // by type description handle
-  std::string release; // RFCSI_EXPORT-RFCSAPRL once seen
+  std::string release;      // RFCSI_EXPORT-RFCSAPRL once seen
   std::string system_clock; // GET_CPU_ALL's LASTCOLLWRT once seen: the system's own time
   bool call_pending = false;
   std::string function;

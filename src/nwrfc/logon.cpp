@@ -16,8 +16,8 @@ void AddIfGiven(Logon &logon, const char *name, const std::string &value) {
 }
 
 // The credentials of both ways in: client, user, password, language.
-void AddCredentials(Logon &logon, const std::string &client, const std::string &user, const std::string &password,
-                    const std::string &language) {
+void AddCredentials(Logon &logon, const std::string &client, const std::string &user,
+                    const std::string &password, const std::string &language) {
   AddIfGiven(logon, "client", client);
   AddIfGiven(logon, "user", TrimRight(user));
   // The password keeps leading blanks; the trailing ones are the caller's filling.
@@ -47,15 +47,17 @@ bool LogonFromHostRecord(const HostRecord &record, Logon *logon, LogonProblem *p
   Logon result;
   result.destination = Trim(record.destination);
   if (!record.hostname || Trim(*record.hostname).empty()) {
-    *problem = Problem(false, "RFC_ERROR_PROGRAM", "RfcOpen " + result.destination + ": no application server given",
+    *problem = Problem(false, "RFC_ERROR_PROGRAM",
+                       "RfcOpen " + result.destination + ": no application server given",
                        "no application server host given for " + result.destination +
                            " (the NetWeaver RFC SDK needs ASHOST)");
     return false;
   }
   if (record.sysnr < 0 || record.sysnr > 99) {
-    *problem = Problem(false, "RFC_ERROR_PROGRAM",
-                       "RfcOpen " + result.destination + ": system number " + std::to_string(record.sysnr),
-                       "system number " + std::to_string(record.sysnr) + " is not 00 to 99");
+    *problem =
+        Problem(false, "RFC_ERROR_PROGRAM",
+                "RfcOpen " + result.destination + ": system number " + std::to_string(record.sysnr),
+                "system number " + std::to_string(record.sysnr) + " is not 00 to 99");
     return false;
   }
   AddCredentials(result, record.client, record.user, record.password, record.language);
@@ -69,13 +71,16 @@ bool LogonFromHostRecord(const HostRecord &record, Logon *logon, LogonProblem *p
 }
 
 LogonProblem GatewayRecordProblem(const std::string &destination) {
-  return Problem(false, "RFC_ERROR_PROGRAM", "RfcOpen " + Trim(destination) + ": R/2 addressing (gateway record)",
-                 "R/2 systems cannot be reached through the SAP NetWeaver RFC SDK: " + Trim(destination) +
-                     " uses the gateway record (R/2); use the host record (R/3) with an application server");
+  return Problem(
+      false, "RFC_ERROR_PROGRAM",
+      "RfcOpen " + Trim(destination) + ": R/2 addressing (gateway record)",
+      "R/2 systems cannot be reached through the SAP NetWeaver RFC SDK: " + Trim(destination) +
+          " uses the gateway record (R/2); use the host record (R/3) with an application server");
 }
 
-bool LogonFromConnectString(const std::string &connect_string, const std::optional<std::string> &destination_file,
-                            Logon *logon, LogonProblem *problem) {
+bool LogonFromConnectString(const std::string &connect_string,
+                            const std::optional<std::string> &destination_file, Logon *logon,
+                            LogonProblem *problem) {
   const std::map<std::string, std::string> words = SplitConnectString(connect_string);
   const auto word = [&](const char *key) {
     const auto found = words.find(key);
@@ -89,15 +94,17 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
     return false;
   }
   if (!destination_file) {
-    *problem = Problem(true, "RFC_ERROR_COMMUNICATION", "CONNECT to " + result.destination + " failed",
-                       std::string("destination file ") + kDestinationFileName + " not found");
+    *problem =
+        Problem(true, "RFC_ERROR_COMMUNICATION", "CONNECT to " + result.destination + " failed",
+                std::string("destination file ") + kDestinationFileName + " not found");
     return false;
   }
   const std::vector<DestinationEntry> entries = ParseDestinationFile(*destination_file);
   const DestinationEntry *entry = rfcshared::FindDestinationEntry(entries, result.destination);
   if (entry == nullptr) {
-    *problem = Problem(true, "RFC_ERROR_COMMUNICATION", "CONNECT to " + result.destination + " failed",
-                       "destination " + result.destination + " not defined in " + kDestinationFileName);
+    *problem =
+        Problem(true, "RFC_ERROR_COMMUNICATION", "CONNECT to " + result.destination + " failed",
+                "destination " + result.destination + " not defined in " + kDestinationFileName);
     return false;
   }
   AddCredentials(result, word("CLIENT"), word("USER"), word("PASSWD"), word("LANG"));
@@ -105,8 +112,10 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
   const std::string where = "DEST=" + result.destination + " in " + kDestinationFileName;
   if (type == "A") {
     std::string sysnr;
-    if (Trim(entry->Value("ASHOST")).empty() || !TwoDigitSystemNumber(entry->Value("SYSNR"), &sysnr)) {
-      *problem = Problem(false, "RFC_ERROR_PROGRAM", "RfcOpenEx " + result.destination + ": incomplete TYPE=A entry",
+    if (Trim(entry->Value("ASHOST")).empty() ||
+        !TwoDigitSystemNumber(entry->Value("SYSNR"), &sysnr)) {
+      *problem = Problem(false, "RFC_ERROR_PROGRAM",
+                         "RfcOpenEx " + result.destination + ": incomplete TYPE=A entry",
                          where + " (TYPE=A) needs ASHOST= and SYSNR= (00 to 99)");
       return false;
     }
@@ -116,7 +125,8 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
     AddIfGiven(result, "gwserv", entry->Value("GWSERV"));
   } else if (type == "B") {
     if (Trim(entry->Value("MSHOST")).empty() || Trim(entry->Value("R3NAME")).empty()) {
-      *problem = Problem(false, "RFC_ERROR_PROGRAM", "RfcOpenEx " + result.destination + ": incomplete TYPE=B entry",
+      *problem = Problem(false, "RFC_ERROR_PROGRAM",
+                         "RfcOpenEx " + result.destination + ": incomplete TYPE=B entry",
                          where + " (TYPE=B, logon group) needs MSHOST= and R3NAME=");
       return false;
     }
@@ -126,9 +136,11 @@ bool LogonFromConnectString(const std::string &connect_string, const std::option
     AddIfGiven(result, "group", entry->Value("GROUP"));
   } else {
     *problem = Problem(false, "RFC_ERROR_PROGRAM",
-                       "RfcOpenEx " + result.destination + ": TYPE=" + OneLine(entry->Value("TYPE")) + " not supported",
+                       "RfcOpenEx " + result.destination +
+                           ": TYPE=" + OneLine(entry->Value("TYPE")) + " not supported",
                        where + " has TYPE=" + OneLine(entry->Value("TYPE")) +
-                           "; the NetWeaver RFC bridge reaches TYPE=A (application server) and TYPE=B (logon group)"
+                           "; the NetWeaver RFC bridge reaches TYPE=A (application server) and "
+                           "TYPE=B (logon group)"
                            " destinations only");
     return false;
   }

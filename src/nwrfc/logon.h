@@ -59,8 +59,9 @@ LogonProblem GatewayRecordProblem(const std::string &destination);
 // destination looked up in the text of "SapRfc.ini" (nullopt: no file).
 // TYPE=A gives ashost/sysnr (and gwhost/gwserv), TYPE=B mshost, sysid
 // (from R3NAME), group (and msserv); anything else is a problem.
-bool LogonFromConnectString(const std::string &connect_string, const std::optional<std::string> &destination_file,
-                            Logon *logon, LogonProblem *problem);
+bool LogonFromConnectString(const std::string &connect_string,
+                            const std::optional<std::string> &destination_file, Logon *logon,
+                            LogonProblem *problem);
 
 // The connection settings of quarlane-nwrfc.ini added to a logon, names in
 // lower case like the logon's own; a setting replaces a parameter of the same

@@ -71,20 +71,23 @@ void CloseInBackground(const Sdk *sdk, nw::RFC_CONNECTION_HANDLE handle) {
 
 std::string UserShown(const Logon &logon) { return logon.Value("user"); }
 
-OpenOutcome SdkFailure(const std::string &operation, const Logon &logon, const nw::RFC_ERROR_INFO &info) {
+OpenOutcome SdkFailure(const std::string &operation, const Logon &logon,
+                       const nw::RFC_ERROR_INFO &info) {
   ErrorEntry error;
   error.operation = operation;
   error.key = SdkText(info.key, sizeof info.key / sizeof info.key[0]);
   if (error.key.empty()) error.key = RcName(info.code);
   TakeSdkMessage(info, &error);
   if (error.message.empty()) error.message = RcName(info.code);
-  error.intstat = "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
+  error.intstat =
+      "NetWeaver RFC SDK: " + RcName(info.code) + ", error group " + std::to_string(info.group);
   OpenGroup group = kGroupLibrary;
   if (info.code == nw::RFC_LOGON_FAILURE || info.group == nw::LOGON_FAILURE) {
     group = kGroupLogon;
     error.status = "Logon to " + logon.destination + " client " + logon.Value("client") + " user " +
                    UserShown(logon) + " refused";
-  } else if (info.code == nw::RFC_COMMUNICATION_FAILURE || info.group == nw::COMMUNICATION_FAILURE) {
+  } else if (info.code == nw::RFC_COMMUNICATION_FAILURE ||
+             info.group == nw::COMMUNICATION_FAILURE) {
     group = kGroupCommunication;
     error.status = "CONNECT to " + logon.destination + " failed";
   } else {
@@ -97,26 +100,39 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
   std::string problem;
   std::optional<std::string> settings_text;
   if (!ReadSettingsFile(BridgeFolder() + kSettingsFileName, &settings_text, &problem))
-    return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_PROGRAM",
-                                            operation + " " + logon.destination + ": settings not usable", problem,
-                                            "NetWeaver RFC bridge settings", {}});
+    return Failed(kGroupLibrary,
+                  ErrorEntry{operation,
+                             "RFC_ERROR_PROGRAM",
+                             operation + " " + logon.destination + ": settings not usable",
+                             problem,
+                             "NetWeaver RFC bridge settings",
+                             {}});
   const char *environment = std::getenv(kTimeoutVariable);
   Settings settings;
-  if (!ResolveSettings(settings_text, environment ? std::optional<std::string>(environment) : std::nullopt,
+  if (!ResolveSettings(settings_text,
+                       environment ? std::optional<std::string>(environment) : std::nullopt,
                        logon.destination, &settings, &problem) ||
       !CheckConnectionFiles(settings, &problem))
-    return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_PROGRAM",
-                                            operation + " " + logon.destination + ": settings not usable", problem,
-                                            "NetWeaver RFC bridge settings", {}});
+    return Failed(kGroupLibrary,
+                  ErrorEntry{operation,
+                             "RFC_ERROR_PROGRAM",
+                             operation + " " + logon.destination + ": settings not usable",
+                             problem,
+                             "NetWeaver RFC bridge settings",
+                             {}});
 
   Logon full = logon;
   AddConnectionSettings(settings.connection, &full);
 
   const Sdk *sdk = LoadSdk(&problem);
   if (sdk == nullptr)
-    return Failed(kGroupLibrary, ErrorEntry{operation, "RFC_ERROR_SDK_NOT_LOADED",
-                                            operation + " " + logon.destination + ": no SAP NetWeaver RFC SDK",
-                                            problem, "SDK not loaded", {}});
+    return Failed(kGroupLibrary,
+                  ErrorEntry{operation,
+                             "RFC_ERROR_SDK_NOT_LOADED",
+                             operation + " " + logon.destination + ": no SAP NetWeaver RFC SDK",
+                             problem,
+                             "SDK not loaded",
+                             {}});
 
   auto job = std::make_shared<OpenJob>();
   for (const LogonParameter &parameter : full.parameters) {
@@ -124,7 +140,8 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
     job->texts.push_back(FromWindows1252(parameter.value));
   }
   for (std::size_t i = 0; i + 1 < job->texts.size(); i += 2)
-    job->parameters.push_back(nw::RFC_CONNECTION_PARAMETER{job->texts[i].c_str(), job->texts[i + 1].c_str()});
+    job->parameters.push_back(
+        nw::RFC_CONNECTION_PARAMETER{job->texts[i].c_str(), job->texts[i + 1].c_str()});
 
   const Clock::time_point started = Clock::now();
   const Clock::time_point deadline = started + std::chrono::seconds(settings.timeout_seconds);
@@ -133,8 +150,8 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
   const BoundedOutcome outcome = worker->Run(
       [job, sdk] {
         nw::RFC_ERROR_INFO info{};
-        nw::RFC_CONNECTION_HANDLE handle =
-            sdk->RfcOpenConnection(job->parameters.data(), static_cast<unsigned>(job->parameters.size()), &info);
+        nw::RFC_CONNECTION_HANDLE handle = sdk->RfcOpenConnection(
+            job->parameters.data(), static_cast<unsigned>(job->parameters.size()), &info);
         bool close = false;
         {
           std::lock_guard<std::mutex> lock(job->mutex);
@@ -159,12 +176,15 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
     }
     if (late != nullptr) CloseInBackground(sdk, late);
     return Failed(kGroupCommunication,
-                  ErrorEntry{operation, "RFC_ERROR_TIMEOUT", "CONNECT to " + logon.destination + " failed",
+                  ErrorEntry{operation,
+                             "RFC_ERROR_TIMEOUT",
+                             "CONNECT to " + logon.destination + " failed",
                              "Timeout: no connection to " + logon.destination + " within " +
                                  std::to_string(settings.timeout_seconds) +
-                                 " seconds (time bound of the NetWeaver RFC bridge, from " + settings.timeout_source +
-                                 ")",
-                             "time bound " + std::to_string(settings.timeout_seconds) + " s", {}});
+                                 " seconds (time bound of the NetWeaver RFC bridge, from " +
+                                 settings.timeout_source + ")",
+                             "time bound " + std::to_string(settings.timeout_seconds) + " s",
+                             {}});
   }
   if (job->handle == nullptr) return SdkFailure(operation, logon, job->info);
 
@@ -190,15 +210,20 @@ std::optional<std::string> Optional(const char *text) {
 }
 
 ErrorEntry ProblemEntry(const std::string &operation, const LogonProblem &problem) {
-  return ErrorEntry{operation, problem.key, problem.status, problem.message, "no logon attempted", {}};
+  return ErrorEntry{operation,       problem.key,          problem.status,
+                    problem.message, "no logon attempted", {}};
 }
 
 } // namespace
 
 RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
   if (options == nullptr)
-    return Finish(library, Failed(kGroupLibrary, ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM", "RfcOpen without options",
-                                                            "no options given", "options NULL", {}}));
+    return Finish(library, Failed(kGroupLibrary, ErrorEntry{"RfcOpen",
+                                                            "RFC_ERROR_PROGRAM",
+                                                            "RfcOpen without options",
+                                                            "no options given",
+                                                            "options NULL",
+                                                            {}}));
   HostRecord record;
   record.destination = FromCString(options->destination);
   record.client = FromCString(options->client);
@@ -206,13 +231,18 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
   record.password = FromCString(options->password);
   record.language = FromCString(options->language);
   if (options->mode == 1)
-    return Finish(library, Failed(kGroupLibrary, ProblemEntry("RfcOpen", GatewayRecordProblem(record.destination))));
+    return Finish(
+        library,
+        Failed(kGroupLibrary, ProblemEntry("RfcOpen", GatewayRecordProblem(record.destination))));
   if (options->mode != 0)
     return Finish(library, Failed(kGroupLibrary,
-                                  ErrorEntry{"RfcOpen", "RFC_ERROR_PROGRAM",
+                                  ErrorEntry{"RfcOpen",
+                                             "RFC_ERROR_PROGRAM",
                                              "RfcOpen with mode " + std::to_string(options->mode),
-                                             "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)",
-                                             "mode", {}}));
+                                             "mode " + std::to_string(options->mode) +
+                                                 " unknown (0 host, 1 gateway)",
+                                             "mode",
+                                             {}}));
   if (const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt)) {
     record.hostname = Optional(host->hostname);
     record.sysnr = host->sysnr;
@@ -230,15 +260,20 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
 RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *error_info) {
   OpenOutcome outcome;
   if (connect_string == nullptr) {
-    outcome = Failed(kGroupLibrary, ErrorEntry{"RfcOpenEx", "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
-                                               "no connect string given", "connect string NULL", {}});
+    outcome = Failed(kGroupLibrary, ErrorEntry{"RfcOpenEx",
+                                               "RFC_ERROR_PROGRAM",
+                                               "RfcOpenEx without connect string",
+                                               "no connect string given",
+                                               "connect string NULL",
+                                               {}});
   } else {
     Logon logon;
     LogonProblem problem;
     // The file the sensor named (QuarlaneDestinationFile), else the one
     // RFC_INI names, in place of "SapRfc.ini".
-    const std::string named = library.destination_file.empty() ? rfcshared::DestinationFileNamedByEnvironment()
-                                                               : library.destination_file;
+    const std::string named = library.destination_file.empty()
+                                  ? rfcshared::DestinationFileNamedByEnvironment()
+                                  : library.destination_file;
     const std::string file = named.empty() ? std::string(kDestinationFileName) : named;
     if (!LogonFromConnectString(connect_string, ReadFile(file), &logon, &problem)) {
       outcome = Failed(problem.communication ? kGroupCommunication : kGroupLibrary,
@@ -249,7 +284,8 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
   }
   if (error_info != nullptr) {
     error_info->group = outcome.handle == 0 ? outcome.group : 0;
-    CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
+    CopyToField(error_info->key, sizeof error_info->key,
+                outcome.handle == 0 ? OneLine(outcome.error.key) : "");
     CopyToField(error_info->message, sizeof error_info->message,
                 outcome.handle == 0 ? OneLine(outcome.error.message) : "");
   }
@@ -269,7 +305,8 @@ void Close(Library &library, RFC_HANDLE handle) {
     Connection &connection = library.connections[each];
     // A connection the SDK still works on (a call left behind at the time
     // bound) is not touched again; closing it could block.
-    if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned && connection.worker) {
+    if (sdk != nullptr && connection.sdk_handle != nullptr && !connection.abandoned &&
+        connection.worker) {
       nw::RFC_CONNECTION_HANDLE sdk_handle = connection.sdk_handle;
       connection.worker->Run(
           [sdk, sdk_handle] {

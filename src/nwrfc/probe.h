@@ -18,15 +18,15 @@ std::string SdkVersionText(const Sdk &sdk);
 
 struct FieldShape {
   std::string name;
-  std::string type; // "CHAR", "BCD", "BYTE", ... (RFCTYPE without its prefix)
+  std::string type;    // "CHAR", "BCD", "BYTE", ... (RFCTYPE without its prefix)
   unsigned length = 0; // nucLength: characters, or bytes of BYTE and BCD fields
   unsigned decimals = 0;
 };
 
 struct ModuleLookup {
   bool present = false;
-  bool answered = false; // false: the lookup itself failed (broken connection, time bound)
-  std::string key, message; // the SDK's, when not present
+  bool answered = false;          // false: the lookup itself failed (broken connection, time bound)
+  std::string key, message;       // the SDK's, when not present
   std::vector<FieldShape> fields; // the rows of the table asked for
 };
 
@@ -55,7 +55,8 @@ void UseComponent(Library &library, RFC_HANDLE handle, CollectorComponent compon
 
 // The module the bridge reads today's summary from under `mode`, as the
 // bridge chooses it (docs/nwrfc.md, "The collector switch"); empty when none.
-std::string ServingModule(Collector mode, const std::string &release, bool classic_present, bool collector_present);
+std::string ServingModule(Collector mode, const std::string &release, bool classic_present,
+                          bool collector_present);
 
 } // namespace quarlane::nwrfc
 

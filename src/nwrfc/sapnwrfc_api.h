@@ -274,9 +274,11 @@ typedef struct RFC_FIELD_DESC {
  *  - An ABAP exception: RfcInvoke returns RFC_ABAP_EXCEPTION (5) with the
  *    exception's name in errorInfo.key (PyRFC's ABAPApplicationError uses
  *    key as the exception name). */
-typedef RFC_CONNECTION_HANDLE(SAP_API *RfcOpenConnection_fn)(const RFC_CONNECTION_PARAMETER *connectionParams,
-                                                              unsigned paramCount, RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcCloseConnection_fn)(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo);
+typedef RFC_CONNECTION_HANDLE(SAP_API *RfcOpenConnection_fn)(
+    const RFC_CONNECTION_PARAMETER *connectionParams, unsigned paramCount,
+    RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcCloseConnection_fn)(RFC_CONNECTION_HANDLE rfcHandle,
+                                               RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcCancel_fn)(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo);
 /* RfcGetVersion: [PYRFC] csapnwrfc.pxd (get_nwrfclib_version); optional for
  * the bridge, used by the first-contact check only. */
@@ -284,49 +286,53 @@ typedef const SAP_UC *(SAP_API *RfcGetVersion_fn)(unsigned *majorVersion, unsign
                                                   unsigned *patchLevel);
 
 typedef RFC_FUNCTION_DESC_HANDLE(SAP_API *RfcGetFunctionDesc_fn)(RFC_CONNECTION_HANDLE rfcHandle,
-                                                                  const SAP_UC *funcName,
-                                                                  RFC_ERROR_INFO *errorInfo);
+                                                                 const SAP_UC *funcName,
+                                                                 RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetParameterCount_fn)(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned *count,
-                                                   RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcGetParameterDescByIndex_fn)(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned index,
-                                                         RFC_PARAMETER_DESC *paramDesc,
-                                                         RFC_ERROR_INFO *errorInfo);
+                                                 RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetParameterDescByIndex_fn)(RFC_FUNCTION_DESC_HANDLE funcDesc,
+                                                       unsigned index,
+                                                       RFC_PARAMETER_DESC *paramDesc,
+                                                       RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetFieldCount_fn)(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count,
-                                               RFC_ERROR_INFO *errorInfo);
+                                             RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetFieldDescByIndex_fn)(RFC_TYPE_DESC_HANDLE typeHandle, unsigned index,
-                                                     RFC_FIELD_DESC *fieldDescr, RFC_ERROR_INFO *errorInfo);
+                                                   RFC_FIELD_DESC *fieldDescr,
+                                                   RFC_ERROR_INFO *errorInfo);
 
 typedef RFC_FUNCTION_HANDLE(SAP_API *RfcCreateFunction_fn)(RFC_FUNCTION_DESC_HANDLE funcDescHandle,
                                                            RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcDestroyFunction_fn)(RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcInvoke_fn)(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle,
-                                        RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcDestroyFunction_fn)(RFC_FUNCTION_HANDLE funcHandle,
+                                               RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcInvoke_fn)(RFC_CONNECTION_HANDLE rfcHandle,
+                                      RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo);
 
 typedef RFC_RC(SAP_API *RfcSetChars_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                          const RFC_CHAR *charValue, unsigned valueLength,
-                                          RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcSetString_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                           const SAP_UC *stringValue, unsigned valueLength,
-                                           RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcSetInt_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
+                                        const RFC_CHAR *charValue, unsigned valueLength,
                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetString_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         const SAP_UC *stringValue, unsigned valueLength,
+                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetInt_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                      RFC_INT value, RFC_ERROR_INFO *errorInfo);
 
 typedef RFC_RC(SAP_API *RfcGetChars_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                          RFC_CHAR *charBuffer, unsigned bufferLength,
-                                          RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcGetString_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                           SAP_UC *stringBuffer, unsigned bufferLength, unsigned *stringLength,
-                                           RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcGetBytes_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                          SAP_RAW *byteBuffer, unsigned bufferLength, RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcGetInt_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value,
+                                        RFC_CHAR *charBuffer, unsigned bufferLength,
                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetString_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         SAP_UC *stringBuffer, unsigned bufferLength,
+                                         unsigned *stringLength, RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetBytes_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                        SAP_RAW *byteBuffer, unsigned bufferLength,
+                                        RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetInt_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                      RFC_INT *value, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetInt1_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                         RFC_INT1 *value, RFC_ERROR_INFO *errorInfo);
+                                       RFC_INT1 *value, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetInt2_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                         RFC_INT2 *value, RFC_ERROR_INFO *errorInfo);
+                                       RFC_INT2 *value, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetDate_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                         RFC_DATE emptyDate, RFC_ERROR_INFO *errorInfo);
+                                       RFC_DATE emptyDate, RFC_ERROR_INFO *errorInfo);
 /* Typed getters and setters for FLOAT, INT8, INT1 and INT2: [PYRFC]
  * csapnwrfc.pxd declares RfcGetFloat(DATA_CONTAINER_HANDLE, SAP_UC*,
  * RFC_FLOAT*, RFC_ERROR_INFO*) and RfcGetInt8(..., RFC_INT8*, ...); [DRFC]
@@ -341,22 +347,24 @@ typedef RFC_RC(SAP_API *RfcGetDate_fn)(DATA_CONTAINER_HANDLE dataHandle, const S
  * instead), RfcSetInt1 and RfcSetInt2 (RfcSetInt instead, as both bindings
  * do), RfcCancel above (no cancel: the call is left behind at the time
  * bound) and RfcLoadCryptoLibrary below. */
-typedef RFC_RC(SAP_API *RfcGetFloat_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
-                                          RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcGetInt8_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
-                                         RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcSetInt1_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
-                                         RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcSetInt2_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
-                                         RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetFloat_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                        RFC_FLOAT *value, RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcGetInt8_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                       RFC_INT8 *value, RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetInt1_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                       RFC_INT1 value, RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcSetInt2_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                       RFC_INT2 value, RFC_ERROR_INFO *errorInfo);
 
 typedef RFC_RC(SAP_API *RfcGetStructure_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                              RFC_STRUCTURE_HANDLE *structHandle, RFC_ERROR_INFO *errorInfo);
+                                            RFC_STRUCTURE_HANDLE *structHandle,
+                                            RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetTable_fn)(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                                          RFC_TABLE_HANDLE *tableHandle, RFC_ERROR_INFO *errorInfo);
+                                        RFC_TABLE_HANDLE *tableHandle, RFC_ERROR_INFO *errorInfo);
 typedef RFC_RC(SAP_API *RfcGetRowCount_fn)(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount,
-                                             RFC_ERROR_INFO *errorInfo);
-typedef RFC_RC(SAP_API *RfcMoveTo_fn)(RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo);
+                                           RFC_ERROR_INFO *errorInfo);
+typedef RFC_RC(SAP_API *RfcMoveTo_fn)(RFC_TABLE_HANDLE tableHandle, unsigned index,
+                                      RFC_ERROR_INFO *errorInfo);
 /* RfcLoadCryptoLibrary: [PYRFC] csapnwrfc.pxd (set_cryptolib_path), node-rfc
  * src/cpp/addon.cc (loadCryptoLibrary): the crypto library's path, once per
  * process. Optional; resolved and named by the check tool, not yet called. */
@@ -368,8 +376,10 @@ typedef RFC_RC(SAP_API *RfcLoadCryptoLibrary_fn)(const SAP_UC *pathName, RFC_ERR
 #ifdef SAPNWRFC_API_PROTOTYPES
 #define SAPNWRFC_PROTO(ret, name, args) ret SAP_API name args;
 SAPNWRFC_PROTO(RFC_CONNECTION_HANDLE, RfcOpenConnection,
-               (const RFC_CONNECTION_PARAMETER *connectionParams, unsigned paramCount, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcCloseConnection, (RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo))
+               (const RFC_CONNECTION_PARAMETER *connectionParams, unsigned paramCount,
+                RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcCloseConnection,
+               (RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcCancel, (RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_FUNCTION_DESC_HANDLE, RfcGetFunctionDesc,
                (RFC_CONNECTION_HANDLE rfcHandle, const SAP_UC *funcName, RFC_ERROR_INFO *errorInfo))
@@ -385,10 +395,13 @@ SAPNWRFC_PROTO(RFC_RC, RfcGetFieldDescByIndex,
                 RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_FUNCTION_HANDLE, RfcCreateFunction,
                (RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(const SAP_UC *, RfcGetVersion, (unsigned *majorVersion, unsigned *minorVersion, unsigned *patchLevel))
-SAPNWRFC_PROTO(RFC_RC, RfcDestroyFunction, (RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(const SAP_UC *, RfcGetVersion,
+               (unsigned *majorVersion, unsigned *minorVersion, unsigned *patchLevel))
+SAPNWRFC_PROTO(RFC_RC, RfcDestroyFunction,
+               (RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcInvoke,
-               (RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo))
+               (RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle,
+                RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcSetChars,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const RFC_CHAR *charValue,
                 unsigned valueLength, RFC_ERROR_INFO *errorInfo))
@@ -396,7 +409,8 @@ SAPNWRFC_PROTO(RFC_RC, RfcSetString,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const SAP_UC *stringValue,
                 unsigned valueLength, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcSetInt,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value, RFC_ERROR_INFO *errorInfo))
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
+                RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetChars,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_CHAR *charBuffer,
                 unsigned bufferLength, RFC_ERROR_INFO *errorInfo))
@@ -407,31 +421,39 @@ SAPNWRFC_PROTO(RFC_RC, RfcGetBytes,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_RAW *byteBuffer,
                 unsigned bufferLength, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetInt,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value, RFC_ERROR_INFO *errorInfo))
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value,
+                RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetInt1,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 *value, RFC_ERROR_INFO *errorInfo))
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 *value,
+                RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetInt2,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 *value, RFC_ERROR_INFO *errorInfo))
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 *value,
+                RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetDate,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,
                 RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetFloat,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcGetInt8,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcSetInt1,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcSetInt2,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcGetStructure,
-               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_STRUCTURE_HANDLE *structHandle,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
                 RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcGetInt8,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
+                RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcSetInt1,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
+                RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcSetInt2,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
+                RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcGetStructure,
+               (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                RFC_STRUCTURE_HANDLE *structHandle, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetTable,
                (DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_TABLE_HANDLE *tableHandle,
                 RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcGetRowCount,
                (RFC_TABLE_HANDLE tableHandle, unsigned *rowCount, RFC_ERROR_INFO *errorInfo))
-SAPNWRFC_PROTO(RFC_RC, RfcMoveTo, (RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo))
+SAPNWRFC_PROTO(RFC_RC, RfcMoveTo,
+               (RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo))
 SAPNWRFC_PROTO(RFC_RC, RfcLoadCryptoLibrary, (const SAP_UC *pathName, RFC_ERROR_INFO *errorInfo))
 #undef SAPNWRFC_PROTO
 #endif
@@ -451,7 +473,8 @@ static_assert(sizeof(RFC_RC) == 4 && sizeof(RFCTYPE) == 4 && sizeof(RFC_DIRECTIO
               "the SDK's enums are int-sized");
 static_assert(offsetof(RFC_ERROR_INFO, key) == 8, "RFC_ERROR_INFO.key");
 static_assert(offsetof(RFC_ERROR_INFO, message) == 8 + 256, "RFC_ERROR_INFO.message");
-static_assert(offsetof(RFC_ERROR_INFO, abapMsgClass) == 8 + 256 + 1024, "RFC_ERROR_INFO.abapMsgClass");
+static_assert(offsetof(RFC_ERROR_INFO, abapMsgClass) == 8 + 256 + 1024,
+              "RFC_ERROR_INFO.abapMsgClass");
 static_assert(sizeof(RFC_ERROR_INFO) == 1752, "RFC_ERROR_INFO size");
 static_assert(offsetof(RFC_PARAMETER_DESC, type) == 64, "RFC_PARAMETER_DESC.type");
 static_assert(offsetof(RFC_PARAMETER_DESC, nucLength) == 72, "RFC_PARAMETER_DESC.nucLength");

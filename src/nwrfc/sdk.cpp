@@ -20,7 +20,7 @@ const char kSdkFileName[] = "sapnwrfc.dll";
 const char kSdkFileName[] = "libsapnwrfc.so";
 #endif
 const char *const kOptionalSdkFunctions[5] = {"RfcCancel", "RfcGetInt8", "RfcSetInt1", "RfcSetInt2",
-                                               "RfcLoadCryptoLibrary"};
+                                              "RfcLoadCryptoLibrary"};
 const char kReadmeReference[] = "see the README, section \"Connecting to a real SAP system\"";
 
 namespace {
@@ -28,11 +28,14 @@ namespace {
 #if defined(_WIN32)
 using Module = HMODULE;
 
-std::string LastErrorText() { return "error " + std::to_string(static_cast<unsigned long>(GetLastError())); }
+std::string LastErrorText() {
+  return "error " + std::to_string(static_cast<unsigned long>(GetLastError()));
+}
 
 std::wstring Wide(const std::string &text) {
   if (text.empty()) return std::wstring();
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
@@ -41,8 +44,9 @@ std::wstring Wide(const std::string &text) {
 Module OpenModule(const std::string &path, bool full_path, std::string *error) {
   // With a full path, the SDK's own DLLs (ICU, libsapucum) are looked for in
   // its folder first.
-  Module module = full_path ? LoadLibraryExW(Wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                            : LoadLibraryW(Wide(path).c_str());
+  Module module = full_path
+                      ? LoadLibraryExW(Wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
+                      : LoadLibraryW(Wide(path).c_str());
   if (module == nullptr) *error = LastErrorText();
   return module;
 }
@@ -114,11 +118,12 @@ struct Dependency {
   bool in_every_sdk;  // named in the failure when it is not there
 };
 #if defined(_WIN32)
-const Dependency kDependencies[] = {{"icudt", ".dll", "icudtNN.dll", true, true},
-                                    {"icuuc", ".dll", "icuucNN.dll", true, true},
-                                    {"icuin", ".dll", "icuinNN.dll", true, true},
-                                    {"libicudecnumber", ".dll", "libicudecnumber.dll", false, false},
-                                    {"libsapucum", ".dll", "libsapucum.dll", false, true}};
+const Dependency kDependencies[] = {
+    {"icudt", ".dll", "icudtNN.dll", true, true},
+    {"icuuc", ".dll", "icuucNN.dll", true, true},
+    {"icuin", ".dll", "icuinNN.dll", true, true},
+    {"libicudecnumber", ".dll", "libicudecnumber.dll", false, false},
+    {"libsapucum", ".dll", "libsapucum.dll", false, true}};
 #else
 const Dependency kDependencies[] = {{"libicudata.so", "", "libicudata.so.NN", true, true},
                                     {"libicuuc.so", "", "libicuuc.so.NN", true, true},
@@ -134,7 +139,8 @@ bool IsDependency(const std::string &name, const Dependency &dependency) {
   if (name.size() < prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
     return false;
-  const std::string version = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const std::string version =
+      name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
   if (!dependency.versioned) return version.empty();
   return version.find_first_not_of(".0123456789") == std::string::npos;
 }
@@ -144,9 +150,12 @@ bool IsDependency(const std::string &name, const Dependency &dependency) {
 // is refused before the loader opens it; one that is missing is left to the
 // loader's own message.
 bool RefusedBeforeLoading(const std::string &path, std::string *error) {
-  if (ReadRegularFileNoWait(path, kMostLibraryBytes, false).state != FileState::Refused) return false;
-  *error = path + " is not a regular file (a FIFO, a device or a folder), cannot be read, or is larger than " +
-           std::to_string(kMostLibraryBytes >> 20) + " MiB";
+  if (ReadRegularFileNoWait(path, kMostLibraryBytes, false).state != FileState::Refused)
+    return false;
+  *error =
+      path +
+      " is not a regular file (a FIFO, a device or a folder), cannot be read, or is larger than " +
+      std::to_string(kMostLibraryBytes >> 20) + " MiB";
   return true;
 }
 
@@ -159,9 +168,11 @@ bool LoadDependencies(const std::string &folder, std::string *absent, std::strin
     // The shortest match: libicuuc.so.50 before libicuuc.so.50.1.2.
     const std::string *chosen = nullptr;
     for (const std::string &name : names)
-      if (IsDependency(name, dependency) && (chosen == nullptr || name.size() < chosen->size())) chosen = &name;
+      if (IsDependency(name, dependency) && (chosen == nullptr || name.size() < chosen->size()))
+        chosen = &name;
     if (chosen == nullptr) {
-      if (dependency.in_every_sdk) *absent += std::string(absent->empty() ? "" : ", ") + dependency.shown;
+      if (dependency.in_every_sdk)
+        *absent += std::string(absent->empty() ? "" : ", ") + dependency.shown;
       continue;
     }
     std::string why;
@@ -193,7 +204,8 @@ void *Resolve(Module module, const Entry &entry) {
   if (void *plain = Symbol(module, entry.name)) return plain;
 #if defined(_WIN32) && !defined(_WIN64)
   const std::string suffix = "@" + std::to_string(4 * entry.arguments);
-  if (void *decorated = Symbol(module, (std::string(entry.name) + suffix).c_str())) return decorated;
+  if (void *decorated = Symbol(module, (std::string(entry.name) + suffix).c_str()))
+    return decorated;
   return Symbol(module, ("_" + std::string(entry.name) + suffix).c_str());
 #else
   return nullptr;
@@ -264,7 +276,8 @@ void SetSdkLayer(void (*layer)(Sdk &sdk)) {
 std::string BridgeFolder() {
 #if defined(_WIN32)
   HMODULE self = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           reinterpret_cast<LPCWSTR>(&BridgeFolder), &self))
     return std::string();
   char path[MAX_PATH * 2];
@@ -291,10 +304,14 @@ const Sdk *LoadedSdk() {
 std::string MissingFunctionsText(const Sdk &sdk) {
   if (sdk.missing_optional.empty()) return std::string();
   std::string instead;
-  auto lacks = [&sdk](const char *name) { return sdk.missing_optional.find(name) != std::string::npos; };
-  if (lacks("RfcCancel")) instead += "; a call still running at the time bound is left behind, not cancelled";
+  auto lacks = [&sdk](const char *name) {
+    return sdk.missing_optional.find(name) != std::string::npos;
+  };
+  if (lacks("RfcCancel"))
+    instead += "; a call still running at the time bound is left behind, not cancelled";
   if (lacks("RfcGetInt8")) instead += "; INT8 fields are read as text (RfcGetString)";
-  if (lacks("RfcSetInt1") || lacks("RfcSetInt2")) instead += "; INT1 and INT2 values are set with RfcSetInt";
+  if (lacks("RfcSetInt1") || lacks("RfcSetInt2"))
+    instead += "; INT1 and INT2 values are set with RfcSetInt";
   return "the SDK lacks " + sdk.missing_optional + " (an older SDK)" + instead;
 }
 
@@ -309,7 +326,8 @@ const Sdk *LoadSdk(std::string *error) {
   Module module = nullptr;
   if (folder.empty()) {
     beside_error = "the bridge's own folder is unknown";
-  } else if (LoadDependencies(folder, &absent, &beside_error) && !RefusedBeforeLoading(beside, &beside_error)) {
+  } else if (LoadDependencies(folder, &absent, &beside_error) &&
+             !RefusedBeforeLoading(beside, &beside_error)) {
     module = OpenModule(beside, true, &beside_error);
   }
   if (module == nullptr) {
@@ -317,7 +335,8 @@ const Sdk *LoadSdk(std::string *error) {
     module = OpenModule(kSdkFileName, false, &search_error);
   }
   if (module == nullptr) {
-    *error = std::string("SAP NetWeaver RFC SDK not found: ") + kSdkFileName + " could not be loaded from " +
+    *error = std::string("SAP NetWeaver RFC SDK not found: ") + kSdkFileName +
+             " could not be loaded from " +
              (folder.empty() ? std::string("the bridge's folder") : folder) + " (" + beside_error +
              (absent.empty() ? std::string() : "; not in that folder: " + absent) +
              ") nor through the system's search path (" + search_error + "); " + kReadmeReference;

@@ -14,14 +14,15 @@
 
 namespace quarlane::nwrfc {
 
-extern const char kSdkFileName[];      // "libsapnwrfc.so" / "sapnwrfc.dll"
-extern const char kReadmeReference[];  // where the README explains the installation
+extern const char kSdkFileName[];     // "libsapnwrfc.so" / "sapnwrfc.dll"
+extern const char kReadmeReference[]; // where the README explains the installation
 
 struct Sdk {
   std::string path; // the file that was loaded
   sapnwrfc::RfcOpenConnection_fn RfcOpenConnection = nullptr;
   sapnwrfc::RfcCloseConnection_fn RfcCloseConnection = nullptr;
-  sapnwrfc::RfcCancel_fn RfcCancel = nullptr; // optional: without it a call is left behind at the bound
+  sapnwrfc::RfcCancel_fn RfcCancel =
+      nullptr; // optional: without it a call is left behind at the bound
   sapnwrfc::RfcGetFunctionDesc_fn RfcGetFunctionDesc = nullptr;
   sapnwrfc::RfcGetParameterCount_fn RfcGetParameterCount = nullptr;
   sapnwrfc::RfcGetParameterDescByIndex_fn RfcGetParameterDescByIndex = nullptr;

@@ -58,11 +58,12 @@ const Word kGroupNames[] = {{0, "OK"},
 
 // RFCTYPE, as sapnwrfc_api.h declares them (explicit values of [NETRFC] and
 // [DRFC]); codes between them are unused.
-const Word kTypeNames[] = {{0, "CHAR"},        {1, "DATE"},       {2, "BCD"},     {3, "TIME"},     {4, "BYTE"},
-                           {5, "TABLE"},       {6, "NUM"},        {7, "FLOAT"},   {8, "INT"},      {9, "INT2"},
-                           {10, "INT1"},       {14, "NULL"},      {16, "ABAPOBJECT"}, {17, "STRUCTURE"},
-                           {23, "DECF16"},     {24, "DECF34"},    {28, "XMLDATA"}, {29, "STRING"}, {30, "XSTRING"},
-                           {31, "INT8"},       {32, "UTCLONG"}};
+const Word kTypeNames[] = {{0, "CHAR"},        {1, "DATE"},       {2, "BCD"},      {3, "TIME"},
+                           {4, "BYTE"},        {5, "TABLE"},      {6, "NUM"},      {7, "FLOAT"},
+                           {8, "INT"},         {9, "INT2"},       {10, "INT1"},    {14, "NULL"},
+                           {16, "ABAPOBJECT"}, {17, "STRUCTURE"}, {23, "DECF16"},  {24, "DECF34"},
+                           {28, "XMLDATA"},    {29, "STRING"},    {30, "XSTRING"}, {31, "INT8"},
+                           {32, "UTCLONG"}};
 
 template <std::size_t N> const char *NameOf(const Word (&words)[N], int value) {
   for (const Word &word : words)

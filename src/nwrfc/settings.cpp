@@ -18,9 +18,9 @@ const char kTimeoutVariable[] = "QUARLANE_NWRFC_TIMEOUT";
 // SNC_LIB, SNC_MYNAME, SNC_PARTNERNAME, SNC_QOP, TRACE), node-rfc's
 // doc/authentication.md (WSHOST, WSPORT, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE);
 // CODEPAGE is the classic saprfc.ini's name, for the NetWeaver SDK unconfirmed.
-const char *const kConnectionKeys[] = {"SAPROUTER", "MSSERV", "CODEPAGE", "TRACE", "SNC_MODE", "SNC_PARTNERNAME",
-                                       "SNC_QOP", "SNC_MYNAME", "SNC_LIB", "WSHOST", "WSPORT", "TLS_SAPCRYPTOLIB",
-                                       "TLS_CLIENT_PSE", nullptr};
+const char *const kConnectionKeys[] = {
+    "SAPROUTER",  "MSSERV",  "CODEPAGE", "TRACE",  "SNC_MODE",         "SNC_PARTNERNAME", "SNC_QOP",
+    "SNC_MYNAME", "SNC_LIB", "WSHOST",   "WSPORT", "TLS_SAPCRYPTOLIB", "TLS_CLIENT_PSE",  nullptr};
 
 namespace {
 
@@ -40,17 +40,19 @@ bool IsConnectionKey(const std::string &key) {
 
 std::string KnownKeys() {
   std::string known = "TIMEOUT, COLLECTOR, COLLECTOR_COMPONENT, NO_DATA_GRACE";
-  for (const char *const *name = kConnectionKeys; *name != nullptr; ++name) known += std::string(", ") + *name;
+  for (const char *const *name = kConnectionKeys; *name != nullptr; ++name)
+    known += std::string(", ") + *name;
   return known;
 }
 
 // A key other than the bridge's own: a connection parameter, the logon's
 // credentials (refused: they belong in the profile) or a mistake.
-bool ConnectionKey(const std::string &key, const std::string &value, unsigned line, const std::string &where,
-                   Scope *scope, std::string *error) {
+bool ConnectionKey(const std::string &key, const std::string &value, unsigned line,
+                   const std::string &where, Scope *scope, std::string *error) {
   if (key == "USER" || key == "PASSWD" || key == "PASSWORD") {
-    *error = where + ": " + key + " does not belong in this file: user and password come from the sensor's profile"
-                     " (quarlane-passwd writes the password)";
+    *error = where + ": " + key +
+             " does not belong in this file: user and password come from the sensor's profile"
+             " (quarlane-passwd writes the password)";
     return false;
   }
   if (!IsConnectionKey(key)) {
@@ -77,7 +79,8 @@ std::vector<ConnectionSetting> MergedConnection(const Scope &global, const Scope
 }
 
 // NO_DATA_GRACE=<minutes>, 0 to 1440 (0: NO_DATA_FOUND is always a failure).
-bool ParseNoDataGrace(const std::string &value, Scope *scope, const std::string &where, std::string *error) {
+bool ParseNoDataGrace(const std::string &value, Scope *scope, const std::string &where,
+                      std::string *error) {
   const std::string digits = Trim(value);
   unsigned minutes = 0;
   bool ok = !digits.empty() && digits.size() <= 4;
@@ -86,7 +89,8 @@ bool ParseNoDataGrace(const std::string &value, Scope *scope, const std::string 
     if (ok) minutes = minutes * 10 + static_cast<unsigned>(c - '0');
   }
   if (!ok || minutes > kLongestNoDataGraceMinutes) {
-    *error = where + ": NO_DATA_GRACE=" + OneLine(value) + " is not a whole number of minutes from 0 to " +
+    *error = where + ": NO_DATA_GRACE=" + OneLine(value) +
+             " is not a whole number of minutes from 0 to " +
              std::to_string(kLongestNoDataGraceMinutes);
     return false;
   }
@@ -96,15 +100,20 @@ bool ParseNoDataGrace(const std::string &value, Scope *scope, const std::string 
 
 bool ParseCollector(const std::string &text, Collector *collector) {
   const std::string word = Upper(Trim(text));
-  if (word == "AUTO") *collector = Collector::Auto;
-  else if (word == "CLASSIC") *collector = Collector::Classic;
-  else if (word == "COLLECTOR") *collector = Collector::New;
-  else return false;
+  if (word == "AUTO")
+    *collector = Collector::Auto;
+  else if (word == "CLASSIC")
+    *collector = Collector::Classic;
+  else if (word == "COLLECTOR")
+    *collector = Collector::New;
+  else
+    return false;
   return true;
 }
 
 // COLLECTOR_COMPONENT=INSTANCE (the logon instance, the default) or TOTAL.
-bool ParseComponent(const std::string &value, Scope *scope, const std::string &where, std::string *error) {
+bool ParseComponent(const std::string &value, Scope *scope, const std::string &where,
+                    std::string *error) {
   const std::string word = Upper(Trim(value));
   if (word == "INSTANCE") {
     scope->component = CollectorComponent::Instance;
@@ -125,7 +134,8 @@ bool ParseSetting(const std::string &key, const std::string &value, unsigned lin
   if (key == "TIMEOUT") {
     unsigned seconds = 0;
     if (!ParseTimeout(value, &seconds)) {
-      *error = where + ": TIMEOUT=" + OneLine(value) + " is not a whole number of seconds from 1 to " +
+      *error = where + ": TIMEOUT=" + OneLine(value) +
+               " is not a whole number of seconds from 1 to " +
                std::to_string(kLongestTimeoutSeconds);
       return false;
     }
@@ -162,8 +172,9 @@ bool ParseTimeout(const std::string &text, unsigned *seconds) {
   return true;
 }
 
-bool ResolveSettings(const std::optional<std::string> &file_text, const std::optional<std::string> &environment,
-                     const std::string &destination, Settings *settings, std::string *error) {
+bool ResolveSettings(const std::optional<std::string> &file_text,
+                     const std::optional<std::string> &environment, const std::string &destination,
+                     Settings *settings, std::string *error) {
   Scope global, own;
   if (file_text) {
     std::istringstream lines(*file_text);
@@ -193,7 +204,8 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
         return false;
       }
       const std::string key = Upper(Trim(line.substr(0, equals)));
-      if (!ParseSetting(key, Trim(line.substr(equals + 1)), number, where, scope, error)) return false;
+      if (!ParseSetting(key, Trim(line.substr(equals + 1)), number, where, scope, error))
+        return false;
     }
   }
   Settings resolved;
@@ -203,8 +215,9 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
   } else if (environment && !Trim(*environment).empty()) {
     unsigned seconds = 0;
     if (!ParseTimeout(*environment, &seconds)) {
-      *error = std::string("environment variable ") + kTimeoutVariable + "=" + OneLine(*environment) +
-               " is not a whole number of seconds from 1 to " + std::to_string(kLongestTimeoutSeconds);
+      *error = std::string("environment variable ") + kTimeoutVariable + "=" +
+               OneLine(*environment) + " is not a whole number of seconds from 1 to " +
+               std::to_string(kLongestTimeoutSeconds);
       return false;
     }
     resolved.timeout_seconds = seconds;
@@ -213,16 +226,20 @@ bool ResolveSettings(const std::optional<std::string> &file_text, const std::opt
     resolved.timeout_seconds = *global.timeout;
     resolved.timeout_source = kSettingsFileName;
   }
-  resolved.collector = own.collector ? *own.collector : (global.collector ? *global.collector : Collector::Auto);
+  resolved.collector =
+      own.collector ? *own.collector : (global.collector ? *global.collector : Collector::Auto);
   resolved.connection = MergedConnection(global, own);
-  resolved.no_data_grace_minutes =
-      own.no_data_grace ? *own.no_data_grace : global.no_data_grace.value_or(kDefaultNoDataGraceMinutes);
-  resolved.component = own.component ? *own.component : global.component.value_or(CollectorComponent::Instance);
+  resolved.no_data_grace_minutes = own.no_data_grace
+                                       ? *own.no_data_grace
+                                       : global.no_data_grace.value_or(kDefaultNoDataGraceMinutes);
+  resolved.component =
+      own.component ? *own.component : global.component.value_or(CollectorComponent::Instance);
   *settings = resolved;
   return true;
 }
 
-bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text, std::string *error) {
+bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text,
+                      std::string *error) {
   BoundedRead file = ReadRegularFileNoWait(path, kMostSettingsFileBytes);
   switch (file.state) {
   case FileState::Missing: *text = std::nullopt; return true;
@@ -230,23 +247,27 @@ bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text,
   case FileState::Refused: break;
   }
   *error = std::string(kSettingsFileName) + " (" + OneLine(path) +
-           "): not read: it is not a regular file (a FIFO, a device or a folder), cannot be read, or is larger than " +
+           "): not read: it is not a regular file (a FIFO, a device or a folder), cannot be read, "
+           "or is larger than " +
            std::to_string(kMostSettingsFileBytes >> 20) + " MiB";
   return false;
 }
 
 bool CheckConnectionFiles(const Settings &settings, std::string *error) {
   for (const ConnectionSetting &setting : settings.connection) {
-    if (setting.name != "SNC_LIB" && setting.name != "TLS_SAPCRYPTOLIB" && setting.name != "TLS_CLIENT_PSE")
+    if (setting.name != "SNC_LIB" && setting.name != "TLS_SAPCRYPTOLIB" &&
+        setting.name != "TLS_CLIENT_PSE")
       continue;
     // Looked at, never read, and never waited on: the SDK and the crypto
     // library load it later, and a FIFO there would block them for ever.
     const BoundedRead file = ReadRegularFileNoWait(setting.value, kMostConnectionFileBytes, false);
     if (file.state != FileState::Regular || file.size == 0) {
-      *error = std::string(kSettingsFileName) + " line " + std::to_string(setting.line) + ": " + setting.name + "=" +
-               OneLine(setting.value) +
-               " cannot be loaded: the file does not exist, is empty, cannot be read, is not a regular file (a FIFO, "
-               "a device or a folder) or is larger than " + std::to_string(kMostConnectionFileBytes >> 20) + " MiB";
+      *error = std::string(kSettingsFileName) + " line " + std::to_string(setting.line) + ": " +
+               setting.name + "=" + OneLine(setting.value) +
+               " cannot be loaded: the file does not exist, is empty, cannot be read, is not a "
+               "regular file (a FIFO, "
+               "a device or a folder) or is larger than " +
+               std::to_string(kMostConnectionFileBytes >> 20) + " MiB";
       return false;
     }
   }

@@ -12,8 +12,8 @@
 
 namespace quarlane::nwrfc {
 
-extern const char kSettingsFileName[];    // "quarlane-nwrfc.ini"
-extern const char kTimeoutVariable[];     // "QUARLANE_NWRFC_TIMEOUT"
+extern const char kSettingsFileName[]; // "quarlane-nwrfc.ini"
+extern const char kTimeoutVariable[];  // "QUARLANE_NWRFC_TIMEOUT"
 constexpr unsigned kDefaultTimeoutSeconds = 20;
 constexpr unsigned kLongestTimeoutSeconds = 3600;
 
@@ -26,7 +26,7 @@ enum class CollectorComponent { Instance, Total };
 // A connection parameter of the SDK given by name in the file (an allowlist:
 // kConnectionKeys), handed to RfcOpenConnection beside the logon's own.
 struct ConnectionSetting {
-  std::string name;  // upper case, as in the file
+  std::string name; // upper case, as in the file
   std::string value;
   unsigned line = 0; // for messages
 };
@@ -42,7 +42,7 @@ constexpr unsigned kLongestNoDataGraceMinutes = 1440;
 struct Settings {
   unsigned timeout_seconds = kDefaultTimeoutSeconds;
   Collector collector = Collector::Auto;
-  std::string timeout_source = "default"; // where the bound came from, for messages
+  std::string timeout_source = "default";    // where the bound came from, for messages
   std::vector<ConnectionSetting> connection; // the section's, else the file's global ones
   unsigned no_data_grace_minutes = kDefaultNoDataGraceMinutes;
   CollectorComponent component = CollectorComponent::Instance;
@@ -51,8 +51,9 @@ struct Settings {
 // The settings of `destination` from the file's text (nullopt: no file) and
 // the environment value (nullopt: unset). False with *error set (naming the
 // file, line and value) when a line or value cannot be used.
-bool ResolveSettings(const std::optional<std::string> &file_text, const std::optional<std::string> &environment,
-                     const std::string &destination, Settings *settings, std::string *error);
+bool ResolveSettings(const std::optional<std::string> &file_text,
+                     const std::optional<std::string> &environment, const std::string &destination,
+                     Settings *settings, std::string *error);
 
 // The most a settings file may hold (far above any real one), and the
 // largest file a connection setting may name (an SNC or crypto library).
@@ -64,7 +65,8 @@ constexpr std::size_t kMostConnectionFileBytes = std::size_t{256} << 20;
 // there is none; false with *error set (naming the file) when something else
 // stands at that name, so a FIFO or a link to /dev/zero never blocks or
 // floods the logon.
-bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text, std::string *error);
+bool ReadSettingsFile(const std::string &path, std::optional<std::string> *text,
+                      std::string *error);
 
 // False with *error set (naming the file and line) when a setting names a
 // file the SDK must load or read (SNC_LIB, TLS_SAPCRYPTOLIB, TLS_CLIENT_PSE)

@@ -6,10 +6,10 @@ namespace {
 
 // Windows-1252 bytes 80 to 9F; 0 marks the five bytes the code page leaves
 // undefined (they map to the C1 control of the same value).
-const char16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+const char16_t kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // What stands for a character Windows-1252 cannot hold (text.h).
 const char kUnconvertible = '?';
@@ -18,7 +18,8 @@ bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 char FromUnit(char16_t unit) {
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(static_cast<unsigned char>(unit));
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+    return static_cast<char>(static_cast<unsigned char>(unit));
   for (unsigned i = 0; i < 32; ++i) {
     if (kHighControls[i] == unit || (kHighControls[i] == 0 && unit == 0x80 + i))
       return static_cast<char>(static_cast<unsigned char>(0x80 + i));
@@ -31,8 +32,9 @@ char FromUnit(char16_t unit) {
 // when the line has none.
 void SplitLabel(const std::string &line, std::string *label, std::string *text) {
   std::size_t end = 0;
-  while (end < line.size() && ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] == ' ' && end + 1 < line.size() &&
-                                                                        line[end + 1] >= 'A' && line[end + 1] <= 'Z')))
+  while (end < line.size() &&
+         ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] == ' ' && end + 1 < line.size() &&
+                                                     line[end + 1] >= 'A' && line[end + 1] <= 'Z')))
     ++end;
   const std::size_t value = line.find_first_not_of(' ', end);
   if (end == 0 || value == std::string::npos || value < end + 2) {
@@ -116,7 +118,8 @@ std::string ToWindows1252(const std::u16string &text) {
 
 bool FitsWindows1252(const std::u16string &text) {
   for (const char16_t unit : text)
-    if (IsHighSurrogate(unit) || IsLowSurrogate(unit) || (unit != kUnconvertible && FromUnit(unit) == kUnconvertible))
+    if (IsHighSurrogate(unit) || IsLowSurrogate(unit) ||
+        (unit != kUnconvertible && FromUnit(unit) == kUnconvertible))
       return false;
   return true;
 }
@@ -144,7 +147,8 @@ std::string ToUtf8(const std::u16string &text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      AppendUtf8(out,
+                 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
       AppendUtf8(out, 0xFFFD);

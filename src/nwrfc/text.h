@@ -52,8 +52,9 @@ bool SameUnits(const char16_t *units, std::size_t size, const std::u16string &te
 // 'srv01:3300' not reached", "TIME        ..."); the ERROR line says what
 // happened. A message without such a line keeps its words on one line.
 struct MessageLines {
-  std::string finding;            // one line: what happened
-  std::vector<std::string> lines; // every line of a multi-line message, as given; empty for one line
+  std::string finding; // one line: what happened
+  std::vector<std::string>
+      lines; // every line of a multi-line message, as given; empty for one line
 };
 MessageLines SplitMessage(const std::string &message);
 

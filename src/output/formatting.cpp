@@ -38,10 +38,8 @@ std::string PackedToText(const unsigned char *field, std::size_t length, unsigne
 
 std::string GroupThousands(const std::string &digits) {
   const std::size_t length = digits.size();
-  if (length <= 3)
-    return digits;
-  if (length <= 6)
-    return digits.substr(0, length - 3) + "." + digits.substr(length - 3);
+  if (length <= 3) return digits;
+  if (length <= 6) return digits.substr(0, length - 3) + "." + digits.substr(length - 3);
   // Never more than two separators: a ten-digit count keeps four digits in front.
   return digits.substr(0, length - 6) + "." + digits.substr(length - 6, 3) + "." +
          digits.substr(length - 3);
@@ -52,17 +50,10 @@ std::string EscapeXml(const std::string &text) {
   escaped.reserve(text.size());
   for (char c : text) {
     switch (c) {
-    case '&':
-      escaped += "&amp;";
-      break;
-    case '<':
-      escaped += "&lt;";
-      break;
-    case '>':
-      escaped += "&gt;";
-      break;
-    default:
-      escaped += c;
+    case '&': escaped += "&amp;"; break;
+    case '<': escaped += "&lt;"; break;
+    case '>': escaped += "&gt;"; break;
+    default: escaped += c;
     }
   }
   return escaped;

@@ -19,7 +19,6 @@ std::string PackedToText(const unsigned char *field, std::size_t length, unsigne
 // "1234567" -> "1.234.567"; never more than two separators.
 std::string GroupThousands(const std::string &digits);
 
-
 // "&", "<", ">" written as entities, exactly once. Every text of an XML
 // document goes through here.
 std::string EscapeXml(const std::string &text);

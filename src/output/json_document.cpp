@@ -49,7 +49,8 @@ JsonStatus CheckLimits(const Channel &channel, std::vector<std::string> &notes) 
   const double figure = Figure(channel);
   const std::string shown = channel.exact.empty() ? channel.value : channel.exact;
   if (!channel.limit_error.empty() && figure > std::strtod(channel.limit_error.c_str(), nullptr)) {
-    notes.push_back(channel.name + " " + shown + " is above its error limit " + channel.limit_error);
+    notes.push_back(channel.name + " " + shown + " is above its error limit " +
+                    channel.limit_error);
     return JsonStatus::Error;
   }
   if (!channel.limit_warning.empty() &&
@@ -115,8 +116,10 @@ std::string FirstCharacters(const std::string &utf8, std::size_t limit) {
 std::string JsonReportDocument(const Report &report) {
   JsonStatus status = JsonStatus::Ok;
   std::vector<std::string> notes;
-  if (report.every_system_failed) status = JsonStatus::Error;
-  else if (!report.problems.empty()) status = JsonStatus::Warning;
+  if (report.every_system_failed)
+    status = JsonStatus::Error;
+  else if (!report.problems.empty())
+    status = JsonStatus::Warning;
   for (const std::string &problem : report.problems) notes.push_back(problem);
   if (report.no_figures_today) {
     status = Worse(status, JsonStatus::Warning);

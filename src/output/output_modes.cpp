@@ -23,7 +23,9 @@ std::string XmlTextElement(const std::string &text, const OutputFormat &) {
   return "\n<Text>" + EscapeXml(text) + "</Text>\n";
 }
 
-std::string PlainTextElement(const std::string &text, const OutputFormat &) { return "\n# " + text; }
+std::string PlainTextElement(const std::string &text, const OutputFormat &) {
+  return "\n# " + text;
+}
 
 std::string KelbrunTextElement(const std::string &text, const OutputFormat &format) {
   // A channel selection prints the bare value only: no report text.
@@ -73,10 +75,14 @@ constexpr char kXmlTail[] = "\n</Prtg>\n";
 // The order of the program-name words matters: the last word found wins.
 constexpr OutputModeForms kModes[] = {
     {OutputMode::ExeXml, "EXEXML", "", true, kXmlHead, kXmlTail, true, XmlTextElement, XmlChannel},
-    {OutputMode::Dornvik, "Dornvik", "dornvik", true, kXmlHead, kXmlTail, false, XmlTextElement, XmlChannel},
-    {OutputMode::Mistrane, "Mistrane", "mistrane", false, "", "\n", false, PlainTextElement, MistraneChannel},
-    {OutputMode::Kelbrun, "Kelbrun", "kelbrun", false, "", "\n", false, KelbrunTextElement, KelbrunChannel},
-    {OutputMode::Pallvex, "Pallvex", "pallvex", true, kXmlHead, kXmlTail, false, XmlTextElement, XmlChannel},
+    {OutputMode::Dornvik, "Dornvik", "dornvik", true, kXmlHead, kXmlTail, false, XmlTextElement,
+     XmlChannel},
+    {OutputMode::Mistrane, "Mistrane", "mistrane", false, "", "\n", false, PlainTextElement,
+     MistraneChannel},
+    {OutputMode::Kelbrun, "Kelbrun", "kelbrun", false, "", "\n", false, KelbrunTextElement,
+     KelbrunChannel},
+    {OutputMode::Pallvex, "Pallvex", "pallvex", true, kXmlHead, kXmlTail, false, XmlTextElement,
+     XmlChannel},
     {OutputMode::Json, "JSON", "json", false, "", "", false, NoText, NoChannel},
 };
 static_assert(RowPerValue(kModes, kOutputModeCount, &OutputModeForms::mode),
@@ -98,9 +104,7 @@ std::string ChannelKey(const std::string &name) {
     case '(':
     case ')':
     case ':':
-    case '-':
-      c = '_';
-      break;
+    case '-': c = '_'; break;
     case '.':
       // Only the first dot: a later one stays in the key.
       if (!dot_replaced) {
@@ -108,8 +112,7 @@ std::string ChannelKey(const std::string &name) {
         dot_replaced = true;
       }
       break;
-    default:
-      break;
+    default: break;
     }
   }
   return key;
@@ -131,7 +134,8 @@ OutputMode OutputModeFromProgramName(const std::string &argv0) {
 
   OutputMode mode = OutputMode::ExeXml;
   for (const OutputModeForms &forms : kModes)
-    if (*forms.program_word && name.find(forms.program_word) != std::string::npos) mode = forms.mode;
+    if (*forms.program_word && name.find(forms.program_word) != std::string::npos)
+      mode = forms.mode;
   return mode;
 }
 

@@ -23,6 +23,8 @@ std::string PrintableText(const std::string &bytes) {
   return text;
 }
 
-std::string PrintableUtf8Text(const std::string &bytes) { return PrintableText(XmlSafeText(bytes)); }
+std::string PrintableUtf8Text(const std::string &bytes) {
+  return PrintableText(XmlSafeText(bytes));
+}
 
 } // namespace quarlane

@@ -47,7 +47,7 @@ private:
   std::string Tail() const;
 
   OutputFormat format_;
-  int channel_counter_ = 0; // every channel of the run counts, shown or not
+  int channel_counter_ = 0;            // every channel of the run counts, shown or not
   std::vector<Channel> item_channels_; // JSON mode: an item run's channels so far
 };
 

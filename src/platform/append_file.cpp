@@ -15,9 +15,9 @@ namespace quarlane {
 #if defined(_WIN32)
 
 std::FILE *OpenOwnFileForAppending(const std::string &host_path) {
-  HANDLE handle = CreateFileA(host_path.c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE handle = CreateFileA(
+      host_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
@@ -41,8 +41,9 @@ std::FILE *OpenOwnFileForAppending(const std::string &host_path) {
 std::FILE *OpenOwnFileForAppending(const std::string &host_path) {
   // O_NOFOLLOW: a symbolic link is refused; O_NONBLOCK: a FIFO without a
   // reader fails at once instead of waiting.
-  int fd = open(host_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                0666);
+  int fd =
+      open(host_path.c_str(),
+           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) return nullptr;
   struct stat info;
   // A hard link is refused as a symbolic link is: its other names may be

@@ -13,14 +13,17 @@ namespace quarlane {
 
 #if defined(_WIN32)
 
-BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap, bool read_content) {
+BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
+                                  bool read_content) {
   BoundedRead result;
-  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    result.state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Missing
-                                                                                   : FileState::Refused;
+    result.state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? FileState::Missing
+                       : FileState::Refused;
     return result;
   }
   result.state = FileState::Refused;
@@ -34,7 +37,8 @@ BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
     char buffer[65536];
     while (read_content) {
       DWORD got = 0;
-      if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) || result.bytes.size() + got > cap) {
+      if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) ||
+          result.bytes.size() + got > cap) {
         result.state = FileState::Refused;
         result.bytes.clear();
         break;
@@ -49,7 +53,8 @@ BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
 
 #else
 
-BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap, bool read_content) {
+BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
+                                  bool read_content) {
   BoundedRead result;
   const int fd = open(host_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
@@ -58,7 +63,8 @@ BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
   }
   result.state = FileState::Refused;
   struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) <= cap) {
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<unsigned long long>(info.st_size) <= cap) {
     result.size = static_cast<std::size_t>(info.st_size);
     result.state = FileState::Regular;
     char buffer[65536];

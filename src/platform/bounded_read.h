@@ -26,7 +26,8 @@ struct BoundedRead {
 // Opens without waiting and reads the whole file when it is a regular file of
 // at most cap bytes; a symbolic link is followed to its target, whose kind
 // counts. With read_content false only the kind and size are taken.
-BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap, bool read_content = true);
+BoundedRead ReadRegularFileNoWait(const std::string &host_path, std::size_t cap,
+                                  bool read_content = true);
 
 } // namespace quarlane
 

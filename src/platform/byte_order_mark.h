@@ -15,7 +15,9 @@ constexpr std::size_t kUtf8ByteOrderMarkLength = sizeof kUtf8ByteOrderMark - 1;
 
 // How many bytes of a byte order mark `text` begins with: 3 or 0.
 inline std::size_t ByteOrderMarkLength(const std::string &text) {
-  return text.compare(0, kUtf8ByteOrderMarkLength, kUtf8ByteOrderMark) == 0 ? kUtf8ByteOrderMarkLength : 0;
+  return text.compare(0, kUtf8ByteOrderMarkLength, kUtf8ByteOrderMark) == 0
+             ? kUtf8ByteOrderMarkLength
+             : 0;
 }
 
 // `text` without the byte order mark it begins with, if any.

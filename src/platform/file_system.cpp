@@ -31,8 +31,8 @@ public:
   std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path) const override {
     return quarlane::ReadOneNameFile(path);
   }
-  std::optional<std::vector<std::string>> ReadLinesNotThroughLink(
-      const std::string &path) const override {
+  std::optional<std::vector<std::string>>
+  ReadLinesNotThroughLink(const std::string &path) const override {
     return quarlane::ReadLinesNotThroughLink(path);
   }
 
@@ -111,8 +111,8 @@ std::unique_ptr<HeldLock> MemoryFileSystem::LockExclusively(const std::string &p
   return std::make_unique<MemoryLock>(locked_, Key(path));
 }
 
-std::optional<FileWithPermissions> MemoryFileSystem::ReadOneNameFile(
-    const std::string &path) const {
+std::optional<FileWithPermissions>
+MemoryFileSystem::ReadOneNameFile(const std::string &path) const {
   std::optional<std::string> bytes = ReadBytes(path);
   if (!bytes) return std::nullopt;
   FileWithPermissions file;
@@ -120,8 +120,8 @@ std::optional<FileWithPermissions> MemoryFileSystem::ReadOneNameFile(
   return file;
 }
 
-std::optional<std::vector<std::string>> MemoryFileSystem::ReadLinesNotThroughLink(
-    const std::string &path) const {
+std::optional<std::vector<std::string>>
+MemoryFileSystem::ReadLinesNotThroughLink(const std::string &path) const {
   return ReadLines(path);
 }
 

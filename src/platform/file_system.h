@@ -45,8 +45,8 @@ public:
   virtual std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path) const = 0;
   // The lines of a file of the run's own ("Dev_Rfc.Trc"), never read through
   // a link, as files.h's ReadLinesNotThroughLink.
-  virtual std::optional<std::vector<std::string>> ReadLinesNotThroughLink(
-      const std::string &path) const = 0;
+  virtual std::optional<std::vector<std::string>>
+  ReadLinesNotThroughLink(const std::string &path) const = 0;
 
   // Past a leading UTF-8 byte order mark, as files.h's ReadText.
   std::optional<std::string> ReadText(const std::string &path) const;
@@ -74,8 +74,8 @@ public:
   std::unique_ptr<HeldLock> LockExclusively(const std::string &path,
                                             std::chrono::milliseconds wait) override;
   std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path) const override;
-  std::optional<std::vector<std::string>> ReadLinesNotThroughLink(
-      const std::string &path) const override;
+  std::optional<std::vector<std::string>>
+  ReadLinesNotThroughLink(const std::string &path) const override;
 
   bool Locked(const std::string &path) const;
 

@@ -25,7 +25,8 @@ std::optional<std::string> MarkToWrite(const std::string &old_start, const std::
                                        Mark mark) {
   const bool put_back = StartsWithByteOrderMark(old_start) &&
                         (mark == Mark::kAlways || !StartsWithByteOrderMark(content));
-  if (content.size() + (put_back ? kUtf8ByteOrderMarkLength : 0) > kMaxReadBytes) return std::nullopt;
+  if (content.size() + (put_back ? kUtf8ByteOrderMarkLength : 0) > kMaxReadBytes)
+    return std::nullopt;
   return put_back ? std::string(kUtf8ByteOrderMark) : std::string();
 }
 
@@ -33,8 +34,8 @@ bool IsTemporaryNameOf(const std::string &name, const std::string &base) {
   const std::size_t length = base.size() + 1 + kRandomDigits + 4;
   if (name.size() != length || !SameName(name.substr(0, base.size()), base)) return false;
   if (name[base.size()] != '.' || name.compare(length - 4, 4, ".tmp") != 0) return false;
-  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(base.size() + 1),
-                     name.end() - 4, IsRandomDigit);
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(base.size() + 1), name.end() - 4,
+                     IsRandomDigit);
 }
 
 SplitPath Split(const std::string &host_path) {
@@ -130,11 +131,14 @@ std::optional<FileWithPermissions> ReadOneNameFile(const std::string &path) {
   return file;
 }
 
-bool WriteBytesNoLooserThan(const std::string &path, const std::string &bytes, unsigned permissions) {
+bool WriteBytesNoLooserThan(const std::string &path, const std::string &bytes,
+                            unsigned permissions) {
   return WriteAsNewFile(HostPath(path), bytes, permissions);
 }
 
-std::FILE *OpenForAppending(const std::string &path) { return OpenOwnFileForAppending(HostPath(path)); }
+std::FILE *OpenForAppending(const std::string &path) {
+  return OpenOwnFileForAppending(HostPath(path));
+}
 
 bool RemoveFile(const std::string &path) { return RemoveHostFile(HostPath(path)); }
 

@@ -60,7 +60,8 @@ int OpenRegular(const std::string &host_path, int flags) {
 
 std::optional<std::string> ReadCapped(int fd, std::size_t limit) {
   struct stat info;
-  if (fstat(fd, &info) != 0 || static_cast<unsigned long long>(info.st_size) > limit) return std::nullopt;
+  if (fstat(fd, &info) != 0 || static_cast<unsigned long long>(info.st_size) > limit)
+    return std::nullopt;
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
@@ -69,7 +70,8 @@ std::optional<std::string> ReadCapped(int fd, std::size_t limit) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
     if (got == 0) break;
-    if (bytes.size() + static_cast<std::size_t>(got) > limit) return std::nullopt; // grew while read
+    if (bytes.size() + static_cast<std::size_t>(got) > limit)
+      return std::nullopt; // grew while read
     bytes.append(buffer, static_cast<std::size_t>(got));
   }
   return bytes;
@@ -89,7 +91,9 @@ bool WriteWhole(int fd, const std::string &content) {
 // A file or folder without any write permission bit is marked read-only,
 // as Windows marks it with an attribute: the run leaves it alone even where
 // the system would let it (root), that is the administrator's say.
-bool MarkedReadOnly(const struct stat &info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+bool MarkedReadOnly(const struct stat &info) {
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
 
 // The run may write it: not marked read-only, and writable to this account.
 bool MayWrite(const std::string &host_path, bool must_exist) {
@@ -127,8 +131,8 @@ bool CopyExtendedAttributes(int from, int to) {
 
 // A new file under a fresh temporary name beside the file; O_EXCL, so an
 // existing file (or a link) is never opened, let alone truncated.
-int CreateTemporary(const SplitPath &file, mode_t mode, const std::function<std::string()> &random_part,
-                    std::string &temporary) {
+int CreateTemporary(const SplitPath &file, mode_t mode,
+                    const std::function<std::string()> &random_part, std::string &temporary) {
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     temporary = TemporaryPath(file, random_part());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
@@ -186,7 +190,8 @@ int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
   while (dirent *entry = readdir(folder)) {
     if (!IsTemporaryNameOf(entry->d_name, file.name)) continue;
     struct stat info;
-    if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+    if (fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
       continue;
     if (!IsStale(info.st_mtime, now, max_age.count())) continue;
     if (unlinkat(dirfd(folder), entry->d_name, 0) == 0) ++removed;
@@ -201,10 +206,11 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
   if (!target) return false;
   const SplitPath file = Split(*target);
 
-  Descriptor original(open(target->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  Descriptor original(
+      open(target->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
   if (!original.valid() && errno != ENOENT) return false;
   const bool exists = original.valid();
-  struct stat info{};
+  struct stat info {};
   if (exists && (fstat(original.get(), &info) != 0 || !S_ISREG(info.st_mode))) return false;
   if (!MayWrite(*target, false) || !MayWrite(file.folder, true)) return false;
   std::string old_start;
@@ -256,8 +262,9 @@ bool WriteAsNewFile(const std::string &host_path, const std::string &bytes, unsi
   std::string temporary;
   // The owner may always write it: a copy marked read-only would never be
   // replaced again.
-  Descriptor created(CreateTemporary(file, static_cast<mode_t>((permissions & 0666) | 0200),
-                                     [] { return RandomHex(kRandomDigits); }, temporary));
+  Descriptor created(CreateTemporary(
+      file, static_cast<mode_t>((permissions & 0666) | 0200),
+      [] { return RandomHex(kRandomDigits); }, temporary));
   if (!created.valid()) return false;
   bool ok = WriteWhole(created.get(), bytes);
   ok = created.Close() && ok;

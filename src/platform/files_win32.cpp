@@ -49,11 +49,9 @@ HANDLE OpenRegularForReading(const std::string &host_path, Links links = Links::
                             OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info;
-  const DWORD refused =
-      FILE_ATTRIBUTE_DIRECTORY | (refuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+  const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | (refuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & refused) ||
-      (links == Links::kOneName && info.nNumberOfLinks > 1)) {
+      (info.dwFileAttributes & refused) || (links == Links::kOneName && info.nNumberOfLinks > 1)) {
     CloseHandle(file);
     return INVALID_HANDLE_VALUE;
   }
@@ -81,7 +79,8 @@ bool WriteWhole(HANDLE file, const std::string &content) {
   while (done < content.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
     DWORD written = 0;
-    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
     done += written;
   }
   return true;
@@ -117,7 +116,8 @@ bool IsPassingSharingError(DWORD error) {
 // reader holds the target open.
 bool MoveOver(const std::string &temporary, const std::string &target) {
   for (int attempt = 0; attempt < 50; ++attempt) {
-    if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExA(temporary.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
     if (!IsPassingSharingError(GetLastError())) return false;
     Sleep(20);
@@ -134,8 +134,8 @@ bool ReplaceExisting(const std::string &temporary, const std::string &target, DW
   // takes both alike.
   const std::string replaced = FullHostPath(target), replacement = FullHostPath(temporary);
   for (int attempt = 0; attempt < 50; ++attempt) {
-    if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                     nullptr, nullptr))
+    if (ReplaceFileA(replaced.c_str(), replacement.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
       return true;
     DWORD error = GetLastError();
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
@@ -165,8 +165,9 @@ bool IsRandomDigit(char c) {
 
 // Windows names are compared without regard to case.
 bool SameName(const std::string &a, const std::string &b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldAscii(x) == FoldAscii(y);
+         });
 }
 
 // Windows keeps no permission bits: *permissions is left as it is.
@@ -184,8 +185,9 @@ std::optional<std::string> ResolveLinks(const std::string &host_path) {
   DWORD attributes = GetFileAttributesA(host_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return host_path;
-  Handle file(CreateFileA(host_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  Handle file(CreateFileA(host_path.c_str(), 0,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return std::nullopt;
   char buffer[MAX_PATH * 4];
   DWORD length = GetFinalPathNameByHandleA(file.get(), buffer, sizeof buffer, FILE_NAME_NORMALIZED);
@@ -204,10 +206,12 @@ int RemoveStaleIn(const SplitPath &file, std::chrono::seconds max_age) {
   FILETIME now_time;
   GetSystemTimeAsFileTime(&now_time);
   const std::uint64_t now = FileTimeValue(now_time);
-  const std::uint64_t age = static_cast<std::uint64_t>(max_age.count()) * 10000000ull; // 100 ns units
+  const std::uint64_t age =
+      static_cast<std::uint64_t>(max_age.count()) * 10000000ull; // 100 ns units
   int removed = 0;
   do {
-    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
     if (!IsTemporaryNameOf(found.cFileName, file.name)) continue;
     const std::uint64_t written = FileTimeValue(found.ftLastWriteTime);
     if (!IsStale(written, now, age)) continue;
@@ -245,23 +249,27 @@ bool ReplaceAtomically(const std::string &host_path, const std::string &content,
   bool ok = WriteWhole(created.get(), *put_back) && WriteWhole(created.get(), content);
   ok = ok && FlushFileBuffers(created.get());
   ok = created.Close() && ok;
-  if (ok) ok = exists ? ReplaceExisting(temporary, *target, attributes) : MoveOver(temporary, *target);
+  if (ok)
+    ok = exists ? ReplaceExisting(temporary, *target, attributes) : MoveOver(temporary, *target);
   if (!ok) DeleteFileA(temporary.c_str());
   return ok;
 }
 
 // A new file on Windows takes its folder's inherited ACL; there are no
 // permission bits to narrow.
-bool WriteAsNewFile(const std::string &host_path, const std::string &bytes, unsigned /*permissions*/) {
+bool WriteAsNewFile(const std::string &host_path, const std::string &bytes,
+                    unsigned /*permissions*/) {
   DWORD attributes = GetFileAttributesA(host_path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return false;
   }
   const SplitPath file = Split(host_path);
   RemoveStaleIn(file, kStaleTemporaryAge);
   std::string temporary;
-  Handle created(CreateTemporary(file, [] { return RandomHex(kRandomDigits); }, temporary));
+  Handle created(CreateTemporary(
+      file, [] { return RandomHex(kRandomDigits); }, temporary));
   if (!created.valid()) return false;
   bool ok = WriteWhole(created.get(), bytes);
   ok = created.Close() && ok;

@@ -32,9 +32,9 @@ using Native = void *;
 // LockFileEx needs (GENERIC_READ or GENERIC_WRITE); a new file takes the
 // folder's inherited ACL.
 Native OpenLockFile(const std::string &host_path, const std::string &) {
-  HANDLE file = CreateFileA(host_path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE file = CreateFileA(
+      host_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
@@ -56,8 +56,9 @@ std::string ResolvedForLock(const std::string &host_path) {
   DWORD attributes = GetFileAttributesA(host_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return host_path;
-  HANDLE file = CreateFileA(host_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file =
+      CreateFileA(host_path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return host_path;
   char buffer[MAX_PATH * 4];
   DWORD length = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
@@ -182,11 +183,14 @@ void FileLock::Release() {
 }
 
 FileLock LockExclusively(const std::string &guarded_path, std::chrono::milliseconds wait) {
-  return FileLockMaker::Lock(LockFilePathFor(guarded_path), ResolvedForLock(HostPath(guarded_path)), wait);
+  return FileLockMaker::Lock(LockFilePathFor(guarded_path), ResolvedForLock(HostPath(guarded_path)),
+                             wait);
 }
 
-FileLock LockExclusivelyBesideName(const std::string &guarded_path, std::chrono::milliseconds wait) {
-  return FileLockMaker::Lock(LockFilePathBesideName(guarded_path), FolderOf(HostPath(guarded_path)), wait);
+FileLock LockExclusivelyBesideName(const std::string &guarded_path,
+                                   std::chrono::milliseconds wait) {
+  return FileLockMaker::Lock(LockFilePathBesideName(guarded_path), FolderOf(HostPath(guarded_path)),
+                             wait);
 }
 
 FileLock FileLockMaker::Lock(const std::string &lock_host_path, const std::string &model_host_path,

@@ -41,7 +41,8 @@ std::string HostPathUnder(const std::string &windows_path, const std::string &ro
     if (c == '\\') c = '/';
   if (path.size() >= 2 && path[0] == '/' && path[1] == '/') // \\server\share\x
     return JoinUnderRoot(root, path.substr(2));
-  if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':') // every drive shares the one tree
+  if (path.size() >= 2 && IsDriveLetter(path[0]) &&
+      path[1] == ':') // every drive shares the one tree
     return JoinUnderRoot(root, path.substr(2));
   if (!path.empty() && path[0] == '/') return JoinUnderRoot(root, path);
   return path;
@@ -127,7 +128,8 @@ std::string FullHostFolder(const std::string &host_folder) {
   char buffer[PATH_MAX];
   if (!getcwd(buffer, sizeof buffer)) return WithSeparator(folder);
   std::string full = buffer;
-  if (folder != ".") full = WithSeparator(full) + (folder.compare(0, 2, "./") == 0 ? folder.substr(2) : folder);
+  if (folder != ".")
+    full = WithSeparator(full) + (folder.compare(0, 2, "./") == 0 ? folder.substr(2) : folder);
   return WithSeparator(full);
 #endif
 }
@@ -143,23 +145,27 @@ std::string DefaultWorkingFolder() {
   const std::string state = Environment("XDG_STATE_HOME");
   if (!state.empty() && state[0] == '/') return WithSeparator(state) + "quarlane/";
   const std::string home = Environment("HOME");
-  if (!home.empty() && home != "/" && home[0] == '/') return WithSeparator(home) + ".local/state/quarlane/";
+  if (!home.empty() && home != "/" && home[0] == '/')
+    return WithSeparator(home) + ".local/state/quarlane/";
   return "/var/tmp/quarlane-" + std::to_string(static_cast<unsigned long>(getuid())) + "/";
 #endif
 }
 
 std::string EnterWorkingFolder(const std::string &host_folder) {
   std::string folder = host_folder;
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kSeparator)) folder.pop_back();
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == kSeparator))
+    folder.pop_back();
   // Each missing part is made in turn; one that exists is left as it is.
   for (std::size_t at = 1; at <= folder.size(); ++at) {
     if (at != folder.size() && folder[at] != '/' && folder[at] != kSeparator) continue;
     const std::string part = folder.substr(0, at);
 #if defined(_WIN32)
     if (part.size() == 2 && part[1] == ':') continue;
-    if (_mkdir(part.c_str()) != 0 && errno != EEXIST) return "cannot be made: " + std::string(std::strerror(errno));
+    if (_mkdir(part.c_str()) != 0 && errno != EEXIST)
+      return "cannot be made: " + std::string(std::strerror(errno));
 #else
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return "cannot be made: " + std::string(std::strerror(errno));
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      return "cannot be made: " + std::string(std::strerror(errno));
 #endif
   }
 #if defined(_WIN32)
@@ -170,7 +176,8 @@ std::string EnterWorkingFolder(const std::string &host_folder) {
   if (_chdir(folder.c_str()) != 0) return "cannot be entered: " + std::string(std::strerror(errno));
 #else
   struct stat status {};
-  if (lstat(folder.c_str(), &status) != 0) return "cannot be read: " + std::string(std::strerror(errno));
+  if (lstat(folder.c_str(), &status) != 0)
+    return "cannot be read: " + std::string(std::strerror(errno));
   if (S_ISLNK(status.st_mode)) return "is a symbolic link";
   if (!S_ISDIR(status.st_mode)) return "is no folder";
   // Another account's folder (say, one made in /var/tmp before this account

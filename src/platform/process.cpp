@@ -97,8 +97,9 @@ std::string RandomHex(std::size_t digits) {
     // Without a working system source, the process id, the clock and a
     // count of calls still keep the texts of two runs apart.
     const std::uint64_t fallback =
-        Mix(ProcessId() ^ Mix(static_cast<std::uint64_t>(
-                              std::chrono::steady_clock::now().time_since_epoch().count())) ^
+        Mix(ProcessId() ^
+            Mix(static_cast<std::uint64_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count())) ^
             Mix(++calls));
     const std::uint64_t drawn = SystemRandom64();
     // A source that fails, or gives the same word twice, is not random.
@@ -128,7 +129,8 @@ void SleepMilliseconds(unsigned milliseconds) {
 #if defined(_WIN32)
   Sleep(milliseconds);
 #else
-  timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  timespec wait{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0) {
   }
 #endif
@@ -159,7 +161,9 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name, const std
   SetVariable(name_, &value);
 }
 
-ScopedEnvironmentVariable::~ScopedEnvironmentVariable() { SetVariable(name_, was_set_ ? &previous_ : nullptr); }
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+  SetVariable(name_, was_set_ ? &previous_ : nullptr);
+}
 
 std::string FullHostPath(const std::string &host_path) {
 #if defined(_WIN32)

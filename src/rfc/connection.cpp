@@ -41,12 +41,14 @@ char *TextOrNull(std::string &text) { return text.empty() ? nullptr : text.data(
 // changed while its threads may be inside the SDK, which reads it. Any other
 // library gets RFC_INI, which SAP's RFC libraries read in place of
 // "SapRfc.ini"; they run no threads of their own.
-RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const ConnectionParameters &profile,
+RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library,
+                                      const ConnectionParameters &profile,
                                       const DestinationFile &destination_file, StepLog &log,
                                       std::chrono::milliseconds destination_lock_wait) {
   if (!DestinationIsOneWord(profile.destination)) return 0;
   {
-    const FileLock destination_lock = LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
+    const FileLock destination_lock =
+        LockExclusivelyBesideName("SapRfc.ini", destination_lock_wait);
     if (!destination_lock) return 0;
     // No more readable than the destination's file: its content may be
     // meant for few eyes, and the working folder is shared.
@@ -61,7 +63,8 @@ RFC_HANDLE OpenThroughDestinationFile(const RfcLibrary &library, const Connectio
     rfc_ini.emplace("RFC_INI", file);
   }
   std::string connect_string = "CLIENT=" + profile.client + " USER=" + profile.user +
-                               " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
+                               " PASSWD=" + profile.password +
+                               " LANG=D DEST=" + profile.destination;
   RFC_ERROR_INFO_EX error_details;
   std::memset(&error_details, 0, sizeof error_details);
   RFC_HANDLE handle = library.RfcOpenEx(connect_string.data(), &error_details);

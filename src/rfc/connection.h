@@ -65,10 +65,11 @@ std::string DestinationFileLine(const ConnectionParameters &profile);
 // folder (a lock not had within destination_lock_wait is a failed open);
 // RfcOpenEx then reads the destination's own file, named by RFC_INI, outside
 // the lock.
-Result<RFC_HANDLE> OpenRfcConnection(
-    RfcSession &session, const ConnectionParameters &profile,
-    const std::optional<DestinationFile> &destination_file, const LogonOverrides &overrides,
-    StepLog &log, std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);
+Result<RFC_HANDLE>
+OpenRfcConnection(RfcSession &session, const ConnectionParameters &profile,
+                  const std::optional<DestinationFile> &destination_file,
+                  const LogonOverrides &overrides, StepLog &log,
+                  std::chrono::milliseconds destination_lock_wait = kDestinationLockWait);
 
 // Closes the session's open connection, if any, and forgets it.
 void CloseRfcConnection(RfcSession &session);

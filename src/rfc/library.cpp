@@ -16,7 +16,8 @@ struct ArgumentCount<Answer(RFC_CALL *)(Arguments...)> {
 // A stdcall library built without --kill-at exports "Name@N" (or "_Name@N"),
 // N being the bytes of arguments: four per argument on 32-bit Windows.
 template <typename Function>
-bool Resolve(const std::function<void *(const char *)> &lookup, const char *name, Function &function) {
+bool Resolve(const std::function<void *(const char *)> &lookup, const char *name,
+             Function &function) {
   const std::string bytes = std::to_string(4 * ArgumentCount<Function>::value);
   const std::string candidates[] = {name, std::string(name) + "@" + bytes,
                                     "_" + std::string(name) + "@" + bytes};
@@ -80,7 +81,8 @@ Result<const RfcLibrary *> LoadRfcLibrary() {
 }
 
 bool RfcThreadsLeftBehind() {
-  return ready && loaded.QuarlaneThreadsLeftBehind != nullptr && loaded.QuarlaneThreadsLeftBehind() != 0;
+  return ready && loaded.QuarlaneThreadsLeftBehind != nullptr &&
+         loaded.QuarlaneThreadsLeftBehind() != 0;
 }
 
 Status EnsureRfcLibrary(RfcSession &session) {

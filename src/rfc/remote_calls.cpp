@@ -64,8 +64,7 @@ Status EnsureStructureInstalled(RfcSession &session, const StructureDescription 
   std::string structure_name = structure.name();
   std::vector<RFC_TYPE_ELEMENT> description = structure.elements(); // the library's own copy
   if (session.library->RfcInstallStructure(structure_name.data(), description.data(),
-                                           static_cast<unsigned>(description.size()),
-                                           &handle) != 0)
+                                           static_cast<unsigned>(description.size()), &handle) != 0)
     return Failure(FailureCode::LibraryFailed, "RfcInstallStructure");
   return Success();
 }
@@ -75,8 +74,8 @@ Status CallAndReceive(RfcSession &session, StepLog &log, const char *function,
   const RfcLibrary &library = *session.library;
   std::string function_name = function;
   RFC_TABLE *table_entries = tables.Entries(); // the same list for the call and the receive
-  RFC_RC code = library.RfcCall(session.handle, function_name.data(), exporting.Entries(),
-                                table_entries);
+  RFC_RC code =
+      library.RfcCall(session.handle, function_name.data(), exporting.Entries(), table_entries);
   LogStep(log, static_cast<long>(session.handle), "RfcCall called", function_name);
   if (code != RFC_OK) return CallFailure(code, std::string());
 
@@ -165,7 +164,8 @@ Result<SystemClock> FetchCpuData(RfcSession &session, StepLog &log) {
       if (!library.ItGetLine(table, index + 1))
         return Failure(FailureCode::LibraryFailed, "ItGetLine TF_CPU_ALL");
   }
-  if (library.ItDelete(table) != 0) return Failure(FailureCode::LibraryFailed, "ItDelete TF_CPU_ALL");
+  if (library.ItDelete(table) != 0)
+    return Failure(FailureCode::LibraryFailed, "ItDelete TF_CPU_ALL");
 
   if (!called) return called.failure();
   return ClockOfCollectorStamp(lastcollwrt);
@@ -190,7 +190,8 @@ Result<SystemIdentity> FetchSystemInfo(RfcSession &session, StepLog &log) {
 
   ParameterList exporting;
   TableList tables;
-  const Status called = CallAndReceive(session, log, "RFC_SYSTEM_INFO", exporting, tables, importing);
+  const Status called =
+      CallAndReceive(session, log, "RFC_SYSTEM_INFO", exporting, tables, importing);
   if (!called) return called.failure();
 
   SystemIdentity identity;

@@ -20,21 +20,10 @@ typedef unsigned int RFC_TYPEHANDLE; /* element type code or installed structure
 typedef void *ITAB_H;                /* internal table; NULL = none */
 typedef int RFC_RC;                  /* 0 ok, 1 failure, 2 exception, 3 system exception */
 
-enum {
-  RFC_OK = 0,
-  RFC_FAILURE = 1,
-  RFC_EXCEPTION = 2,
-  RFC_SYS_EXCEPTION = 3
-};
+enum { RFC_OK = 0, RFC_FAILURE = 1, RFC_EXCEPTION = 2, RFC_SYS_EXCEPTION = 3 };
 
 /* Element type codes. */
-enum {
-  RFCTYPE_CHAR = 0,
-  RFCTYPE_DATE = 1,
-  RFCTYPE_BCD = 2,
-  RFCTYPE_INT = 8,
-  RFCTYPE_INT2 = 9
-};
+enum { RFCTYPE_CHAR = 0, RFCTYPE_DATE = 1, RFCTYPE_BCD = 2, RFCTYPE_INT = 8, RFCTYPE_INT2 = 9 };
 
 typedef struct RFC_OPTIONS {
   char *destination;
@@ -128,9 +117,9 @@ typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
  * lookup by name, each library's exported functions and the list of its
  * operations all expand this list, so none of them can leave one out. The
  * operation is the name a library gives its own implementation. */
-#define QUARLANE_RFC_FUNCTIONS(X)                                                                   \
-  X(RfcEnvironment, Environment, void, (RFC_ENV *env), (env))                                     \
-  X(RfcOpen, Open, RFC_HANDLE, (RFC_OPTIONS *options), (options))                                 \
+#define QUARLANE_RFC_FUNCTIONS(X)                                                                  \
+  X(RfcEnvironment, Environment, void, (RFC_ENV * env), (env))                                     \
+  X(RfcOpen, Open, RFC_HANDLE, (RFC_OPTIONS * options), (options))                                 \
   X(RfcOpenEx, OpenEx, RFC_HANDLE, (char *connect_string, RFC_ERROR_INFO_EX *error_info),          \
     (connect_string, error_info))                                                                  \
   X(RfcClose, Close, void, (RFC_HANDLE handle), (handle))                                          \
@@ -141,9 +130,9 @@ typedef int(RFC_CALL *ItDelete_fn)(ITAB_H table);
     (RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables),              \
     (handle, function, exporting, tables))                                                         \
   X(RfcReceive, Receive, RFC_RC,                                                                   \
-    (RFC_HANDLE handle, RFC_PARAMETER *importing, RFC_TABLE *tables, char **exception),            \
+    (RFC_HANDLE handle, RFC_PARAMETER * importing, RFC_TABLE * tables, char **exception),          \
     (handle, importing, tables, exception))                                                        \
-  X(RfcLastError, LastError, int, (RFC_ERROR_INFO *info), (info))                                 \
+  X(RfcLastError, LastError, int, (RFC_ERROR_INFO * info), (info))                                 \
   X(ItCreate, ItCreate, ITAB_H, (char *name, unsigned leng, unsigned occu, unsigned memo),         \
     (name, leng, occu, memo))                                                                      \
   X(ItFill, ItFill, unsigned, (ITAB_H table), (table))                                             \
@@ -173,11 +162,7 @@ typedef int(RFC_CALL *QuarlaneThreadsLeftBehind_fn)(void);
 #define RFC_TRACE_FILE "Dev_Rfc.Trc"
 
 /* Row layouts delivered by the library. */
-enum {
-  CPU_ALL_ROW_LENGTH = 48,
-  RFCSI_ROW_LENGTH = 200,
-  SAPWLSUMRY_ROW_LENGTH = 416
-};
+enum { CPU_ALL_ROW_LENGTH = 48, RFCSI_ROW_LENGTH = 200, SAPWLSUMRY_ROW_LENGTH = 416 };
 
 #ifdef __cplusplus
 }

@@ -39,7 +39,8 @@ std::string RfcTraceFinding(const FileSystem &files) {
 }
 
 std::string RfcTraceReason(const FileSystem &files) {
-  const std::optional<std::vector<std::string>> lines = files.ReadLinesNotThroughLink(RFC_TRACE_FILE);
+  const std::optional<std::vector<std::string>> lines =
+      files.ReadLinesNotThroughLink(RFC_TRACE_FILE);
   const std::string finding = TraceFinding(lines);
   if (!lines || finding == TraceFinding(std::vector<std::string>())) return std::string();
   return finding;

@@ -2,8 +2,9 @@
 
 namespace quarlane::rfcshared {
 
-CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key, const std::string &status,
-                   const std::string &message, const std::string &intstat) {
+CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key,
+                   const std::string &status, const std::string &message,
+                   const std::string &intstat) {
   return Failed(rc, ErrorEntry{operation, key, status, message, intstat, {}});
 }
 
@@ -24,7 +25,8 @@ std::optional<CallOutcome> RefusedReceive(RFC_HANDLE handle, bool open, bool cal
                   "RfcReceive: handle " + std::to_string(handle) + " is not open",
                   "invalid handle " + std::to_string(handle), "no such connection");
   if (!call_pending)
-    return Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROTOCOL", "RfcReceive without a preceding RfcCall",
+    return Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROTOCOL",
+                  "RfcReceive without a preceding RfcCall",
                   "no call to receive on handle " + std::to_string(handle), "no call pending");
   return std::nullopt;
 }

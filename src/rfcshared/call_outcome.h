@@ -20,9 +20,12 @@ struct CallOutcome {
   ErrorEntry error;      // the last error, unless rc is RFC_OK
 };
 
-inline CallOutcome Failed(RFC_RC rc, ErrorEntry error) { return CallOutcome{rc, {}, std::move(error)}; }
-CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key, const std::string &status,
-                   const std::string &message, const std::string &intstat);
+inline CallOutcome Failed(RFC_RC rc, ErrorEntry error) {
+  return CallOutcome{rc, {}, std::move(error)};
+}
+CallOutcome Failed(RFC_RC rc, const std::string &operation, const std::string &key,
+                   const std::string &status, const std::string &message,
+                   const std::string &intstat);
 
 // RfcCall of `function` (upper case, trimmed) on `handle`: the failure when
 // the handle is not open or no function is named; none when the call may go

@@ -80,7 +80,8 @@ std::vector<DestinationEntry> ParseDestinationFile(const std::string &text) {
   return entries;
 }
 
-const DestinationEntry *FindDestinationEntry(const std::vector<DestinationEntry> &entries, const std::string &dest) {
+const DestinationEntry *FindDestinationEntry(const std::vector<DestinationEntry> &entries,
+                                             const std::string &dest) {
   const std::string wanted = Trim(dest);
   for (const DestinationEntry &candidate : entries)
     if (SameText(candidate.dest, wanted)) return &candidate;

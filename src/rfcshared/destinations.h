@@ -26,7 +26,8 @@ std::map<std::string, std::string> SplitConnectString(const std::string &text);
 // after it up to the next DEST= line.
 struct DestinationEntry {
   std::string dest;
-  std::map<std::string, std::string> values; // TYPE, ASHOST, SYSNR, GWHOST, GWSERV, ... by upper-case key
+  std::map<std::string, std::string>
+      values; // TYPE, ASHOST, SYSNR, GWHOST, GWSERV, ... by upper-case key
   std::string Value(const std::string &key) const; // empty when absent
 };
 
@@ -37,7 +38,8 @@ std::vector<DestinationEntry> ParseDestinationFile(const std::string &text);
 
 // The first entry naming `dest` (case and surrounding blanks ignored); NULL
 // when none does.
-const DestinationEntry *FindDestinationEntry(const std::vector<DestinationEntry> &entries, const std::string &dest);
+const DestinationEntry *FindDestinationEntry(const std::vector<DestinationEntry> &entries,
+                                             const std::string &dest);
 
 } // namespace quarlane::rfcshared
 

@@ -13,8 +13,7 @@ namespace quarlane::rfcshared {
 // What a function of the boundary answers when it could not complete, by
 // its result type (rfc/rfc_abi.h): an int is a result code (RFC_FAILURE, 1),
 // an unsigned a handle or a count (0, none), a pointer NULL.
-template <typename Answer>
-Answer FailedAnswer() noexcept {
+template <typename Answer> Answer FailedAnswer() noexcept {
   if constexpr (std::is_void_v<Answer>) {
     return;
   } else if constexpr (std::is_pointer_v<Answer>) {
@@ -34,7 +33,8 @@ Answer FailedAnswer() noexcept {
 // type answers on failure (FailedAnswer); the exported functions
 // (rfcshared/exports.inc) run every operation through it.
 template <typename Library, typename Operation>
-std::invoke_result_t<Operation> Guarded(Library &library, const char *operation, Operation run) noexcept {
+std::invoke_result_t<Operation> Guarded(Library &library, const char *operation,
+                                        Operation run) noexcept {
   try {
     return run();
   } catch (...) {

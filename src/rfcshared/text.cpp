@@ -48,7 +48,9 @@ std::string OneLine(const std::string &text) {
   return line;
 }
 
-std::string FromCString(const char *text) { return text == nullptr ? std::string() : std::string(text); }
+std::string FromCString(const char *text) {
+  return text == nullptr ? std::string() : std::string(text);
+}
 
 void CopyToField(char *field, std::size_t size, const std::string &text) {
   if (field == nullptr || size == 0) return;

@@ -48,7 +48,8 @@ long ProcessId() {
 #endif
 }
 
-std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &signature, std::time_t now, long pid) {
+std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &signature,
+                             std::time_t now, long pid) {
   std::string block;
   block += "**** ERROR  " + signature.time_stamp(now) + "  pid " + std::to_string(pid) + "  " +
            OneLine(entry.operation) + "  (" + signature.origin + ")\n";
@@ -56,15 +57,16 @@ std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &sign
   // place where a reader looks for "======> ".
   block += "     key......: " + OneLine(entry.key) + "\n";
   block += "     intstat..: " + OneLine(entry.intstat) + "\n";
-  for (const std::string &problem : entry.problems) block += "     problem..: " + OneLine(problem) + "\n";
+  for (const std::string &problem : entry.problems)
+    block += "     problem..: " + OneLine(problem) + "\n";
   block += "ERROR       " + OneLine(entry.status) + "\n";
   block += "       ======> " + OneLine(entry.message) + "\n";
   block += "\n";
   return block;
 }
 
-void AppendErrorBlock(const std::string &path, const ErrorEntry &entry, const TraceSignature &signature,
-                      std::time_t now) {
+void AppendErrorBlock(const std::string &path, const ErrorEntry &entry,
+                      const TraceSignature &signature, std::time_t now) {
   // Never through a link, never waiting on a FIFO: a trace that cannot be
   // opened so must not stop the caller.
   std::FILE *trace = OpenOwnFileForAppending(path);

@@ -19,7 +19,8 @@ extern const char kTraceFileName[]; // "Dev_Rfc.Trc"
 
 // One failure, as RfcLastError reports it and the trace shows it.
 struct ErrorEntry {
-  std::string operation; // the library call: "RfcOpen", "RfcReceive SAPWL_WORKLOAD_GET_SUMMARY", "ItCreate", ...
+  std::string operation; // the library call: "RfcOpen", "RfcReceive SAPWL_WORKLOAD_GET_SUMMARY",
+                         // "ItCreate", ...
   std::string key;
   std::string status;  // the "ERROR " line
   std::string message; // the "======> " line: the last text of the block
@@ -30,8 +31,8 @@ struct ErrorEntry {
 // What tells one library's trace from the other's.
 struct TraceSignature {
   std::string (*time_stamp)(std::time_t); // the time as the opening lines show it
-  std::string origin;    // closes each block's opening line, in brackets
-  std::string opened_by; // closes a new file's header line: "librfc32, the ..."
+  std::string origin;                     // closes each block's opening line, in brackets
+  std::string opened_by;                  // closes a new file's header line: "librfc32, the ..."
 };
 
 // The local calendar time of `when` (the thread-safe form on each system).
@@ -45,13 +46,14 @@ std::string TimeStampText(std::time_t when);
 long ProcessId();
 
 // The block's lines, each ended by a line feed, then an empty line.
-std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &signature, std::time_t now, long pid);
+std::string FormatErrorBlock(const ErrorEntry &entry, const TraceSignature &signature,
+                             std::time_t now, long pid);
 
 // Appends the block to the trace at `path`, starting a new file with a header
 // line. Never written through a link or a second name, never waiting on a
 // FIFO (platform/append_file.h); a trace that cannot be written stops nothing.
-void AppendErrorBlock(const std::string &path, const ErrorEntry &entry, const TraceSignature &signature,
-                      std::time_t now);
+void AppendErrorBlock(const std::string &path, const ErrorEntry &entry,
+                      const TraceSignature &signature, std::time_t now);
 
 } // namespace quarlane::rfcshared
 

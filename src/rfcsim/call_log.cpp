@@ -42,9 +42,12 @@ std::string NameOf(const void *name, unsigned nlen) {
   // A blank or colon inside a name would blur the "NAME:type:leng" words.
   std::string out;
   for (char c : escaped) {
-    if (c == ' ') out += "\\x20";
-    else if (c == ':') out += "\\x3a";
-    else out += c;
+    if (c == ' ')
+      out += "\\x20";
+    else if (c == ':')
+      out += "\\x3a";
+    else
+      out += c;
   }
   return out;
 }
@@ -57,14 +60,16 @@ std::string TextArgument(const char *text) { return text == nullptr ? "(null)" :
 
 std::string DescribeOptions(const RFC_OPTIONS *options) {
   if (options == nullptr) return "options=(null)";
-  std::string out = "destination=" + TextArgument(options->destination) + " mode=" + std::to_string(options->mode) +
-                    " client=" + TextArgument(options->client) + " user=" + TextArgument(options->user) +
-                    " password=" + TextArgument(options->password) + " language=" + TextArgument(options->language) +
-                    " trace=" + std::to_string(options->trace);
+  std::string out =
+      "destination=" + TextArgument(options->destination) +
+      " mode=" + std::to_string(options->mode) + " client=" + TextArgument(options->client) +
+      " user=" + TextArgument(options->user) + " password=" + TextArgument(options->password) +
+      " language=" + TextArgument(options->language) + " trace=" + std::to_string(options->trace);
   if (options->connopt == nullptr) return out + " connopt=(null)";
   if (options->mode == 0) {
     const auto *host = static_cast<const RFC_CONNOPT_HOST *>(options->connopt);
-    return out + " hostname=" + TextArgument(host->hostname) + " sysnr=" + std::to_string(host->sysnr) +
+    return out + " hostname=" + TextArgument(host->hostname) +
+           " sysnr=" + std::to_string(host->sysnr) +
            " gateway_host=" + TextArgument(host->gateway_host) +
            " gateway_service=" + TextArgument(host->gateway_service);
   }
@@ -90,8 +95,8 @@ std::string DescribeTables(const RFC_TABLE *list, const TableRegistry &tables) {
   std::string out;
   for (const RFC_TABLE *t = list; t != nullptr && t->name != nullptr; ++t) {
     if (!out.empty()) out += ' ';
-    out += NameOf(t->name, t->nlen) + ":" + std::to_string(t->type) + ":" + std::to_string(t->leng) + "=" +
-           DescribeTable(t->ithandle, tables);
+    out += NameOf(t->name, t->nlen) + ":" + std::to_string(t->type) + ":" +
+           std::to_string(t->leng) + "=" + DescribeTable(t->ithandle, tables);
   }
   return out.empty() ? "(none)" : out;
 }

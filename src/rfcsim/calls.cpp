@@ -22,7 +22,8 @@ struct CallOutcome : rfcshared::CallOutcome {
 using rfcshared::Failed;
 
 // The effect of an injected call or receive fault.
-CallOutcome FromFault(const Fault &fault, const std::string &operation, const std::string &function) {
+CallOutcome FromFault(const Fault &fault, const std::string &operation,
+                      const std::string &function) {
   CallOutcome outcome;
   outcome.rc = fault.rc;
   outcome.error.operation = operation;
@@ -46,7 +47,8 @@ CallOutcome FromFault(const Fault &fault, const std::string &operation, const st
   }
   if (!fault.message.empty()) outcome.error.message = fault.message;
   outcome.call_handler = fault.handler;
-  outcome.handler_text = fault.handler_text.empty() ? operation + " " + function : fault.handler_text;
+  outcome.handler_text =
+      fault.handler_text.empty() ? operation + " " + function : fault.handler_text;
   return outcome;
 }
 
@@ -57,28 +59,33 @@ const InstalledStructure *StructureOf(const Library &library, RFC_TYPEHANDLE han
 }
 
 // A row type that names an installed structure must be the one the rows are of.
-bool RowTypeMismatch(const Library &library, RFC_TYPEHANDLE type, const std::string &expected, std::string *installed) {
+bool RowTypeMismatch(const Library &library, RFC_TYPEHANDLE type, const std::string &expected,
+                     std::string *installed) {
   const InstalledStructure *structure = StructureOf(library, type);
   if (structure == nullptr || SameText(structure->name, expected)) return false;
   *installed = structure->name;
   return true;
 }
 
-RFC_RC Finish(Library &library, const CallOutcome &outcome, const std::string &log_line, char **exception) {
+RFC_RC Finish(Library &library, const CallOutcome &outcome, const std::string &log_line,
+              char **exception) {
   if (outcome.rc != RFC_OK) RecordFailure(library, outcome.error);
   rfcshared::HandOutException(outcome, library.exception, exception);
   LogCall(library, log_line + " -> " + std::to_string(outcome.rc) +
-                       (outcome.exception.empty() ? std::string() : " exception=" + Bracketed(outcome.exception)));
+                       (outcome.exception.empty() ? std::string()
+                                                  : " exception=" + Bracketed(outcome.exception)));
   if (outcome.rc != RFC_OK && outcome.call_handler) CallHandler(library, outcome.handler_text);
   return outcome.rc;
 }
 
-CallOutcome Answer(Library &library, Connection &connection, RFC_PARAMETER *importing, RFC_TABLE *tables) {
+CallOutcome Answer(Library &library, Connection &connection, RFC_PARAMETER *importing,
+                   RFC_TABLE *tables) {
   const std::string &function = connection.function;
   if (!IsKnownFunction(function)) {
-    CallOutcome outcome = Failed(RFC_EXCEPTION, "RfcReceive", "RFC_ERROR_APPLICATION_EXCEPTION",
-                                 "RfcReceive " + function + ": function module not found",
-                                 "Function module " + function + " not found", connection.system.name);
+    CallOutcome outcome =
+        Failed(RFC_EXCEPTION, "RfcReceive", "RFC_ERROR_APPLICATION_EXCEPTION",
+               "RfcReceive " + function + ": function module not found",
+               "Function module " + function + " not found", connection.system.name);
     outcome.exception = "FUNCTION_NOT_FOUND";
     return outcome;
   }
@@ -90,12 +97,15 @@ CallOutcome Answer(Library &library, Connection &connection, RFC_PARAMETER *impo
     InternalTable *table = FindTable(library.tables, t->ithandle);
     if (table == nullptr)
       return Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_PROGRAM",
-                    "RfcReceive " + function + ": table " + answer.table + " has no valid internal table",
-                    std::string("invalid internal table for ") + answer.table, "ITAB_H not created by ItCreate");
+                    "RfcReceive " + function + ": table " + answer.table +
+                        " has no valid internal table",
+                    std::string("invalid internal table for ") + answer.table,
+                    "ITAB_H not created by ItCreate");
     if (RowTypeMismatch(library, t->type, answer.layout->name, &installed))
       return Failed(RFC_FAILURE, "RfcReceive", "RFC_ERROR_CONVERSION",
                     "RfcReceive " + function + ": table " + answer.table + " typed " + installed,
-                    std::string("rows of ") + answer.table + " are " + answer.layout->name + ", not " + installed,
+                    std::string("rows of ") + answer.table + " are " + answer.layout->name +
+                        ", not " + installed,
                     "row type mismatch");
     for (const Row &row : AnswerRows(connection.system, function, connection.exporting, now))
       AppendRow(*table, row);
@@ -118,7 +128,8 @@ CallOutcome Answer(Library &library, Connection &connection, RFC_PARAMETER *impo
 int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, unsigned entries,
                      RFC_TYPEHANDLE *type_handle) {
   const std::string structure_name = FromCString(name);
-  std::string log_line = "RfcInstallStructure name=" + TextArgument(name) + " entries=" + std::to_string(entries);
+  std::string log_line =
+      "RfcInstallStructure name=" + TextArgument(name) + " entries=" + std::to_string(entries);
   CallOutcome outcome;
   if (name == nullptr || type_handle == nullptr || (elements == nullptr && entries > 0)) {
     outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
@@ -126,13 +137,15 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
                      "name, elements or type handle missing", "argument NULL");
   } else if (const Fault *fault =
                  FindFault(FaultsWithoutConnection(library), FaultSite::Install, structure_name)) {
-    outcome = Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
-                     "RfcInstallStructure " + structure_name + " failed",
-                     fault->message.empty() ? "structure " + structure_name + " could not be installed"
-                                            : fault->message,
-                     fault->where);
+    outcome =
+        Failed(RFC_FAILURE, "RfcInstallStructure", "RFC_ERROR_PROGRAM",
+               "RfcInstallStructure " + structure_name + " failed",
+               fault->message.empty() ? "structure " + structure_name + " could not be installed"
+                                      : fault->message,
+               fault->where);
     outcome.call_handler = fault->handler;
-    outcome.handler_text = fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
+    outcome.handler_text =
+        fault->handler_text.empty() ? "RfcInstallStructure" : fault->handler_text;
   } else {
     std::vector<FieldLayout> fields(entries);
     for (unsigned i = 0; i < entries; ++i) {
@@ -144,7 +157,8 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
     for (InstalledStructure &candidate : library.structures)
       if (SameText(candidate.name, structure_name)) structure = &candidate;
     if (structure == nullptr) {
-      const RFC_TYPEHANDLE handle = kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
+      const RFC_TYPEHANDLE handle =
+          kFirstStructureHandle + static_cast<RFC_TYPEHANDLE>(library.structures.size());
       library.structures.push_back(InstalledStructure{handle, structure_name, entries, length});
       structure = &library.structures.back();
     }
@@ -156,13 +170,16 @@ int InstallStructure(Library &library, char *name, RFC_TYPE_ELEMENT *elements, u
   return Finish(library, outcome, log_line, nullptr);
 }
 
-RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting, RFC_TABLE *tables) {
+RFC_RC Call(Library &library, RFC_HANDLE handle, char *function, RFC_PARAMETER *exporting,
+            RFC_TABLE *tables) {
   const std::string name = Upper(Trim(FromCString(function)));
-  const std::string log_line = "RfcCall handle=" + std::to_string(handle) + " function=" + TextArgument(function) +
+  const std::string log_line = "RfcCall handle=" + std::to_string(handle) +
+                               " function=" + TextArgument(function) +
                                " exporting: " + DescribeParameters(exporting, true) +
                                " tables: " + DescribeTables(tables, library.tables);
   CallOutcome outcome;
-  if (Connection *call_on = rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
+  if (Connection *call_on =
+          rfcshared::ConnectionForCall(library.connections, handle, name, &outcome)) {
     Connection &connection = *call_on;
     connection.call_pending = false;
     if (const Fault *fault = FindFault(connection.faults, FaultSite::Call, name)) {
@@ -182,10 +199,12 @@ RFC_RC Receive(Library &library, RFC_HANDLE handle, RFC_PARAMETER *importing, RF
                          " importing: " + DescribeParameters(importing, false) +
                          " tables: " + DescribeTables(tables, library.tables);
   CallOutcome outcome;
-  if (Connection *receive_on = rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
+  if (Connection *receive_on =
+          rfcshared::ConnectionForReceive(library.connections, handle, &outcome)) {
     Connection &connection = *receive_on;
     log_line += " function=" + Bracketed(connection.function);
-    if (const Fault *fault = FindFault(connection.faults, FaultSite::Receive, connection.function)) {
+    if (const Fault *fault =
+            FindFault(connection.faults, FaultSite::Receive, connection.function)) {
       outcome = FromFault(*fault, "RfcReceive", connection.function);
     } else {
       outcome = Answer(library, connection, importing, tables);

@@ -44,8 +44,9 @@ std::optional<std::string> Optional(const char *text) {
   return std::string(text);
 }
 
-OpenOutcome Failed(ErrorGroup group, const OpenRequest &request, const std::string &key, const std::string &status,
-                   const std::string &message, const std::string &intstat) {
+OpenOutcome Failed(ErrorGroup group, const OpenRequest &request, const std::string &key,
+                   const std::string &status, const std::string &message,
+                   const std::string &intstat) {
   OpenOutcome outcome;
   outcome.group = group;
   outcome.error.operation = request.operation;
@@ -56,44 +57,52 @@ OpenOutcome Failed(ErrorGroup group, const OpenRequest &request, const std::stri
   return outcome;
 }
 
-OpenOutcome CommunicationFailure(const OpenRequest &request, const std::string &message, const std::string &intstat) {
+OpenOutcome CommunicationFailure(const OpenRequest &request, const std::string &message,
+                                 const std::string &intstat) {
   return Failed(kGroupCommunication, request, "RFC_ERROR_COMMUNICATION",
                 "CONNECT to " + request.destination + " failed", message, intstat);
 }
 
-OpenOutcome LogonFailure(const OpenRequest &request, const std::string &message, const std::string &intstat) {
+OpenOutcome LogonFailure(const OpenRequest &request, const std::string &message,
+                         const std::string &intstat) {
   return Failed(kGroupLogon, request, "RFC_ERROR_LOGON_FAILURE",
-                "Logon to " + request.destination + " client " + request.client + " user " + TrimRight(request.user) +
-                    " refused",
+                "Logon to " + request.destination + " client " + request.client + " user " +
+                    TrimRight(request.user) + " refused",
                 message, intstat);
 }
 
 // The folder shown in full, so that nobody wonders which one was meant.
 std::string FolderShown(const std::string &folder) {
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(folder.empty() ? "." : folder, error);
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(folder.empty() ? "." : folder, error);
   return error ? folder : absolute.lexically_normal().string();
 }
 
 OpenOutcome NoLandscape(Library &library, const OpenRequest &request) {
   return Failed(kGroupLibrary, request, "RFC_ERROR_NO_LANDSCAPE",
-                "librfc32 is the simulated RFC library: no landscape file " + std::string(kLandscapeFileName),
-                "This RFC library is a simulator and serves no SAP system: " + std::string(kLandscapeFileName) +
-                    " not found in the working folder " + FolderShown(library.folder),
+                "librfc32 is the simulated RFC library: no landscape file " +
+                    std::string(kLandscapeFileName),
+                "This RFC library is a simulator and serves no SAP system: " +
+                    std::string(kLandscapeFileName) + " not found in the working folder " +
+                    FolderShown(library.folder),
                 "simulator without " + std::string(kLandscapeFileName));
 }
 
 OpenOutcome BadLandscape(const Landscape &landscape, const OpenRequest &request) {
   const std::size_t count = landscape.problems.size();
   std::string message = landscape.problems.front();
-  if (count > 1) message += " (and " + std::to_string(count - 1) + " more problems, see " + kTraceFileName + ")";
+  if (count > 1)
+    message += " (and " + std::to_string(count - 1) + " more problems, see " + kTraceFileName + ")";
   OpenOutcome outcome =
       Failed(kGroupLibrary, request, "RFC_ERROR_LANDSCAPE",
-             std::string(kLandscapeFileName) + " of the simulated RFC library has " + std::to_string(count) +
+             std::string(kLandscapeFileName) + " of the simulated RFC library has " +
+                 std::to_string(count) +
                  (count == 1 ? " problem; no system is served" : " problems; no system is served"),
              message, std::string("simulator: ") + kLandscapeFileName + " not usable");
   const std::size_t shown = count < 100 ? count : 100;
-  outcome.error.problems.assign(landscape.problems.begin(), landscape.problems.begin() + static_cast<std::ptrdiff_t>(shown));
+  outcome.error.problems.assign(landscape.problems.begin(),
+                                landscape.problems.begin() + static_cast<std::ptrdiff_t>(shown));
   return outcome;
 }
 
@@ -102,19 +111,23 @@ OpenOutcome BadLandscape(const Landscape &landscape, const OpenRequest &request)
 std::optional<OpenOutcome> CheckAddress(const SapSystem &system, const OpenRequest &request) {
   if (request.hostname && !system.host.empty() && !SameText(Trim(*request.hostname), system.host))
     return CommunicationFailure(request, "partner " + Trim(*request.hostname) + " not reached",
-                                "host " + Trim(*request.hostname) + " is not the host of " + system.name);
+                                "host " + Trim(*request.hostname) + " is not the host of " +
+                                    system.name);
   if (request.hostname && system.sysnr_given && request.sysnr != system.sysnr)
     return CommunicationFailure(request,
                                 "partner " + Trim(*request.hostname) + ":sapgw" +
                                     (request.sysnr >= 0 && request.sysnr < 10 ? "0" : "") +
                                     std::to_string(request.sysnr) + " not reached",
-                                "system number " + std::to_string(request.sysnr) + " is not that of " + system.name);
-  if (request.gateway_host && !system.gwhost.empty() && !SameText(Trim(*request.gateway_host), system.gwhost))
+                                "system number " + std::to_string(request.sysnr) +
+                                    " is not that of " + system.name);
+  if (request.gateway_host && !system.gwhost.empty() &&
+      !SameText(Trim(*request.gateway_host), system.gwhost))
     return CommunicationFailure(request, "gateway " + Trim(*request.gateway_host) + " not reached",
                                 "gateway host is not that of " + system.name);
   if (request.gateway_service && !system.gwservice.empty() &&
       !SameText(Trim(*request.gateway_service), system.gwservice))
-    return CommunicationFailure(request, "gateway service " + Trim(*request.gateway_service) + " unknown",
+    return CommunicationFailure(request,
+                                "gateway service " + Trim(*request.gateway_service) + " unknown",
                                 "gateway service is not that of " + system.name);
   return std::nullopt;
 }
@@ -124,8 +137,9 @@ OpenOutcome TryOpen(Library &library, OpenRequest request) {
   if (!landscape.found) return NoLandscape(library, request);
   if (!landscape.problems.empty()) return BadLandscape(landscape, request);
   if (Trim(request.destination).empty())
-    return Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", request.operation + ": no destination given",
-                  "no destination given", "destination empty");
+    return Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM",
+                  request.operation + ": no destination given", "no destination given",
+                  "destination empty");
 
   if (request.via_destination_file) {
     DestinationEntry entry;
@@ -143,25 +157,31 @@ OpenOutcome TryOpen(Library &library, OpenRequest request) {
   const SapSystem *system = FindSystem(landscape, request.destination);
   if (system == nullptr)
     return CommunicationFailure(request, "partner " + Trim(request.destination) + " not reached",
-                                "destination " + Trim(request.destination) + " not in " + kLandscapeFileName);
+                                "destination " + Trim(request.destination) + " not in " +
+                                    kLandscapeFileName);
 
   std::vector<Fault> faults = landscape.faults;
   faults.insert(faults.end(), system->faults.begin(), system->faults.end());
   const Fault *fault = FindFault(faults, FaultSite::Open, "");
   // A slow partner: the logon is answered late, then as it would be.
-  if (fault && fault->delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault->delay_ms));
+  if (fault && fault->delay_ms > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(fault->delay_ms));
   if (fault && (fault->open_failure != OpenFailure::None || fault->handler)) {
     OpenOutcome outcome;
     if (fault->open_failure == OpenFailure::Logon) {
-      outcome = LogonFailure(request, fault->message.empty() ? kLogonRefused : fault->message, fault->where);
+      outcome = LogonFailure(request, fault->message.empty() ? kLogonRefused : fault->message,
+                             fault->where);
     } else if (fault->open_failure == OpenFailure::Communication) {
       outcome = CommunicationFailure(
-          request, fault->message.empty() ? "partner " + system->name + " not reached" : fault->message,
+          request,
+          fault->message.empty() ? "partner " + system->name + " not reached" : fault->message,
           fault->where);
     } else {
-      outcome = Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", request.operation + " " + system->name + " failed",
-                       fault->message.empty() ? "internal error in " + request.operation : fault->message,
-                       fault->where);
+      outcome =
+          Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM",
+                 request.operation + " " + system->name + " failed",
+                 fault->message.empty() ? "internal error in " + request.operation : fault->message,
+                 fault->where);
     }
     outcome.call_handler = fault->handler;
     outcome.handler_text = fault->handler_text.empty() ? request.operation : fault->handler_text;
@@ -171,7 +191,8 @@ OpenOutcome TryOpen(Library &library, OpenRequest request) {
   if (std::optional<OpenOutcome> unreachable = CheckAddress(*system, request)) return *unreachable;
 
   if (Trim(request.client) != system->client)
-    return LogonFailure(request, "Client " + Trim(request.client) + " is not available in this system",
+    return LogonFailure(request,
+                        "Client " + Trim(request.client) + " is not available in this system",
                         "client " + Trim(request.client) + " is not " + system->client);
   // Callers fill user and password with blanks (to 12 and 10 characters).
   if (!SameText(TrimRight(request.user), TrimRight(system->user)) ||
@@ -204,8 +225,9 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
   request.operation = "RfcOpen";
   const std::string log_line = "RfcOpen " + DescribeOptions(options);
   if (options == nullptr)
-    return Finish(library, Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpen without options",
-                                  "no options given", "options NULL"),
+    return Finish(library,
+                  Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpen without options",
+                         "no options given", "options NULL"),
                   log_line);
   request.destination = FromCString(options->destination);
   request.client = FromCString(options->client);
@@ -227,7 +249,8 @@ RFC_HANDLE Open(Library &library, RFC_OPTIONS *options) {
     return Finish(library,
                   Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM",
                          "RfcOpen with mode " + std::to_string(options->mode),
-                         "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)", "mode"),
+                         "mode " + std::to_string(options->mode) + " unknown (0 host, 1 gateway)",
+                         "mode"),
                   log_line);
   }
   return Finish(library, TryOpen(library, request), log_line);
@@ -240,8 +263,9 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
                                " error_info=" + (error_info == nullptr ? "(null)" : "set");
   OpenOutcome outcome;
   if (connect_string == nullptr) {
-    outcome = Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
-                     "no connect string given", "connect string NULL");
+    outcome =
+        Failed(kGroupLibrary, request, "RFC_ERROR_PROGRAM", "RfcOpenEx without connect string",
+               "no connect string given", "connect string NULL");
   } else {
     const std::map<std::string, std::string> words = SplitConnectString(connect_string);
     const auto word = [&](const char *key) {
@@ -257,7 +281,8 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
   }
   if (error_info != nullptr) {
     error_info->group = outcome.handle == 0 ? outcome.group : 0;
-    CopyToField(error_info->key, sizeof error_info->key, outcome.handle == 0 ? OneLine(outcome.error.key) : "");
+    CopyToField(error_info->key, sizeof error_info->key,
+                outcome.handle == 0 ? OneLine(outcome.error.key) : "");
     CopyToField(error_info->message, sizeof error_info->message,
                 outcome.handle == 0 ? OneLine(outcome.error.message) : "");
   }

@@ -39,7 +39,8 @@ bool ParseOption(const std::string &word, Fault *fault, std::string *error) {
     return false;
   }
   if (key == "RC") {
-    if (!ParseInteger(value, &number) || number == 0 || number < -2147483647 || number > 2147483647) {
+    if (!ParseInteger(value, &number) || number == 0 || number < -2147483647 ||
+        number > 2147483647) {
       *error = "rc= needs a return code other than 0";
       return false;
     }
@@ -114,8 +115,8 @@ bool ParseFault(const std::vector<std::string> &words, Fault *fault, std::string
   }
   for (; next < words.size(); ++next)
     if (!ParseOption(words[next], fault, error)) return false;
-  if (fault->site == FaultSite::Open && fault->open_failure == OpenFailure::None && !fault->handler &&
-      fault->delay_ms == 0) {
+  if (fault->site == FaultSite::Open && fault->open_failure == OpenFailure::None &&
+      !fault->handler && fault->delay_ms == 0) {
     *error = "an open fault needs 'logon', 'communication', a handler or delay=";
     return false;
   }
@@ -125,7 +126,8 @@ bool ParseFault(const std::vector<std::string> &words, Fault *fault, std::string
 const Fault *FindFault(const std::vector<Fault> &faults, FaultSite site, const std::string &name) {
   for (const Fault &fault : faults) {
     if (fault.site != site) continue;
-    if (fault.site == FaultSite::Open || fault.name == "*" || SameText(Trim(fault.name), Trim(name)))
+    if (fault.site == FaultSite::Open || fault.name == "*" ||
+        SameText(Trim(fault.name), Trim(name)))
       return &fault;
   }
   return nullptr;

@@ -10,9 +10,16 @@ namespace quarlane::rfcsim {
 
 // Every site once, with the word that names it in the landscape: the enum
 // and the table of words (faults.cpp) are both made from this list.
-#define RFCSIM_FAULT_SITES(X)                                                                       \
-  X(Open, "open") X(Call, "call") X(Receive, "receive") X(Install, "install") X(ItCreate, "itcreate") \
-  X(ItGetLine, "itgetline") X(ItDelete, "itdelete")
+// clang-format off
+#define RFCSIM_FAULT_SITES(X) \
+  X(Open, "open")             \
+  X(Call, "call")             \
+  X(Receive, "receive")       \
+  X(Install, "install")       \
+  X(ItCreate, "itcreate")     \
+  X(ItGetLine, "itgetline")   \
+  X(ItDelete, "itdelete")
+// clang-format on
 
 enum class FaultSite {
 #define RFCSIM_FAULT_SITE(site, word) site,
@@ -24,16 +31,16 @@ enum class OpenFailure { None, Logon, Communication };
 
 struct Fault {
   FaultSite site = FaultSite::Open;
-  std::string name;                        // function, structure or table; "*" any; empty for Open
+  std::string name; // function, structure or table; "*" any; empty for Open
   OpenFailure open_failure = OpenFailure::None;
-  int rc = 1;                              // Call and Receive: the return code
-  std::string exception;                   // the exception name for codes 2 and 3
-  std::string message;                     // replaces the default error message when set
-  bool handler = false;                    // fail through the registered error handler
-  std::string handler_text;                // its operation text; empty: the default one
-  unsigned from_line = 1;                  // ItGetLine: the first line that fails
-  unsigned delay_ms = 0;                   // Open: the partner answers the logon this late
-  std::string where;                       // "SapLandscape.ini line 12", for the error texts
+  int rc = 1;               // Call and Receive: the return code
+  std::string exception;    // the exception name for codes 2 and 3
+  std::string message;      // replaces the default error message when set
+  bool handler = false;     // fail through the registered error handler
+  std::string handler_text; // its operation text; empty: the default one
+  unsigned from_line = 1;   // ItGetLine: the first line that fails
+  unsigned delay_ms = 0;    // Open: the partner answers the logon this late
+  std::string where;        // "SapLandscape.ini line 12", for the error texts
 };
 
 // Reads the words after "fault =": the site, the name (or for "open" the kind

@@ -16,8 +16,9 @@ const char kGetCpuAll[] = "GET_CPU_ALL";
 const char kSystemInfo[] = "RFC_SYSTEM_INFO";
 const char kWorkloadSummary[] = "SAPWL_WORKLOAD_GET_SUMMARY";
 
-const char *const kCpuImporting[] = {"ACTIVEFLAG", "DETAILSCOLL", "DETAILSMODE", "DETAILSREQI", "F_CPU_ALL_READ",
-                                     "INTERVAL",   "LASTCOLLINT", "LASTCOLLWRT", "NORMCOLLINT", "OP_SYSTEM"};
+const char *const kCpuImporting[] = {"ACTIVEFLAG",     "DETAILSCOLL", "DETAILSMODE", "DETAILSREQI",
+                                     "F_CPU_ALL_READ", "INTERVAL",    "LASTCOLLINT", "LASTCOLLWRT",
+                                     "NORMCOLLINT",    "OP_SYSTEM"};
 const char *const kInfoImporting[] = {"CURRENT_RESOURCES", "DIALOG_USER_TYPE", "MAXIMAL_RESOURCES",
                                       "RECOMMENDED_DELAY", "RFC_LOGIN_COMPLETE"};
 
@@ -34,7 +35,8 @@ std::string SentText(const SentValues &exporting, const char *name, const std::s
 
 std::string RfcsiText(const SapSystem &system) {
   RowValues values;
-  for (const FieldLayout &field : RfcsiLayout().fields) values.texts[field.name] = SystemValue(system, field.name);
+  for (const FieldLayout &field : RfcsiLayout().fields)
+    values.texts[field.name] = SystemValue(system, field.name);
   const Row row = BuildRow(RfcsiLayout(), values);
   return std::string(row.begin(), row.end());
 }
@@ -64,11 +66,12 @@ FunctionTable TableOf(const std::string &function) {
   return {nullptr, nullptr};
 }
 
-std::vector<Row> AnswerRows(const SapSystem &system, const std::string &function, const SentValues &exporting,
-                            std::time_t now) {
+std::vector<Row> AnswerRows(const SapSystem &system, const std::string &function,
+                            const SentValues &exporting, std::time_t now) {
   std::vector<Row> rows;
   if (function == kGetCpuAll) {
-    for (const RowValues &values : system.cpu_rows) rows.push_back(BuildRow(CpuAllLayout(), values));
+    for (const RowValues &values : system.cpu_rows)
+      rows.push_back(BuildRow(CpuAllLayout(), values));
   } else if (function == kWorkloadSummary) {
     WorkloadQuery query;
     query.hostid = SentText(exporting, "HOSTID", "");

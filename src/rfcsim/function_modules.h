@@ -39,8 +39,8 @@ struct FunctionTable {
 FunctionTable TableOf(const std::string &function);
 
 // The rows the system answers into that table, laid out as its structure.
-std::vector<Row> AnswerRows(const SapSystem &system, const std::string &function, const SentValues &exporting,
-                            std::time_t now);
+std::vector<Row> AnswerRows(const SapSystem &system, const std::string &function,
+                            const SentValues &exporting, std::time_t now);
 
 // The value of an importing parameter as text (numbers in decimal, RFCSI_EXPORT
 // as its 200 characters); false when the function has no such parameter.

@@ -17,7 +17,9 @@ InternalTable *FindTable(const TableRegistry &registry, const void *handle) {
   return found == registry.tables.end() ? nullptr : found->second.get();
 }
 
-bool DeleteTable(TableRegistry &registry, const void *handle) { return registry.tables.erase(handle) > 0; }
+bool DeleteTable(TableRegistry &registry, const void *handle) {
+  return registry.tables.erase(handle) > 0;
+}
 
 void AppendRow(InternalTable &table, const Row &row) {
   Row fitted = row;

@@ -119,7 +119,8 @@ bool ParseDay(const std::string &text, WorkloadDay *day) {
   if (upper.compare(0, 6, "TODAY-") == 0) {
     std::int64_t back = 0;
     const std::string digits = upper.substr(6);
-    if (digits.empty() || digits[0] == '+' || digits[0] == '-' || !ParseInteger(digits, &back) || back > 36500)
+    if (digits.empty() || digits[0] == '+' || digits[0] == '-' || !ParseInteger(digits, &back) ||
+        back > 36500)
       return false;
     *day = WorkloadDay{true, static_cast<int>(back), ""};
     return true;
@@ -135,8 +136,8 @@ bool ParseDay(const std::string &text, WorkloadDay *day) {
 }
 
 // One KEY=value word of a cpu or workload row, checked against the row's field.
-bool SetRowField(const RowLayout &layout, const std::string &key, const std::string &value, RowValues *row,
-                 std::string *error) {
+bool SetRowField(const RowLayout &layout, const std::string &key, const std::string &value,
+                 RowValues *row, std::string *error) {
   const FieldLayout *field = FindField(layout, key);
   if (field == nullptr) {
     *error = "'" + key + "' is no field of " + layout.name;
@@ -160,8 +161,9 @@ bool SetRowField(const RowLayout &layout, const std::string &key, const std::str
                                                   : InInt32Range(number);
   if (!fits) {
     *error = field->name + " cannot hold " + value +
-             (field->type == RFCTYPE_BCD ? " (at most " + std::to_string(2 * field->length - 1) + " digits)"
-                                         : std::string(" (out of range)"));
+             (field->type == RFCTYPE_BCD
+                  ? " (at most " + std::to_string(2 * field->length - 1) + " digits)"
+                  : std::string(" (out of range)"));
     return false;
   }
   row->numbers[field->name] = number;
@@ -217,7 +219,8 @@ void ParseWorkloadRow(Parser &parser, const std::vector<std::string> &words) {
   parser.System().workload.push_back(row);
 }
 
-void ParseFaultLine(Parser &parser, const std::vector<std::string> &words, std::vector<Fault> *faults) {
+void ParseFaultLine(Parser &parser, const std::vector<std::string> &words,
+                    std::vector<Fault> *faults) {
   Fault fault;
   std::string error;
   if (!ParseFault(words, &fault, &error)) {
@@ -283,8 +286,8 @@ void SystemKey(Parser &parser, const std::string &key, const std::string &raw_va
       }
       value = std::to_string(number);
     } else if (value.size() > value_key->max_length) {
-      parser.Problem(std::string(value_key->name) + " holds at most " + std::to_string(value_key->max_length) +
-                     " characters");
+      parser.Problem(std::string(value_key->name) + " holds at most " +
+                     std::to_string(value_key->max_length) + " characters");
       return;
     }
     system.values[value_key->name] = value;
@@ -297,7 +300,8 @@ void SystemKey(Parser &parser, const std::string &key, const std::string &raw_va
 void SimKey(Parser &parser, const std::string &key, const std::string &raw_value) {
   if (key == "FAULT") {
     std::vector<std::string> words;
-    if (ParseWordList(parser, raw_value, &words)) ParseFaultLine(parser, words, &parser.landscape.faults);
+    if (ParseWordList(parser, raw_value, &words))
+      ParseFaultLine(parser, words, &parser.landscape.faults);
     return;
   }
   std::string value;
@@ -319,7 +323,8 @@ void FinishSystem(Parser &parser) {
   SapSystem &system = parser.System();
   std::map<std::string, std::string> &values = system.values;
   const auto given = [&](const char *name) { return parser.given_keys.count(name) > 0; };
-  if (!given("RFCHOST")) values["RFCHOST"] = system.host.empty() ? "sapsim" : system.host.substr(0, 8);
+  if (!given("RFCHOST"))
+    values["RFCHOST"] = system.host.empty() ? "sapsim" : system.host.substr(0, 8);
   if (!given("RFCSYSID")) values["RFCSYSID"] = Upper(system.name).substr(0, 8);
   if (!given("RFCDATABS")) values["RFCDATABS"] = values["RFCSYSID"];
   if (!given("RFCDBHOST")) values["RFCDBHOST"] = values["RFCHOST"];
@@ -329,7 +334,8 @@ void FinishSystem(Parser &parser) {
   const std::pair<const char *, const std::string *> required[] = {
       {"client", &system.client}, {"user", &system.user}, {"password", &system.password}};
   for (const auto &[key, text] : required)
-    if (text->empty()) parser.landscape.problems.push_back(where + ": system " + system.name + " has no " + key);
+    if (text->empty())
+      parser.landscape.problems.push_back(where + ": system " + system.name + " has no " + key);
 }
 
 void SectionHeader(Parser &parser, const std::string &line) {
@@ -383,12 +389,8 @@ void ParseLine(Parser &parser, const std::string &raw_line) {
   const std::string key = Upper(Trim(line.substr(0, equals)));
   const std::string value = Trim(line.substr(equals + 1));
   switch (parser.section) {
-  case Section::Sim:
-    SimKey(parser, key, value);
-    break;
-  case Section::System:
-    SystemKey(parser, key, value);
-    break;
+  case Section::Sim: SimKey(parser, key, value); break;
+  case Section::System: SystemKey(parser, key, value); break;
   default:
     parser.Problem("'" + key + "' stands before any section ([sim] or [system NAME])");
     break;

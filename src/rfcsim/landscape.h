@@ -31,10 +31,10 @@ struct WorkloadRow {
 struct SapSystem {
   std::string name; // the destination that selects it
   std::string client, user, password;
-  std::string host;                    // empty: any host name is accepted
+  std::string host; // empty: any host name is accepted
   bool sysnr_given = false;
   int sysnr = 0;
-  std::string gwhost, gwservice;       // empty: any gateway is accepted
+  std::string gwhost, gwservice; // empty: any gateway is accepted
   // RFCSI fields and the importing values of GET_CPU_ALL and RFC_SYSTEM_INFO,
   // by their upper-case names; LASTCOLLWRT "now" is the time of the call.
   std::map<std::string, std::string> values;
@@ -49,7 +49,8 @@ struct Landscape {
   std::string call_log;      // [sim] calllog; empty: no call log
   std::vector<Fault> faults; // [sim] faults: apply to every system
   std::vector<SapSystem> systems;
-  std::vector<std::string> problems; // "SapLandscape.ini line 12: ..."; any problem stops every open
+  std::vector<std::string>
+      problems; // "SapLandscape.ini line 12: ..."; any problem stops every open
 };
 
 // Reads the text of a landscape file; `file_name` names it in the problems.

@@ -23,7 +23,8 @@ const rfcshared::TraceSignature &SimulatorTrace() {
   // inside its error handler and still meet a failure on the way out.
   static const rfcshared::TraceSignature *const signature = new rfcshared::TraceSignature{
       TimeStampText, "librfc32 simulator: no real SAP system",
-      std::string("librfc32, the simulated RFC library (landscape file ") + kLandscapeFileName + ")"};
+      std::string("librfc32, the simulated RFC library (landscape file ") + kLandscapeFileName +
+          ")"};
   return *signature;
 }
 
@@ -70,7 +71,8 @@ void LogCall(Library &library, const std::string &line) {
 void RecordFailure(Library &library, const ErrorEntry &entry) {
   library.has_error = true;
   library.last_error = entry;
-  rfcshared::AppendErrorBlock(InFolder(library.folder, kTraceFileName), entry, SimulatorTrace(), library.clock());
+  rfcshared::AppendErrorBlock(InFolder(library.folder, kTraceFileName), entry, SimulatorTrace(),
+                              library.clock());
 }
 
 void CallHandler(const Library &library, const std::string &operation) {
@@ -98,7 +100,8 @@ void Environment(Library &library, RFC_ENV *env) {
   library.handler = env == nullptr ? nullptr : env->errorhandler;
   LogCall(library, std::string("RfcEnvironment") +
                        (env == nullptr ? " env=(null)"
-                                       : std::string(" errorhandler=") + (env->errorhandler ? "set" : "(null)") +
+                                       : std::string(" errorhandler=") +
+                                             (env->errorhandler ? "set" : "(null)") +
                                              " allocate=" + (env->allocate ? "set" : "(null)")));
 }
 

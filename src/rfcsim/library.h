@@ -44,7 +44,7 @@ struct InstalledStructure {
 };
 
 struct Library {
-  std::string folder;        // where the files are; empty: the working folder
+  std::string folder; // where the files are; empty: the working folder
   Clock clock = SystemClock;
   bool landscape_loaded = false;
   Landscape landscape;

@@ -6,7 +6,8 @@ namespace {
 
 std::uint64_t Magnitude(std::int64_t value) {
   // -(value + 1) + 1 avoids negating the most negative value.
-  return value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1 : static_cast<std::uint64_t>(value);
+  return value < 0 ? static_cast<std::uint64_t>(-(value + 1)) + 1
+                   : static_cast<std::uint64_t>(value);
 }
 
 // 10^digits - 1, or the largest 64-bit value when that is smaller.

@@ -21,11 +21,8 @@ void WriteNumber(const FieldLayout &field, std::int64_t value, unsigned char *at
     std::memcpy(at, &bits, sizeof bits);
     break;
   }
-  case RFCTYPE_BCD:
-    EncodePacked(ClampToPacked(value, field.length), field.length, at);
-    break;
-  default:
-    break;
+  case RFCTYPE_BCD: EncodePacked(ClampToPacked(value, field.length), field.length, at); break;
+  default: break;
   }
 }
 
@@ -58,7 +55,8 @@ Row BuildRow(const RowLayout &layout, const RowValues &values) {
     unsigned char *at = row.data() + field.offset;
     if (field.type == RFCTYPE_CHAR || field.type == RFCTYPE_DATE) {
       const auto text = values.texts.find(field.name);
-      const std::string padded = PadRight(text == values.texts.end() ? std::string() : text->second, field.length);
+      const std::string padded =
+          PadRight(text == values.texts.end() ? std::string() : text->second, field.length);
       std::memcpy(at, padded.data(), field.length);
     } else {
       const auto number = values.numbers.find(field.name);

@@ -19,7 +19,8 @@ std::string DayText(std::time_t when, int days_back) {
   const std::time_t normalised = std::mktime(&day);
   const std::tm result = LocalTime(normalised);
   char text[64];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", result.tm_year + 1900, result.tm_mon + 1, result.tm_mday);
+  std::snprintf(text, sizeof text, "%04d%02d%02d", result.tm_year + 1900, result.tm_mon + 1,
+                result.tm_mday);
   return text;
 }
 

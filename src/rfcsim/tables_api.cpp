@@ -33,7 +33,8 @@ TableFailure FromFault(const Fault &fault, const std::string &operation, const s
 
 TableFailure UnknownTable(const std::string &operation, const void *handle) {
   return Failed(operation, "RFC_ERROR_PROGRAM", operation + ": invalid table handle",
-                handle == nullptr ? "table handle NULL" : "table handle not created by ItCreate or already deleted",
+                handle == nullptr ? "table handle NULL"
+                                  : "table handle not created by ItCreate or already deleted",
                 "no such internal table");
 }
 
@@ -47,11 +48,13 @@ void Finish(Library &library, const TableFailure &failure, const std::string &lo
 
 ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned occu, unsigned memo) {
   const std::string table_name = FromCString(name);
-  const std::string log_line = "ItCreate name=" + TextArgument(name) + " leng=" + std::to_string(leng) +
-                               " occu=" + std::to_string(occu) + " memo=" + std::to_string(memo);
+  const std::string log_line = "ItCreate name=" + TextArgument(name) +
+                               " leng=" + std::to_string(leng) + " occu=" + std::to_string(occu) +
+                               " memo=" + std::to_string(memo);
   TableFailure failure;
   InternalTable *table = nullptr;
-  if (const Fault *fault = FindFault(FaultsWithoutConnection(library), FaultSite::ItCreate, table_name)) {
+  if (const Fault *fault =
+          FindFault(FaultsWithoutConnection(library), FaultSite::ItCreate, table_name)) {
     failure = FromFault(*fault, "ItCreate", table_name, "RFC_ERROR_MEMORY_INSUFFICIENT",
                         "no memory for internal table " + table_name);
   } else if (leng == 0) {
@@ -60,7 +63,8 @@ ITAB_H ItCreate(Library &library, char *name, unsigned leng, unsigned occu, unsi
   } else {
     table = &CreateTable(library.tables, table_name, leng);
   }
-  Finish(library, failure, log_line + " -> " + (table == nullptr ? "(null)" : "#" + std::to_string(table->id)));
+  Finish(library, failure,
+         log_line + " -> " + (table == nullptr ? "(null)" : "#" + std::to_string(table->id)));
   return table;
 }
 
@@ -78,21 +82,23 @@ void *ItGetLine(Library &library, ITAB_H handle, unsigned line) {
   void *row = nullptr;
   if (table == nullptr) {
     failure = UnknownTable("ItGetLine", handle);
-  } else if (const Fault *fault = FindFault(FaultsWithoutConnection(library), FaultSite::ItGetLine, table->name);
+  } else if (const Fault *fault =
+                 FindFault(FaultsWithoutConnection(library), FaultSite::ItGetLine, table->name);
              fault != nullptr && line >= fault->from_line) {
-    failure = FromFault(*fault, "ItGetLine", table->name, "RFC_ERROR_PROGRAM",
-                        "line " + std::to_string(line) + " of table " + table->name + " not available");
+    failure =
+        FromFault(*fault, "ItGetLine", table->name, "RFC_ERROR_PROGRAM",
+                  "line " + std::to_string(line) + " of table " + table->name + " not available");
   } else if (line == 0 || line > table->rows.size()) {
     failure = Failed("ItGetLine", "RFC_ERROR_PROGRAM", "ItGetLine " + table->name + " failed",
-                     "line " + std::to_string(line) + " of table " + table->name + " does not exist (" +
-                         std::to_string(table->rows.size()) + " lines)",
+                     "line " + std::to_string(line) + " of table " + table->name +
+                         " does not exist (" + std::to_string(table->rows.size()) + " lines)",
                      "lines are counted from 1");
   } else {
     row = table->rows[line - 1].data();
   }
   Finish(library, failure,
-         "ItGetLine table=" + DescribeTable(handle, library.tables) + " line=" + std::to_string(line) + " -> " +
-             (row == nullptr ? "(null)" : "line"));
+         "ItGetLine table=" + DescribeTable(handle, library.tables) +
+             " line=" + std::to_string(line) + " -> " + (row == nullptr ? "(null)" : "line"));
   return row;
 }
 
@@ -102,7 +108,8 @@ int ItDelete(Library &library, ITAB_H handle) {
   TableFailure failure;
   if (table == nullptr) {
     failure = UnknownTable("ItDelete", handle);
-  } else if (const Fault *fault = FindFault(FaultsWithoutConnection(library), FaultSite::ItDelete, table->name)) {
+  } else if (const Fault *fault =
+                 FindFault(FaultsWithoutConnection(library), FaultSite::ItDelete, table->name)) {
     failure = FromFault(*fault, "ItDelete", table->name, "RFC_ERROR_PROGRAM",
                         "internal table " + table->name + " could not be deleted");
   } else {

@@ -33,9 +33,9 @@ bool ParseInteger(const std::string &text, std::int64_t *value) {
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
   if (pos == text.size()) return false;
   // Collect the magnitude unsigned, so the most negative value parses too.
-  const std::uint64_t limit = negative
-                                  ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
-                                  : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  const std::uint64_t limit =
+      negative ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
+               : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   std::uint64_t magnitude = 0;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
@@ -51,8 +51,6 @@ bool ParseInteger(const std::string &text, std::int64_t *value) {
   }
   return true;
 }
-
-
 
 std::string InFolder(const std::string &folder, const std::string &name) {
   if (folder.empty()) return name;

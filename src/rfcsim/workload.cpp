@@ -17,8 +17,10 @@ std::string DayOf(const WorkloadDay &day, std::time_t now) {
 }
 
 std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
-  if (b > 0 && a > std::numeric_limits<std::int64_t>::max() - b) return std::numeric_limits<std::int64_t>::max();
-  if (b < 0 && a < std::numeric_limits<std::int64_t>::min() - b) return std::numeric_limits<std::int64_t>::min();
+  if (b > 0 && a > std::numeric_limits<std::int64_t>::max() - b)
+    return std::numeric_limits<std::int64_t>::max();
+  if (b < 0 && a < std::numeric_limits<std::int64_t>::min() - b)
+    return std::numeric_limits<std::int64_t>::min();
   return a + b;
 }
 
@@ -49,7 +51,8 @@ std::vector<RowValues> AddUpPerTaskType(const std::vector<const WorkloadRow *> &
 
 } // namespace
 
-std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQuery &query, std::time_t now) {
+std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQuery &query,
+                                      std::time_t now) {
   const std::string period = Trim(query.periodtype);
   if (!period.empty() && !SameText(period, "D")) return {};
   const std::string instance = Trim(query.instance);
@@ -61,13 +64,16 @@ std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQue
 
   std::vector<const WorkloadRow *> chosen;
   if (SameText(instance, kTotal)) {
-    if (!hostid.empty() && !SameText(hostid, Trim(SystemValue(system, "RFCHOST")).substr(0, 8))) return {};
+    if (!hostid.empty() && !SameText(hostid, Trim(SystemValue(system, "RFCHOST")).substr(0, 8)))
+      return {};
     std::vector<const WorkloadRow *> written_totals;
     std::vector<const WorkloadRow *> instances;
     for (const WorkloadRow *row : of_day)
       (SameText(Trim(row->instance), kTotal) ? written_totals : instances).push_back(row);
-    if (!written_totals.empty()) chosen = written_totals;
-    else return AddUpPerTaskType(instances);
+    if (!written_totals.empty())
+      chosen = written_totals;
+    else
+      return AddUpPerTaskType(instances);
   } else if (!instance.empty()) {
     for (const WorkloadRow *row : of_day)
       if (SameText(Trim(row->instance), instance)) chosen.push_back(row);
@@ -76,7 +82,8 @@ std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQue
     std::string found; // the first instance that matches, in file order
     for (const WorkloadRow *row : of_day) {
       if (SameText(Trim(row->instance), kTotal)) continue;
-      if (found.empty() && SameText(PadRight(row->instance, 8), prefix)) found = Trim(row->instance);
+      if (found.empty() && SameText(PadRight(row->instance, 8), prefix))
+        found = Trim(row->instance);
       if (!found.empty() && SameText(Trim(row->instance), found)) chosen.push_back(row);
     }
   }

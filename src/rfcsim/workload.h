@@ -28,7 +28,8 @@ struct WorkloadQuery {
 //    instance whose name starts with those 8 characters.
 // Anything else, a period other than D (day), or a day without rows gives no
 // rows. Names are compared without regard to case.
-std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQuery &query, std::time_t now);
+std::vector<RowValues> SelectWorkload(const SapSystem &system, const WorkloadQuery &query,
+                                      std::time_t now);
 
 } // namespace quarlane::rfcsim
 

@@ -26,8 +26,10 @@ const char *ReportName(ReportKind kind) {
 } // namespace
 
 void MakeFoldersFull(ProfileLocation &location) {
-  if (auto *item = std::get_if<ItemRunLocation>(&location)) MakeFull(item->listing);
-  else MakeFull(std::get<SingleSystemLocation>(location).profile);
+  if (auto *item = std::get_if<ItemRunLocation>(&location))
+    MakeFull(item->listing);
+  else
+    MakeFull(std::get<SingleSystemLocation>(location).profile);
 }
 
 Status EnterJsonWorkingFolder() {

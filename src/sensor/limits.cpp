@@ -18,9 +18,12 @@ bool IsDecimal(const std::string &text) {
   if (text.empty() || text.size() > 15) return false;
   bool dot = false, digit = false;
   for (const char c : text) {
-    if (c == '.' && !dot) dot = true;
-    else if (c >= '0' && c <= '9') digit = true;
-    else return false;
+    if (c == '.' && !dot)
+      dot = true;
+    else if (c >= '0' && c <= '9')
+      digit = true;
+    else
+      return false;
   }
   return digit;
 }
@@ -39,7 +42,8 @@ namespace {
 // any other line is passed over.
 void ReadLimitLine(std::string_view line, std::size_t number, LimitReading &reading) {
   if (line.size() < kLabelWidth || line.compare(0, kLabelWidth, kLimitLabel) != 0) return;
-  const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn) : std::string_view());
+  const std::string value(line.size() > kValueColumn ? line.substr(kValueColumn)
+                                                     : std::string_view());
   const std::string where = "line " + std::to_string(number) + ": ";
   const std::size_t equals = value.rfind('=');
   if (equals == std::string::npos) {
@@ -90,7 +94,7 @@ void ApplyLimits(const Limits &limits, const std::string &key, Channel &channel)
 
 std::vector<std::string> LimitNames(ReportKind kind) {
   if (kind != ReportKind::Summary) return ItemNames(kind);
-  return {"TransActions", "DBS-Accesses", "Avg Rsp-Time", "Avg CPU-Time",
+  return {"TransActions", "DBS-Accesses",  "Avg Rsp-Time", "Avg CPU-Time",
           "Avg DBS-Time", "Avg Roll-Time", "Avg GUI-Time"};
 }
 

@@ -105,7 +105,8 @@ Options ParseOptions(const std::string &raw) {
   options.verbose = params.find_first_of("#@$%") != std::string::npos;
   options.folder_given = params.find('@') != std::string::npos;
   const std::size_t item_at = params.find(kItemOption);
-  if (item_at != std::string::npos) options.item = ItemNameAt(raw, item_at + sizeof kItemOption - 1);
+  if (item_at != std::string::npos)
+    options.item = ItemNameAt(raw, item_at + sizeof kItemOption - 1);
   options.global_key = params.substr(0, params.find(' '));
   options.global_key.resize(kGlobalKeyLength, ' ');
 

@@ -13,14 +13,14 @@
 namespace quarlane {
 
 struct Options {
-  bool verbose = false;       // "#", "@", "$" or "%": progress lines
-  bool folder_given = false;  // "@": the profile's own folder, no PRTG folder search
+  bool verbose = false;            // "#", "@", "$" or "%": progress lines
+  bool folder_given = false;       // "@": the profile's own folder, no PRTG folder search
   std::optional<std::string> item; // "ITEM=" and the item name after it: an item run
-  std::string global_key;     // the first word, padded or cut to ten characters
-  bool syslog = false;        // ",SYSLOG": the steps go to "Quarlane.Log"
-  LogonOverrides overrides;   // ",HOST=", ",NO="
-  std::optional<int> channel; // "CH=" and the number after it (Kelbrun)
-  AnalysisOptions analysis;   // the report, one task type, excluded task types
+  std::string global_key;          // the first word, padded or cut to ten characters
+  bool syslog = false;             // ",SYSLOG": the steps go to "Quarlane.Log"
+  LogonOverrides overrides;        // ",HOST=", ",NO="
+  std::optional<int> channel;      // "CH=" and the number after it (Kelbrun)
+  AnalysisOptions analysis;        // the report, one task type, excluded task types
   // The parameters as the verbose lines show them.
   std::string single_system_text;
   std::string item_run_text;

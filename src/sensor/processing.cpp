@@ -44,8 +44,9 @@ std::string SystemLabel(SystemLabelKind kind, const std::string &entry,
                         const ConnectionParameters &parameters) {
   switch (kind) {
   case SystemLabelKind::Alias:
-    return entry.size() < kProfileExtensionLength ? std::string()
-                                                  : entry.substr(0, entry.size() - kProfileExtensionLength);
+    return entry.size() < kProfileExtensionLength
+               ? std::string()
+               : entry.substr(0, entry.size() - kProfileExtensionLength);
   case SystemLabelKind::Host: return parameters.hostname;
   case SystemLabelKind::Destination: return parameters.destination;
   case SystemLabelKind::Profile: break;
@@ -95,7 +96,8 @@ Failure WithTraceFinding(const FileSystem &files, Failure failure) {
 
 // The logon, announced when it goes through the destination's own file.
 Result<RFC_HANDLE> LogOn(SensorRun &run, const ConnectionParameters &parameters, RunSink &sink) {
-  const std::optional<DestinationFile> destination_file = ReadDestinationFile(*run.files, parameters);
+  const std::optional<DestinationFile> destination_file =
+      ReadDestinationFile(*run.files, parameters);
   if (destination_file) sink.Progress(DestinationFileLine(parameters));
   return OpenRfcConnection(run.rfc, parameters, destination_file, run.options.overrides, run.log);
 }
@@ -128,7 +130,8 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
   // before another run's rewrite would write back an older total, and the
   // next interval would count the difference twice. The lock comes before
   // the logon because a system's figures may be taken as of the logon.
-  std::unique_ptr<HeldLock> profile_lock = run.files->LockExclusively(profile.path, kProfileLockWait);
+  std::unique_ptr<HeldLock> profile_lock =
+      run.files->LockExclusively(profile.path, kProfileLockWait);
   // Not had in time: the same document as a rewrite that failed, and the
   // profile untouched.
   if (!profile_lock)
@@ -196,15 +199,16 @@ Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &locat
       run.rfc.handle = *handle;
       const Result<SystemInfo> system = FetchSystemData(run);
       if (!system) return WithTraceFinding(*run.files, system.failure()); // ends the whole run
-      const Status analysed = AnalyseItemSystem(
-          run.rfc, run.log, *system, run.options.analysis, location.item_name, label,
-          [&](const Channel &channel) {
-            sink.ItemChannel(channel);
-            outcome.found = true;
-          });
+      const Status analysed =
+          AnalyseItemSystem(run.rfc, run.log, *system, run.options.analysis, location.item_name,
+                            label, [&](const Channel &channel) {
+                              sink.ItemChannel(channel);
+                              outcome.found = true;
+                            });
       if (!analysed && IsLibraryFailure(analysed.failure())) return analysed.failure();
       outcome.analysed = analysed.ok();
-      if (!analysed && problem.empty()) problem = analysed.failure().text + RfcTraceReason(*run.files);
+      if (!analysed && problem.empty())
+        problem = analysed.failure().text + RfcTraceReason(*run.files);
       CloseRfcConnection(run.rfc);
     }
 

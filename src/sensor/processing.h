@@ -41,8 +41,7 @@ Result<Report> ProcessSingleSystem(SensorRun &run, const SingleSystemLocation &l
 
 // An item run: the head and each listed system's channel go to the sink;
 // returns its closing report (ItemRunReport), whose text ends the document.
-Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &location,
-                                    RunSink &sink);
+Result<Report> ProcessServerListing(SensorRun &run, const ItemRunLocation &location, RunSink &sink);
 
 } // namespace quarlane
 

@@ -43,8 +43,9 @@ std::string ShownFolder(const std::string &folder) {
 // searched. Any other name, and every folder that passes the path check,
 // opens as before.
 std::string TriedPath(const std::string &folder, const std::string &profile_name) {
-  const bool rooted = (!profile_name.empty() && (profile_name[0] == '\\' || profile_name[0] == '/')) ||
-                      (profile_name.size() > 1 && profile_name[1] == ':');
+  const bool rooted =
+      (!profile_name.empty() && (profile_name[0] == '\\' || profile_name[0] == '/')) ||
+      (profile_name.size() > 1 && profile_name[1] == ':');
   return folder + (rooted ? ".\\" : "") + profile_name;
 }
 
@@ -166,8 +167,7 @@ std::string FolderFromPrtgPathLines(const std::vector<std::string> &lines) {
   std::string folder;
   for (const std::string &line : lines) {
     const bool counts = (line.size() > 0 && line[0] == '\\') ||
-                        (line.size() > 1 && line[1] == ':') ||
-                        (line.size() > 2 && line[2] == '\\');
+                        (line.size() > 1 && line[1] == ':') || (line.size() > 2 && line[2] == '\\');
     if (counts) folder = line;
   }
   return folder;

@@ -57,7 +57,7 @@ struct LocatedRun {
 // Where the location looked, for the verbose lines of a run that ends at the
 // folder step and for quarlane-passwd, each line without the time.
 struct LocationTrail {
-  std::vector<std::string> lines;     // the folder search, each folder tried
+  std::vector<std::string> lines;        // the folder search, each folder tried
   std::optional<std::string> path_found; // the profile opened here
   // The run ended at the folder step: Error 1002 or "Sorry, invalid
   // Path-Usage...".
@@ -75,8 +75,7 @@ struct LocationTrail {
 // (the program's own folder, as the host names it) alone.
 Result<LocatedRun> LocateProfile(const FileSystem &files, const std::string &profile_name_argument,
                                  OutputMode mode, const Options &options,
-                                 const std::string &second_argument,
-                                 LocationTrail *trail = nullptr,
+                                 const std::string &second_argument, LocationTrail *trail = nullptr,
                                  const std::string &program_folder = std::string());
 
 // The naming rules, one by one.

@@ -46,8 +46,8 @@ public:
   ConsoleSink(Renderer &renderer, const Limits &limits, const std::string &item)
       : renderer_(renderer), limits_(limits), item_(item) {}
   void Progress(const std::string &lines) override {
-    Write(ProgressStream(), document_open_ ? OpenDocumentText(renderer_.format().mode, lines)
-                                           : PrintableText(lines));
+    Write(ProgressStream(),
+          document_open_ ? OpenDocumentText(renderer_.format().mode, lines) : PrintableText(lines));
   }
   void ItemHead() override {
     // The JSON mode writes its whole document at the end.

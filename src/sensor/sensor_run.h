@@ -13,12 +13,12 @@
 namespace quarlane {
 
 struct SensorRun {
-  std::string start_banner;       // "* hh:mm:ss SAP Quarlane Vers ..."
-  std::string program_path;       // argv[0], for the log hook
-  Options options;                // the parameters in effect
+  std::string start_banner; // "* hh:mm:ss SAP Quarlane Vers ..."
+  std::string program_path; // argv[0], for the log hook
+  Options options;          // the parameters in effect
   RfcSession rfc;
   StepLog log;
-  FileSystem *files = &Disk();    // the profiles, their rewrite, the trace file
+  FileSystem *files = &Disk(); // the profiles, their rewrite, the trace file
   // Where the library's error handler ends the run: it prints the block and
   // ends the process, never returning into the library.
   RfcErrorExit end_inside_library = nullptr;

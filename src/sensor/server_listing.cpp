@@ -75,7 +75,8 @@ Result<GlobalAllocation> ReadGlobalSensorFile(const std::vector<std::string> &li
       if (allocation.find(kSensorMark) == std::string::npos)
         return Failure(FailureCode::InvalidAllocation);
       candidate = allocation;
-      result.allocation_text = ColonsAsBlanks(allocation.substr(0, allocation.find(kAllocationEnd)));
+      result.allocation_text =
+          ColonsAsBlanks(allocation.substr(0, allocation.find(kAllocationEnd)));
       for (const LabelMarker &m : kLabelMarkers)
         if (line.find(m.marker) != std::string::npos) result.label_kind = m.kind;
       result.allocation_found = true;

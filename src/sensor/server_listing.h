@@ -34,10 +34,10 @@ std::vector<std::string> SplitServerListing(const std::string &listing);
 
 // What the global sensor file says for one key.
 struct GlobalAllocation {
-  bool allocation_found = false;  // an allocation line ("# GSNX: ") for the key
-  std::string server_listing;     // texts of the "# GSNG: " lines, appended
-  std::string allocation_text;    // the last allocation, up to ",Sensor=", colons as blanks
-  std::string item_name;          // from "Item=" in the last allocation; empty without
+  bool allocation_found = false; // an allocation line ("# GSNX: ") for the key
+  std::string server_listing;    // texts of the "# GSNG: " lines, appended
+  std::string allocation_text;   // the last allocation, up to ",Sensor=", colons as blanks
+  std::string item_name;         // from "Item=" in the last allocation; empty without
   SystemLabelKind label_kind = SystemLabelKind::Profile;
 };
 

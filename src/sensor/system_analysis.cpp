@@ -13,10 +13,9 @@ namespace quarlane {
 namespace {
 
 Result<Report> AnalyseWithTable(RfcSession &session, StepLog &log, FileSystem &files,
-                                const SystemInfo &system,
-                                const AnalysisOptions &options, const std::string &destination,
-                                const std::string &profile_path, TextLines profile,
-                                ITAB_H table) {
+                                const SystemInfo &system, const AnalysisOptions &options,
+                                const std::string &destination, const std::string &profile_path,
+                                TextLines profile, ITAB_H table) {
   Result<std::vector<SummaryRow>> rows = FetchSummaryRows(session, log, system, table);
   if (!rows) return rows.failure();
   SystemAnalysis analysis = AnalyseSystemDay(*rows, std::move(profile), system.clock, options,

@@ -49,23 +49,17 @@ std::optional<Failure> StorePassword(const std::string &stored, const std::strin
   if (stored.empty()) return std::nullopt;
   UnscrambleResult result = UnscramblePassword(stored);
   switch (result.status) {
-  case UnscrambleStatus::Ok:
-    password = result.password;
-    return std::nullopt;
-  case UnscrambleStatus::Invalid:
-    return Failure(FailureCode::InvalidPassword, profile_name);
-  case UnscrambleStatus::Wrong:
-    return Failure(FailureCode::WrongPassword, profile_name);
+  case UnscrambleStatus::Ok: password = result.password; return std::nullopt;
+  case UnscrambleStatus::Invalid: return Failure(FailureCode::InvalidPassword, profile_name);
+  case UnscrambleStatus::Wrong: return Failure(FailureCode::WrongPassword, profile_name);
   }
   return std::nullopt;
 }
 
 std::optional<Failure> CheckParameters(const ConnectionParameters &parameters,
                                        const std::string &profile_name) {
-  if (parameters.user.empty())
-    return Failure(FailureCode::UserMissing, profile_name);
-  if (parameters.password.empty())
-    return Failure(FailureCode::PasswordMissing, profile_name);
+  if (parameters.user.empty()) return Failure(FailureCode::UserMissing, profile_name);
+  if (parameters.password.empty()) return Failure(FailureCode::PasswordMissing, profile_name);
   if (!ParametersBelowMinimum(parameters).empty() || !DestinationIsOneWord(parameters.destination))
     return Failure(FailureCode::InvalidParameters, profile_name);
   return std::nullopt;

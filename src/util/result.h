@@ -10,7 +10,6 @@
 
 namespace quarlane {
 
-
 template <typename T> class [[nodiscard]] Result {
 public:
   Result(T value) : outcome_(std::move(value)) {}

@@ -44,11 +44,15 @@ unsigned NucAlignment(Type type) {
   }
 }
 
-bool IsCharacterType(Type type) { return type == kChar || type == kDate || type == kTime || type == kNum; }
+bool IsCharacterType(Type type) {
+  return type == kChar || type == kDate || type == kTime || type == kNum;
+}
 
 unsigned UcAlignment(Type type) { return IsCharacterType(type) ? 2 : NucAlignment(type); }
 
-unsigned RoundUp(unsigned value, unsigned alignment) { return (value + alignment - 1) / alignment * alignment; }
+unsigned RoundUp(unsigned value, unsigned alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
 
 // Lays the fields out back to back with natural alignment, once with one
 // byte per character and once with two (the Unicode layout).
@@ -84,49 +88,68 @@ TypeDesc MakeType(const char *name, const std::vector<FieldShape> &shapes) {
 namespace {
 
 const TypeDesc &CpuAll() {
-  static const TypeDesc type = MakeType(
-      "CPU_ALL", {{"TYPE", kInt2, 2, 0},      {"SUBTYPE", kInt2, 2, 0},   {"SERIALNR", kInt2, 2, 0},
-                  {"NBR_CPU", kInt, 4, 0},    {"LOAD1_AVG", kInt, 4, 0},  {"LOAD5_AVG", kInt, 4, 0},
-                  {"LOAD15_AVG", kInt, 4, 0}, {"INT_SEC", kInt, 4, 0},    {"SYSC_SEC", kInt, 4, 0},
-                  {"CS_SEC", kInt, 4, 0},     {"USR_TOTAL", kInt, 4, 0},  {"SYS_TOTAL", kInt, 4, 0},
-                  {"IDLE_TOTAL", kInt, 4, 0}});
+  static const TypeDesc type = MakeType("CPU_ALL", {{"TYPE", kInt2, 2, 0},
+                                                    {"SUBTYPE", kInt2, 2, 0},
+                                                    {"SERIALNR", kInt2, 2, 0},
+                                                    {"NBR_CPU", kInt, 4, 0},
+                                                    {"LOAD1_AVG", kInt, 4, 0},
+                                                    {"LOAD5_AVG", kInt, 4, 0},
+                                                    {"LOAD15_AVG", kInt, 4, 0},
+                                                    {"INT_SEC", kInt, 4, 0},
+                                                    {"SYSC_SEC", kInt, 4, 0},
+                                                    {"CS_SEC", kInt, 4, 0},
+                                                    {"USR_TOTAL", kInt, 4, 0},
+                                                    {"SYS_TOTAL", kInt, 4, 0},
+                                                    {"IDLE_TOTAL", kInt, 4, 0}});
   return type;
 }
 
 const TypeDesc &Rfcsi() {
-  static const TypeDesc type = MakeType(
-      "RFCSI", {{"RFCPROTO", kChar, 3, 0},   {"RFCCHARTYP", kChar, 4, 0}, {"RFCINTTYP", kChar, 3, 0},
-                {"RFCFLOTYP", kChar, 3, 0},  {"RFCDEST", kChar, 32, 0},   {"RFCHOST", kChar, 8, 0},
-                {"RFCSYSID", kChar, 8, 0},   {"RFCDATABS", kChar, 8, 0},  {"RFCDBHOST", kChar, 32, 0},
-                {"RFCDBSYS", kChar, 10, 0},  {"RFCSAPRL", kChar, 4, 0},   {"RFCMACH", kChar, 5, 0},
-                {"RFCOPSYS", kChar, 10, 0},  {"RFCTZONE", kChar, 6, 0},   {"RFCDAYST", kChar, 1, 0},
-                {"RFCIPADDR", kChar, 15, 0}, {"RFCKERNRL", kChar, 4, 0},  {"RFCSI_RESV", kChar, 44, 0}});
+  static const TypeDesc type = MakeType("RFCSI", {{"RFCPROTO", kChar, 3, 0},
+                                                  {"RFCCHARTYP", kChar, 4, 0},
+                                                  {"RFCINTTYP", kChar, 3, 0},
+                                                  {"RFCFLOTYP", kChar, 3, 0},
+                                                  {"RFCDEST", kChar, 32, 0},
+                                                  {"RFCHOST", kChar, 8, 0},
+                                                  {"RFCSYSID", kChar, 8, 0},
+                                                  {"RFCDATABS", kChar, 8, 0},
+                                                  {"RFCDBHOST", kChar, 32, 0},
+                                                  {"RFCDBSYS", kChar, 10, 0},
+                                                  {"RFCSAPRL", kChar, 4, 0},
+                                                  {"RFCMACH", kChar, 5, 0},
+                                                  {"RFCOPSYS", kChar, 10, 0},
+                                                  {"RFCTZONE", kChar, 6, 0},
+                                                  {"RFCDAYST", kChar, 1, 0},
+                                                  {"RFCIPADDR", kChar, 15, 0},
+                                                  {"RFCKERNRL", kChar, 4, 0},
+                                                  {"RFCSI_RESV", kChar, 44, 0}});
   return type;
 }
 
-// Its own copy, not src/rfc/rfc_rows.h: the fake plays SAP's side and must not follow the product's list.
+// Its own copy, not src/rfc/rfc_rows.h: the fake plays SAP's side and must not follow the product's
+// list.
 const TypeDesc &Sapwlsumry() {
   static const TypeDesc type = MakeType(
       "SAPWLSUMRY",
-      {{"TASKTYPE", kChar, 7, 0},   {"FIRSTRECTI", kBcd, 6, 0}, {"FIRSTRECDY", kChar, 8, 0},
-       {"LASTRECTI", kBcd, 6, 0},   {"LASTRECDY", kChar, 8, 0}, {"COUNT", kBcd, 8, 0},
-       {"DBACTIVCNT", kBcd, 8, 0},  {"QUEUELIMIT", kBcd, 8, 0}, {"ELAPSEDTI", kBcd, 8, 0},
-       {"RESPTI", kBcd, 8, 0},      {"CPUTI", kBcd, 8, 0},      {"QUEUETI", kBcd, 8, 0},
-       {"LOADGENTI", kBcd, 8, 0},   {"COMMITTI", kBcd, 8, 0},   {"DDICTI", kBcd, 8, 0},
-       {"QUETI", kBcd, 8, 0},       {"CPICTI", kBcd, 8, 0},     {"MCODETI", kBcd, 8, 0},
-       {"ROLLINCNT", kBcd, 8, 0},   {"ROLLINSTEP", kBcd, 8, 0}, {"ROLLINTI", kBcd, 8, 0},
-       {"ROLLOUTCNT", kBcd, 8, 0},  {"ROLLOUTSTP", kBcd, 8, 0}, {"ROLLOUTTI", kBcd, 8, 0},
-       {"ROLLSTEP", kBcd, 8, 0},    {"ROLLWAITTI", kBcd, 8, 0}, {"ROLLTI", kBcd, 8, 0},
-       {"READDIRCNT", kBcd, 8, 0},  {"READDIRTI", kBcd, 8, 0},  {"READDIRBUF", kBcd, 8, 0},
-       {"READDIRREC", kBcd, 8, 0},  {"READSEQCNT", kBcd, 8, 0}, {"READSEQTI", kBcd, 8, 0},
-       {"READSEQBUF", kBcd, 8, 0},  {"READSEQREC", kBcd, 8, 0}, {"CHNGCNT", kBcd, 8, 0},
-       {"CHNGTI", kBcd, 8, 0},      {"CHNGREC", kBcd, 8, 0},    {"PHYREADCNT", kBcd, 8, 0},
-       {"PHYCHNGREC", kBcd, 8, 0},  {"MCREADCNT", kBcd, 8, 0},  {"MCCHNGCNT", kBcd, 8, 0},
-       {"PHYCALLS", kBcd, 8, 0},    {"BYTES", kBcd, 8, 0},      {"LOCKTI", kBcd, 8, 0},
-       {"CNT001", kInt, 4, 0},      {"CNT002", kInt, 4, 0},     {"CNT003", kInt, 4, 0},
-       {"CNT004", kInt, 4, 0},      {"CNT005", kInt, 4, 0},     {"CNT006", kInt, 4, 0},
-       {"CNT007", kInt, 4, 0},      {"CNT008", kInt, 4, 0},     {"CNT009", kInt, 4, 0},
-       {"GUITIME", kBcd, 8, 0},     {"GUICNT", kBcd, 8, 0},     {"GUINETTIME", kBcd, 8, 0}});
+      {{"TASKTYPE", kChar, 7, 0},  {"FIRSTRECTI", kBcd, 6, 0}, {"FIRSTRECDY", kChar, 8, 0},
+       {"LASTRECTI", kBcd, 6, 0},  {"LASTRECDY", kChar, 8, 0}, {"COUNT", kBcd, 8, 0},
+       {"DBACTIVCNT", kBcd, 8, 0}, {"QUEUELIMIT", kBcd, 8, 0}, {"ELAPSEDTI", kBcd, 8, 0},
+       {"RESPTI", kBcd, 8, 0},     {"CPUTI", kBcd, 8, 0},      {"QUEUETI", kBcd, 8, 0},
+       {"LOADGENTI", kBcd, 8, 0},  {"COMMITTI", kBcd, 8, 0},   {"DDICTI", kBcd, 8, 0},
+       {"QUETI", kBcd, 8, 0},      {"CPICTI", kBcd, 8, 0},     {"MCODETI", kBcd, 8, 0},
+       {"ROLLINCNT", kBcd, 8, 0},  {"ROLLINSTEP", kBcd, 8, 0}, {"ROLLINTI", kBcd, 8, 0},
+       {"ROLLOUTCNT", kBcd, 8, 0}, {"ROLLOUTSTP", kBcd, 8, 0}, {"ROLLOUTTI", kBcd, 8, 0},
+       {"ROLLSTEP", kBcd, 8, 0},   {"ROLLWAITTI", kBcd, 8, 0}, {"ROLLTI", kBcd, 8, 0},
+       {"READDIRCNT", kBcd, 8, 0}, {"READDIRTI", kBcd, 8, 0},  {"READDIRBUF", kBcd, 8, 0},
+       {"READDIRREC", kBcd, 8, 0}, {"READSEQCNT", kBcd, 8, 0}, {"READSEQTI", kBcd, 8, 0},
+       {"READSEQBUF", kBcd, 8, 0}, {"READSEQREC", kBcd, 8, 0}, {"CHNGCNT", kBcd, 8, 0},
+       {"CHNGTI", kBcd, 8, 0},     {"CHNGREC", kBcd, 8, 0},    {"PHYREADCNT", kBcd, 8, 0},
+       {"PHYCHNGREC", kBcd, 8, 0}, {"MCREADCNT", kBcd, 8, 0},  {"MCCHNGCNT", kBcd, 8, 0},
+       {"PHYCALLS", kBcd, 8, 0},   {"BYTES", kBcd, 8, 0},      {"LOCKTI", kBcd, 8, 0},
+       {"CNT001", kInt, 4, 0},     {"CNT002", kInt, 4, 0},     {"CNT003", kInt, 4, 0},
+       {"CNT004", kInt, 4, 0},     {"CNT005", kInt, 4, 0},     {"CNT006", kInt, 4, 0},
+       {"CNT007", kInt, 4, 0},     {"CNT008", kInt, 4, 0},     {"CNT009", kInt, 4, 0},
+       {"GUITIME", kBcd, 8, 0},    {"GUICNT", kBcd, 8, 0},     {"GUINETTIME", kBcd, 8, 0}});
   return type;
 }
 
@@ -153,8 +176,8 @@ const TypeDesc &Swncaggtasktype() {
   return type;
 }
 
-ParameterDesc Scalar(const char *name, Direction direction, Type type, unsigned length, bool optional = false,
-                     const char *default_value = "") {
+ParameterDesc Scalar(const char *name, Direction direction, Type type, unsigned length,
+                     bool optional = false, const char *default_value = "") {
   ParameterDesc parameter;
   parameter.name = name;
   parameter.type = type;
@@ -184,31 +207,38 @@ ParameterDesc Composite(const char *name, Direction direction, Type type, const 
 const std::map<std::string, FunctionDesc> &Functions() {
   static const std::map<std::string, FunctionDesc> functions = [] {
     std::map<std::string, FunctionDesc> all;
-    all[kSystemInfo] = FunctionDesc{
-        kSystemInfo,
-        {Scalar("CURRENT_RESOURCES", kExport, kInt, 4), Scalar("DIALOG_USER_TYPE", kExport, kChar, 1),
-         Scalar("MAXIMAL_RESOURCES", kExport, kInt, 4), Scalar("RECOMMENDED_DELAY", kExport, kInt, 4),
-         Composite("RFCSI_EXPORT", kExport, kStructure, Rfcsi()), Scalar("RFC_LOGIN_COMPLETE", kExport, kChar, 1)}};
+    all[kSystemInfo] = FunctionDesc{kSystemInfo,
+                                    {Scalar("CURRENT_RESOURCES", kExport, kInt, 4),
+                                     Scalar("DIALOG_USER_TYPE", kExport, kChar, 1),
+                                     Scalar("MAXIMAL_RESOURCES", kExport, kInt, 4),
+                                     Scalar("RECOMMENDED_DELAY", kExport, kInt, 4),
+                                     Composite("RFCSI_EXPORT", kExport, kStructure, Rfcsi()),
+                                     Scalar("RFC_LOGIN_COMPLETE", kExport, kChar, 1)}};
     all[kCpuAll] = FunctionDesc{
         kCpuAll,
         {Scalar("LOCAL_REMOTE", kImport, kChar, 6, true, "'LOCAL'"),
-         Scalar("LOGICAL_DESTINATION", kImport, kChar, 32, true), Scalar("ACTIVEFLAG", kExport, kInt, 4),
-         Scalar("DETAILSCOLL", kExport, kInt, 4), Scalar("DETAILSMODE", kExport, kInt, 4),
-         Scalar("DETAILSREQI", kExport, kInt, 4), Scalar("F_CPU_ALL_READ", kExport, kChar, 3),
-         Scalar("INTERVAL", kExport, kInt, 4), Scalar("LASTCOLLINT", kExport, kInt, 4),
-         Scalar("LASTCOLLWRT", kExport, kChar, 25), Scalar("NORMCOLLINT", kExport, kInt, 4),
-         Scalar("OP_SYSTEM", kExport, kChar, 52), Composite("TF_CPU_ALL", kTables, kTable, CpuAll())}};
-    all[kWorkloadSummary] = FunctionDesc{
-        kWorkloadSummary,
-        {Scalar("HOSTID", kImport, kChar, 8, true), Scalar("INSTANCE", kImport, kChar, 40, true),
-         Scalar("PERIODTYPE", kImport, kChar, 1, false), Scalar("STARTDATE", kImport, kDate, 8, false),
-         Composite("SUMMARY", kTables, kTable, Sapwlsumry())}};
-    all[kCollectorAggregates] = FunctionDesc{
-        kCollectorAggregates,
-        {Scalar("COMPONENT", kImport, kChar, 40, false), Scalar("ASSIGNDSYS", kImport, kChar, 8, true),
-         Scalar("PERIODTYPE", kImport, kChar, 1, false), Scalar("PERIODSTRT", kImport, kDate, 8, false),
-         Scalar("SUMMARY_ONLY", kImport, kChar, 1, true), Scalar("FACTOR", kImport, kInt, 4, true, "1000"),
-         Composite("TASKTYPE", kTables, kTable, Swncaggtasktype())}};
+         Scalar("LOGICAL_DESTINATION", kImport, kChar, 32, true),
+         Scalar("ACTIVEFLAG", kExport, kInt, 4), Scalar("DETAILSCOLL", kExport, kInt, 4),
+         Scalar("DETAILSMODE", kExport, kInt, 4), Scalar("DETAILSREQI", kExport, kInt, 4),
+         Scalar("F_CPU_ALL_READ", kExport, kChar, 3), Scalar("INTERVAL", kExport, kInt, 4),
+         Scalar("LASTCOLLINT", kExport, kInt, 4), Scalar("LASTCOLLWRT", kExport, kChar, 25),
+         Scalar("NORMCOLLINT", kExport, kInt, 4), Scalar("OP_SYSTEM", kExport, kChar, 52),
+         Composite("TF_CPU_ALL", kTables, kTable, CpuAll())}};
+    all[kWorkloadSummary] = FunctionDesc{kWorkloadSummary,
+                                         {Scalar("HOSTID", kImport, kChar, 8, true),
+                                          Scalar("INSTANCE", kImport, kChar, 40, true),
+                                          Scalar("PERIODTYPE", kImport, kChar, 1, false),
+                                          Scalar("STARTDATE", kImport, kDate, 8, false),
+                                          Composite("SUMMARY", kTables, kTable, Sapwlsumry())}};
+    all[kCollectorAggregates] =
+        FunctionDesc{kCollectorAggregates,
+                     {Scalar("COMPONENT", kImport, kChar, 40, false),
+                      Scalar("ASSIGNDSYS", kImport, kChar, 8, true),
+                      Scalar("PERIODTYPE", kImport, kChar, 1, false),
+                      Scalar("PERIODSTRT", kImport, kDate, 8, false),
+                      Scalar("SUMMARY_ONLY", kImport, kChar, 1, true),
+                      Scalar("FACTOR", kImport, kInt, 4, true, "1000"),
+                      Composite("TASKTYPE", kTables, kTable, Swncaggtasktype())}};
     for (auto &[name, function] : all)
       for (ParameterDesc &parameter : function.parameters)
         if (parameter.type == kTable) parameter.optional = true;
@@ -225,7 +255,8 @@ const FunctionDesc *FindFunction(const std::string &name) {
 }
 
 const std::vector<std::string> &KnownFunctions() {
-  static const std::vector<std::string> names = {kSystemInfo, kCpuAll, kWorkloadSummary, kCollectorAggregates};
+  static const std::vector<std::string> names = {kSystemInfo, kCpuAll, kWorkloadSummary,
+                                                 kCollectorAggregates};
   return names;
 }
 

@@ -51,8 +51,8 @@ std::unique_ptr<Container> NewFunction(const FunctionDesc &function) {
   container->function = &function;
   for (const ParameterDesc &parameter : function.parameters) {
     container->names.push_back(parameter.name);
-    container->values.push_back(
-        InitialValue(parameter.type, parameter.nuc_length, parameter.decimals, parameter.type_desc));
+    container->values.push_back(InitialValue(parameter.type, parameter.nuc_length,
+                                             parameter.decimals, parameter.type_desc));
   }
   return container;
 }
@@ -63,7 +63,8 @@ std::unique_ptr<Container> NewStructure(const TypeDesc &type) {
   container->type = &type;
   for (const FieldDesc &field : type.fields) {
     container->names.push_back(field.name);
-    container->values.push_back(InitialValue(field.type, field.nuc_length, field.decimals, nullptr));
+    container->values.push_back(
+        InitialValue(field.type, field.nuc_length, field.decimals, nullptr));
   }
   return container;
 }
@@ -114,8 +115,8 @@ bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
     value.set = true;
     return true;
   case kBcd: {
-    const std::uint64_t magnitude =
-        number < 0 ? static_cast<std::uint64_t>(-(number + 1)) + 1 : static_cast<std::uint64_t>(number);
+    const std::uint64_t magnitude = number < 0 ? static_cast<std::uint64_t>(-(number + 1)) + 1
+                                               : static_cast<std::uint64_t>(number);
     if (magnitude > PackedLimit(value.length)) {
       *problem = "the number " + std::to_string(number) + " does not fit the packed field of " +
                  std::to_string(value.length) + " bytes";
@@ -126,8 +127,7 @@ bool AssignNumber(Value &value, std::int64_t number, std::string *problem) {
     return true;
   }
   case kChar:
-  case kNum:
-    return AssignText(value, DecimalText(number), problem);
+  case kNum: return AssignText(value, DecimalText(number), problem);
   default:
     *problem = "a number cannot be put into a field of type " + std::to_string(value.type);
     return false;
@@ -139,7 +139,8 @@ namespace {
 // Raw fields in hexadecimal, two digits per byte.
 bool AssignHex(Value &value, const std::u16string &text, std::string *problem) {
   if (text.size() != 2 * value.length) {
-    *problem = "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
+    *problem =
+        "'" + ToUtf8(text) + "' is not " + std::to_string(value.length) + " bytes in hexadecimal";
     return false;
   }
   std::string bytes;
@@ -148,9 +149,12 @@ bool AssignHex(Value &value, const std::u16string &text, std::string *problem) {
     for (std::size_t j = 0; j < 2; ++j) {
       const char16_t c = text[i + j];
       int digit = -1;
-      if (c >= u'0' && c <= u'9') digit = c - u'0';
-      else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-      else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+      if (c >= u'0' && c <= u'9')
+        digit = c - u'0';
+      else if (c >= u'A' && c <= u'F')
+        digit = c - u'A' + 10;
+      else if (c >= u'a' && c <= u'f')
+        digit = c - u'a' + 10;
       if (digit < 0) {
         *problem = "'" + ToUtf8(text) + "' is not hexadecimal";
         return false;
@@ -172,8 +176,8 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
     std::u16string trimmed = text;
     if (trimmed.size() > value.length) trimmed = TrimRight(trimmed);
     if (trimmed.size() > value.length) {
-      *problem = "a text of " + std::to_string(trimmed.size()) + " characters does not fit the field of " +
-                 std::to_string(value.length);
+      *problem = "a text of " + std::to_string(trimmed.size()) +
+                 " characters does not fit the field of " + std::to_string(value.length);
       return false;
     }
     value.text = PadRight(trimmed, value.length);
@@ -183,7 +187,8 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
   case kDate:
   case kTime:
     if (text.size() != value.length || !IsDigits(text)) {
-      *problem = "'" + ToUtf8(text) + "' is not " + (value.type == kDate ? "a date YYYYMMDD" : "a time HHMMSS");
+      *problem = "'" + ToUtf8(text) + "' is not " +
+                 (value.type == kDate ? "a date YYYYMMDD" : "a time HHMMSS");
       return false;
     }
     value.text = text;
@@ -192,7 +197,8 @@ bool AssignText(Value &value, const std::u16string &text, std::string *problem) 
   case kNum: {
     const std::u16string digits = TrimRight(text);
     if (digits.size() > value.length || !IsDigits(digits)) {
-      *problem = "'" + ToUtf8(text) + "' is not a number of up to " + std::to_string(value.length) + " digits";
+      *problem = "'" + ToUtf8(text) + "' is not a number of up to " + std::to_string(value.length) +
+                 " digits";
       return false;
     }
     value.text = std::u16string(value.length - digits.size(), u'0') + digits;
@@ -253,7 +259,8 @@ std::u16string ValueText(const Value &value) {
     // Packed values never reach the most negative 64-bit number, so negating is safe.
     const bool negative = value.number < 0;
     std::u16string digits = DecimalText(negative ? -value.number : value.number);
-    if (digits.size() <= value.decimals) digits = std::u16string(value.decimals + 1 - digits.size(), u'0') + digits;
+    if (digits.size() <= value.decimals)
+      digits = std::u16string(value.decimals + 1 - digits.size(), u'0') + digits;
     digits.insert(digits.size() - value.decimals, 1, u'.');
     return (negative ? u"-" : u"") + digits;
   }

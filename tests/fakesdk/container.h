@@ -17,25 +17,25 @@ struct Container;
 
 struct Value {
   Type type = kChar;
-  unsigned length = 0;   // characters for text types, bytes for BCD and raw
-  unsigned decimals = 0; // BCD: the number holds value * 10^decimals
-  std::u16string text;   // kChar, kDate, kTime, kNum
-  std::int64_t number = 0; // kInt, kInt2, kInt1, kInt8, kBcd
-  double real = 0;         // kFloat
+  unsigned length = 0;      // characters for text types, bytes for BCD and raw
+  unsigned decimals = 0;    // BCD: the number holds value * 10^decimals
+  std::u16string text;      // kChar, kDate, kTime, kNum
+  std::int64_t number = 0;  // kInt, kInt2, kInt1, kInt8, kBcd
+  double real = 0;          // kFloat
   bool float_fixed = false; // kFloat: RfcGetString gives fixed notation instead of exponent form
-  std::string bytes;     // kByte
+  std::string bytes;        // kByte
   std::unique_ptr<Container> nested; // kStructure, kTable
-  bool set = false;      // importing parameters: set by the caller
+  bool set = false;                  // importing parameters: set by the caller
 };
 
 enum class ContainerKind { kFunction, kStructure, kTable };
 
 struct Container {
   ContainerKind kind = ContainerKind::kStructure;
-  const FunctionDesc *function = nullptr; // kFunction
-  const TypeDesc *type = nullptr;         // kStructure, and the row type of kTable
-  std::vector<std::string> names;         // one per value (parameters or fields)
-  std::vector<Value> values;              // kFunction, kStructure
+  const FunctionDesc *function = nullptr;       // kFunction
+  const TypeDesc *type = nullptr;               // kStructure, and the row type of kTable
+  std::vector<std::string> names;               // one per value (parameters or fields)
+  std::vector<Value> values;                    // kFunction, kStructure
   std::vector<std::unique_ptr<Container>> rows; // kTable
   std::size_t current = 0;                      // kTable: the current row
 };

@@ -39,14 +39,20 @@ using namespace sapnwrfc;
 #define FAKESDK_EXPORT __attribute__((visibility("default")))
 #endif
 
-static_assert(RFCTYPE_CHAR == static_cast<int>(fakesdk::kChar) && RFCTYPE_DATE == static_cast<int>(fakesdk::kDate) &&
-                  RFCTYPE_BCD == static_cast<int>(fakesdk::kBcd) && RFCTYPE_BYTE == static_cast<int>(fakesdk::kByte) &&
-                  RFCTYPE_TABLE == static_cast<int>(fakesdk::kTable) && RFCTYPE_NUM == static_cast<int>(fakesdk::kNum) &&
-                  RFCTYPE_INT == static_cast<int>(fakesdk::kInt) && RFCTYPE_INT8 == static_cast<int>(fakesdk::kInt8) && RFCTYPE_INT2 == static_cast<int>(fakesdk::kInt2) &&
+static_assert(RFCTYPE_CHAR == static_cast<int>(fakesdk::kChar) &&
+                  RFCTYPE_DATE == static_cast<int>(fakesdk::kDate) &&
+                  RFCTYPE_BCD == static_cast<int>(fakesdk::kBcd) &&
+                  RFCTYPE_BYTE == static_cast<int>(fakesdk::kByte) &&
+                  RFCTYPE_TABLE == static_cast<int>(fakesdk::kTable) &&
+                  RFCTYPE_NUM == static_cast<int>(fakesdk::kNum) &&
+                  RFCTYPE_INT == static_cast<int>(fakesdk::kInt) &&
+                  RFCTYPE_INT8 == static_cast<int>(fakesdk::kInt8) &&
+                  RFCTYPE_INT2 == static_cast<int>(fakesdk::kInt2) &&
                   RFCTYPE_INT1 == static_cast<int>(fakesdk::kInt1) &&
                   RFCTYPE_STRUCTURE == static_cast<int>(fakesdk::kStructure),
               "the catalogue's type codes are the SDK's");
-static_assert(RFC_IMPORT == static_cast<int>(fakesdk::kImport) && RFC_EXPORT == static_cast<int>(fakesdk::kExport) &&
+static_assert(RFC_IMPORT == static_cast<int>(fakesdk::kImport) &&
+                  RFC_EXPORT == static_cast<int>(fakesdk::kExport) &&
                   RFC_TABLES == static_cast<int>(fakesdk::kTables),
               "the catalogue's directions are the SDK's");
 
@@ -60,13 +66,13 @@ using fakesdk::Value;
 
 struct Connection {
   std::shared_ptr<const Scenario> scenario;
-  int number = 0;             // for the call log
-  std::string partner;        // "host:sapgwNN", for messages
+  int number = 0;      // for the call log
+  std::string partner; // "host:sapgwNN", for messages
   std::mutex mutex;
   std::condition_variable wake;
-  bool closed = false;        // cancelled, closed, or broken by a failure
+  bool closed = false; // cancelled, closed, or broken by a failure
   bool cancelled = false;
-  bool describing = false;    // in RfcGetFunctionDesc (cancel_in_describe)
+  bool describing = false; // in RfcGetFunctionDesc (cancel_in_describe)
 };
 
 // Everything the library hands out, so that a stale or foreign handle gives
@@ -204,10 +210,13 @@ const fakesdk::TypeDesc *FindTypeDesc(RFC_TYPE_DESC_HANDLE handle) {
   return fakesdk::FindVariantType(handle);
 }
 
-std::string NameOf(const SAP_UC *name) { return name ? fakesdk::ToUtf8(fakesdk::FromUnits(name)) : std::string(); }
+std::string NameOf(const SAP_UC *name) {
+  return name ? fakesdk::ToUtf8(fakesdk::FromUnits(name)) : std::string();
+}
 
 // The value a getter or setter addresses: a table handle means its current row.
-Value *Addressed(DATA_CONTAINER_HANDLE handle, const SAP_UC *name, RFC_ERROR_INFO *info, RFC_RC *failure) {
+Value *Addressed(DATA_CONTAINER_HANDLE handle, const SAP_UC *name, RFC_ERROR_INFO *info,
+                 RFC_RC *failure) {
   Container *container = FindContainer(handle);
   if (container == nullptr) {
     *failure = InvalidHandle(info, "data container");
@@ -230,7 +239,8 @@ Value *Addressed(DATA_CONTAINER_HANDLE handle, const SAP_UC *name, RFC_ERROR_INF
 }
 
 RFC_RC ConversionFailure(RFC_ERROR_INFO *info, const std::string &why) {
-  return Fail(info, RFC_CONVERSION_FAILURE, EXTERNAL_RUNTIME_FAILURE, "RFC_CONVERSION_FAILURE", why);
+  return Fail(info, RFC_CONVERSION_FAILURE, EXTERNAL_RUNTIME_FAILURE, "RFC_CONVERSION_FAILURE",
+              why);
 }
 
 // ------------------------------------------------------------ scenarios
@@ -243,8 +253,8 @@ std::string ScriptFolder() {
 bool IsHostName(const std::string &host) {
   if (host.empty() || host[0] == '.' || host.size() > 100) return false;
   for (char c : host)
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
-          c == '_'))
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+          c == '-' || c == '_'))
       return false;
   return true;
 }
@@ -271,14 +281,16 @@ Loaded LoadScenario(const std::string &host, Scenario *scenario, std::string *pr
     scenario->replay = fakesdk::LoadCapture(text, path, problem);
     return scenario->replay ? Loaded::kFound : Loaded::kBroken;
   }
-  return fakesdk::ParseScenario(text, path, lower, scenario, problem) ? Loaded::kFound : Loaded::kBroken;
+  return fakesdk::ParseScenario(text, path, lower, scenario, problem) ? Loaded::kFound
+                                                                      : Loaded::kBroken;
 }
 
 // Blocks like a partner that does not answer: until the connection is
 // cancelled or closed, or the seconds have passed. True when cancelled.
 bool Hang(Connection &connection, int seconds) {
   std::unique_lock<std::mutex> lock(connection.mutex);
-  return connection.wake.wait_for(lock, std::chrono::seconds(seconds), [&] { return connection.closed; });
+  return connection.wake.wait_for(lock, std::chrono::seconds(seconds),
+                                  [&] { return connection.closed; });
 }
 
 void Break(Connection &connection) {
@@ -323,52 +335,59 @@ void SetDescribing(Connection &connection, bool describing) {
 // lines, the ERROR line saying what happened (the form open bindings' users
 // report, e.g. PyRFC's issues; the lines after TIME are left out here).
 std::u16string CpicMessage(const std::string &what) {
-  return fakesdk::FromUtf8("LOCATION    CPIC (TCP/IP) on local host with Unicode\nERROR       " + what +
-                           "\nTIME        " + fakesdk::TimeStampText(std::time(nullptr)) +
-                           "\nRELEASE     753\nCOMPONENT   NI (network interface)\nVERSION     40\nRC          -10"
-                           "\nDETAIL      NiPConnect2\nCOUNTER     1");
+  return fakesdk::FromUtf8(
+      "LOCATION    CPIC (TCP/IP) on local host with Unicode\nERROR       " + what +
+      "\nTIME        " + fakesdk::TimeStampText(std::time(nullptr)) +
+      "\nRELEASE     753\nCOMPONENT   NI (network interface)\nVERSION     40\nRC          -10"
+      "\nDETAIL      NiPConnect2\nCOUNTER     1");
 }
 
 // A planned failure of a describe or invoke step. Returns RFC_OK when the
 // step may go on.
-RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure, const std::string &function,
-                          RFC_ERROR_INFO *info) {
+RFC_RC PlannedStepFailure(Connection &connection, const Failure *failure,
+                          const std::string &function, RFC_ERROR_INFO *info) {
   if (failure == nullptr) return RFC_OK;
   switch (failure->kind) {
   case Failure::Kind::kHang:
     if (Hang(connection, failure->seconds)) {
       Log("  blocked call ended by RfcCancel or RfcCloseConnection");
       return Fail(info, RFC_CANCELED, COMMUNICATION_FAILURE, u"RFC_CANCELED",
-                  failure->message.empty() ? fakesdk::FromUtf8("Connection was canceled by RfcCancel")
-                                           : failure->message);
+                  failure->message.empty()
+                      ? fakesdk::FromUtf8("Connection was canceled by RfcCancel")
+                      : failure->message);
     }
     Break(connection);
-    return Fail(info, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, u"RFC_COMMUNICATION_FAILURE",
-                fakesdk::FromUtf8("connection to partner '" + connection.partner + "' timed out after " +
-                                  std::to_string(failure->seconds) + " seconds"));
+    return Fail(
+        info, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, u"RFC_COMMUNICATION_FAILURE",
+        fakesdk::FromUtf8("connection to partner '" + connection.partner + "' timed out after " +
+                          std::to_string(failure->seconds) + " seconds"));
   case Failure::Kind::kCommunication:
     Break(connection);
-    return Fail(info, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
-                failure->key.empty() ? u"RFC_COMMUNICATION_FAILURE" : fakesdk::FromUtf8(failure->key),
-                failure->message.empty()
-                    ? CpicMessage("connection to partner '" + connection.partner + "' broken during " + function)
-                    : failure->message);
+    return Fail(
+        info, RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
+        failure->key.empty() ? u"RFC_COMMUNICATION_FAILURE" : fakesdk::FromUtf8(failure->key),
+        failure->message.empty() ? CpicMessage("connection to partner '" + connection.partner +
+                                               "' broken during " + function)
+                                 : failure->message);
   case Failure::Kind::kException:
     return Fail(info, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, fakesdk::FromUtf8(failure->key),
                 failure->message.empty() ? fakesdk::FromUtf8(failure->key) : failure->message);
   case Failure::Kind::kRuntime:
     return Fail(info, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE,
                 failure->key.empty() ? u"SYSTEM_FAILURE" : fakesdk::FromUtf8(failure->key),
-                failure->message.empty() ? fakesdk::FromUtf8("ABAP runtime error in " + function) : failure->message);
+                failure->message.empty() ? fakesdk::FromUtf8("ABAP runtime error in " + function)
+                                         : failure->message);
   case Failure::Kind::kError:
     // Exactly the code and group the script names; the fake keeps the
     // connection open, so the call log shows whether the caller goes on
     // using the handle.
-    return Fail(info, static_cast<RFC_RC>(failure->code), static_cast<RFC_ERROR_GROUP>(failure->group),
+    return Fail(info, static_cast<RFC_RC>(failure->code),
+                static_cast<RFC_ERROR_GROUP>(failure->group),
                 failure->key.empty() ? fakesdk::FromUtf8(quarlane::nwrfc::RcName(failure->code))
                                      : fakesdk::FromUtf8(failure->key),
-                failure->message.empty() ? fakesdk::FromUtf8(quarlane::nwrfc::RcName(failure->code) + " in " + function)
-                                         : failure->message);
+                failure->message.empty()
+                    ? fakesdk::FromUtf8(quarlane::nwrfc::RcName(failure->code) + " in " + function)
+                    : failure->message);
   case Failure::Kind::kLogon: break;
   }
   return RFC_OK;
@@ -380,7 +399,8 @@ std::string Upper(const std::string &text) { return fakesdk::Upper(text); }
 
 // The captured error, the ABAP message's parts included.
 RFC_RC Replayed(RFC_ERROR_INFO *info, const fakesdk::ReplayError &error) {
-  Fail(info, static_cast<RFC_RC>(error.code), static_cast<RFC_ERROR_GROUP>(error.group), error.key, error.message);
+  Fail(info, static_cast<RFC_RC>(error.code), static_cast<RFC_ERROR_GROUP>(error.group), error.key,
+       error.message);
   if (info) {
     CopyUnits(info->abapMsgClass, 21, error.abap[0]);
     CopyUnits(info->abapMsgType, 2, error.abap[1]);
@@ -402,18 +422,22 @@ RFC_RC NotInCapture(RFC_ERROR_INFO *info, const std::string &problem) {
 
 // A replayed error that ends the connection ends it here too.
 void AfterReplayedError(Connection &connection, int code) {
-  if (code == RFC_COMMUNICATION_FAILURE || code == RFC_CLOSED || code == RFC_CANCELED || code == RFC_INVALID_HANDLE)
+  if (code == RFC_COMMUNICATION_FAILURE || code == RFC_CLOSED || code == RFC_CANCELED ||
+      code == RFC_INVALID_HANDLE)
     Break(connection);
 }
 
-RFC_FUNCTION_DESC_HANDLE ReplayedDescription(Connection &connection, const std::string &name, RFC_ERROR_INFO *info) {
+RFC_FUNCTION_DESC_HANDLE ReplayedDescription(Connection &connection, const std::string &name,
+                                             RFC_ERROR_INFO *info) {
   const fakesdk::FunctionDesc *function = nullptr;
   const fakesdk::ReplayError *error = nullptr;
   std::string problem;
-  switch (fakesdk::ReplayDescribe(*connection.scenario->replay, name, &function, &error, &problem)) {
+  switch (
+      fakesdk::ReplayDescribe(*connection.scenario->replay, name, &function, &error, &problem)) {
   case fakesdk::ReplayOutcome::kOk:
     Succeed(info);
-    return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<fakesdk::FunctionDesc *>(function));
+    return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(
+        const_cast<fakesdk::FunctionDesc *>(function));
   case fakesdk::ReplayOutcome::kError:
     Replayed(info, *error);
     AfterReplayedError(connection, error->code);
@@ -439,8 +463,9 @@ RFC_RC ReplayedCall(Connection &connection, Container &function, RFC_ERROR_INFO 
 }
 
 // A new connection to the scenario's system.
-RFC_CONNECTION_HANDLE Connected(const std::shared_ptr<Scenario> &scenario, const std::string &partner,
-                                const std::string &shown, RFC_ERROR_INFO *errorInfo) {
+RFC_CONNECTION_HANDLE Connected(const std::shared_ptr<Scenario> &scenario,
+                                const std::string &partner, const std::string &shown,
+                                RFC_ERROR_INFO *errorInfo) {
   auto connection = std::make_shared<Connection>();
   connection->scenario = scenario;
   connection->partner = partner;
@@ -467,11 +492,13 @@ namespace sapnwrfc {
 
 // ------------------------------------------------------------ connections
 
-FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECTION_PARAMETER *connectionParams,
-                                                unsigned paramCount, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API
+RfcOpenConnection(const RFC_CONNECTION_PARAMETER *connectionParams, unsigned paramCount,
+                  RFC_ERROR_INFO *errorInfo) {
   std::map<std::string, std::u16string> given;
   std::string shown;
-  if (!fakesdk_ucum_ready()) return nullptr; // the SDK's own library, needed like SAP's needs libsapucum
+  if (!fakesdk_ucum_ready())
+    return nullptr; // the SDK's own library, needed like SAP's needs libsapucum
 #ifdef FAKESDK_NEEDS_DECNUMBER
   if (!fakesdk_decnumber_ready()) return nullptr; // an SDK linked with its libicudecnumber
 #endif
@@ -485,7 +512,8 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
     const auto found = given.find(name);
     return found == given.end() ? std::string() : fakesdk::ToUtf8(found->second);
   };
-  auto fail = [&](RFC_RC code, RFC_ERROR_GROUP group, const std::string &key, const std::u16string &message) {
+  auto fail = [&](RFC_RC code, RFC_ERROR_GROUP group, const std::string &key,
+                  const std::u16string &message) {
     Log("RfcOpenConnection" + shown + " -> " + key + " " + Shown(message));
     Fail(errorInfo, code, group, fakesdk::FromUtf8(key), message);
     return static_cast<RFC_CONNECTION_HANDLE>(nullptr);
@@ -494,22 +522,26 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
   const std::string ashost = text("ASHOST"), mshost = text("MSHOST");
   if (ashost.empty() == mshost.empty())
     return fail(RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER",
-                fakesdk::FromUtf8(ashost.empty() ? "Parameter ASHOST, GWHOST, MSHOST or SERVER_PORT is missing."
-                                                 : "Parameters ASHOST and MSHOST exclude each other."));
+                fakesdk::FromUtf8(
+                    ashost.empty() ? "Parameter ASHOST, GWHOST, MSHOST or SERVER_PORT is missing."
+                                   : "Parameters ASHOST and MSHOST exclude each other."));
   const std::string host = ashost.empty() ? mshost : ashost;
   const std::string sysnr = text("SYSNR");
   const std::string sysid = text("SYSID").empty() ? text("R3NAME") : text("SYSID");
-  const std::string partner =
-      ashost.empty() ? host + ":sapms" + sysid : host + ":sapgw" + (sysnr.empty() ? std::string("??") : sysnr);
+  const std::string partner = ashost.empty()
+                                  ? host + ":sapms" + sysid
+                                  : host + ":sapgw" + (sysnr.empty() ? std::string("??") : sysnr);
   const std::u16string unreachable = CpicMessage("partner '" + partner + "' not reached");
   if (!IsHostName(host))
-    return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE", unreachable);
+    return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE",
+                unreachable);
 
   auto scenario = std::make_shared<Scenario>();
   std::string problem;
   switch (LoadScenario(host, scenario.get(), &problem)) {
   case Loaded::kMissing:
-    return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE", unreachable);
+    return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE",
+                unreachable);
   case Loaded::kBroken:
     return fail(RFC_EXTERNAL_FAILURE, EXTERNAL_RUNTIME_FAILURE, "FAKESDK_SCRIPT_ERROR",
                 fakesdk::FromUtf8("fake NetWeaver RFC SDK: " + problem));
@@ -520,7 +552,8 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
     // logon to the captured host is taken.
     if (scenario->replay->open_ok) return Connected(scenario, partner, shown, errorInfo);
     const fakesdk::ReplayError &error = scenario->replay->open_error;
-    Log("RfcOpenConnection" + shown + " -> " + fakesdk::ToUtf8(error.key) + " " + Shown(error.message) + " (replayed)");
+    Log("RfcOpenConnection" + shown + " -> " + fakesdk::ToUtf8(error.key) + " " +
+        Shown(error.message) + " (replayed)");
     Replayed(errorInfo, error);
     return nullptr;
   }
@@ -529,10 +562,12 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
   // server by the system's ID and one of its logon groups.
   if (!ashost.empty()) {
     if (sysnr.size() != 2 || sysnr != scenario->sysnr)
-      return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE", unreachable);
+      return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE",
+                  unreachable);
   } else {
     if (scenario->groups.empty() || !fakesdk::SameText(sysid, scenario->sysid))
-      return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE", unreachable);
+      return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE, "RFC_COMMUNICATION_FAILURE",
+                  unreachable);
     const std::string group = Upper(text("GROUP").empty() ? std::string("SPACE") : text("GROUP"));
     bool served = false;
     for (const std::string &known : scenario->groups) served = served || known == group;
@@ -550,8 +585,10 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
                                     std::to_string(failure->seconds) + " seconds"));
     }
     if (failure->kind == Failure::Kind::kLogon)
-      return fail(RFC_LOGON_FAILURE, LOGON_FAILURE, failure->key.empty() ? "RFC_LOGON_FAILURE" : failure->key,
-                  failure->message.empty() ? u"Name or password is incorrect (repeat logon)" : failure->message);
+      return fail(RFC_LOGON_FAILURE, LOGON_FAILURE,
+                  failure->key.empty() ? "RFC_LOGON_FAILURE" : failure->key,
+                  failure->message.empty() ? u"Name or password is incorrect (repeat logon)"
+                                           : failure->message);
     return fail(RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
                 failure->key.empty() ? "RFC_COMMUNICATION_FAILURE" : failure->key,
                 failure->message.empty() ? unreachable : failure->message);
@@ -565,14 +602,16 @@ FAKESDK_EXPORT RFC_CONNECTION_HANDLE SAP_API RfcOpenConnection(const RFC_CONNECT
                 fakesdk::FromUtf8("Client " + client + " is not available in this system"));
   std::string user = text("USER");
   while (!user.empty() && user.back() == ' ') user.pop_back();
-  if (!fakesdk::SameText(user, scenario->user) || given.count("PASSWD") == 0 || text("PASSWD") != scenario->passwd)
+  if (!fakesdk::SameText(user, scenario->user) || given.count("PASSWD") == 0 ||
+      text("PASSWD") != scenario->passwd)
     return fail(RFC_LOGON_FAILURE, LOGON_FAILURE, "RFC_LOGON_FAILURE",
                 u"Name or password is incorrect (repeat logon)");
 
   return Connected(scenario, partner, shown, errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle,
+                                                 RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection;
   {
     Registry &registry = TheRegistry();
@@ -593,14 +632,16 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcCloseConnection(RFC_CONNECTION_HANDLE rfcHandle
 }
 
 #ifndef FAKESDK_WITHOUT_RFCCANCEL
-FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle,
+                                        RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) {
     Log("RfcCancel unknown handle");
     return InvalidHandle(errorInfo, "connection");
   }
   if (CancelIgnored(*connection)) {
-    Log("RfcCancel connection " + std::to_string(connection->number) + " ignored during RfcGetFunctionDesc");
+    Log("RfcCancel connection " + std::to_string(connection->number) +
+        " ignored during RfcGetFunctionDesc");
     return Succeed(errorInfo);
   }
   Log("RfcCancel connection " + std::to_string(connection->number));
@@ -616,55 +657,69 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcCancel(RFC_CONNECTION_HANDLE rfcHandle, RFC_ERR
 
 #ifndef FAKESDK_WITHOUT_RFCLOADCRYPTOLIBRARY
 // Takes any path and loads nothing (the fake has no TLS); logged.
-FAKESDK_EXPORT RFC_RC SAP_API RfcLoadCryptoLibrary(const SAP_UC *pathName, RFC_ERROR_INFO *errorInfo) {
-  Log("RfcLoadCryptoLibrary [" + (pathName ? fakesdk::ToUtf8(std::u16string(pathName)) : std::string()) + "]");
+FAKESDK_EXPORT RFC_RC SAP_API RfcLoadCryptoLibrary(const SAP_UC *pathName,
+                                                   RFC_ERROR_INFO *errorInfo) {
+  Log("RfcLoadCryptoLibrary [" +
+      (pathName ? fakesdk::ToUtf8(std::u16string(pathName)) : std::string()) + "]");
   return Succeed(errorInfo);
 }
 #endif
 
 // ------------------------------------------------------------ metadata
 
-FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTION_HANDLE rfcHandle, const SAP_UC *funcName,
-                                                    RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_FUNCTION_DESC_HANDLE SAP_API RfcGetFunctionDesc(RFC_CONNECTION_HANDLE rfcHandle,
+                                                                   const SAP_UC *funcName,
+                                                                   RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   const std::string name = NameOf(funcName);
   if (!connection) {
     InvalidHandle(errorInfo, "connection");
     return nullptr;
   }
-  Log("RfcGetFunctionDesc connection " + std::to_string(connection->number) + " " + Shown(fakesdk::FromUtf8(name)));
+  Log("RfcGetFunctionDesc connection " + std::to_string(connection->number) + " " +
+      Shown(fakesdk::FromUtf8(name)));
   if (IsClosed(*connection)) {
-    Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE", "The connection is closed");
+    Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE",
+         "The connection is closed");
     return nullptr;
   }
   if (connection->scenario->replay) return ReplayedDescription(*connection, name, errorInfo);
-  const Failure *failure = fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kDescribe, name);
+  const Failure *failure =
+      fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kDescribe, name);
   SetDescribing(*connection, true);
   const RFC_RC planned = PlannedStepFailure(*connection, failure, name, errorInfo);
   SetDescribing(*connection, false);
   if (planned != RFC_OK) return nullptr;
   const fakesdk::FunctionDesc *function = fakesdk::FindFunction(name);
-  if (function == nullptr || function->name != name || connection->scenario->modules.count(name) == 0) {
+  if (function == nullptr || function->name != name ||
+      connection->scenario->modules.count(name) == 0) {
     // Inferred from open bindings' reports of metadata lookups: an ABAP
     // exception of the repository (message class FL, number 046).
-    Fail(errorInfo, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, "FU_NOT_FOUND", "ID:FL Type:E Number:046 " + name);
+    Fail(errorInfo, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, "FU_NOT_FOUND",
+         "ID:FL Type:E Number:046 " + name);
     return nullptr;
   }
-  if (name == fakesdk::kCollectorAggregates) function = &fakesdk::CollectorDescription(connection->scenario->variant);
+  if (name == fakesdk::kCollectorAggregates)
+    function = &fakesdk::CollectorDescription(connection->scenario->variant);
   Succeed(errorInfo);
   return reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(const_cast<fakesdk::FunctionDesc *>(function));
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterCount(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned *count, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterCount(RFC_FUNCTION_DESC_HANDLE funcDesc,
+                                                   unsigned *count, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDesc);
   if (function == nullptr) return InvalidHandle(errorInfo, "function description");
-  if (count == nullptr) return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER", "count is NULL");
+  if (count == nullptr)
+    return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER",
+                "count is NULL");
   *count = static_cast<unsigned>(function->parameters.size());
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDLE funcDesc, unsigned index,
-                                          RFC_PARAMETER_DESC *paramDesc, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDLE funcDesc,
+                                                         unsigned index,
+                                                         RFC_PARAMETER_DESC *paramDesc,
+                                                         RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDesc);
   if (function == nullptr) return InvalidHandle(errorInfo, "function description");
   if (paramDesc == nullptr || index >= function->parameters.size())
@@ -687,16 +742,20 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetParameterDescByIndex(RFC_FUNCTION_DESC_HANDL
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldCount(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldCount(RFC_TYPE_DESC_HANDLE typeHandle, unsigned *count,
+                                               RFC_ERROR_INFO *errorInfo) {
   const fakesdk::TypeDesc *type = FindTypeDesc(typeHandle);
   if (type == nullptr) return InvalidHandle(errorInfo, "type description");
-  if (count == nullptr) return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER", "count is NULL");
+  if (count == nullptr)
+    return Fail(errorInfo, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE, "RFC_INVALID_PARAMETER",
+                "count is NULL");
   *count = static_cast<unsigned>(type->fields.size());
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHandle, unsigned index, RFC_FIELD_DESC *fieldDescr,
-                                      RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHandle,
+                                                     unsigned index, RFC_FIELD_DESC *fieldDescr,
+                                                     RFC_ERROR_INFO *errorInfo) {
   const fakesdk::TypeDesc *type = FindTypeDesc(typeHandle);
   if (type == nullptr) return InvalidHandle(errorInfo, "type description");
   if (fieldDescr == nullptr || index >= type->fields.size())
@@ -718,7 +777,8 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetFieldDescByIndex(RFC_TYPE_DESC_HANDLE typeHa
 
 // ------------------------------------------------------------ functions
 
-FAKESDK_EXPORT RFC_FUNCTION_HANDLE SAP_API RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_FUNCTION_HANDLE SAP_API
+RfcCreateFunction(RFC_FUNCTION_DESC_HANDLE funcDescHandle, RFC_ERROR_INFO *errorInfo) {
   const fakesdk::FunctionDesc *function = FindFunctionDesc(funcDescHandle);
   if (function == nullptr) {
     InvalidHandle(errorInfo, "function description");
@@ -735,7 +795,8 @@ FAKESDK_EXPORT RFC_FUNCTION_HANDLE SAP_API RfcCreateFunction(RFC_FUNCTION_DESC_H
   return reinterpret_cast<RFC_FUNCTION_HANDLE>(handle);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle,
+                                                 RFC_ERROR_INFO *errorInfo) {
   std::unique_ptr<Container> gone;
   {
     Registry &registry = TheRegistry();
@@ -749,39 +810,47 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcDestroyFunction(RFC_FUNCTION_HANDLE funcHandle,
 }
 
 namespace {
-RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo);
+RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle,
+              RFC_ERROR_INFO *errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcInvoke(RFC_CONNECTION_HANDLE rfcHandle,
+                                        RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
   const RFC_RC code = Invoke(rfcHandle, funcHandle, errorInfo);
   CloseAfterAbapError(rfcHandle, code);
   return code;
 }
 
 namespace {
-RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, RFC_ERROR_INFO *errorInfo) {
+RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle,
+              RFC_ERROR_INFO *errorInfo) {
   std::shared_ptr<Connection> connection = FindConnection(rfcHandle);
   if (!connection) return InvalidHandle(errorInfo, "connection");
   Container *function = FindContainer(funcHandle);
-  if (function == nullptr || function->kind != ContainerKind::kFunction) return InvalidHandle(errorInfo, "function");
+  if (function == nullptr || function->kind != ContainerKind::kFunction)
+    return InvalidHandle(errorInfo, "function");
   const std::string &name = function->function->name;
   std::string sent;
   for (std::size_t i = 0; i < function->values.size(); ++i)
-    if (function->values[i].set) sent += " " + function->names[i] + "=" + Shown(fakesdk::ValueText(function->values[i]));
+    if (function->values[i].set)
+      sent += " " + function->names[i] + "=" + Shown(fakesdk::ValueText(function->values[i]));
   Log("RfcInvoke connection " + std::to_string(connection->number) + " " + name + sent);
   if (IsClosed(*connection))
-    return Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE", "The connection is closed");
+    return Fail(errorInfo, RFC_INVALID_HANDLE, COMMUNICATION_FAILURE, "RFC_INVALID_HANDLE",
+                "The connection is closed");
   if (connection->scenario->replay) return ReplayedCall(*connection, *function, errorInfo);
-  const Failure *failure = fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kInvoke, name);
+  const Failure *failure =
+      fakesdk::PlannedFailure(*connection->scenario, Failure::Site::kInvoke, name);
   const RFC_RC planned = PlannedStepFailure(*connection, failure, name, errorInfo);
   if (planned != RFC_OK) {
     Log("  -> " + std::to_string(planned));
     return planned;
   }
   if (connection->scenario->modules.count(name) == 0)
-    return Fail(errorInfo, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE, "CALL_FUNCTION_NOT_FOUND",
-                "Function module \"" + name + "\" not found");
-  const fakesdk::Answer answer = fakesdk::Execute(*connection->scenario, *function, std::time(nullptr));
+    return Fail(errorInfo, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE,
+                "CALL_FUNCTION_NOT_FOUND", "Function module \"" + name + "\" not found");
+  const fakesdk::Answer answer =
+      fakesdk::Execute(*connection->scenario, *function, std::time(nullptr));
   if (!answer.runtime.empty()) {
     Log("  -> ABAP runtime error " + answer.runtime);
     return Fail(errorInfo, RFC_ABAP_RUNTIME_FAILURE, ABAP_RUNTIME_FAILURE, answer.runtime,
@@ -789,7 +858,8 @@ RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, R
   }
   if (!answer.ok) {
     Log("  -> exception " + answer.exception);
-    return Fail(errorInfo, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, answer.exception, answer.exception);
+    return Fail(errorInfo, RFC_ABAP_EXCEPTION, ABAP_APPLICATION_FAILURE, answer.exception,
+                answer.exception);
   }
   return Succeed(errorInfo);
 }
@@ -797,8 +867,9 @@ RFC_RC Invoke(RFC_CONNECTION_HANDLE rfcHandle, RFC_FUNCTION_HANDLE funcHandle, R
 
 // ------------------------------------------------------------ setters
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const RFC_CHAR *charValue,
-                           unsigned valueLength, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                          const RFC_CHAR *charValue, unsigned valueLength,
+                                          RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
@@ -809,8 +880,9 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcSetChars(DATA_CONTAINER_HANDLE dataHandle, cons
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, const SAP_UC *stringValue,
-                            unsigned valueLength, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                           const SAP_UC *stringValue, unsigned valueLength,
+                                           RFC_ERROR_INFO *errorInfo) {
   return RfcSetChars(dataHandle, name, stringValue, valueLength, errorInfo);
 }
 
@@ -827,78 +899,90 @@ RFC_RC SetInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int
   if (target == nullptr) return failure;
   for (const fakesdk::Type type : refused)
     if (target->type == type)
-      return ConversionFailure(errorInfo, NameOf(name) + ": this setter does not take a field of type " +
+      return ConversionFailure(errorInfo, NameOf(name) +
+                                              ": this setter does not take a field of type " +
                                               std::to_string(static_cast<int>(type)));
   std::string why;
-  if (!fakesdk::AssignNumber(*target, value, &why)) return ConversionFailure(errorInfo, NameOf(name) + ": " + why);
+  if (!fakesdk::AssignNumber(*target, value, &why))
+    return ConversionFailure(errorInfo, NameOf(name) + ": " + why);
   return Succeed(errorInfo);
 }
 
 } // namespace
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT value,
-                         RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                        RFC_INT value, RFC_ERROR_INFO *errorInfo) {
   return SetInteger(dataHandle, name, value, {}, errorInfo);
 }
 
 #ifndef FAKESDK_WITHOUT_RFCSETINT1
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 value,
-                          RFC_ERROR_INFO *errorInfo) {
-  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt2, fakesdk::kInt8}, errorInfo);
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_INT1 value, RFC_ERROR_INFO *errorInfo) {
+  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt2, fakesdk::kInt8},
+                    errorInfo);
 }
 #endif
 
 #ifndef FAKESDK_WITHOUT_RFCSETINT2
-FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 value,
-                          RFC_ERROR_INFO *errorInfo) {
-  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt1, fakesdk::kInt8}, errorInfo);
+FAKESDK_EXPORT RFC_RC SAP_API RfcSetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_INT2 value, RFC_ERROR_INFO *errorInfo) {
+  return SetInteger(dataHandle, name, value, {fakesdk::kInt, fakesdk::kInt1, fakesdk::kInt8},
+                    errorInfo);
 }
 #endif
 
 // ------------------------------------------------------------ getters
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_CHAR *charBuffer,
-                           unsigned bufferLength, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetChars(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                          RFC_CHAR *charBuffer, unsigned bufferLength,
+                                          RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure || value->type == fakesdk::kTable)
+  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure ||
+      value->type == fakesdk::kTable)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " cannot be read as characters");
   const std::u16string text = fakesdk::ValueText(*value);
   if (charBuffer == nullptr || bufferLength < text.size())
     return Fail(errorInfo, RFC_BUFFER_TOO_SMALL, EXTERNAL_RUNTIME_FAILURE, "RFC_BUFFER_TOO_SMALL",
-                "Buffer of " + std::to_string(bufferLength) + " characters too small for field " + NameOf(name));
+                "Buffer of " + std::to_string(bufferLength) + " characters too small for field " +
+                    NameOf(name));
   for (unsigned i = 0; i < bufferLength; ++i) charBuffer[i] = i < text.size() ? text[i] : u' ';
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_UC *stringBuffer,
-                            unsigned bufferLength, unsigned *stringLength, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetString(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                           SAP_UC *stringBuffer, unsigned bufferLength,
+                                           unsigned *stringLength, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure || value->type == fakesdk::kTable ||
-      value->type == fakesdk::kAbapObject)
+  if (value->type == fakesdk::kByte || value->type == fakesdk::kStructure ||
+      value->type == fakesdk::kTable || value->type == fakesdk::kAbapObject)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " cannot be read as a string");
   const std::u16string text = fakesdk::ValueText(*value);
   if (stringLength) *stringLength = static_cast<unsigned>(text.size());
   if (stringBuffer == nullptr || bufferLength < text.size() + 1)
     return Fail(errorInfo, RFC_BUFFER_TOO_SMALL, EXTERNAL_RUNTIME_FAILURE, "RFC_BUFFER_TOO_SMALL",
-                "Buffer of " + std::to_string(bufferLength) + " characters too small for field " + NameOf(name));
+                "Buffer of " + std::to_string(bufferLength) + " characters too small for field " +
+                    NameOf(name));
   for (std::size_t i = 0; i < text.size(); ++i) stringBuffer[i] = text[i];
   stringBuffer[text.size()] = 0;
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetBytes(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, SAP_RAW *byteBuffer,
-                           unsigned bufferLength, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetBytes(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                          SAP_RAW *byteBuffer, unsigned bufferLength,
+                                          RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type != fakesdk::kByte) return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not raw");
+  if (value->type != fakesdk::kByte)
+    return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not raw");
   if (byteBuffer == nullptr || bufferLength < value->bytes.size())
     return Fail(errorInfo, RFC_BUFFER_TOO_SMALL, EXTERNAL_RUNTIME_FAILURE, "RFC_BUFFER_TOO_SMALL",
-                "Buffer of " + std::to_string(bufferLength) + " bytes too small for field " + NameOf(name));
+                "Buffer of " + std::to_string(bufferLength) + " bytes too small for field " +
+                    NameOf(name));
   for (unsigned i = 0; i < bufferLength; ++i)
     byteBuffer[i] = i < value->bytes.size() ? static_cast<SAP_RAW>(value->bytes[i]) : 0;
   return Succeed(errorInfo);
@@ -906,40 +990,41 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetBytes(DATA_CONTAINER_HANDLE dataHandle, cons
 
 namespace {
 
-RFC_RC ReadInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int64_t low, std::int64_t high,
-                   std::int64_t *out, RFC_ERROR_INFO *errorInfo) {
+RFC_RC ReadInteger(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, std::int64_t low,
+                   std::int64_t high, std::int64_t *out, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type != fakesdk::kInt && value->type != fakesdk::kInt2 && value->type != fakesdk::kInt1 &&
-      value->type != fakesdk::kInt8)
+  if (value->type != fakesdk::kInt && value->type != fakesdk::kInt2 &&
+      value->type != fakesdk::kInt1 && value->type != fakesdk::kInt8)
     return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not an integer");
   if (value->number < low || value->number > high)
-    return ConversionFailure(errorInfo, "Field " + NameOf(name) + " does not fit the requested integer");
+    return ConversionFailure(errorInfo,
+                             "Field " + NameOf(name) + " does not fit the requested integer");
   *out = value->number;
   return Succeed(errorInfo);
 }
 
 } // namespace
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT *value,
-                         RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                        RFC_INT *value, RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, -2147483648LL, 2147483647LL, &number, errorInfo);
   if (rc == RFC_OK && value) *value = static_cast<RFC_INT>(number);
   return rc;
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT1 *value,
-                          RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt1(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_INT1 *value, RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, 0, 255, &number, errorInfo);
   if (rc == RFC_OK && value) *value = static_cast<RFC_INT1>(number);
   return rc;
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT2 *value,
-                          RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_INT2 *value, RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, -32768, 32767, &number, errorInfo);
   if (rc == RFC_OK && value) *value = static_cast<RFC_INT2>(number);
@@ -947,8 +1032,8 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt2(DATA_CONTAINER_HANDLE dataHandle, const
 }
 
 #ifndef FAKESDK_WITHOUT_RFCGETINT8
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_INT8 *value,
-                          RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_INT8 *value, RFC_ERROR_INFO *errorInfo) {
   std::int64_t number = 0;
   const RFC_RC rc = ReadInteger(dataHandle, name, INT64_MIN, INT64_MAX, &number, errorInfo);
   if (rc == RFC_OK && value) *value = number;
@@ -957,28 +1042,31 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetInt8(DATA_CONTAINER_HANDLE dataHandle, const
 #endif
 
 // FLOAT fields only, as the fake's other getters are strict about types.
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetFloat(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_FLOAT *value,
-                           RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetFloat(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                          RFC_FLOAT *value, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *field = Addressed(dataHandle, name, errorInfo, &failure);
   if (field == nullptr) return failure;
-  if (field->type != fakesdk::kFloat) return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not a FLOAT");
+  if (field->type != fakesdk::kFloat)
+    return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not a FLOAT");
   if (value) *value = field->real;
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_DATE emptyDate,
-                          RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetDate(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                         RFC_DATE emptyDate, RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
-  if (value->type != fakesdk::kDate) return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not a date");
+  if (value->type != fakesdk::kDate)
+    return ConversionFailure(errorInfo, "Field " + NameOf(name) + " is not a date");
   for (int i = 0; i < 8; ++i) emptyDate[i] = value->text[i];
   return Succeed(errorInfo);
 }
 
 FAKESDK_EXPORT RFC_RC SAP_API RfcGetStructure(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
-                               RFC_STRUCTURE_HANDLE *structHandle, RFC_ERROR_INFO *errorInfo) {
+                                              RFC_STRUCTURE_HANDLE *structHandle,
+                                              RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
@@ -988,8 +1076,9 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetStructure(DATA_CONTAINER_HANDLE dataHandle, 
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name, RFC_TABLE_HANDLE *tableHandle,
-                           RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, const SAP_UC *name,
+                                          RFC_TABLE_HANDLE *tableHandle,
+                                          RFC_ERROR_INFO *errorInfo) {
   RFC_RC failure = RFC_OK;
   Value *value = Addressed(dataHandle, name, errorInfo, &failure);
   if (value == nullptr) return failure;
@@ -999,16 +1088,20 @@ FAKESDK_EXPORT RFC_RC SAP_API RfcGetTable(DATA_CONTAINER_HANDLE dataHandle, cons
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcGetRowCount(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcGetRowCount(RFC_TABLE_HANDLE tableHandle, unsigned *rowCount,
+                                             RFC_ERROR_INFO *errorInfo) {
   Container *table = FindContainer(tableHandle);
-  if (table == nullptr || table->kind != ContainerKind::kTable) return InvalidHandle(errorInfo, "table");
+  if (table == nullptr || table->kind != ContainerKind::kTable)
+    return InvalidHandle(errorInfo, "table");
   if (rowCount) *rowCount = static_cast<unsigned>(table->rows.size());
   return Succeed(errorInfo);
 }
 
-FAKESDK_EXPORT RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned index, RFC_ERROR_INFO *errorInfo) {
+FAKESDK_EXPORT RFC_RC SAP_API RfcMoveTo(RFC_TABLE_HANDLE tableHandle, unsigned index,
+                                        RFC_ERROR_INFO *errorInfo) {
   Container *table = FindContainer(tableHandle);
-  if (table == nullptr || table->kind != ContainerKind::kTable) return InvalidHandle(errorInfo, "table");
+  if (table == nullptr || table->kind != ContainerKind::kTable)
+    return InvalidHandle(errorInfo, "table");
   if (index >= table->rows.size())
     return Fail(errorInfo, RFC_TABLE_MOVE_EOF, EXTERNAL_RUNTIME_FAILURE, "RFC_TABLE_MOVE_EOF",
                 "Row " + std::to_string(index) + " is past the end of the table");
@@ -1029,4 +1122,3 @@ FAKESDK_EXPORT const SAP_UC *SAP_API RfcGetVersion(unsigned *majorVersion, unsig
 }
 
 } // namespace sapnwrfc
-

@@ -24,10 +24,14 @@ struct Token {
 };
 
 bool HexDigit(char c, unsigned *digit) {
-  if (c >= '0' && c <= '9') *digit = static_cast<unsigned>(c - '0');
-  else if (c >= 'A' && c <= 'F') *digit = static_cast<unsigned>(c - 'A' + 10);
-  else if (c >= 'a' && c <= 'f') *digit = static_cast<unsigned>(c - 'a' + 10);
-  else return false;
+  if (c >= '0' && c <= '9')
+    *digit = static_cast<unsigned>(c - '0');
+  else if (c >= 'A' && c <= 'F')
+    *digit = static_cast<unsigned>(c - 'A' + 10);
+  else if (c >= 'a' && c <= 'f')
+    *digit = static_cast<unsigned>(c - 'a' + 10);
+  else
+    return false;
   return true;
 }
 
@@ -42,7 +46,8 @@ bool Tokens(const std::string &line, std::vector<Token> *tokens, std::string *pr
     }
     Token token;
     std::size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '=' && line[i] != '"') ++i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '=' && line[i] != '"')
+      ++i;
     if (i < line.size() && line[i] == '=') {
       token.name = line.substr(start, i - start);
       ++i;
@@ -141,16 +146,19 @@ bool AssignDecimal(Value &value, const std::u16string &text, std::string *proble
   while (i < narrow.size() && narrow[i] >= '0' && narrow[i] <= '9') whole.push_back(narrow[i++]);
   if (i < narrow.size() && narrow[i] == '.') {
     ++i;
-    while (i < narrow.size() && narrow[i] >= '0' && narrow[i] <= '9') fraction.push_back(narrow[i++]);
+    while (i < narrow.size() && narrow[i] >= '0' && narrow[i] <= '9')
+      fraction.push_back(narrow[i++]);
   }
-  if (i < narrow.size() && narrow[i] == '-' && !negative) negative = true, ++i; // a sign after, as ABAP writes it
+  if (i < narrow.size() && narrow[i] == '-' && !negative)
+    negative = true, ++i; // a sign after, as ABAP writes it
   if (i != narrow.size() || (whole.empty() && fraction.empty())) {
     *problem = "'" + narrow + "' is not a decimal number";
     return false;
   }
   while (fraction.size() > value.decimals && fraction.back() == '0') fraction.pop_back();
   if (fraction.size() > value.decimals) {
-    *problem = "'" + narrow + "' has more decimals than the field's " + std::to_string(value.decimals);
+    *problem =
+        "'" + narrow + "' has more decimals than the field's " + std::to_string(value.decimals);
     return false;
   }
   fraction.append(value.decimals - fraction.size(), '0');
@@ -168,7 +176,8 @@ bool AssignItem(Value &value, const ReplayItem &item, std::string *problem) {
   return AssignText(value, item.value, problem);
 }
 
-bool FillRow(Container &row, const std::vector<ReplayItem> &items, std::string *problem, int *line) {
+bool FillRow(Container &row, const std::vector<ReplayItem> &items, std::string *problem,
+             int *line) {
   for (const ReplayItem &item : items) {
     *line = item.line;
     Value *value = FindValue(row, item.name);
@@ -215,8 +224,8 @@ bool Fill(const ReplayCall &call, Container &function, std::string *problem, int
 
 // The text a set value leaves in the field, trailing blanks dropped: how a
 // captured set and the caller's are compared.
-bool SetText(const FunctionDesc &function, const std::string &name, const std::u16string &text, bool quoted,
-             std::u16string *held, std::string *problem) {
+bool SetText(const FunctionDesc &function, const std::string &name, const std::u16string &text,
+             bool quoted, std::u16string *held, std::string *problem) {
   std::unique_ptr<Container> scratch = NewFunction(function);
   Value *value = FindValue(*scratch, name);
   if (value == nullptr) {
@@ -242,11 +251,13 @@ struct Parser {
   bool current_open = false;
   std::string table; // the table whose rows follow
 
-  ReplayItem Item(const Token &token) const { return ReplayItem{token.name, token.value, token.text, line}; }
+  ReplayItem Item(const Token &token) const {
+    return ReplayItem{token.name, token.value, token.text, line};
+  }
 };
 
-bool Named(const std::vector<Token> &tokens, std::size_t from, std::map<std::string, std::u16string> *named,
-           std::string *problem) {
+bool Named(const std::vector<Token> &tokens, std::size_t from,
+           std::map<std::string, std::u16string> *named, std::string *problem) {
   for (std::size_t i = from; i < tokens.size(); ++i) {
     if (tokens[i].name.empty()) {
       *problem = "'" + Narrow(tokens[i].value) + "' needs a name (NAME=value)";
@@ -260,7 +271,8 @@ bool Named(const std::vector<Token> &tokens, std::size_t from, std::map<std::str
 bool ErrorOf(const std::vector<Token> &tokens, ReplayError *error, std::string *problem) {
   std::map<std::string, std::u16string> named;
   if (!Named(tokens, 1, &named, problem)) return false;
-  if (!Numbered(quarlane::nwrfc::RcOfName, Narrow(named["code"]), &error->code) || error->code == 0) {
+  if (!Numbered(quarlane::nwrfc::RcOfName, Narrow(named["code"]), &error->code) ||
+      error->code == 0) {
     *problem = "error needs code= (an RFC_RC other than RFC_OK)";
     return false;
   }
@@ -270,10 +282,12 @@ bool ErrorOf(const std::vector<Token> &tokens, ReplayError *error, std::string *
   }
   error->key = named["key"];
   error->message = named["message"];
-  const char *const kAbap[] = {"abap_class", "abap_type", "abap_number", "abap_v1", "abap_v2", "abap_v3", "abap_v4"};
+  const char *const kAbap[] = {"abap_class", "abap_type", "abap_number", "abap_v1",
+                               "abap_v2",    "abap_v3",   "abap_v4"};
   for (int i = 0; i < 7; ++i) error->abap[i] = named[kAbap[i]];
   for (const auto &entry : named) {
-    bool known = entry.first == "code" || entry.first == "group" || entry.first == "key" || entry.first == "message";
+    bool known = entry.first == "code" || entry.first == "group" || entry.first == "key" ||
+                 entry.first == "message";
     for (const char *abap : kAbap) known = known || entry.first == abap;
     if (!known) {
       *problem = "error has no part " + entry.first;
@@ -308,9 +322,7 @@ bool Outcome(Parser &parser, const std::vector<Token> &tokens, bool ok, std::str
     replay.calls.back().error = error;
     break;
   case Parser::Event::kOther: break;
-  case Parser::Event::kNone:
-    *problem = "an outcome without a call before it";
-    return false;
+  case Parser::Event::kNone: *problem = "an outcome without a call before it"; return false;
   }
   return true;
 }
@@ -318,7 +330,9 @@ bool Outcome(Parser &parser, const std::vector<Token> &tokens, bool ok, std::str
 bool Description(Parser &parser, const std::string &keyword, const std::vector<Token> &tokens,
                  std::string *problem) {
   Replay &replay = *parser.replay;
-  auto word = [&](std::size_t i) { return i < tokens.size() && tokens[i].name.empty() ? Narrow(tokens[i].value) : ""; };
+  auto word = [&](std::size_t i) {
+    return i < tokens.size() && tokens[i].name.empty() ? Narrow(tokens[i].value) : "";
+  };
   if (keyword == "function") {
     if (tokens.size() != 2 || word(1).empty()) {
       *problem = "function needs the module's name";
@@ -351,17 +365,22 @@ bool Description(Parser &parser, const std::string &keyword, const std::vector<T
     ParameterDesc parameter{};
     parameter.name = word(1);
     parameter.type = type;
-    if (direction == "import") parameter.direction = kImport;
-    else if (direction == "export") parameter.direction = kExport;
-    else if (direction == "changing") parameter.direction = kChanging;
-    else if (direction == "tables") parameter.direction = kTables;
+    if (direction == "import")
+      parameter.direction = kImport;
+    else if (direction == "export")
+      parameter.direction = kExport;
+    else if (direction == "changing")
+      parameter.direction = kChanging;
+    else if (direction == "tables")
+      parameter.direction = kTables;
     else {
       *problem = "parameter direction must be import, export, changing or tables";
       return false;
     }
     if (!Named(tokens, 4, &named, problem)) return false;
     unsigned optional = 0;
-    if (!Unsigned(named["nuc"], &parameter.nuc_length) || !Unsigned(named["uc"], &parameter.uc_length) ||
+    if (!Unsigned(named["nuc"], &parameter.nuc_length) ||
+        !Unsigned(named["uc"], &parameter.uc_length) ||
         !Unsigned(named["decimals"], &parameter.decimals) ||
         (named.count("optional") && !Unsigned(named["optional"], &optional))) {
       *problem = "parameter needs nuc=, uc= and decimals= as numbers";
@@ -405,7 +424,9 @@ bool Description(Parser &parser, const std::string &keyword, const std::vector<T
 bool Record(Parser &parser, const std::vector<Token> &tokens, std::string *problem) {
   Replay &replay = *parser.replay;
   const std::string keyword = tokens[0].name.empty() ? Narrow(tokens[0].value) : std::string();
-  auto word = [&](std::size_t i) { return i < tokens.size() && tokens[i].name.empty() ? Narrow(tokens[i].value) : ""; };
+  auto word = [&](std::size_t i) {
+    return i < tokens.size() && tokens[i].name.empty() ? Narrow(tokens[i].value) : "";
+  };
   if (replay.version == 0) {
     if (keyword != kFormatWord) {
       *problem = std::string("the first line must be \"") + kFormatWord + " 1\"";
@@ -413,7 +434,8 @@ bool Record(Parser &parser, const std::vector<Token> &tokens, std::string *probl
     }
     std::int64_t version = 0;
     if (!ParseInteger(word(1), &version) || version != 1) {
-      *problem = "capture format version " + word(1) + " is not known to this replay (it reads version 1)";
+      *problem =
+          "capture format version " + word(1) + " is not known to this replay (it reads version 1)";
       return false;
     }
     replay.version = 1;
@@ -421,9 +443,10 @@ bool Record(Parser &parser, const std::vector<Token> &tokens, std::string *probl
   }
   if (keyword == "tool" || keyword == "captured_at" || keyword == "sdk" || keyword == "names") {
     const std::string value = tokens.size() > 1 ? Narrow(tokens[1].value) : std::string();
-    (keyword == "tool" ? replay.tool : keyword == "captured_at" ? replay.captured_at
-                                     : keyword == "sdk"         ? replay.sdk
-                                                                : replay.names) = value;
+    (keyword == "tool"          ? replay.tool
+     : keyword == "captured_at" ? replay.captured_at
+     : keyword == "sdk"         ? replay.sdk
+                                : replay.names) = value;
     return true;
   }
   if (keyword == "verdict") {
@@ -431,7 +454,8 @@ bool Record(Parser &parser, const std::vector<Token> &tokens, std::string *probl
     std::map<std::string, std::u16string> named;
     if (!Named(tokens, 2, &named, problem)) return false;
     std::int64_t status = 0;
-    if (named.count("exit") && ParseInteger(named["exit"], &status)) replay.exit_status = static_cast<int>(status);
+    if (named.count("exit") && ParseInteger(named["exit"], &status))
+      replay.exit_status = static_cast<int>(status);
     return true;
   }
   if (keyword == "function" || keyword == "parameter" || keyword == "field")
@@ -467,7 +491,8 @@ bool Record(Parser &parser, const std::vector<Token> &tokens, std::string *probl
     }
     return true;
   }
-  if (keyword == "ok" || keyword == "error") return Outcome(parser, tokens, keyword == "ok", problem);
+  if (keyword == "ok" || keyword == "error")
+    return Outcome(parser, tokens, keyword == "ok", problem);
   if (keyword == "param") {
     if (parser.event != Parser::Event::kOpen || tokens.size() != 2 || tokens[1].name.empty()) {
       *problem = "param NAME=\"value\" belongs to an open";
@@ -592,14 +617,16 @@ bool RowCounts(const std::string &text, const Replay &replay, std::string *probl
     } else if (row.compare(0, 6, "table ") == 0 && invoke_seen >= 0) {
       call = static_cast<std::size_t>(invoke_seen);
       const std::size_t at = row.find(" rows=");
-      if (at != std::string::npos && call < replay.calls.size() && table < replay.calls[call].tables.size()) {
+      if (at != std::string::npos && call < replay.calls.size() &&
+          table < replay.calls[call].tables.size()) {
         std::int64_t rows = 0;
         std::string digits = row.substr(at + 6);
         digits = digits.substr(0, digits.find_first_of(" \t\r"));
         if (!ParseInteger(digits, &rows) ||
             static_cast<std::size_t>(rows) != replay.calls[call].tables[table].second.size()) {
           *line = number;
-          *problem = "rows=" + digits + " but " + std::to_string(replay.calls[call].tables[table].second.size()) +
+          *problem = "rows=" + digits + " but " +
+                     std::to_string(replay.calls[call].tables[table].second.size()) +
                      " row lines follow";
           return false;
         }
@@ -637,7 +664,8 @@ bool IsCapture(const std::string &text) {
   return false;
 }
 
-bool ParseCapture(const std::string &text, const std::string &file, Replay *replay, std::string *problem) {
+bool ParseCapture(const std::string &text, const std::string &file, Replay *replay,
+                  std::string *problem) {
   replay->file = file;
   Parser parser;
   parser.replay = replay;
@@ -654,7 +682,8 @@ bool ParseCapture(const std::string &text, const std::string &file, Replay *repl
       std::vector<Token> tokens;
       std::string why;
       if (!Tokens(trimmed, &tokens, &why) || tokens.empty() || !Record(parser, tokens, &why)) {
-        *problem = file + " line " + std::to_string(parser.line) + ": " + (why.empty() ? "unreadable" : why);
+        *problem = file + " line " + std::to_string(parser.line) + ": " +
+                   (why.empty() ? "unreadable" : why);
         return false;
       }
     }
@@ -673,7 +702,8 @@ bool ParseCapture(const std::string &text, const std::string &file, Replay *repl
   return true;
 }
 
-std::shared_ptr<const Replay> LoadCapture(const std::string &text, const std::string &file, std::string *problem) {
+std::shared_ptr<const Replay> LoadCapture(const std::string &text, const std::string &file,
+                                          std::string *problem) {
   Loaded &loaded = TheLoaded();
   std::lock_guard<std::mutex> lock(loaded.mutex);
   const auto key = std::make_pair(file, text);
@@ -705,8 +735,9 @@ const TypeDesc *FindReplayType(const void *address) {
   return loaded.types.count(address) ? static_cast<const TypeDesc *>(address) : nullptr;
 }
 
-ReplayOutcome ReplayDescribe(const Replay &replay, const std::string &name, const FunctionDesc **function,
-                             const ReplayError **error, std::string *problem) {
+ReplayOutcome ReplayDescribe(const Replay &replay, const std::string &name,
+                             const FunctionDesc **function, const ReplayError **error,
+                             std::string *problem) {
   for (const ReplayStep &step : replay.describes) {
     if (step.function != name) continue;
     if (!step.ok) {
@@ -726,7 +757,8 @@ ReplayOutcome ReplayInvoke(const Replay &replay, Container &function, const Repl
   const std::string &name = function.function->name;
   std::vector<std::pair<std::string, std::u16string>> sent;
   for (std::size_t i = 0; i < function.values.size(); ++i)
-    if (function.values[i].set) sent.emplace_back(function.names[i], TrimRight(ValueText(function.values[i])));
+    if (function.values[i].set)
+      sent.emplace_back(function.names[i], TrimRight(ValueText(function.values[i])));
   std::sort(sent.begin(), sent.end());
   for (const ReplayCall &call : replay.calls) {
     if (call.function != name) continue;
@@ -746,7 +778,8 @@ ReplayOutcome ReplayInvoke(const Replay &replay, Container &function, const Repl
   }
   std::string shown;
   for (const auto &[field, value] : sent) shown += " " + field + "=\"" + ToUtf8(value) + "\"";
-  *problem = "the capture " + replay.file + " has no call of " + name + " with" + (shown.empty() ? " no values" : shown);
+  *problem = "the capture " + replay.file + " has no call of " + name + " with" +
+             (shown.empty() ? " no values" : shown);
   return ReplayOutcome::kUnknown;
 }
 

@@ -42,7 +42,7 @@ struct ReplayCall {
   // What the caller set, as NAME and the text the field holds then
   // (trailing blanks dropped).
   std::vector<std::pair<std::string, std::u16string>> sets;
-  std::vector<ReplayItem> values;                               // scalar exporting values
+  std::vector<ReplayItem> values; // scalar exporting values
   std::vector<std::pair<std::string, std::vector<ReplayItem>>> structures;
   std::vector<std::pair<std::string, std::vector<std::vector<ReplayItem>>>> tables;
 };
@@ -75,12 +75,14 @@ bool IsCapture(const std::string &text);
 // Parses a capture; false with *problem naming the file and line of the
 // first problem. Every answer is tried against its function's description
 // here, so a value that does not fit its field is found at once.
-bool ParseCapture(const std::string &text, const std::string &file, Replay *replay, std::string *problem);
+bool ParseCapture(const std::string &text, const std::string &file, Replay *replay,
+                  std::string *problem);
 
 // The capture, parsed once per file and text and kept for the life of the
 // process (its descriptions are handles the caller may hold); nullptr with
 // *problem set when it cannot be parsed.
-std::shared_ptr<const Replay> LoadCapture(const std::string &text, const std::string &file, std::string *problem);
+std::shared_ptr<const Replay> LoadCapture(const std::string &text, const std::string &file,
+                                          std::string *problem);
 
 const FunctionDesc *FindFunctionOf(const Replay &replay, const std::string &name);
 
@@ -92,8 +94,9 @@ enum class ReplayOutcome { kOk, kError, kUnknown };
 
 // RfcGetFunctionDesc of `name`: the captured description (kOk), the captured
 // error (kError), or kUnknown with *problem when the capture says nothing of it.
-ReplayOutcome ReplayDescribe(const Replay &replay, const std::string &name, const FunctionDesc **function,
-                             const ReplayError **error, std::string *problem);
+ReplayOutcome ReplayDescribe(const Replay &replay, const std::string &name,
+                             const FunctionDesc **function, const ReplayError **error,
+                             std::string *problem);
 
 // RfcInvoke: the first captured call of the function with the same importing
 // values as `function` has; its answer fills `function` (kOk), or its error

@@ -75,7 +75,8 @@ bool SettableValue(const std::string &name, Value *shape) {
 bool IsDay(const std::string &day) {
   if (day == "today") return true;
   std::int64_t back = 0;
-  if (day.compare(0, 6, "today-") == 0) return ParseInteger(day.substr(6), &back) && back >= 0 && back < 100000;
+  if (day.compare(0, 6, "today-") == 0)
+    return ParseInteger(day.substr(6), &back) && back >= 0 && back < 100000;
   if (day.size() != 8) return false;
   for (char c : day)
     if (c < '0' || c > '9') return false;
@@ -84,8 +85,8 @@ bool IsDay(const std::string &day) {
 
 // A row from its words: day= and the place word (instance= or component=)
 // when the table has them, then FIELD=value for fields of the row type.
-bool ParseRow(const std::vector<std::string> &words, const TypeDesc &type, const char *place_word, ScriptRow *row,
-              std::string *problem) {
+bool ParseRow(const std::vector<std::string> &words, const TypeDesc &type, const char *place_word,
+              ScriptRow *row, std::string *problem) {
   auto container = NewStructure(type);
   for (const std::string &word : words) {
     std::string key, value;
@@ -151,13 +152,20 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     const bool assignment = SplitAssignment(word, &key, &value);
     Failure::Kind kind = Failure::Kind::kCommunication;
     bool is_kind = true;
-    if (SameText(word, "logon")) kind = Failure::Kind::kLogon;
-    else if (SameText(word, "communication")) kind = Failure::Kind::kCommunication;
-    else if (SameText(word, "runtime")) kind = Failure::Kind::kRuntime;
-    else if (SameText(word, "hang")) kind = Failure::Kind::kHang;
-    else if (assignment && SameText(key, "exception")) kind = Failure::Kind::kException;
-    else if (assignment && SameText(key, "code")) kind = Failure::Kind::kError;
-    else is_kind = false;
+    if (SameText(word, "logon"))
+      kind = Failure::Kind::kLogon;
+    else if (SameText(word, "communication"))
+      kind = Failure::Kind::kCommunication;
+    else if (SameText(word, "runtime"))
+      kind = Failure::Kind::kRuntime;
+    else if (SameText(word, "hang"))
+      kind = Failure::Kind::kHang;
+    else if (assignment && SameText(key, "exception"))
+      kind = Failure::Kind::kException;
+    else if (assignment && SameText(key, "code"))
+      kind = Failure::Kind::kError;
+    else
+      is_kind = false;
     if (is_kind) {
       if (have_kind) {
         *problem = "a fail line names one kind of failure";
@@ -172,7 +180,8 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
         }
         failure->key = Upper(value);
       }
-      if (kind == Failure::Kind::kError && !quarlane::nwrfc::RcOfName(Upper(value), &failure->code)) {
+      if (kind == Failure::Kind::kError &&
+          !quarlane::nwrfc::RcOfName(Upper(value), &failure->code)) {
         *problem = "code= takes a return code's name (RFC_EXTERNAL_FAILURE, ...)";
         return false;
       }
@@ -201,7 +210,8 @@ bool ParseFailure(const std::vector<std::string> &words, Failure *failure, std::
     }
   }
   if (!have_kind) {
-    *problem = "a fail line needs a kind: logon, communication, exception=NAME, runtime, hang or code=RC";
+    *problem =
+        "a fail line needs a kind: logon, communication, exception=NAME, runtime, hang or code=RC";
     return false;
   }
   if ((failure->kind == Failure::Kind::kError) != have_group) {
@@ -244,13 +254,15 @@ std::set<std::string> DefaultModules(const std::string &release) {
 
 // A switch line; false when `key` is no switch, *problem set for a value it
 // does not take.
-bool ParseSwitch(const std::string &key, const std::string &value, Scenario *scenario, std::string *problem) {
+bool ParseSwitch(const std::string &key, const std::string &value, Scenario *scenario,
+                 std::string *problem) {
   struct Switch {
     const char *key, *off, *on;
     bool Scenario::*flag;
   };
-  static const Switch switches[] = {{"ABAP_ERROR", "keeps", "closes", &Scenario::abap_error_closes},
-                                    {"CANCEL_IN_DESCRIBE", "honoured", "ignored", &Scenario::cancel_ignored_in_describe}};
+  static const Switch switches[] = {
+      {"ABAP_ERROR", "keeps", "closes", &Scenario::abap_error_closes},
+      {"CANCEL_IN_DESCRIBE", "honoured", "ignored", &Scenario::cancel_ignored_in_describe}};
   for (const Switch &each : switches) {
     if (key != each.key) continue;
     if (!SameText(value, each.off) && !SameText(value, each.on))
@@ -267,8 +279,8 @@ bool IsTwoDigits(const std::string &text) {
 
 } // namespace
 
-bool ParseScenario(const std::string &text, const std::string &file, const std::string &host, Scenario *scenario,
-                   std::string *problem) {
+bool ParseScenario(const std::string &text, const std::string &file, const std::string &host,
+                   Scenario *scenario, std::string *problem) {
   Scenario result;
   result.file = file;
   result.host = host;
@@ -305,7 +317,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
       continue;
     }
     // A single value may be quoted to keep its blanks.
-    const std::string single = words.size() == 1 ? words[0] : (words.empty() ? std::string() : value);
+    const std::string single =
+        words.size() == 1 ? words[0] : (words.empty() ? std::string() : value);
 
     if (key == "SYSNR") {
       if (!IsTwoDigits(single)) problems.push_back({number, "sysnr takes two digits, 00 to 99"});
@@ -328,11 +341,14 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
     } else if (key == "MODULES") {
       modules_given = true;
       for (const std::string &module : words) {
-        if (!FindFunction(module)) problems.push_back({number, "the fake knows no function module " + module});
+        if (!FindFunction(module))
+          problems.push_back({number, "the fake knows no function module " + module});
         result.modules.insert(Upper(module));
       }
     } else if (key == "CPU" || key == "SUMMARY" || key == "AGGREGATE") {
-      const TypeDesc *type = FindType(key == "CPU" ? "CPU_ALL" : key == "SUMMARY" ? "SAPWLSUMRY" : "SWNCAGGTASKTYPE");
+      const TypeDesc *type = FindType(key == "CPU"       ? "CPU_ALL"
+                                      : key == "SUMMARY" ? "SAPWLSUMRY"
+                                                         : "SWNCAGGTASKTYPE");
       const char *place = key == "CPU" ? nullptr : key == "SUMMARY" ? "instance" : "component";
       ScriptRow row;
       row.line = number;
@@ -340,12 +356,17 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
         problems.push_back({number, why});
         continue;
       }
-      (key == "CPU" ? result.cpu : key == "SUMMARY" ? result.summary : result.aggregates).push_back(row);
+      (key == "CPU"       ? result.cpu
+       : key == "SUMMARY" ? result.summary
+                          : result.aggregates)
+          .push_back(row);
     } else if (key == "FAIL") {
       Failure failure;
       failure.line = number;
-      if (!ParseFailure(words, &failure, &why)) problems.push_back({number, why});
-      else result.failures.push_back(failure);
+      if (!ParseFailure(words, &failure, &why))
+        problems.push_back({number, why});
+      else
+        result.failures.push_back(failure);
     } else if (IsVariantKey(key)) {
       if (!SetVariant(key, single, &result.variant, &why)) problems.push_back({number, why});
     } else if (ParseSwitch(key, single, &result, &why)) {
@@ -356,18 +377,21 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
         problems.push_back({number, "unknown key " + key});
         continue;
       }
-      if (!(key == "LASTCOLLWRT" && SameText(single, "now")) && !(shape.type == kChar && single.empty())) {
+      if (!(key == "LASTCOLLWRT" && SameText(single, "now")) &&
+          !(shape.type == kChar && single.empty())) {
         Value probe;
         probe.type = shape.type;
         probe.length = shape.length;
         probe.text.assign(shape.length, u' ');
-        if (!AssignText(probe, FromUtf8(single), &why)) problems.push_back({number, key + ": " + why});
+        if (!AssignText(probe, FromUtf8(single), &why))
+          problems.push_back({number, key + ": " + why});
       }
       result.values[key] = FromUtf8(single);
     }
   }
   for (const char *required : {"CLIENT", "USER", "PASSWD", "SYSID", "RELEASE"}) {
-    const bool present = seen.count(required) || (std::string(required) == "PASSWD" && seen.count("PASSWORD"));
+    const bool present =
+        seen.count(required) || (std::string(required) == "PASSWD" && seen.count("PASSWORD"));
     if (!present) problems.push_back({0, std::string("the key ") + required + " is required"});
   }
   if (result.sysnr.empty() && !seen.count("GROUPS"))
@@ -383,7 +407,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
   }
   if (!problems.empty()) {
     const Problem &first = problems.front();
-    *problem = file + (first.line ? " line " + std::to_string(first.line) : std::string()) + ": " + first.text;
+    *problem = file + (first.line ? " line " + std::to_string(first.line) : std::string()) + ": " +
+               first.text;
     return false;
   }
   if (!modules_given) result.modules = DefaultModules(release);
@@ -391,7 +416,8 @@ bool ParseScenario(const std::string &text, const std::string &file, const std::
   return true;
 }
 
-const Failure *PlannedFailure(const Scenario &scenario, Failure::Site site, const std::string &function) {
+const Failure *PlannedFailure(const Scenario &scenario, Failure::Site site,
+                              const std::string &function) {
   for (const Failure &failure : scenario.failures)
     if (failure.site == site && (site == Failure::Site::kOpen || failure.function == "*" ||
                                  SameText(failure.function, function)))

@@ -21,9 +21,9 @@ struct Failure {
   Site site = Site::kOpen;
   std::string function; // kDescribe, kInvoke: the function module, or "*"
   Kind kind = Kind::kCommunication;
-  std::string key;      // error key; for kException the exception's name
-  std::u16string message; // empty: the fake's default text
-  int seconds = 300;    // kHang: how long the step blocks unless cancelled
+  std::string key;         // error key; for kException the exception's name
+  std::u16string message;  // empty: the fake's default text
+  int seconds = 300;       // kHang: how long the step blocks unless cancelled
   int code = 0, group = 0; // kError: the RFC_RC and error group the step fails with
   int line = 0;
 };
@@ -48,9 +48,9 @@ struct Scenario {
   std::vector<ScriptRow> cpu, summary, aggregates;
   std::vector<Failure> failures;
   // Behaviours of the SDK no public source pins down (README "Switches").
-  bool abap_error_closes = false;        // abap_error = closes
+  bool abap_error_closes = false;          // abap_error = closes
   bool cancel_ignored_in_describe = false; // cancel_in_describe = ignored
-  Variant variant; // the collector's unconfirmed details
+  Variant variant;                         // the collector's unconfirmed details
   // A capture file in place of a script (replay.h): the system answers
   // exactly as the captured one did, and nothing above applies.
   std::shared_ptr<const Replay> replay;
@@ -58,11 +58,12 @@ struct Scenario {
 
 // Parses a script's text (UTF-8, LF or CR LF, an optional byte order mark).
 // False with *problem naming the file and line of the first problem.
-bool ParseScenario(const std::string &text, const std::string &file, const std::string &host, Scenario *scenario,
-                   std::string *problem);
+bool ParseScenario(const std::string &text, const std::string &file, const std::string &host,
+                   Scenario *scenario, std::string *problem);
 
 // The first failure planned for a step; nullptr when none.
-const Failure *PlannedFailure(const Scenario &scenario, Failure::Site site, const std::string &function);
+const Failure *PlannedFailure(const Scenario &scenario, Failure::Site site,
+                              const std::string &function);
 
 // The value of a field of RFCSI or of a scalar exporting parameter.
 std::u16string SystemValue(const Scenario &scenario, const std::string &name);

@@ -35,7 +35,8 @@ void CopyRow(const Container &source, Container &target) {
 }
 
 std::int64_t ClampedSum(std::int64_t a, std::int64_t b, const Value &shape) {
-  const std::int64_t limit = shape.type == kBcd ? static_cast<std::int64_t>(PackedLimit(shape.length))
+  const std::int64_t limit = shape.type == kBcd
+                                 ? static_cast<std::int64_t>(PackedLimit(shape.length))
                              : shape.type == kInt ? 2147483647LL
                                                   : INT64_MAX;
   if (b > 0 && a > limit - b) return limit;
@@ -53,14 +54,17 @@ bool WrittenForTotal(const std::vector<ScriptRow> &rows, const std::string &day,
 // The rows of the day for the place asked for. TOTAL: rows written for
 // TOTAL if there are any, otherwise every instance's rows added up per task
 // type (counters summed; time stamps and texts of the first row).
-std::vector<std::shared_ptr<Container>> Choose(const std::vector<ScriptRow> &rows, const Scenario &scenario,
-                                               const std::string &place, const std::string &hostid,
-                                               const std::string &day, std::time_t now) {
+std::vector<std::shared_ptr<Container>> Choose(const std::vector<ScriptRow> &rows,
+                                               const Scenario &scenario, const std::string &place,
+                                               const std::string &hostid, const std::string &day,
+                                               std::time_t now) {
   const std::string own_instance = Narrow(TrimRight(SystemValue(scenario, "RFCDEST")));
   std::vector<const ScriptRow *> of_day;
   for (const ScriptRow &row : rows)
     if (RowDay(row.day, now) == day) of_day.push_back(&row);
-  auto place_of = [&](const ScriptRow *row) { return row->place.empty() ? own_instance : row->place; };
+  auto place_of = [&](const ScriptRow *row) {
+    return row->place.empty() ? own_instance : row->place;
+  };
 
   std::vector<std::shared_ptr<Container>> chosen;
   auto take = [&](const ScriptRow *row) {
@@ -70,7 +74,8 @@ std::vector<std::shared_ptr<Container>> Choose(const std::vector<ScriptRow> &row
   };
   if (SameText(place, kTotal)) {
     std::vector<const ScriptRow *> written, instances;
-    for (const ScriptRow *row : of_day) (SameText(place_of(row), kTotal) ? written : instances).push_back(row);
+    for (const ScriptRow *row : of_day)
+      (SameText(place_of(row), kTotal) ? written : instances).push_back(row);
     if (!written.empty()) {
       for (const ScriptRow *row : written) take(row);
       return chosen;
@@ -79,7 +84,8 @@ std::vector<std::shared_ptr<Container>> Choose(const std::vector<ScriptRow> &row
       const Value &type = row->row->values[0]; // TASKTYPE is the first field of both structures
       std::shared_ptr<Container> total;
       for (auto &candidate : chosen)
-        if (candidate->values[0].text == type.text && candidate->values[0].bytes == type.bytes) total = candidate;
+        if (candidate->values[0].text == type.text && candidate->values[0].bytes == type.bytes)
+          total = candidate;
       if (!total) {
         take(row);
         continue;
@@ -118,7 +124,8 @@ std::vector<std::shared_ptr<Container>> Choose(const std::vector<ScriptRow> &row
   return chosen;
 }
 
-void Fill(Container &function, const char *table_name, const std::vector<std::shared_ptr<Container>> &rows) {
+void Fill(Container &function, const char *table_name,
+          const std::vector<std::shared_ptr<Container>> &rows) {
   Value *table = FindValue(function, table_name);
   table->nested->rows.clear();
   for (const auto &row : rows) CopyRow(*row, AppendRow(*table->nested));
@@ -128,12 +135,14 @@ void Fill(Container &function, const char *table_name, const std::vector<std::sh
 void SetScalar(Container &function, const std::string &name, const std::u16string &text) {
   Value *value = FindValue(function, name);
   std::string ignored;
-  if (value && value->type != kStructure && value->type != kTable) AssignText(*value, text, &ignored);
+  if (value && value->type != kStructure && value->type != kTable)
+    AssignText(*value, text, &ignored);
 }
 
 bool IsTimeField(const std::string &name) {
   const std::size_t size = name.size();
-  return (size > 2 && name.compare(size - 2, 2, "TI") == 0) || (size > 4 && name.compare(size - 4, 4, "TIME") == 0);
+  return (size > 2 && name.compare(size - 2, 2, "TI") == 0) ||
+         (size > 4 && name.compare(size - 4, 4, "TIME") == 0);
 }
 
 // value / factor, rounded half away from zero, as ABAP assigns a quotient to
@@ -145,8 +154,8 @@ std::int64_t Divided(std::int64_t value, std::int64_t factor) {
 }
 
 Answer SystemInfo(const Scenario &scenario, Container &function) {
-  for (const char *name :
-       {"CURRENT_RESOURCES", "DIALOG_USER_TYPE", "MAXIMAL_RESOURCES", "RECOMMENDED_DELAY", "RFC_LOGIN_COMPLETE"})
+  for (const char *name : {"CURRENT_RESOURCES", "DIALOG_USER_TYPE", "MAXIMAL_RESOURCES",
+                           "RECOMMENDED_DELAY", "RFC_LOGIN_COMPLETE"})
     SetScalar(function, name, SystemValue(scenario, name));
   Container &rfcsi = *FindValue(function, "RFCSI_EXPORT")->nested;
   for (std::size_t i = 0; i < rfcsi.names.size(); ++i) {
@@ -157,10 +166,12 @@ Answer SystemInfo(const Scenario &scenario, Container &function) {
 }
 
 Answer CpuAll(const Scenario &scenario, Container &function, std::time_t now) {
-  for (const char *name : {"ACTIVEFLAG", "DETAILSCOLL", "DETAILSMODE", "DETAILSREQI", "F_CPU_ALL_READ", "INTERVAL",
-                           "LASTCOLLINT", "LASTCOLLWRT", "NORMCOLLINT", "OP_SYSTEM"}) {
+  for (const char *name :
+       {"ACTIVEFLAG", "DETAILSCOLL", "DETAILSMODE", "DETAILSREQI", "F_CPU_ALL_READ", "INTERVAL",
+        "LASTCOLLINT", "LASTCOLLWRT", "NORMCOLLINT", "OP_SYSTEM"}) {
     std::u16string value = SystemValue(scenario, name);
-    if (std::string(name) == "LASTCOLLWRT" && SameText(Narrow(value), "now")) value = FromUtf8(TimeStampText(now));
+    if (std::string(name) == "LASTCOLLWRT" && SameText(Narrow(value), "now"))
+      value = FromUtf8(TimeStampText(now));
     SetScalar(function, name, value);
   }
   std::vector<std::shared_ptr<Container>> rows;
@@ -180,7 +191,8 @@ Answer WorkloadSummary(const Scenario &scenario, Container &function, std::time_
   const std::string day = Sent(function, "STARTDATE", DayText(now, 0));
   std::vector<std::shared_ptr<Container>> rows;
   const std::string own_host = Narrow(TrimRight(SystemValue(scenario, "RFCHOST"))).substr(0, 8);
-  const bool total_elsewhere = SameText(instance, kTotal) && !hostid.empty() && !SameText(hostid, own_host);
+  const bool total_elsewhere =
+      SameText(instance, kTotal) && !hostid.empty() && !SameText(hostid, own_host);
   if ((period.empty() || SameText(period, "D")) && !total_elsewhere)
     rows = Choose(scenario.summary, scenario, instance, hostid, day, now);
   Fill(function, "SUMMARY", rows);
@@ -196,14 +208,16 @@ Answer CollectorAggregates(const Scenario &scenario, Container &function, std::t
   if (factor <= 0) return Answer{false, "", "COMPUTE_INT_ZERODIVIDE"};
   std::vector<std::shared_ptr<Container>> rows;
   const Variant &variant = scenario.variant;
-  if (SameText(period, "D") && !component.empty()) rows = Choose(scenario.aggregates, scenario, component, "", day, now);
+  if (SameText(period, "D") && !component.empty())
+    rows = Choose(scenario.aggregates, scenario, component, "", day, now);
   // collector_total = written: TOTAL is only what the collector job wrote
   // for it, never the instances added up on the spot.
-  if (variant.total_written && SameText(component, kTotal) && !WrittenForTotal(scenario.aggregates, day, now))
+  if (variant.total_written && SameText(component, kTotal) &&
+      !WrittenForTotal(scenario.aggregates, day, now))
     rows.clear();
   if (rows.empty()) return Answer{false, "NO_DATA_FOUND", ""};
-  if (FindValue(function, "TASKTYPE")->nested->type != FindType("SWNCAGGTASKTYPE") || variant.milliseconds ||
-      variant.factor_ignored) {
+  if (FindValue(function, "TASKTYPE")->nested->type != FindType("SWNCAGGTASKTYPE") ||
+      variant.milliseconds || variant.factor_ignored) {
     FillVariantRows(function, rows, variant, factor);
     return Answer{};
   }
@@ -229,7 +243,8 @@ std::string DayText(std::time_t now, int days_back) {
   day.tm_isdst = -1;
   const std::tm result = LocalTime(std::mktime(&day));
   char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d", result.tm_year + 1900, result.tm_mon + 1, result.tm_mday);
+  std::snprintf(text, sizeof text, "%04d%02d%02d", result.tm_year + 1900, result.tm_mon + 1,
+                result.tm_mday);
   return text;
 }
 

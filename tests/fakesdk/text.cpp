@@ -50,8 +50,10 @@ std::u16string FromUtf8(const std::string &text) {
     bool valid = at + extra < text.size();
     for (std::size_t i = 1; valid && i <= extra; ++i) {
       const unsigned char next = static_cast<unsigned char>(text[at + i]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      else code = (code << 6) | (next & 0x3F);
+      if ((next & 0xC0) != 0x80)
+        valid = false;
+      else
+        code = (code << 6) | (next & 0x3F);
     }
     if (!valid || code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
       out.push_back(kReplacement);
@@ -117,16 +119,19 @@ bool ParseInteger(const std::string &text, std::int64_t *value) {
   if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
   if (at == text.size()) return false;
   std::uint64_t magnitude = 0;
-  const std::uint64_t limit = negative ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
-                                       : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  const std::uint64_t limit =
+      negative ? static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + 1
+               : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   for (; at < text.size(); ++at) {
     if (text[at] < '0' || text[at] > '9') return false;
     const unsigned digit = static_cast<unsigned>(text[at] - '0');
     if (magnitude > (limit - digit) / 10) return false;
     magnitude = magnitude * 10 + digit;
   }
-  if (negative) *value = magnitude == 0 ? 0 : -static_cast<std::int64_t>(magnitude - 1) - 1;
-  else *value = static_cast<std::int64_t>(magnitude);
+  if (negative)
+    *value = magnitude == 0 ? 0 : -static_cast<std::int64_t>(magnitude - 1) - 1;
+  else
+    *value = static_cast<std::int64_t>(magnitude);
   return true;
 }
 

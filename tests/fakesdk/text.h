@@ -22,7 +22,7 @@ std::u16string FromUnits(const char16_t *text, std::size_t length);
 std::string Upper(std::string text); // a to z only
 std::u16string Upper(std::u16string text);
 bool SameText(const std::string &a, const std::string &b);
-std::string Trim(const std::string &text); // blanks and tabs at both ends
+std::string Trim(const std::string &text);            // blanks and tabs at both ends
 std::u16string TrimRight(const std::u16string &text); // blanks only
 std::u16string PadRight(const std::u16string &text, std::size_t width); // cut or blank-filled
 

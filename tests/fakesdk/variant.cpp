@@ -17,10 +17,14 @@ struct Choice {
 };
 
 const Choice kChoices[] = {
-    {"COLLECTOR_TIMES", "bcd float int8"},  {"COLLECTOR_COUNTS", "bcd int8"},
-    {"COLLECTOR_UNIT", "us ms"},            {"COLLECTOR_FACTOR", "honoured ignored"},
-    {"COLLECTOR_ROLLTI", "absent present"}, {"COLLECTOR_FIELDS", "standard reordered extended reduced foreign"},
-    {"FLOAT_TEXT", "exponent fixed"},       {"COLLECTOR_TOTAL", "summed written"},
+    {"COLLECTOR_TIMES", "bcd float int8"},
+    {"COLLECTOR_COUNTS", "bcd int8"},
+    {"COLLECTOR_UNIT", "us ms"},
+    {"COLLECTOR_FACTOR", "honoured ignored"},
+    {"COLLECTOR_ROLLTI", "absent present"},
+    {"COLLECTOR_FIELDS", "standard reordered extended reduced foreign"},
+    {"FLOAT_TEXT", "exponent fixed"},
+    {"COLLECTOR_TOTAL", "summed written"},
 };
 
 std::string Lower(std::string text) {
@@ -31,27 +35,34 @@ std::string Lower(std::string text) {
 
 bool IsTime(const std::string &name) {
   const std::size_t size = name.size();
-  return (size > 2 && name.compare(size - 2, 2, "TI") == 0) || (size > 4 && name.compare(size - 4, 4, "TIME") == 0);
+  return (size > 2 && name.compare(size - 2, 2, "TI") == 0) ||
+         (size > 4 && name.compare(size - 4, 4, "TIME") == 0);
 }
 
 bool IsCount(const std::string &name) {
   const std::size_t size = name.size();
-  return (size >= 3 && name.compare(size - 3, 3, "CNT") == 0) || (size >= 5 && name.compare(size - 5, 5, "COUNT") == 0);
+  return (size >= 3 && name.compare(size - 3, 3, "CNT") == 0) ||
+         (size >= 5 && name.compare(size - 5, 5, "COUNT") == 0);
 }
 
 std::string Key(const Variant &v) {
-  return std::to_string(v.times) + "/" + std::to_string(v.counts) + "/" + (v.rollti ? "R" : "-") + "/" + v.layout;
+  return std::to_string(v.times) + "/" + std::to_string(v.counts) + "/" + (v.rollti ? "R" : "-") +
+         "/" + v.layout;
 }
 
 std::vector<FieldShape> Shapes(const Variant &variant, const TypeDesc &standard) {
   std::vector<FieldShape> shapes;
   for (const FieldDesc &field : standard.fields) {
-    if (variant.layout == "reduced" && (field.name == "GUITIME" || field.name == "QUEUETI")) continue;
+    if (variant.layout == "reduced" && (field.name == "GUITIME" || field.name == "QUEUETI"))
+      continue;
     FieldShape shape{field.name.c_str(), field.type, field.nuc_length, field.decimals};
-    if (IsTime(field.name) && variant.times != kBcd) shape = FieldShape{shape.name, variant.times, 8, 0};
-    if (IsCount(field.name) && variant.counts != kBcd) shape = FieldShape{shape.name, variant.counts, 8, 0};
+    if (IsTime(field.name) && variant.times != kBcd)
+      shape = FieldShape{shape.name, variant.times, 8, 0};
+    if (IsCount(field.name) && variant.counts != kBcd)
+      shape = FieldShape{shape.name, variant.counts, 8, 0};
     shapes.push_back(shape);
-    if (variant.rollti && field.name == "ROLLWAITTI") shapes.push_back(FieldShape{"ROLLTI", shape.type, shape.length, 0});
+    if (variant.rollti && field.name == "ROLLWAITTI")
+      shapes.push_back(FieldShape{"ROLLTI", shape.type, shape.length, 0});
   }
   if (variant.layout == "reordered") std::reverse(shapes.begin(), shapes.end());
   if (variant.layout == "extended") {
@@ -91,7 +102,8 @@ std::int64_t Rounded(double value) {
   return static_cast<std::int64_t>(value < 0 ? value - 0.5 : value + 0.5);
 }
 
-void PutValue(Value &to, const Value *from, const std::string &name, const Variant &variant, std::int64_t factor) {
+void PutValue(Value &to, const Value *from, const std::string &name, const Variant &variant,
+              std::int64_t factor) {
   if (from == nullptr) return;
   to.float_fixed = variant.float_fixed;
   to.set = from->set;
@@ -101,9 +113,12 @@ void PutValue(Value &to, const Value *from, const std::string &name, const Varia
     return;
   }
   const bool time = IsTime(name) && from->type == kBcd;
-  const double real = time ? TimeValue(from->number, variant, factor) : static_cast<double>(from->number);
-  if (to.type == kFloat) to.real = real;
-  else to.number = time ? Rounded(real) : from->number;
+  const double real =
+      time ? TimeValue(from->number, variant, factor) : static_cast<double>(from->number);
+  if (to.type == kFloat)
+    to.real = real;
+  else
+    to.number = time ? Rounded(real) : from->number;
 }
 
 } // namespace
@@ -114,24 +129,34 @@ bool IsVariantKey(const std::string &key) {
   return false;
 }
 
-bool SetVariant(const std::string &key, const std::string &value, Variant *variant, std::string *problem) {
+bool SetVariant(const std::string &key, const std::string &value, Variant *variant,
+                std::string *problem) {
   const std::string word = Lower(Trim(value));
   for (const Choice &choice : kChoices) {
     if (key != choice.key) continue;
     const std::string words = std::string(" ") + choice.words + " ";
-    if (word.empty() || word.find(' ') != std::string::npos || words.find(" " + word + " ") == std::string::npos) {
+    if (word.empty() || word.find(' ') != std::string::npos ||
+        words.find(" " + word + " ") == std::string::npos) {
       *problem = Lower(key) + " is one of: " + choice.words;
       return false;
     }
   }
-  if (key == "COLLECTOR_TIMES") variant->times = word == "float" ? kFloat : word == "int8" ? kInt8 : kBcd;
-  else if (key == "COLLECTOR_COUNTS") variant->counts = word == "int8" ? kInt8 : kBcd;
-  else if (key == "COLLECTOR_UNIT") variant->milliseconds = word == "ms";
-  else if (key == "COLLECTOR_FACTOR") variant->factor_ignored = word == "ignored";
-  else if (key == "COLLECTOR_ROLLTI") variant->rollti = word == "present";
-  else if (key == "COLLECTOR_FIELDS") variant->layout = word;
-  else if (key == "FLOAT_TEXT") variant->float_fixed = word == "fixed";
-  else if (key == "COLLECTOR_TOTAL") variant->total_written = word == "written";
+  if (key == "COLLECTOR_TIMES")
+    variant->times = word == "float" ? kFloat : word == "int8" ? kInt8 : kBcd;
+  else if (key == "COLLECTOR_COUNTS")
+    variant->counts = word == "int8" ? kInt8 : kBcd;
+  else if (key == "COLLECTOR_UNIT")
+    variant->milliseconds = word == "ms";
+  else if (key == "COLLECTOR_FACTOR")
+    variant->factor_ignored = word == "ignored";
+  else if (key == "COLLECTOR_ROLLTI")
+    variant->rollti = word == "present";
+  else if (key == "COLLECTOR_FIELDS")
+    variant->layout = word;
+  else if (key == "FLOAT_TEXT")
+    variant->float_fixed = word == "fixed";
+  else if (key == "COLLECTOR_TOTAL")
+    variant->total_written = word == "written";
   return true;
 }
 

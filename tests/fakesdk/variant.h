@@ -19,15 +19,17 @@ struct Variant {
   bool milliseconds = false;   // collector_unit = us | ms: what the collector keeps
   bool factor_ignored = false; // collector_factor = honoured | ignored
   bool rollti = false;         // collector_rollti = absent | present
-  std::string layout = "standard"; // collector_fields = standard | reordered | extended | reduced | foreign
-  bool total_written = false;  // collector_total = summed | written
-  bool float_fixed = false;    // float_text = exponent | fixed
+  std::string layout =
+      "standard"; // collector_fields = standard | reordered | extended | reduced | foreign
+  bool total_written = false; // collector_total = summed | written
+  bool float_fixed = false;   // float_text = exponent | fixed
 };
 
 // Whether `key` (upper case) is one of the switches.
 bool IsVariantKey(const std::string &key);
 // Sets the switch; false with *problem set for a value it does not know.
-bool SetVariant(const std::string &key, const std::string &value, Variant *variant, std::string *problem);
+bool SetVariant(const std::string &key, const std::string &value, Variant *variant,
+                std::string *problem);
 
 // The collector's description under the switches (the catalogue's own when
 // they are all at their defaults); kept for the life of the process.

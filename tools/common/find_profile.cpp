@@ -70,8 +70,7 @@ std::optional<FoundProfile> FindSystemProfile(const std::string &argument, std::
     return FoundProfile{*trail.path_found, searched.failure().text};
   }
   err << tool << ": cannot read the profile " << argument << ": "
-      << (searched ? "it names the global sensor file, no system profile"
-                   : searched.failure().text)
+      << (searched ? "it names the global sensor file, no system profile" : searched.failure().text)
       << "\n";
   WriteTrail(trail, err);
   return std::nullopt;

@@ -23,7 +23,8 @@ std::string Milliseconds(double ms) {
 std::string Ratio(std::uint64_t collector, std::uint64_t classic) {
   if (classic == 0) return collector == 0 ? "-" : "n/a";
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(collector) / static_cast<double>(classic));
+  std::snprintf(text, sizeof text, "%.3f",
+                static_cast<double>(collector) / static_cast<double>(classic));
   return text;
 }
 
@@ -58,23 +59,25 @@ std::vector<UnlistedType> Unlisted(const DayFigures &figures) {
 
 void WriteFigures(const std::string &module, const DayFigures &figures, std::ostream &out) {
   out << "\nToday's figures from " << module << " (times in ms, as the sensor reads them):\n";
-  out << "  " << Column("type", 9) << Column("steps", 12) << Column("response", 14) << Column("avg/step", 10)
-      << Column("CPU", 12) << Column("DB time", 12) << "DB accesses\n";
+  out << "  " << Column("type", 9) << Column("steps", 12) << Column("response", 14)
+      << Column("avg/step", 10) << Column("CPU", 12) << Column("DB time", 12) << "DB accesses\n";
   const DayCounts counts = Counts(figures);
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
     const TaskCounters &c = counts.types[type];
     if (c.count == 0 && c.resp_time == 0) continue;
     out << "  " << Column(TrimmedKey(type), 9) << Column(std::to_string(c.count), 12)
         << Column(std::to_string(c.resp_time), 14)
-        << Column(c.count ? std::to_string(c.resp_time / c.count) : "-", 10) << Column(std::to_string(c.cpu_time), 12)
-        << Column(std::to_string(c.db_time), 12) << c.db_accesses << "\n";
+        << Column(c.count ? std::to_string(c.resp_time / c.count) : "-", 10)
+        << Column(std::to_string(c.cpu_time), 12) << Column(std::to_string(c.db_time), 12)
+        << c.db_accesses << "\n";
   }
-  out << "  all steps of the day " << counts.total_count << " (of types the sensor does not list: "
-      << counts.others_count << ")\n";
+  out << "  all steps of the day " << counts.total_count
+      << " (of types the sensor does not list: " << counts.others_count << ")\n";
   const std::vector<UnlistedType> unlisted = Unlisted(figures);
   if (unlisted.empty()) return;
   out << "  types the sensor does not list (docs/nwrfc.md, task types):";
-  for (const UnlistedType &type : unlisted) out << " " << type.name << " " << type.steps << " steps;";
+  for (const UnlistedType &type : unlisted)
+    out << " " << type.name << " " << type.steps << " steps;";
   out << "\n";
 }
 
@@ -82,7 +85,8 @@ void WriteFigures(const std::string &module, const DayFigures &figures, std::ost
 void WriteWholeSystem(const CheckResult &result, std::ostream &out) {
   const DayFigures &instance = result.whole_system ? result.collector_other : result.collector;
   const DayFigures &total = result.whole_system ? result.collector : result.collector_other;
-  out << "\nThe logon instance and the whole system (COMPONENT TOTAL) from SWNC_COLLECTOR_GET_AGGREGATES"
+  out << "\nThe logon instance and the whole system (COMPONENT TOTAL) from "
+         "SWNC_COLLECTOR_GET_AGGREGATES"
       << " (the sensor reads " << (result.whole_system ? "the whole system" : "the instance")
       << ", COLLECTOR_COMPONENT):\n";
   out << "  " << Column("type", 9) << Column("steps inst.", 13) << Column("steps total", 13)
@@ -94,14 +98,16 @@ void WriteWholeSystem(const CheckResult &result, std::ostream &out) {
         << Column(std::to_string(b.types[type].count), 13)
         << Column(std::to_string(a.types[type].resp_time), 13) << b.types[type].resp_time << "\n";
   }
-  out << "  all steps of the day " << a.total_count << " (instance), " << b.total_count << " (total)"
-      << (total.rows.empty() ? "; the whole system has no figures for today" : "") << "\n";
+  out << "  all steps of the day " << a.total_count << " (instance), " << b.total_count
+      << " (total)" << (total.rows.empty() ? "; the whole system has no figures for today" : "")
+      << "\n";
 }
 
 void WriteSideBySide(const CheckResult &result, std::ostream &out) {
   out << "\nBoth workload modules, side by side (collector : classic):\n";
-  out << "  " << Column("type", 9) << Column("steps classic", 15) << Column("steps coll.", 13) << Column("ratio", 8)
-      << Column("resp. classic", 15) << Column("resp. coll.", 13) << "ratio\n";
+  out << "  " << Column("type", 9) << Column("steps classic", 15) << Column("steps coll.", 13)
+      << Column("ratio", 8) << Column("resp. classic", 15) << Column("resp. coll.", 13)
+      << "ratio\n";
   const DayCounts classic = Counts(result.classic), collector = Counts(result.collector);
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
     const TaskCounters &a = classic.types[type], &b = collector.types[type];
@@ -114,8 +120,9 @@ void WriteSideBySide(const CheckResult &result, std::ostream &out) {
 }
 
 void WriteSystem(const CheckResult &result, std::ostream &out) {
-  out << "\nSystem: release " << result.release << ", kernel " << (result.kernel.empty() ? "?" : result.kernel)
-      << ", host " << result.host << ", instance " << result.instance << ", date " << result.system_date << "\n";
+  out << "\nSystem: release " << result.release << ", kernel "
+      << (result.kernel.empty() ? "?" : result.kernel) << ", host " << result.host << ", instance "
+      << result.instance << ", date " << result.system_date << "\n";
   out << "\nFunction modules (S_RFC, activity 16, for this user):\n";
   for (const ModuleCheck &m : result.modules) {
     out << "  " << Column(m.name, 31) << m.state;
@@ -139,7 +146,10 @@ std::vector<std::uint32_t> CodePoints(const std::string &utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    std::uint32_t point = length == 1 ? c : length == 2 ? (c & 0x1Fu) : length == 3 ? (c & 0x0Fu) : (c & 0x07u);
+    std::uint32_t point = length == 1   ? c
+                          : length == 2 ? (c & 0x1Fu)
+                          : length == 3 ? (c & 0x0Fu)
+                                        : (c & 0x07u);
     for (int k = 1; k < length && i + k < utf8.size(); ++k)
       point = (point << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
     points.push_back(point);
@@ -181,23 +191,25 @@ std::string Json(const std::string &text) {
   return quoted + "\"";
 }
 
-
 void JsonFigures(const char *name, const DayFigures &figures, std::ostream &out) {
-  out << ",\n  " << Json(name) << ": {\"answered\": " << (figures.answered ? "true" : "false") << ", \"types\": [";
+  out << ",\n  " << Json(name) << ": {\"answered\": " << (figures.answered ? "true" : "false")
+      << ", \"types\": [";
   const DayCounts counts = Counts(figures);
   bool first = true;
   for (std::size_t type = 0; type < kTaskTypeCount; ++type) {
     const TaskCounters &c = counts.types[type];
     if (c.count == 0 && c.resp_time == 0) continue;
-    out << (first ? "" : ", ") << "{\"type\": " << Json(TrimmedKey(type)) << ", \"steps\": " << c.count
-        << ", \"response_ms\": " << c.resp_time << ", \"cpu_ms\": " << c.cpu_time << ", \"db_ms\": " << c.db_time
+    out << (first ? "" : ", ") << "{\"type\": " << Json(TrimmedKey(type))
+        << ", \"steps\": " << c.count << ", \"response_ms\": " << c.resp_time
+        << ", \"cpu_ms\": " << c.cpu_time << ", \"db_ms\": " << c.db_time
         << ", \"db_accesses\": " << c.db_accesses << "}";
     first = false;
   }
   out << "], \"unlisted\": [";
   first = true;
   for (const UnlistedType &type : Unlisted(figures)) {
-    out << (first ? "" : ", ") << "{\"type\": " << Json(type.name) << ", \"steps\": " << type.steps << "}";
+    out << (first ? "" : ", ") << "{\"type\": " << Json(type.name) << ", \"steps\": " << type.steps
+        << "}";
     first = false;
   }
   out << "], \"all_steps\": " << counts.total_count << "}";
@@ -227,8 +239,7 @@ std::string CaptureLine(const CaptureNote &capture) {
 std::string VerdictWord(Verdict verdict) {
   switch (verdict) {
 #define QUARLANE_VERDICT_WORD(name, status, word)                                                  \
-  case Verdict::name:                                                                              \
-    return word;
+  case Verdict::name: return word;
     QUARLANE_CHECK_VERDICTS(QUARLANE_VERDICT_WORD)
 #undef QUARLANE_VERDICT_WORD
   }
@@ -241,41 +252,50 @@ void WriteTextReport(const CheckResult &result, std::ostream &report) {
   std::ostringstream out;
   out << "quarlane-nwrfc-check " << result.destination << "\n\nSteps:\n";
   for (const CheckStep &step : result.steps)
-    out << "  " << (step.ok ? "ok    " : "FAIL  ") << Column(step.name, 52) << Column(Milliseconds(step.milliseconds), 9)
-        << step.detail << "\n";
+    out << "  " << (step.ok ? "ok    " : "FAIL  ") << Column(step.name, 52)
+        << Column(Milliseconds(step.milliseconds), 9) << step.detail << "\n";
   if (!result.release.empty() || !result.system_date.empty()) WriteSystem(result, out);
   if (!result.serving.empty())
-    WriteFigures(result.serving, result.serving == "SAPWL_WORKLOAD_GET_SUMMARY" ? result.classic : result.collector,
+    WriteFigures(result.serving,
+                 result.serving == "SAPWL_WORKLOAD_GET_SUMMARY" ? result.classic : result.collector,
                  out);
   if (!result.classic.rows.empty() && !result.collector.rows.empty()) WriteSideBySide(result, out);
   if (result.collector.answered && result.collector_other.answered) WriteWholeSystem(result, out);
   if (!result.capture.file.empty()) out << "\nCapture: " << CaptureLine(result.capture);
   out << "\nVerdict: " << VerdictWord(result.verdict)
-      << (result.verdict == Verdict::Ok ? ": the sensor will work against this system" : ": " + result.verdict_text)
+      << (result.verdict == Verdict::Ok ? ": the sensor will work against this system"
+                                        : ": " + result.verdict_text)
       << " (exit status " << static_cast<int>(result.verdict) << ")\n";
   report << PrintableUtf8Text(out.str());
 }
 
 void WriteJsonReport(const CheckResult &result, std::ostream &out) {
-  out << "{\n  \"tool\": " << Json("quarlane-nwrfc-check") << ",\n  \"version\": " << Json(BuildVersion())
+  out << "{\n  \"tool\": " << Json("quarlane-nwrfc-check")
+      << ",\n  \"version\": " << Json(BuildVersion())
       << ",\n  \"checked_at\": " << Json(IsoUtc(result.checked_at))
-      << ",\n  \"destination\": " << Json(result.destination) << ",\n  \"verdict\": " << Json(VerdictWord(result.verdict))
-      << ",\n  \"exit_status\": " << static_cast<int>(result.verdict) << ",\n  \"reason\": " << Json(result.verdict_text)
-      << ",\n  \"sdk\": {\"path\": " << Json(result.sdk_path) << ", \"version\": " << Json(result.sdk_version)
-      << "},\n  \"system\": {\"release\": " << Json(result.release) << ", \"kernel\": " << Json(result.kernel)
-      << ", \"host\": " << Json(result.host) << ", \"instance\": " << Json(result.instance)
-      << ", \"date\": " << Json(result.system_date) << "},\n  \"steps\": [";
+      << ",\n  \"destination\": " << Json(result.destination)
+      << ",\n  \"verdict\": " << Json(VerdictWord(result.verdict))
+      << ",\n  \"exit_status\": " << static_cast<int>(result.verdict)
+      << ",\n  \"reason\": " << Json(result.verdict_text)
+      << ",\n  \"sdk\": {\"path\": " << Json(result.sdk_path)
+      << ", \"version\": " << Json(result.sdk_version)
+      << "},\n  \"system\": {\"release\": " << Json(result.release)
+      << ", \"kernel\": " << Json(result.kernel) << ", \"host\": " << Json(result.host)
+      << ", \"instance\": " << Json(result.instance) << ", \"date\": " << Json(result.system_date)
+      << "},\n  \"steps\": [";
   for (std::size_t i = 0; i < result.steps.size(); ++i) {
     const CheckStep &s = result.steps[i];
-    out << (i ? ",\n    " : "\n    ") << "{\"step\": " << Json(s.name) << ", \"ok\": " << (s.ok ? "true" : "false")
-        << ", \"ms\": " << static_cast<long>(s.milliseconds + 0.5) << ", \"detail\": " << Json(s.detail) << "}";
+    out << (i ? ",\n    " : "\n    ") << "{\"step\": " << Json(s.name)
+        << ", \"ok\": " << (s.ok ? "true" : "false")
+        << ", \"ms\": " << static_cast<long>(s.milliseconds + 0.5)
+        << ", \"detail\": " << Json(s.detail) << "}";
   }
   out << "],\n  \"modules\": [";
   for (std::size_t i = 0; i < result.modules.size(); ++i) {
     const ModuleCheck &m = result.modules[i];
     out << (i ? ", " : "") << "{\"name\": " << Json(m.name) << ", \"state\": " << Json(m.state)
-        << ", \"serves_summary\": " << (m.name == result.serving ? "true" : "false") << ", \"detail\": " << Json(m.detail)
-        << "}";
+        << ", \"serves_summary\": " << (m.name == result.serving ? "true" : "false")
+        << ", \"detail\": " << Json(m.detail) << "}";
   }
   out << "],\n  \"collector_fields\": [";
   for (std::size_t i = 0; i < result.collector_fields.size(); ++i) {
@@ -293,7 +313,8 @@ void WriteJsonReport(const CheckResult &result, std::ostream &out) {
   JsonFigures("classic", result.classic, out);
   JsonFigures("collector", result.collector, out);
   out << ",\n  \"collector_component\": " << Json(result.whole_system ? "TOTAL" : "instance");
-  JsonFigures(result.whole_system ? "collector_instance" : "collector_total", result.collector_other, out);
+  JsonFigures(result.whole_system ? "collector_instance" : "collector_total",
+              result.collector_other, out);
   out << "\n}\n";
 }
 

@@ -20,9 +20,15 @@ using Clock = std::chrono::steady_clock;
 using nwrfc::ProcessLibrary;
 
 // The four modules the check looks at, each by its place in kModules.
-enum ModuleIndex : std::size_t { kSystemInfo, kCpuAll, kClassicModule, kCollectorModule, kModuleCount };
-const char *const kModules[kModuleCount] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL", nwrfc::kClassicSummary,
-                                            nwrfc::kCollectorFunction};
+enum ModuleIndex : std::size_t {
+  kSystemInfo,
+  kCpuAll,
+  kClassicModule,
+  kCollectorModule,
+  kModuleCount
+};
+const char *const kModules[kModuleCount] = {"RFC_SYSTEM_INFO", "GET_CPU_ALL",
+                                            nwrfc::kClassicSummary, nwrfc::kCollectorFunction};
 // Whether the system has each module (found by its look-up).
 using ModulesPresent = std::array<bool, kModuleCount>;
 
@@ -44,7 +50,8 @@ std::string LookUpDetail(const ModuleCheck &module, const std::string &said) {
 void NoteCollectorFields(CheckResult &result, const std::vector<nwrfc::FieldShape> &fields) {
   result.collector_fields = fields;
   std::vector<std::string> wanted, described;
-  for (const RFC_TYPE_ELEMENT &element : SummaryStructure().elements()) wanted.push_back(element.name);
+  for (const RFC_TYPE_ELEMENT &element : SummaryStructure().elements())
+    wanted.push_back(element.name);
   for (const nwrfc::FieldShape &field : fields) described.push_back(field.name);
   result.collector_read = nwrfc::FieldsToRead(wanted, described);
 }
@@ -53,12 +60,13 @@ void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &pre
   for (std::size_t i = 0; i < kModuleCount; ++i) {
     const Clock::time_point started = Clock::now();
     nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
-    const nwrfc::ModuleLookup lookup =
-        nwrfc::LookUpModule(ProcessLibrary(), session.handle, kModules[i], i == kCollectorModule ? "TASKTYPE" : "");
+    const nwrfc::ModuleLookup lookup = nwrfc::LookUpModule(
+        ProcessLibrary(), session.handle, kModules[i], i == kCollectorModule ? "TASKTYPE" : "");
     ModuleCheck &module = Module(result, kModules[i]);
     present[i] = lookup.present;
     const std::string said =
-        lookup.key + (lookup.message.empty() ? "" : (lookup.key.empty() ? "" : ": ") + lookup.message);
+        lookup.key +
+        (lookup.message.empty() ? "" : (lookup.key.empty() ? "" : ": ") + lookup.message);
     if (lookup.present) {
       if (module.state == module_state::kNotChecked) module.state = module_state::kPresent;
     } else if (!lookup.answered) {
@@ -69,16 +77,20 @@ void LookUpModules(RfcSession &session, CheckResult &result, ModulesPresent &pre
       module.state = module_state::kNotAuthorised;
       module.detail = said;
       Conclude(result, Verdict::NotAuthorised,
-               kModules[i] + std::string(": this user may not read its description (S_RFC): ") + said);
+               kModules[i] + std::string(": this user may not read its description (S_RFC): ") +
+                   said);
     } else {
       module.state = module_state::kMissing;
       module.detail = said;
       // The two the sensor always calls; of the workload modules one may serve.
-      if (i == kSystemInfo || i == kCpuAll) Conclude(result, Verdict::ModuleMissing, kModules[i] + std::string(" does not exist in this system"));
+      if (i == kSystemInfo || i == kCpuAll)
+        Conclude(result, Verdict::ModuleMissing,
+                 kModules[i] + std::string(" does not exist in this system"));
     }
     if (i == kCollectorModule) NoteCollectorFields(result, lookup.fields);
     // A workload module the system lacks is news, not a failed step: the other one may serve.
-    const bool ok = lookup.present || (module.state == module_state::kMissing && (i == kClassicModule || i == kCollectorModule));
+    const bool ok = lookup.present || (module.state == module_state::kMissing &&
+                                       (i == kClassicModule || i == kCollectorModule));
     AddStep(result, std::string("look up ") + kModules[i], ok,
             lookup.present ? module_state::kPresent : LookUpDetail(module, said), started);
   }
@@ -121,8 +133,8 @@ bool Identify(RfcSession &session, CheckResult &result, SystemInfo *system) {
 
 // Today's figures from the module `mode` forces. A comparison only
 // (`decides` false) changes neither the module's state nor the verdict.
-DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &system, nwrfc::Collector mode,
-                   const std::string &name, bool decides = true) {
+DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &system,
+                   nwrfc::Collector mode, const std::string &name, bool decides = true) {
   const Clock::time_point started = Clock::now();
   nwrfc::RestartTimeBound(ProcessLibrary(), session.handle);
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
@@ -151,8 +163,9 @@ DayFigures Figures(RfcSession &session, CheckResult &result, const SystemInfo &s
     module.detail = rows.failure().text;
   }
   AddStep(result, std::string("today's figures from ") + name, rows.ok() || no_data,
-          rows ? std::to_string(rows->size()) + " rows for " + system.clock.date
-               : no_data ? "NO_DATA_FOUND for " + system.clock.date : module.detail,
+          rows      ? std::to_string(rows->size()) + " rows for " + system.clock.date
+          : no_data ? "NO_DATA_FOUND for " + system.clock.date
+                    : module.detail,
           started);
   return figures;
 }
@@ -165,26 +178,30 @@ std::uint64_t TotalResponseTime(const DayFigures &figures) {
 }
 
 void JudgeFigures(CheckResult &result, nwrfc::Collector mode, const ModulesPresent &present) {
-  result.serving =
-      nwrfc::ServingModule(mode, result.release, present[kClassicModule], present[kCollectorModule]);
+  result.serving = nwrfc::ServingModule(mode, result.release, present[kClassicModule],
+                                        present[kCollectorModule]);
   if (result.serving.empty()) {
     Conclude(result, Verdict::ModuleMissing, "no workload module serves the summary");
     return;
   }
-  const DayFigures &serving = result.serving == nwrfc::kClassicSummary ? result.classic : result.collector;
+  const DayFigures &serving =
+      result.serving == nwrfc::kClassicSummary ? result.classic : result.collector;
   if (serving.answered && serving.rows.empty())
     Conclude(result, Verdict::NoFiguresToday,
              result.serving + " has no figures for today (" + result.system_date + ")" +
                  (result.serving == nwrfc::kCollectorFunction
-                      ? ": is the collector job SAP_COLLECTOR_FOR_PERFMONITOR scheduled hourly in client 000?"
+                      ? ": is the collector job SAP_COLLECTOR_FOR_PERFMONITOR scheduled hourly in "
+                        "client 000?"
                       : ""));
   if (result.classic.rows.empty() || result.collector.rows.empty()) return;
-  const std::uint64_t classic = TotalResponseTime(result.classic), collector = TotalResponseTime(result.collector);
+  const std::uint64_t classic = TotalResponseTime(result.classic),
+                      collector = TotalResponseTime(result.collector);
   if (classic == 0) return;
   const double ratio = static_cast<double>(collector) / static_cast<double>(classic);
   if (ratio < kLowestRatio || ratio > kHighestRatio)
     Conclude(result, Verdict::UnitsDiffer,
-             "the two workload modules' response times differ by a factor of " + std::to_string(ratio) +
+             "the two workload modules' response times differ by a factor of " +
+                 std::to_string(ratio) +
                  " (collector : classic): units or mapping differ on this system");
 }
 
@@ -195,14 +212,16 @@ void CollectorFigures(RfcSession &session, CheckResult &result, const SystemInfo
   using nwrfc::CollectorComponent;
   const CollectorComponent component = nwrfc::ComponentOf(ProcessLibrary(), session.handle);
   result.whole_system = component == CollectorComponent::Total;
-  result.collector = Figures(session, result, system, nwrfc::Collector::New, kModules[kCollectorModule]);
+  result.collector =
+      Figures(session, result, system, nwrfc::Collector::New, kModules[kCollectorModule]);
   if (!result.collector.answered) return; // no second wait on a collector that failed
   const CollectorComponent other =
       result.whole_system ? CollectorComponent::Instance : CollectorComponent::Total;
   nwrfc::UseComponent(ProcessLibrary(), session.handle, other);
-  result.collector_other =
-      Figures(session, result, system, nwrfc::Collector::New,
-              std::string(kModules[kCollectorModule]) + (result.whole_system ? " (instance)" : " (TOTAL)"), false);
+  result.collector_other = Figures(session, result, system, nwrfc::Collector::New,
+                                   std::string(kModules[kCollectorModule]) +
+                                       (result.whole_system ? " (instance)" : " (TOTAL)"),
+                                   false);
   nwrfc::UseComponent(ProcessLibrary(), session.handle, component);
 }
 
@@ -217,7 +236,8 @@ void CheckSystem(RfcSession &session, CheckResult &result) {
   if (!identified) return;
   const nwrfc::Collector mode = nwrfc::CollectorOf(ProcessLibrary(), session.handle);
   if (present[kClassicModule])
-    result.classic = Figures(session, result, system, nwrfc::Collector::Classic, kModules[kClassicModule]);
+    result.classic =
+        Figures(session, result, system, nwrfc::Collector::Classic, kModules[kClassicModule]);
   if (present[kCollectorModule]) CollectorFigures(session, result, system);
   nwrfc::UseCollector(ProcessLibrary(), session.handle, mode);
   JudgeFigures(result, mode, present);

@@ -32,22 +32,31 @@ namespace quarlane {
 const char *const kCheckUsage =
     "usage: quarlane-nwrfc-check [--json] [--capture FILE [--capture-keep-names]] PROFILE\n"
     "       quarlane-nwrfc-check [--json] [--capture FILE [--capture-keep-names]]\n"
-    "                            --host HOST --sysnr NN --client CCC --user USER [--lang EN] [--dest NAME]\n"
+    "                            --host HOST --sysnr NN --client CCC --user USER [--lang EN] "
+    "[--dest NAME]\n"
     "       quarlane-nwrfc-check --help | -h | /?\n"
     "       quarlane-nwrfc-check --version\n"
     "\n"
     "Checks once, before a sensor is set up, whether and why the sensor will work against an SAP\n"
     "system through the NetWeaver RFC bridge: the SDK loaded and its version, the logon with the\n"
-    "SDK's own message, the system's release and kernel, the four function modules (present, callable\n"
-    "by this user, which one serves today's workload summary), the collector's row fields (those the\n"
-    "sensor does not use are skipped), today's figures per task type as the sensor computes them (both\n"
-    "workload modules side by side where both answer, the collector's figures for the logon instance\n"
-    "beside the whole system's, the task types the sensor does not list), and the time of each step.\n"
+    "SDK's own message, the system's release and kernel, the four function modules (present, "
+    "callable\n"
+    "by this user, which one serves today's workload summary), the collector's row fields (those "
+    "the\n"
+    "sensor does not use are skipped), today's figures per task type as the sensor computes them "
+    "(both\n"
+    "workload modules side by side where both answer, the collector's figures for the logon "
+    "instance\n"
+    "beside the whole system's, the task types the sensor does not list), and the time of each "
+    "step.\n"
     "\n"
-    "PROFILE is found and read as the sensor finds it (the PRTG folder search, or the folder given\n"
+    "PROFILE is found and read as the sensor finds it (the PRTG folder search, or the folder "
+    "given\n"
     "with the name). With --host the password is asked for (without echo at a terminal; otherwise\n"
-    "the first line of standard input). quarlane-nwrfc.ini and the SDK are taken from this program's\n"
-    "folder, as the bridge beside the sensor takes them. The check writes no file: not the profile,\n"
+    "the first line of standard input). quarlane-nwrfc.ini and the SDK are taken from this "
+    "program's\n"
+    "folder, as the bridge beside the sensor takes them. The check writes no file: not the "
+    "profile,\n"
     "not SapRfc.ini, not the trace Dev_Rfc.Trc (the SDK's own trace follows the SDK's settings);\n"
     "only the capture file, when --capture asks for one.\n"
     "Control characters in what it shows become \"?\"; its text is UTF-8.\n"
@@ -57,13 +66,16 @@ const char *const kCheckUsage =
     "  --version  the tool's version\n"
     "  --capture FILE\n"
     "             also write FILE: what the bridge asked the SDK and what the system answered\n"
-    "             (descriptions, rows, errors, times), to send to Quarlane's developers; it holds no\n"
+    "             (descriptions, rows, errors, times), to send to Quarlane's developers; it holds "
+    "no\n"
     "             password, and user, host and system names are replaced by placeholders\n"
     "  --capture-keep-names\n"
     "             keep the user, host and system names in the capture\n"
     "\n"
-    "Exit status (the verdict): 0 ok, the sensor will work; 2 wrong usage; 3 profile not found or not\n"
-    "usable; 4 SDK not loaded; 5 logon failed; 6 module missing; 7 not authorised; 8 a call failed;\n"
+    "Exit status (the verdict): 0 ok, the sensor will work; 2 wrong usage; 3 profile not found or "
+    "not\n"
+    "usable; 4 SDK not loaded; 5 logon failed; 6 module missing; 7 not authorised; 8 a call "
+    "failed;\n"
     "9 no figures today; 10 the two workload modules' figures differ (units).\n";
 
 using Clock = std::chrono::steady_clock;
@@ -108,7 +120,8 @@ std::string ParseArguments(const std::vector<std::string> &args, Arguments *pars
     if (a == "--json") {
       parsed->json = true;
     } else if (a == "--capture") {
-      if (i + 1 >= args.size() || LooksLikeOption(args[i + 1]) || args[i + 1].empty()) return a + " needs a file name";
+      if (i + 1 >= args.size() || LooksLikeOption(args[i + 1]) || args[i + 1].empty())
+        return a + " needs a file name";
       parsed->capture = args[++i];
     } else if (a == "--capture-keep-names") {
       parsed->keep_names = true;
@@ -125,13 +138,16 @@ std::string ParseArguments(const std::vector<std::string> &args, Arguments *pars
       return "one profile only (" + parsed->profile + ", then " + a + ")";
     }
   }
-  if (parsed->keep_names && parsed->capture.empty()) return "--capture-keep-names goes with --capture FILE";
+  if (parsed->keep_names && parsed->capture.empty())
+    return "--capture-keep-names goes with --capture FILE";
   const ConnectionParameters &g = parsed->given;
   if (parsed->by_host) {
     if (!parsed->profile.empty()) return "a profile (" + parsed->profile + ") or --host, not both";
     std::string missing;
-    for (const auto &[value, name] : {std::pair<const std::string *, const char *>{&g.sysnr, "--sysnr"},
-                                      {&g.client, "--client"}, {&g.user, "--user"}})
+    for (const auto &[value, name] :
+         {std::pair<const std::string *, const char *>{&g.sysnr, "--sysnr"},
+          {&g.client, "--client"},
+          {&g.user, "--user"}})
       if (value->empty()) missing += std::string(missing.empty() ? "" : ", ") + name;
     if (!missing.empty()) return "--host needs " + missing + " as well";
     if (parsed->given.destination.empty()) parsed->given.destination = g.hostname;
@@ -146,14 +162,16 @@ std::string ParseArguments(const std::vector<std::string> &args, Arguments *pars
 
 bool IsMissingModule(const std::string &text) {
   const std::string upper = Upper(text);
-  return upper.find("FU_NOT_FOUND") != std::string::npos || upper.find("FUNCTION_NOT_FOUND") != std::string::npos ||
+  return upper.find("FU_NOT_FOUND") != std::string::npos ||
+         upper.find("FUNCTION_NOT_FOUND") != std::string::npos ||
          upper.find("RFC_NOT_FOUND") != std::string::npos;
 }
 
-std::optional<ConnectionParameters> ProfileParameters(const std::string &argument, CheckResult &result,
-                                                      std::ostream &err) {
+std::optional<ConnectionParameters> ProfileParameters(const std::string &argument,
+                                                      CheckResult &result, std::ostream &err) {
   const Clock::time_point started = Clock::now();
-  const std::optional<FoundProfile> found = FindSystemProfile(argument, err, "quarlane-nwrfc-check");
+  const std::optional<FoundProfile> found =
+      FindSystemProfile(argument, err, "quarlane-nwrfc-check");
   const std::optional<std::string> path = found ? std::make_optional(found->path) : std::nullopt;
   std::optional<std::string> bytes = path ? ReadText(*path) : std::nullopt;
   if (!bytes) {
@@ -165,7 +183,8 @@ std::optional<ConnectionParameters> ProfileParameters(const std::string &argumen
   const SystemProfileReading reading = ReadSystemProfile(lines, SplitProfileName(*path).name);
   if (reading.failure()) {
     AddStep(result, "profile", false, *path + ": " + reading.failure()->text, started);
-    Conclude(result, Verdict::NoProfile, "the sensor cannot use the profile: " + reading.failure()->text);
+    Conclude(result, Verdict::NoProfile,
+             "the sensor cannot use the profile: " + reading.failure()->text);
     return std::nullopt;
   }
   AddStep(result, "profile", true, *path, started);
@@ -179,7 +198,8 @@ void NoteDestinationFile(const ConnectionParameters &parameters, CheckResult &re
   const Clock::time_point started = Clock::now();
   if (!ReadDestinationFile(Disk(), parameters)) return;
   AddStep(result, "SapRfc." + parameters.destination, true,
-          "the sensor logs on through this destination file here; the check uses the profile's host and system "
+          "the sensor logs on through this destination file here; the check uses the profile's "
+          "host and system "
           "number instead (it never writes SapRfc.ini)",
           started);
 }
@@ -201,7 +221,8 @@ std::string LastMessage() {
 
 // The SDK, then the logon as the sensor makes it through the profile's
 // fields (OpenRfcConnection); the handle goes into the session.
-bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session, CheckResult &result) {
+bool LoadAndLogOn(const ConnectionParameters &parameters, RfcSession &session,
+                  CheckResult &result) {
   Clock::time_point started = Clock::now();
   std::string problem;
   const nwrfc::Sdk *sdk = nwrfc::LoadSdk(&problem);
@@ -277,7 +298,8 @@ void ClassifyFailure(ModuleCheck &module, const Failure &failure, CheckResult &r
                  module.name + " cannot be called: " + said);
   } else if (IsAuthorisationProblem(said)) {
     module.state = module_state::kNotAuthorised;
-    Conclude(result, Verdict::NotAuthorised, module.name + ": not authorised for this user (S_RFC)");
+    Conclude(result, Verdict::NotAuthorised,
+             module.name + ": not authorised for this user (S_RFC)");
   } else if (IsMissingModule(said)) {
     module.state = module_state::kMissing;
     Conclude(result, Verdict::ModuleMissing, module.name + " does not exist in this system");
@@ -294,8 +316,8 @@ ModuleCheck &Module(CheckResult &result, const std::string &name) {
   return result.modules.back();
 }
 
-int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
-                 PasswordPrompt *prompt) {
+int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
+                 std::ostream &err, PasswordPrompt *prompt) {
   Arguments arguments;
   for (const std::string &a : args) {
     if (a == "--help" || a == "-h" || a == "/?") {
@@ -322,8 +344,9 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
     // logon rather than after it.
     const std::string problem = WriteCapture(arguments.capture, std::string());
     if (!problem.empty()) {
-      err << "quarlane-nwrfc-check: " << PrintableUtf8Text("the capture file " + arguments.capture +
-                                                           " cannot be written: " + problem)
+      err << "quarlane-nwrfc-check: "
+          << PrintableUtf8Text("the capture file " + arguments.capture +
+                               " cannot be written: " + problem)
           << "\n";
       return static_cast<int>(Verdict::Usage);
     }
@@ -365,8 +388,10 @@ int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::os
     header.keep_names = arguments.keep_names;
     result.capture.problem = WriteCapture(result.capture.file, nwrfc::CaptureText(header));
   }
-  if (arguments.json) WriteJsonReport(result, out);
-  else WriteTextReport(result, out);
+  if (arguments.json)
+    WriteJsonReport(result, out);
+  else
+    WriteTextReport(result, out);
   return static_cast<int>(result.verdict);
 }
 

@@ -25,15 +25,15 @@ extern const char *const kCheckUsage;
 // Every verdict once, with its exit status and the word the report gives it:
 // the enum and the report's words (check_report.cpp) are both made from it.
 #define QUARLANE_CHECK_VERDICTS(X)                                                                 \
-  X(Ok, 0, "ok")                           /* the sensor will work */                             \
-  X(Usage, 2, "wrong usage")               /* wrong arguments */                                  \
-  X(NoProfile, 3, "profile not usable")    /* the profile cannot be found or read */              \
-  X(NoSdk, 4, "SDK not loaded")            /* the SDK cannot be loaded */                         \
-  X(LogonFailed, 5, "logon failed")        /* refused, not reached, or the bridge's settings */   \
-  X(ModuleMissing, 6, "module missing")    /* a module the sensor needs does not exist */         \
-  X(NotAuthorised, 7, "not authorised")    /* a module exists but this user may not call it */    \
-  X(CallFailed, 8, "call failed")          /* a call failed otherwise */                          \
-  X(NoFiguresToday, 9, "no figures today") /* the summary's module has no figures for today */    \
+  X(Ok, 0, "ok")                           /* the sensor will work */                              \
+  X(Usage, 2, "wrong usage")               /* wrong arguments */                                   \
+  X(NoProfile, 3, "profile not usable")    /* the profile cannot be found or read */               \
+  X(NoSdk, 4, "SDK not loaded")            /* the SDK cannot be loaded */                          \
+  X(LogonFailed, 5, "logon failed")        /* refused, not reached, or the bridge's settings */    \
+  X(ModuleMissing, 6, "module missing")    /* a module the sensor needs does not exist */          \
+  X(NotAuthorised, 7, "not authorised")    /* a module exists but this user may not call it */     \
+  X(CallFailed, 8, "call failed")          /* a call failed otherwise */                           \
+  X(NoFiguresToday, 9, "no figures today") /* the summary's module has no figures for today */     \
   X(UnitsDiffer, 10, "units differ")       /* both workload modules answer, far apart */
 
 // The verdict of a run; its value is the exit status.
@@ -53,11 +53,12 @@ struct CheckStep {
 // What the check found of a module, as the report shows it.
 namespace module_state {
 constexpr char kNotChecked[] = "not checked";
-constexpr char kCallable[] = "callable";           // called, and it answered
-constexpr char kPresent[] = "present";             // its description was read
-constexpr char kMissing[] = "missing";             // the system has no such module
-constexpr char kNotAuthorised[] = "not authorised"; // this user may not call it or read its description
-constexpr char kFailed[] = "failed";               // a call or look-up failed otherwise
+constexpr char kCallable[] = "callable"; // called, and it answered
+constexpr char kPresent[] = "present";   // its description was read
+constexpr char kMissing[] = "missing";   // the system has no such module
+constexpr char kNotAuthorised[] =
+    "not authorised";                // this user may not call it or read its description
+constexpr char kFailed[] = "failed"; // a call or look-up failed otherwise
 } // namespace module_state
 
 struct ModuleCheck {
@@ -86,9 +87,9 @@ struct CheckResult {
   std::string serving; // the module that serves today's summary
   std::vector<nwrfc::FieldShape> collector_fields;
   std::set<std::string> collector_read; // the fields the bridge reads; the others it skips
-  DayFigures classic, collector; // the collector as COLLECTOR_COMPONENT chooses
-  bool whole_system = false;     // COLLECTOR_COMPONENT = TOTAL
-  DayFigures collector_other;    // the collector for the other COMPONENT, to compare
+  DayFigures classic, collector;        // the collector as COLLECTOR_COMPONENT chooses
+  bool whole_system = false;            // COLLECTOR_COMPONENT = TOTAL
+  DayFigures collector_other;           // the collector for the other COMPONENT, to compare
   Verdict verdict = Verdict::Ok;
   std::string verdict_text;
   std::time_t checked_at = 0; // when the check began
@@ -97,8 +98,8 @@ struct CheckResult {
 
 // The whole tool: arguments without the program name; returns the exit
 // status (the verdict). prompt is given when standard input is a terminal.
-int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out, std::ostream &err,
-                 PasswordPrompt *prompt);
+int RunCheckTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
+                 std::ostream &err, PasswordPrompt *prompt);
 
 // The report of a result, for a person or as JSON. The text is UTF-8 with
 // control characters shown as "?" (PrintableUtf8Text); the JSON is ASCII,

@@ -67,7 +67,7 @@ const char *const kPasswdUsage =
 namespace {
 
 constexpr std::size_t kLongestPassword = 20;
-constexpr std::size_t kShortestPassword = 2;   // the sensor's minimum length
+constexpr std::size_t kShortestPassword = 2; // the sensor's minimum length
 constexpr std::size_t kStoredLength = 24;
 constexpr int kDone = 0, kFault = 1, kUsage = 2;
 
@@ -161,14 +161,13 @@ int CheckStored(const std::string &stored, std::ostream &out) {
   switch (result.status) {
   case UnscrambleStatus::Invalid:
     out << "Error 1004: invalid stored value: it must be " << kStoredLength
-        << " characters whose first four unscramble to digits; it has "
-        << Characters(stored.size()) << "\n";
+        << " characters whose first four unscramble to digits; it has " << Characters(stored.size())
+        << "\n";
     return kFault;
   case UnscrambleStatus::Wrong:
     out << "Error 1005: wrong stored value: the check digit does not match\n";
     return kFault;
-  case UnscrambleStatus::Ok:
-    break;
+  case UnscrambleStatus::Ok: break;
   }
   if (result.password.empty()) {
     out << "Error 1007: the stored value unscrambles to an empty password\n";
@@ -176,20 +175,17 @@ int CheckStored(const std::string &stored, std::ostream &out) {
   }
   if (result.password.size() < kShortestPassword) {
     out << "Error 1003: the stored value unscrambles to a password of "
-        << Characters(result.password.size()) << "; the sensor needs at least "
-        << kShortestPassword << "\n";
+        << Characters(result.password.size()) << "; the sensor needs at least " << kShortestPassword
+        << "\n";
     return kFault;
   }
-  out << "OK: the stored value unscrambles to a password of "
-      << Characters(result.password.size()) << "\n";
+  out << "OK: the stored value unscrambles to a password of " << Characters(result.password.size())
+      << "\n";
   return kDone;
 }
 
-
 // The profile name the sensor shows in its messages: the file name alone.
-std::string FileNameOf(const std::string &path) {
-  return SplitProfileName(path).name;
-}
+std::string FileNameOf(const std::string &path) { return SplitProfileName(path).name; }
 
 // Each parameter below its minimum: missing when the profile has no line for
 // it, too short otherwise.
@@ -264,7 +260,8 @@ bool CheckLimitLines(const TextLines &lines, std::ostream &out) {
     fault = true;
   }
   std::set<std::string> known;
-  for (const ReportKind kind : {ReportKind::Summary, ReportKind::Responses, ReportKind::Transaction})
+  for (const ReportKind kind :
+       {ReportKind::Summary, ReportKind::Responses, ReportKind::Transaction})
     for (const std::string &name : LimitNames(kind)) known.insert(name);
   for (const auto &[name, limit] : reading.limits) {
     out << "  " << kLimitLabel << " " << name << ": warning above "
@@ -291,8 +288,8 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
   const std::string &path = found->path;
   std::optional<std::string> bytes = ReadText(path);
   if (!bytes) {
-    err << "quarlane-passwd: cannot read the profile " << path << " (opened as "
-        << HostPath(path) << ")\n";
+    err << "quarlane-passwd: cannot read the profile " << path << " (opened as " << HostPath(path)
+        << ")\n";
     return kFault;
   }
   const TextLines lines(std::move(*bytes));
@@ -314,8 +311,7 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
     // The parameters are sound, but no sensor started the same way gets to
     // them: that is a fault to report, not an OK.
     out << "Fault: a sensor started here stops with \"" << *found->sensor_stops_with
-        << "\" before it reads " << profile_name
-        << "; its connection parameters are accepted\n";
+        << "\" before it reads " << profile_name << "; its connection parameters are accepted\n";
     ShowParameters(reading.parameters, out);
     FlagBlankPassword(reading.parameters, out);
     CheckLimitLines(lines, out);
@@ -328,7 +324,6 @@ int CheckProfile(const std::string &argument, std::ostream &out, std::ostream &e
 }
 
 } // namespace
-
 
 int RunPasswdTool(const std::vector<std::string> &args, std::istream &in, std::ostream &out,
                   std::ostream &err, PasswordPrompt *prompt) {

@@ -23,7 +23,8 @@ static_assert(sizeof(int) == 4 && sizeof(unsigned) == 4, "int is 32 bits in ever
 #if defined(_WIN32)
 static_assert(sizeof(unsigned long) == 4, "Windows keeps unsigned long at 32 bits (ILP32, LLP64)");
 #else
-static_assert(sizeof(unsigned long) == sizeof(void *), "Linux: unsigned long is pointer-sized (ILP32, LP64)");
+static_assert(sizeof(unsigned long) == sizeof(void *),
+              "Linux: unsigned long is pointer-sized (ILP32, LP64)");
 #endif
 
 // Handles and codes are 32-bit integers whatever the pointer size; only the
@@ -97,7 +98,8 @@ static_assert(sizeof(RFC_ENV) == 2 * P, "");
 static_assert(std::is_same<RFC_ALLOCATE, void *(RFC_CALL *)(void *, unsigned long)>::value, "");
 
 // The row layouts are fixed byte counts, independent of the data model.
-static_assert(CPU_ALL_ROW_LENGTH == 48 && RFCSI_ROW_LENGTH == 200 && SAPWLSUMRY_ROW_LENGTH == 416, "");
+static_assert(CPU_ALL_ROW_LENGTH == 48 && RFCSI_ROW_LENGTH == 200 && SAPWLSUMRY_ROW_LENGTH == 416,
+              "");
 
 const char *DataModel() {
 #if defined(_WIN32)
@@ -117,12 +119,12 @@ TEST(AbiLayout, RecordsMatchTheDataModelOfThisBuild) {
       << DataModel();
   EXPECT_EQ(sizeof(unsigned long), static_cast<std::size_t>(
 #if defined(_WIN32)
-                                        4
+                                       4
 #else
-                                        sizeof(void *)
+                                       sizeof(void *)
 #endif
-                                        ))
+                                       ))
       << DataModel();
 }
 
-}  // namespace
+} // namespace

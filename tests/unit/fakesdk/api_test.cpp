@@ -83,7 +83,8 @@ class FakeSdk : public ::testing::Test {
 protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("fakesdk-unit-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+              ("fakesdk-unit-" +
+               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder_);
     SetEnvironment("QUARLANE_FAKESDK_DIR", folder_.string());
     SetEnvironment("QUARLANE_FAKESDK_LOG", "");
@@ -109,7 +110,8 @@ protected:
       texts.push_back(U(pair.second));
     }
     std::vector<RFC_CONNECTION_PARAMETER> parameters;
-    for (std::size_t i = 0; i < texts.size(); i += 2) parameters.push_back({texts[i].c_str(), texts[i + 1].c_str()});
+    for (std::size_t i = 0; i < texts.size(); i += 2)
+      parameters.push_back({texts[i].c_str(), texts[i + 1].c_str()});
     RFC_CONNECTION_HANDLE connection =
         RfcOpenConnection(parameters.data(), static_cast<unsigned>(parameters.size()), &info_);
     if (connection) connections_.push_back(connection);
@@ -117,11 +119,18 @@ protected:
   }
 
   RFC_CONNECTION_HANDLE OpenClassic() {
-    return Open({{"ASHOST", "sapold01"}, {"SYSNR", "00"}, {"CLIENT", "100"}, {"USER", "monitor"},
-                 {"PASSWD", "Secret12"}, {"LANG", "EN"}});
+    return Open({{"ASHOST", "sapold01"},
+                 {"SYSNR", "00"},
+                 {"CLIENT", "100"},
+                 {"USER", "monitor"},
+                 {"PASSWD", "Secret12"},
+                 {"LANG", "EN"}});
   }
   RFC_CONNECTION_HANDLE OpenCollector() {
-    return Open({{"ashost", "SAPNEW01"}, {"sysnr", "10"}, {"client", "200"}, {"user", "MONITOR"},
+    return Open({{"ashost", "SAPNEW01"},
+                 {"sysnr", "10"},
+                 {"client", "200"},
+                 {"user", "MONITOR"},
                  {"passwd", "Secret12"}});
   }
 
@@ -133,9 +142,12 @@ protected:
     return function;
   }
 
-  void SetChars(DATA_CONTAINER_HANDLE container, const std::string &name, const std::string &value) {
+  void SetChars(DATA_CONTAINER_HANDLE container, const std::string &name,
+                const std::string &value) {
     const std::u16string text = U(value);
-    ASSERT_EQ(RfcSetChars(container, U(name).c_str(), text.data(), static_cast<unsigned>(text.size()), &info_), RFC_OK)
+    ASSERT_EQ(RfcSetChars(container, U(name).c_str(), text.data(),
+                          static_cast<unsigned>(text.size()), &info_),
+              RFC_OK)
         << name << ": " << Narrow(info_.message);
   }
 
@@ -161,7 +173,8 @@ protected:
     for (unsigned i = 0; i < count; ++i) {
       EXPECT_EQ(RfcMoveTo(table, i, &info_), RFC_OK);
       std::string row;
-      for (const std::string &field : fields) row += (row.empty() ? "" : " ") + field + "=" + String(table, field);
+      for (const std::string &field : fields)
+        row += (row.empty() ? "" : " ") + field + "=" + String(table, field);
       rows.push_back(row);
     }
     return rows;
@@ -174,9 +187,14 @@ protected:
 };
 
 TEST_F(FakeSdk, LogonAndAddress) {
-  Write("broken.nwrfc", "sysnr = 00\nclient = 100\nuser = U\npasswd = P\nsysid = BRK\nrelease = 750\ncolour = red\n");
-  const std::vector<std::pair<std::string, std::string>> good = {
-      {"ASHOST", "sapold01"}, {"SYSNR", "00"}, {"CLIENT", "100"}, {"USER", "MONITOR"}, {"PASSWD", "Secret12"}};
+  Write(
+      "broken.nwrfc",
+      "sysnr = 00\nclient = 100\nuser = U\npasswd = P\nsysid = BRK\nrelease = 750\ncolour = red\n");
+  const std::vector<std::pair<std::string, std::string>> good = {{"ASHOST", "sapold01"},
+                                                                 {"SYSNR", "00"},
+                                                                 {"CLIENT", "100"},
+                                                                 {"USER", "MONITOR"},
+                                                                 {"PASSWD", "Secret12"}};
   auto with = [&](const std::string &name, const std::string &value) {
     auto pairs = good;
     for (auto &pair : pairs)
@@ -198,15 +216,18 @@ TEST_F(FakeSdk, LogonAndAddress) {
        "Name or password is incorrect (repeat logon)"},
       {"wrong client", with("CLIENT", "999"), RFC_LOGON_FAILURE, LOGON_FAILURE,
        "Client 999 is not available in this system"},
-      {"one-digit system number", with("SYSNR", "0"), RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
-       "partner 'sapold01:sapgw0' not reached"},
+      {"one-digit system number", with("SYSNR", "0"), RFC_COMMUNICATION_FAILURE,
+       COMMUNICATION_FAILURE, "partner 'sapold01:sapgw0' not reached"},
       {"other system number", with("SYSNR", "01"), RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
        "partner 'sapold01:sapgw01' not reached"},
       {"unknown host", with("ASHOST", "nohost"), RFC_COMMUNICATION_FAILURE, COMMUNICATION_FAILURE,
        "partner 'nohost:sapgw00' not reached"},
       {"host that is no file name", with("ASHOST", "../sapold01"), RFC_COMMUNICATION_FAILURE,
        COMMUNICATION_FAILURE, "partner '../sapold01:sapgw00' not reached"},
-      {"no host", {{"SYSNR", "00"}, {"CLIENT", "100"}}, RFC_INVALID_PARAMETER, EXTERNAL_RUNTIME_FAILURE,
+      {"no host",
+       {{"SYSNR", "00"}, {"CLIENT", "100"}},
+       RFC_INVALID_PARAMETER,
+       EXTERNAL_RUNTIME_FAILURE,
        "Parameter ASHOST, GWHOST, MSHOST or SERVER_PORT is missing."},
       {"broken script", with("ASHOST", "broken"), RFC_EXTERNAL_FAILURE, EXTERNAL_RUNTIME_FAILURE,
        "fake NetWeaver RFC SDK: "},
@@ -220,7 +241,8 @@ TEST_F(FakeSdk, LogonAndAddress) {
     EXPECT_EQ(info_.group, c.group);
     const std::string message = Narrow(info_.message);
     if (std::string(c.name) == "broken script") {
-      EXPECT_NE(message.find("broken.nwrfc line 7: unknown key COLOUR"), std::string::npos) << message;
+      EXPECT_NE(message.find("broken.nwrfc line 7: unknown key COLOUR"), std::string::npos)
+          << message;
       EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
     } else {
       EXPECT_EQ(Said(info_.message), c.message);
@@ -237,18 +259,26 @@ TEST_F(FakeSdk, LogonGroupsThroughTheMessageServer) {
       {"R3NAME", "NEW", "PUBLIC", RFC_OK, ""},
       {"SYSID", "new", "public", RFC_OK, ""},
       {"R3NAME", "NEW", "BATCH", RFC_COMMUNICATION_FAILURE, "Group BATCH not found"},
-      {"R3NAME", "OLD", "PUBLIC", RFC_COMMUNICATION_FAILURE, "partner 'sapnew01:sapmsOLD' not reached"},
+      {"R3NAME", "OLD", "PUBLIC", RFC_COMMUNICATION_FAILURE,
+       "partner 'sapnew01:sapmsOLD' not reached"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.sysid) + " " + c.group);
-    RFC_CONNECTION_HANDLE connection = Open({{"MSHOST", "sapnew01"}, {c.sysid_key, c.sysid}, {"GROUP", c.group},
-                                             {"CLIENT", "200"}, {"USER", "MONITOR"}, {"PASSWD", "Secret12"}});
+    RFC_CONNECTION_HANDLE connection = Open({{"MSHOST", "sapnew01"},
+                                             {c.sysid_key, c.sysid},
+                                             {"GROUP", c.group},
+                                             {"CLIENT", "200"},
+                                             {"USER", "MONITOR"},
+                                             {"PASSWD", "Secret12"}});
     EXPECT_EQ(connection != nullptr, c.code == RFC_OK);
     EXPECT_EQ(info_.code, c.code);
     EXPECT_EQ(Said(info_.message), c.message);
   }
   // The classic system has no message server.
-  EXPECT_EQ(Open({{"MSHOST", "sapold01"}, {"R3NAME", "OLD"}, {"CLIENT", "100"}, {"USER", "MONITOR"},
+  EXPECT_EQ(Open({{"MSHOST", "sapold01"},
+                  {"R3NAME", "OLD"},
+                  {"CLIENT", "100"},
+                  {"USER", "MONITOR"},
                   {"PASSWD", "Secret12"}}),
             nullptr);
 }
@@ -256,7 +286,8 @@ TEST_F(FakeSdk, LogonGroupsThroughTheMessageServer) {
 TEST_F(FakeSdk, MetadataDescribesTheClassicRowsAsTheSensorLaysThemOut) {
   RFC_CONNECTION_HANDLE connection = OpenClassic();
   ASSERT_TRUE(connection) << Narrow(info_.message);
-  RFC_FUNCTION_DESC_HANDLE desc = RfcGetFunctionDesc(connection, u"SAPWL_WORKLOAD_GET_SUMMARY", &info_);
+  RFC_FUNCTION_DESC_HANDLE desc =
+      RfcGetFunctionDesc(connection, u"SAPWL_WORKLOAD_GET_SUMMARY", &info_);
   ASSERT_TRUE(desc);
   unsigned count = 0;
   ASSERT_EQ(RfcGetParameterCount(desc, &count, &info_), RFC_OK);
@@ -287,12 +318,13 @@ TEST_F(FakeSdk, MetadataDescribesTheClassicRowsAsTheSensorLaysThemOut) {
     const char *name;
     RFCTYPE type;
     unsigned nuc_length, nuc_offset, uc_offset;
-  } fields[] = {{0, "TASKTYPE", RFCTYPE_CHAR, 7, 0, 0},      {1, "FIRSTRECTI", RFCTYPE_BCD, 6, 7, 14},
-                {5, "COUNT", RFCTYPE_BCD, 8, 35, 58},        {6, "DBACTIVCNT", RFCTYPE_BCD, 8, 43, 66},
-                {9, "RESPTI", RFCTYPE_BCD, 8, 67, 90},       {10, "CPUTI", RFCTYPE_BCD, 8, 75, 98},
-                {26, "ROLLTI", RFCTYPE_BCD, 8, 203, 226},    {28, "READDIRTI", RFCTYPE_BCD, 8, 219, 242},
-                {32, "READSEQTI", RFCTYPE_BCD, 8, 251, 274}, {36, "CHNGTI", RFCTYPE_BCD, 8, 283, 306},
-                {45, "CNT001", RFCTYPE_INT, 4, 356, 380},    {54, "GUITIME", RFCTYPE_BCD, 8, 392, 416}};
+  } fields[] = {
+      {0, "TASKTYPE", RFCTYPE_CHAR, 7, 0, 0},      {1, "FIRSTRECTI", RFCTYPE_BCD, 6, 7, 14},
+      {5, "COUNT", RFCTYPE_BCD, 8, 35, 58},        {6, "DBACTIVCNT", RFCTYPE_BCD, 8, 43, 66},
+      {9, "RESPTI", RFCTYPE_BCD, 8, 67, 90},       {10, "CPUTI", RFCTYPE_BCD, 8, 75, 98},
+      {26, "ROLLTI", RFCTYPE_BCD, 8, 203, 226},    {28, "READDIRTI", RFCTYPE_BCD, 8, 219, 242},
+      {32, "READSEQTI", RFCTYPE_BCD, 8, 251, 274}, {36, "CHNGTI", RFCTYPE_BCD, 8, 283, 306},
+      {45, "CNT001", RFCTYPE_INT, 4, 356, 380},    {54, "GUITIME", RFCTYPE_BCD, 8, 392, 416}};
   for (const auto &f : fields) {
     RFC_FIELD_DESC field{};
     ASSERT_EQ(RfcGetFieldDescByIndex(row, f.index, &field, &info_), RFC_OK);
@@ -348,7 +380,8 @@ TEST_F(FakeSdk, ClassicWorkloadChoosesRowsLikeTheSystem) {
   SetChars(function, "PERIODTYPE", "D");
   SetChars(function, "STARTDATE", today);
   ASSERT_EQ(RfcInvoke(connection, function, &info_), RFC_OK);
-  EXPECT_EQ(Rows(Table(function, "SUMMARY"), {"FIRSTRECTI", "RESPTI"})[0], "FIRSTRECTI=80000 RESPTI=460000");
+  EXPECT_EQ(Rows(Table(function, "SUMMARY"), {"FIRSTRECTI", "RESPTI"})[0],
+            "FIRSTRECTI=80000 RESPTI=460000");
 }
 
 TEST_F(FakeSdk, CollectorAnswersWithRawTaskTypesAndFactoredTimes) {
@@ -362,7 +395,9 @@ TEST_F(FakeSdk, CollectorAnswersWithRawTaskTypesAndFactoredTimes) {
   } cases[] = {
       // Summed, then divided and rounded: 120000.5 ms.
       {"TOTAL", nullptr, {"COUNT=2000 RESPTI=460000 CPUTI=120001", "COUNT=7 RESPTI=3040 CPUTI=0"}},
-      {"sapnew01_NEW_10", nullptr, {"COUNT=1200 RESPTI=360000 CPUTI=120000", "COUNT=7 RESPTI=3040 CPUTI=0"}},
+      {"sapnew01_NEW_10",
+       nullptr,
+       {"COUNT=1200 RESPTI=360000 CPUTI=120000", "COUNT=7 RESPTI=3040 CPUTI=0"}},
       {"sapnew02_NEW_11", "1", {"COUNT=800 RESPTI=100000000 CPUTI=1"}},
       {"TOTAL", "1000000", {"COUNT=2000 RESPTI=460 CPUTI=120", "COUNT=7 RESPTI=3 CPUTI=0"}},
   };
@@ -382,7 +417,8 @@ TEST_F(FakeSdk, CollectorAnswersWithRawTaskTypesAndFactoredTimes) {
     ASSERT_EQ(RfcGetBytes(table, u"TASKTYPE", code, 1, &info_), RFC_OK);
     EXPECT_EQ(code[0], 0x01);
     EXPECT_EQ(code[1], 9); // nothing written beyond the buffer
-    EXPECT_EQ(RfcGetString(table, u"TASKTYPE", nullptr, 0, nullptr, &info_), RFC_CONVERSION_FAILURE);
+    EXPECT_EQ(RfcGetString(table, u"TASKTYPE", nullptr, 0, nullptr, &info_),
+              RFC_CONVERSION_FAILURE);
   }
   // No rows for the day: the module's exception.
   RFC_FUNCTION_HANDLE function = Create(connection, "SWNC_COLLECTOR_GET_AGGREGATES");
@@ -425,7 +461,8 @@ TEST_F(FakeSdk, SettersCheckWhatFits) {
   RFC_FUNCTION_HANDLE function = Create(connection, "SAPWL_WORKLOAD_GET_SUMMARY");
   const std::u16string long_host = u"sapold01x", padded = u"sapold01        ";
   EXPECT_EQ(RfcSetChars(function, u"HOSTID", long_host.data(), 9, &info_), RFC_CONVERSION_FAILURE);
-  EXPECT_EQ(RfcSetChars(function, u"HOSTID", padded.data(), 16, &info_), RFC_OK); // blanks beyond the field
+  EXPECT_EQ(RfcSetChars(function, u"HOSTID", padded.data(), 16, &info_),
+            RFC_OK); // blanks beyond the field
   EXPECT_EQ(RfcSetChars(function, u"STARTDATE", u"2026035", 7, &info_), RFC_CONVERSION_FAILURE);
   EXPECT_EQ(RfcSetChars(function, u"NOSUCH", u"x", 1, &info_), RFC_INVALID_PARAMETER);
   RFC_FUNCTION_HANDLE collector = Create(OpenCollector(), "SWNC_COLLECTOR_GET_AGGREGATES");
@@ -436,7 +473,8 @@ TEST_F(FakeSdk, SettersCheckWhatFits) {
 // The switches for the collector's unconfirmed details: the description
 // and the values change, the figures stay the script's.
 TEST_F(FakeSdk, CollectorSwitchesChangeTypesUnitsAndFields) {
-  const std::string base = std::string(kCollector).substr(0, std::string(kCollector).find("fail ="));
+  const std::string base =
+      std::string(kCollector).substr(0, std::string(kCollector).find("fail ="));
   struct Case {
     const char *switches;
     RFCTYPE resp_type, count_type;
@@ -445,19 +483,24 @@ TEST_F(FakeSdk, CollectorSwitchesChangeTypesUnitsAndFields) {
     bool rollti;
   } cases[] = {
       {"", RFCTYPE_BCD, RFCTYPE_BCD, 360000, "360000", false},
-      {"collector_times = float\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000, "3.6000000000000000E+05", false},
-      {"collector_times = float\nfloat_text = fixed\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000, "360000.000", false},
-      {"collector_times = int8\ncollector_counts = int8\n", RFCTYPE_INT8, RFCTYPE_INT8, 360000, "360000", false},
+      {"collector_times = float\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000, "3.6000000000000000E+05",
+       false},
+      {"collector_times = float\nfloat_text = fixed\n", RFCTYPE_FLOAT, RFCTYPE_BCD, 360000,
+       "360000.000", false},
+      {"collector_times = int8\ncollector_counts = int8\n", RFCTYPE_INT8, RFCTYPE_INT8, 360000,
+       "360000", false},
       {"collector_unit = ms\n", RFCTYPE_BCD, RFCTYPE_BCD, 360, "360", false},
       {"collector_factor = ignored\n", RFCTYPE_BCD, RFCTYPE_BCD, 360000000, "360000000", false},
-      {"collector_rollti = present\ncollector_fields = reordered\n", RFCTYPE_BCD, RFCTYPE_BCD, 360000, "360000", true},
+      {"collector_rollti = present\ncollector_fields = reordered\n", RFCTYPE_BCD, RFCTYPE_BCD,
+       360000, "360000", true},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.switches);
     Write("sapnew01.nwrfc", base + c.switches);
     RFC_CONNECTION_HANDLE connection = OpenCollector();
     ASSERT_TRUE(connection) << Narrow(info_.message);
-    RFC_FUNCTION_DESC_HANDLE desc = RfcGetFunctionDesc(connection, u"SWNC_COLLECTOR_GET_AGGREGATES", &info_);
+    RFC_FUNCTION_DESC_HANDLE desc =
+        RfcGetFunctionDesc(connection, u"SWNC_COLLECTOR_GET_AGGREGATES", &info_);
     ASSERT_TRUE(desc);
     RFC_PARAMETER_DESC parameter{};
     unsigned count = 0;
@@ -504,7 +547,8 @@ TEST_F(FakeSdk, CollectorSwitchesChangeTypesUnitsAndFields) {
   }
   Write("sapnew01.nwrfc", base + "collector_times = double\n");
   EXPECT_EQ(OpenCollector(), nullptr);
-  EXPECT_NE(Narrow(info_.message).find("collector_times is one of: bcd float int8"), std::string::npos)
+  EXPECT_NE(Narrow(info_.message).find("collector_times is one of: bcd float int8"),
+            std::string::npos)
       << Narrow(info_.message);
 }
 
@@ -561,21 +605,30 @@ TEST_F(FakeSdk, CpuDataAndSystemInformation) {
 }
 
 TEST_F(FakeSdk, PlannedFailuresOfCalls) {
+  Write("sapbad01.nwrfc",
+        std::string(kClassic) +
+            "fail = invoke GET_CPU_ALL communication\n"
+            "fail = invoke SAPWL_WORKLOAD_GET_SUMMARY runtime message=\"DBIF_RSQL_SQL_ERROR\"\n"
+            "fail = describe RFC_SYSTEM_INFO exception=X\n");
+  // An exception is planned for invoke only.
+  RFC_CONNECTION_HANDLE broken_script = Open({{"ASHOST", "sapbad01"},
+                                              {"SYSNR", "00"},
+                                              {"CLIENT", "100"},
+                                              {"USER", "MONITOR"},
+                                              {"PASSWD", "Secret12"}});
+  EXPECT_EQ(broken_script, nullptr);
+  EXPECT_NE(Narrow(info_.message).find("an ABAP exception happens at an invoke only"),
+            std::string::npos);
+
   Write("sapbad01.nwrfc", std::string(kClassic) +
                               "fail = invoke GET_CPU_ALL communication\n"
-                              "fail = invoke SAPWL_WORKLOAD_GET_SUMMARY runtime message=\"DBIF_RSQL_SQL_ERROR\"\n"
-                              "fail = describe RFC_SYSTEM_INFO exception=X\n");
-  // An exception is planned for invoke only.
-  RFC_CONNECTION_HANDLE broken_script = Open({{"ASHOST", "sapbad01"}, {"SYSNR", "00"}, {"CLIENT", "100"},
-                                              {"USER", "MONITOR"}, {"PASSWD", "Secret12"}});
-  EXPECT_EQ(broken_script, nullptr);
-  EXPECT_NE(Narrow(info_.message).find("an ABAP exception happens at an invoke only"), std::string::npos);
-
-  Write("sapbad01.nwrfc", std::string(kClassic) + "fail = invoke GET_CPU_ALL communication\n"
-                                                  "fail = invoke SAPWL_WORKLOAD_GET_SUMMARY runtime "
-                                                  "message=\"DBIF_RSQL_SQL_ERROR\"\n");
-  RFC_CONNECTION_HANDLE connection = Open({{"ASHOST", "sapbad01"}, {"SYSNR", "00"}, {"CLIENT", "100"},
-                                           {"USER", "MONITOR"}, {"PASSWD", "Secret12"}});
+                              "fail = invoke SAPWL_WORKLOAD_GET_SUMMARY runtime "
+                              "message=\"DBIF_RSQL_SQL_ERROR\"\n");
+  RFC_CONNECTION_HANDLE connection = Open({{"ASHOST", "sapbad01"},
+                                           {"SYSNR", "00"},
+                                           {"CLIENT", "100"},
+                                           {"USER", "MONITOR"},
+                                           {"PASSWD", "Secret12"}});
   ASSERT_TRUE(connection) << Narrow(info_.message);
   RFC_FUNCTION_HANDLE summary = Create(connection, "SAPWL_WORKLOAD_GET_SUMMARY");
   EXPECT_EQ(RfcInvoke(connection, summary, &info_), RFC_ABAP_RUNTIME_FAILURE);
@@ -584,8 +637,10 @@ TEST_F(FakeSdk, PlannedFailuresOfCalls) {
   RFC_FUNCTION_HANDLE cpu = Create(connection, "GET_CPU_ALL");
   EXPECT_EQ(RfcInvoke(connection, cpu, &info_), RFC_COMMUNICATION_FAILURE);
   EXPECT_EQ(info_.group, COMMUNICATION_FAILURE);
-  EXPECT_EQ(Said(info_.message), "connection to partner 'sapbad01:sapgw00' broken during GET_CPU_ALL");
-  EXPECT_EQ(Narrow(info_.message).rfind("LOCATION    CPIC (TCP/IP) on local host", 0), 0u) << Narrow(info_.message);
+  EXPECT_EQ(Said(info_.message),
+            "connection to partner 'sapbad01:sapgw00' broken during GET_CPU_ALL");
+  EXPECT_EQ(Narrow(info_.message).rfind("LOCATION    CPIC (TCP/IP) on local host", 0), 0u)
+      << Narrow(info_.message);
   // The broken connection is closed: nothing more goes through it.
   EXPECT_EQ(RfcInvoke(connection, summary, &info_), RFC_INVALID_HANDLE);
   EXPECT_EQ(RfcGetFunctionDesc(connection, u"RFC_SYSTEM_INFO", &info_), nullptr);
@@ -599,8 +654,11 @@ TEST_F(FakeSdk, PlannedFailuresOfCalls) {
 
 TEST_F(FakeSdk, CancelEndsAHangingCallFromAnotherThread) {
   Write("saphang1.nwrfc", std::string(kClassic) + "fail = invoke GET_CPU_ALL hang\n");
-  RFC_CONNECTION_HANDLE connection = Open({{"ASHOST", "saphang1"}, {"SYSNR", "00"}, {"CLIENT", "100"},
-                                           {"USER", "MONITOR"}, {"PASSWD", "Secret12"}});
+  RFC_CONNECTION_HANDLE connection = Open({{"ASHOST", "saphang1"},
+                                           {"SYSNR", "00"},
+                                           {"CLIENT", "100"},
+                                           {"USER", "MONITOR"},
+                                           {"PASSWD", "Secret12"}});
   ASSERT_TRUE(connection);
   RFC_FUNCTION_HANDLE cpu = Create(connection, "GET_CPU_ALL");
   const auto start = std::chrono::steady_clock::now();
@@ -618,11 +676,15 @@ TEST_F(FakeSdk, CancelEndsAHangingCallFromAnotherThread) {
   EXPECT_EQ(RfcInvoke(connection, cpu, &info_), RFC_INVALID_HANDLE); // cancelled means closed
   // A hang nobody cancels ends by itself after its seconds.
   Write("saphang2.nwrfc", std::string(kClassic) + "fail = invoke * hang seconds=1\n");
-  RFC_CONNECTION_HANDLE second = Open({{"ASHOST", "saphang2"}, {"SYSNR", "00"}, {"CLIENT", "100"},
-                                       {"USER", "MONITOR"}, {"PASSWD", "Secret12"}});
+  RFC_CONNECTION_HANDLE second = Open({{"ASHOST", "saphang2"},
+                                       {"SYSNR", "00"},
+                                       {"CLIENT", "100"},
+                                       {"USER", "MONITOR"},
+                                       {"PASSWD", "Secret12"}});
   RFC_FUNCTION_HANDLE info = Create(second, "RFC_SYSTEM_INFO");
   EXPECT_EQ(RfcInvoke(second, info, &info_), RFC_COMMUNICATION_FAILURE);
-  EXPECT_EQ(Narrow(info_.message), "connection to partner 'saphang2:sapgw00' timed out after 1 seconds");
+  EXPECT_EQ(Narrow(info_.message),
+            "connection to partner 'saphang2:sapgw00' timed out after 1 seconds");
 }
 
 TEST_F(FakeSdk, StaleAndForeignHandlesAreRefused) {
@@ -638,8 +700,9 @@ TEST_F(FakeSdk, StaleAndForeignHandlesAreRefused) {
   EXPECT_EQ(RfcGetRowCount(table, &rows, &info_), RFC_INVALID_HANDLE);
   EXPECT_EQ(RfcInvoke(connection, function, &info_), RFC_INVALID_HANDLE);
   int foreign = 0;
-  EXPECT_EQ(RfcGetParameterCount(reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(&foreign), &rows, &info_),
-            RFC_INVALID_HANDLE);
+  EXPECT_EQ(
+      RfcGetParameterCount(reinterpret_cast<RFC_FUNCTION_DESC_HANDLE>(&foreign), &rows, &info_),
+      RFC_INVALID_HANDLE);
   EXPECT_EQ(RfcCloseConnection(connection, &info_), RFC_OK);
   connections_.clear();
   EXPECT_EQ(RfcCloseConnection(connection, &info_), RFC_INVALID_HANDLE);
@@ -658,13 +721,14 @@ TEST_F(FakeSdk, CallLogShowsWhatTheCallerSent) {
   std::ifstream in(log, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
-  const std::string expected_open =
-      "RfcOpenConnection ASHOST=[sapold01] SYSNR=[00] CLIENT=[100] USER=[monitor] PASSWD=[Secret12] LANG=[EN] "
-      "-> connection ";
+  const std::string expected_open = "RfcOpenConnection ASHOST=[sapold01] SYSNR=[00] CLIENT=[100] "
+                                    "USER=[monitor] PASSWD=[Secret12] LANG=[EN] "
+                                    "-> connection ";
   EXPECT_NE(text.str().find(expected_open), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("RfcInvoke connection "), std::string::npos);
-  EXPECT_NE(text.str().find(" SAPWL_WORKLOAD_GET_SUMMARY INSTANCE=[TOTAL                                   ] "
-                            "STARTDATE=[20260305]\n"),
+  EXPECT_NE(text.str().find(
+                " SAPWL_WORKLOAD_GET_SUMMARY INSTANCE=[TOTAL                                   ] "
+                "STARTDATE=[20260305]\n"),
             std::string::npos)
       << text.str();
 }

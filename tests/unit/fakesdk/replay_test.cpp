@@ -88,7 +88,8 @@ protected:
 
 TEST_F(Replayed, AnswersAsCaptured) {
   // Any logon to the captured host is taken: the capture holds no password.
-  const RFC_CONNECTION_PARAMETER logon[] = {{u"ASHOST", u"host1"}, {u"SYSNR", u"99"}, {u"USER", u"ANYONE"}};
+  const RFC_CONNECTION_PARAMETER logon[] = {
+      {u"ASHOST", u"host1"}, {u"SYSNR", u"99"}, {u"USER", u"ANYONE"}};
   RFC_ERROR_INFO info{};
   RFC_CONNECTION_HANDLE connection = RfcOpenConnection(logon, 3, &info);
   ASSERT_NE(connection, nullptr) << Narrow(info.message);
@@ -118,7 +119,8 @@ TEST_F(Replayed, AnswersAsCaptured) {
   // Not the captured MODE: no captured call matches, and the replay says so.
   ASSERT_EQ(RfcSetInt(call, u"MODE", 3, &info), RFC_OK);
   EXPECT_EQ(RfcInvoke(connection, call, &info), RFC_EXTERNAL_FAILURE);
-  EXPECT_NE(Narrow(info.message).find("has no call of Z_FIGURES with DAY=\"20260305\" MODE=\"3\""), std::string::npos)
+  EXPECT_NE(Narrow(info.message).find("has no call of Z_FIGURES with DAY=\"20260305\" MODE=\"3\""),
+            std::string::npos)
       << Narrow(info.message);
   ASSERT_EQ(RfcSetInt(call, u"MODE", 2, &info), RFC_OK);
   ASSERT_EQ(RfcInvoke(connection, call, &info), RFC_OK) << Narrow(info.message);
@@ -179,23 +181,33 @@ TEST_F(Replayed, ARefusedLogonIsRefusedAgain) {
 }
 
 TEST(Capture, BrokenCapturesAreRefusedWithTheirLine) {
-  const std::string head = "quarlane-nwrfc-capture 1\nfunction Z\n  parameter T TABLE tables nuc=4 uc=4 decimals=0\n"
-                           "    field N INT nuc=4 nucoff=0 uc=4 ucoff=0 decimals=0\n";
+  const std::string head =
+      "quarlane-nwrfc-capture 1\nfunction Z\n  parameter T TABLE tables nuc=4 uc=4 decimals=0\n"
+      "    field N INT nuc=4 nucoff=0 uc=4 ucoff=0 decimals=0\n";
   const struct {
     std::string text, problem;
   } cases[] = {
-      {"quarlane-nwrfc-capture 2\n", "x line 1: capture format version 2 is not known to this replay (it reads version 1)"},
-      {"# only a comment\nopen 1\n", "x line 2: the first line must be \"quarlane-nwrfc-capture 1\""},
-      {head + "frobnicate 1\n", "x line 5: unknown line 'frobnicate' (or one that belongs to an invoke)"},
-      {head + "invoke 1 Z\n  ok\n  table T rows=2\n    row N=1\n", "x line 7: rows=2 but 1 row lines follow"},
-      {head + "invoke 1 Z\n  ok\n  table T rows=1\n    row N=x\n", "x line 8: N: 'x' is not a whole number"},
-      {head + "invoke 1 Z\n  ok\n  table T rows=1\n    row M=1\n", "x line 8: the description has no field M"},
+      {"quarlane-nwrfc-capture 2\n",
+       "x line 1: capture format version 2 is not known to this replay (it reads version 1)"},
+      {"# only a comment\nopen 1\n",
+       "x line 2: the first line must be \"quarlane-nwrfc-capture 1\""},
+      {head + "frobnicate 1\n",
+       "x line 5: unknown line 'frobnicate' (or one that belongs to an invoke)"},
+      {head + "invoke 1 Z\n  ok\n  table T rows=2\n    row N=1\n",
+       "x line 7: rows=2 but 1 row lines follow"},
+      {head + "invoke 1 Z\n  ok\n  table T rows=1\n    row N=x\n",
+       "x line 8: N: 'x' is not a whole number"},
+      {head + "invoke 1 Z\n  ok\n  table T rows=1\n    row M=1\n",
+       "x line 8: the description has no field M"},
       {head + "invoke 1 Y\n  ok\n", "x line 5: no description of Y for its answer"},
-      {head + "invoke 1 Z\n  error code=RFC_OK group=OK\n", "x line 6: error needs code= (an RFC_RC other than RFC_OK)"},
+      {head + "invoke 1 Z\n  error code=RFC_OK group=OK\n",
+       "x line 6: error needs code= (an RFC_RC other than RFC_OK)"},
       {head + "invoke 1 Z\n  ok\n  values N=\"a\n", "x line 7: a text without its closing quote"},
       {head + "invoke 1 Z\n  ok\n  values N=\"\\q\"\n", "x line 7: unknown escape \\q in a text"},
-      {head + "    field O CHAR nuc=1 uc=2\n", "x line 5: field needs nuc=, uc= and decimals= as numbers"},
-      {"quarlane-nwrfc-capture 1\nparameter A CHAR import nuc=1 uc=2 decimals=0\n", "x line 2: parameter outside a function"},
+      {head + "    field O CHAR nuc=1 uc=2\n",
+       "x line 5: field needs nuc=, uc= and decimals= as numbers"},
+      {"quarlane-nwrfc-capture 1\nparameter A CHAR import nuc=1 uc=2 decimals=0\n",
+       "x line 2: parameter outside a function"},
       {"quarlane-nwrfc-capture 1\nok\n", "x line 2: an outcome without a call before it"},
   };
   for (const auto &c : cases) {

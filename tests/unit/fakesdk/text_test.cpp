@@ -14,12 +14,17 @@ TEST(Text, Utf8IntoUtf16) {
     std::u16string utf16;
   } cases[] = {
       {"DIALOG ", u"DIALOG "},
-      {"\xC3\xBC" "ber \xE2\x82\xAC", u"\u00FCber \u20AC"},      // two- and three-byte sequences
-      {"\xF0\x9F\x98\x80", u"\U0001F600"},                        // a surrogate pair
-      {"a\xFC" "b", u"a\uFFFD" "b"},                              // a stray Latin-1 byte
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},                              // an overlong form
-      {"\xE2\x82", u"\uFFFD\uFFFD"},                              // cut short at the end
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},                    // an encoded surrogate
+      {"\xC3\xBC"
+       "ber \xE2\x82\xAC",
+       u"\u00FCber \u20AC"},               // two- and three-byte sequences
+      {"\xF0\x9F\x98\x80", u"\U0001F600"}, // a surrogate pair
+      {"a\xFC"
+       "b",
+       u"a\uFFFD"
+       "b"},                                   // a stray Latin-1 byte
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},           // an overlong form
+      {"\xE2\x82", u"\uFFFD\uFFFD"},           // cut short at the end
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // an encoded surrogate
   };
   for (const auto &c : cases) {
     EXPECT_EQ(FromUtf8(c.utf8), c.utf16) << c.utf8;

@@ -20,8 +20,7 @@ TEST(CountingPass, EmptySummaryLeavesEverythingZero) {
   const DayCounts day = CountTaskTypes({});
   EXPECT_EQ(day.total_count, 0u);
   EXPECT_EQ(day.others_count, 0u);
-  for (const TaskCounters &c : day.types)
-    EXPECT_EQ(c, TaskCounters{});
+  for (const TaskCounters &c : day.types) EXPECT_EQ(c, TaskCounters{});
 }
 
 TEST(CountingPass, EachTypeTakesItsRowAndTheTotalCountsEveryStep) {

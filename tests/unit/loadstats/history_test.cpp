@@ -21,8 +21,7 @@ std::vector<std::string> SplitLines(const std::string &content) {
   std::size_t start = 0;
   while (start < content.size()) {
     std::size_t end = content.find('\n', start);
-    if (end == std::string::npos)
-      end = content.size();
+    if (end == std::string::npos) end = content.size();
     lines.push_back(content.substr(start, end - start));
     start = end + 1;
   }
@@ -43,8 +42,7 @@ std::string Line(const std::string &head, std::initializer_list<unsigned> fields
 TaskCounters Counters(std::initializer_list<std::uint32_t> values) {
   CounterValues array{};
   std::size_t i = 0;
-  for (std::uint32_t value : values)
-    array[i++] = value;
+  for (std::uint32_t value : values) array[i++] = value;
   return CountersOf(array);
 }
 
@@ -104,8 +102,7 @@ TEST(HistoryLines, RecordedTotal) {
       {"# Rsp Date=20240311 09:00:00 Trns=123456789012", 3755744309u},
       {"# Rsp Date=x Trns=7 Trns=9", 7},
   };
-  for (const TotalCase &c : cases)
-    EXPECT_EQ(RecordedTotal(c.line), c.total) << c.line;
+  for (const TotalCase &c : cases) EXPECT_EQ(RecordedTotal(c.line), c.total) << c.line;
 }
 
 // One single-system run over the profile's lines, as the load analysis makes
@@ -121,8 +118,7 @@ RunOutcome RunOnce(std::vector<std::string> &profile, const std::string &date,
   RunOutcome outcome;
   const DayCounts day = CountTaskTypes(rows);
   outcome.plan = Plan(profile, date, time, day, "\n");
-  if (outcome.plan.rewrite)
-    profile = SplitLines(outcome.plan.content);
+  if (outcome.plan.rewrite) profile = SplitLines(outcome.plan.content);
   const HistoryLines history = HistoryOf(profile);
   IntervalInput input;
   input.history = &history;
@@ -246,8 +242,7 @@ TEST(HistoryUpdate, EveryOtherLineStaysWholeAndInOrder) {
     const HistoryPlan plan = Plan(lines, "20240311", "12:00:00", day, line_end);
     ASSERT_TRUE(plan.rewrite);
     std::string expected_head;
-    for (const std::string &line : kept)
-      expected_head += line + line_end;
+    for (const std::string &line : kept) expected_head += line + line_end;
     ASSERT_EQ(plan.content.compare(0, expected_head.size(), expected_head), 0) << line_end;
     const std::string history = plan.content.substr(expected_head.size());
     // Date line, previous date line, fourteen pairs, each with its line end.
@@ -274,8 +269,8 @@ TEST(HistoryUpdate, ALastLineWithoutLineEndIsKept) {
   const HistoryPlan crlf = PlanHistoryUpdate(TextLines("Destination=PRD\r\nClient=100\r\n"),
                                              "20240311", "12:00:00", DayCounts{}, "\n");
   EXPECT_EQ(crlf.content.compare(0, 28, "Destination=PRD\nClient=100\n#"), 0);
-  const HistoryPlan grown = PlanHistoryUpdate(TextLines("Destination=PRD\nClient=100"),
-                                              "20240311", "12:00:00", DayCounts{}, "\r\n");
+  const HistoryPlan grown = PlanHistoryUpdate(TextLines("Destination=PRD\nClient=100"), "20240311",
+                                              "12:00:00", DayCounts{}, "\r\n");
   EXPECT_EQ(grown.content.compare(0, 30, "Destination=PRD\r\nClient=100\r\n#"), 0);
 }
 
@@ -300,8 +295,8 @@ TEST(HistoryUpdate, TheNewContentIsTheSameWhereverItIsBuilt) {
       for (const std::string &line : TextLines(text).ToVector())
         if (line.compare(0, 6, "# Rsp ") != 0 && line.compare(0, 6, "# Rsx ") != 0)
           expected += line + line_end;
-      const HistoryPlan plan = PlanHistoryUpdate(TextLines(text), "20240311", "12:00:00", day,
-                                                 line_end);
+      const HistoryPlan plan =
+          PlanHistoryUpdate(TextLines(text), "20240311", "12:00:00", day, line_end);
       ASSERT_TRUE(plan.rewrite);
       EXPECT_EQ(plan.content.substr(0, expected.size()), expected) << text;
       const std::string date_line = "# Rsp Date=20240311 12:00:00 Trns=1" + line_end;
@@ -444,13 +439,13 @@ TEST(IntervalPass, SelectionAndExclusionDecideWhichTypesAreKept) {
 TEST(HistoryLines, TheFirstOfEachKindIsFound) {
   const HistoryLines history = HistoryOf({
       "Client=100",
-      "# Rsp DIALOG ",                       // the key alone is enough
+      "# Rsp DIALOG ", // the key alone is enough
       "# Rsp Date=20240311 09:00:00 Trns=1",
-      "# Rsp DIALOG           9",            // a later one does not count
+      "# Rsp DIALOG           9", // a later one does not count
       "# Rsp Date=20240312 09:00:00 Trns=2",
       "# Rsx RFC              5",
-      "# Rsx RFC",                           // too short for the key
-      "# Rsp ALE              3",            // no known type
+      "# Rsx RFC",                // too short for the key
+      "# Rsp ALE              3", // no known type
       "# Rsp DIALOG2",
   });
   EXPECT_EQ(history.date_line, std::optional<std::string>("# Rsp Date=20240311 09:00:00 Trns=1"));

@@ -36,7 +36,8 @@ struct DayCase {
 // is carried out: the planned content's when it is rewritten.
 TEST(AnalyseSystemDay, MeasuresAgainstTheHistoryThePlanLeaves) {
   const DayCase cases[] = {
-      {"first run", "Destination=PRD\n", 100, true, "(PRD) Summary:  Trans=100, DBase=200, Rsp=5 ms"},
+      {"first run", "Destination=PRD\n", 100, true,
+       "(PRD) Summary:  Trans=100, DBase=200, Rsp=5 ms"},
       {"a new day", "Destination=PRD\n# Rsp Date=20240310 08:00:00 Trns=40\n", 100, true,
        "(PRD) Summary:  Trans=100,"},
       {"the same day, moved on", std::string("Destination=PRD\n") + kDialogAt40, 70, true,
@@ -54,9 +55,8 @@ TEST(AnalyseSystemDay, MeasuresAgainstTheHistoryThePlanLeaves) {
     EXPECT_EQ(analysis.history.rewrite, c.rewrite);
     EXPECT_EQ(analysis.report.text.compare(0, std::string(c.report_text).size(), c.report_text), 0)
         << analysis.report.text;
-    const HistoryLines held =
-        c.rewrite ? FindHistoryLines(TextLines(analysis.history.content))
-                  : FindHistoryLines(TextLines(c.profile));
+    const HistoryLines held = c.rewrite ? FindHistoryLines(TextLines(analysis.history.content))
+                                        : FindHistoryLines(TextLines(c.profile));
     EXPECT_EQ(analysis.history.history_after.date_line, held.date_line);
     EXPECT_EQ(analysis.history.history_after.current, held.current);
     EXPECT_EQ(analysis.history.history_after.baseline, held.baseline);

@@ -85,8 +85,7 @@ TEST_F(ReportTest, SummaryWithoutStepsDividesByOne) {
   TypeCounters counters{};
   counters[kBatch] = Counters(0, 40, 900, 0, 0, 0, 0);
   Write(ReportKind::Summary, counters, std::nullopt);
-  EXPECT_NE(doc.find("(PRD) Summary:  Trans=0, DBase=40, Rsp=900 ms, CPU=0 ms"),
-            std::string::npos);
+  EXPECT_NE(doc.find("(PRD) Summary:  Trans=0, DBase=40, Rsp=900 ms, CPU=0 ms"), std::string::npos);
   EXPECT_NE(doc.find(Xml("TransActions", "0", "#")), std::string::npos);
   EXPECT_NE(doc.find(Xml("Avg Rsp-Time", "900", "mSec")), std::string::npos);
 }
@@ -117,47 +116,43 @@ TypeCounters MixedDay() {
 
 TEST_F(ReportTest, ResponsesInXml) {
   Write(ReportKind::Responses, MixedDay(), std::nullopt);
-  EXPECT_EQ(doc,
-            "\n<Prtg>\n\n<Text>(PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, "
-            "Update=700, Spool=1.000 </Text>\n" +
-                Xml("Avg Dialog", "333", "mSec") + Xml("Avg Spool", "1000", "mSec") +
-                Xml("Avg RPC Th", "11", "mSec") + Xml("Avg HTTP", "2000", "mSec") +
-                Xml("Avg RFC", "1000", "mSec") + "\n</Prtg>\n");
+  EXPECT_EQ(doc, "\n<Prtg>\n\n<Text>(PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, "
+                 "Update=700, Spool=1.000 </Text>\n" +
+                     Xml("Avg Dialog", "333", "mSec") + Xml("Avg Spool", "1000", "mSec") +
+                     Xml("Avg RPC Th", "11", "mSec") + Xml("Avg HTTP", "2000", "mSec") +
+                     Xml("Avg RFC", "1000", "mSec") + "\n</Prtg>\n");
 }
 
 TEST_F(ReportTest, ResponsesInMistrane) {
   mode = OutputMode::Mistrane;
   Write(ReportKind::Responses, MixedDay(), std::nullopt);
-  EXPECT_EQ(doc,
-            "\n# (PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, Update=700, "
-            "Spool=1.000 "
-            "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 333"
-            "\n\nMessage.Avg_Spool: Avg Spool (mSec)\nStatistic.Avg_Spool: 1000"
-            "\n\nMessage.Avg_RPC_Th: Avg RPC Th (mSec)\nStatistic.Avg_RPC_Th: 11"
-            "\n\nMessage.Avg_HTTP: Avg HTTP (mSec)\nStatistic.Avg_HTTP: 2000"
-            "\n\nMessage.Avg_RFC: Avg RFC (mSec)\nStatistic.Avg_RFC: 1000"
-            "\n");
+  EXPECT_EQ(doc, "\n# (PRD) Responses:  Dialog=333, Batch=0, HTTP=2.000, RFC=1.000, Update=700, "
+                 "Spool=1.000 "
+                 "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 333"
+                 "\n\nMessage.Avg_Spool: Avg Spool (mSec)\nStatistic.Avg_Spool: 1000"
+                 "\n\nMessage.Avg_RPC_Th: Avg RPC Th (mSec)\nStatistic.Avg_RPC_Th: 11"
+                 "\n\nMessage.Avg_HTTP: Avg HTTP (mSec)\nStatistic.Avg_HTTP: 2000"
+                 "\n\nMessage.Avg_RFC: Avg RFC (mSec)\nStatistic.Avg_RFC: 1000"
+                 "\n");
 }
 
 TEST_F(ReportTest, TransactionInXml) {
   Write(ReportKind::Transaction, MixedDay(), std::nullopt);
-  EXPECT_EQ(doc,
-            "\n<Prtg>\n\n<Text>(PRD) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
-            "Update=1, Spool=2 </Text>\n" +
-                Xml("Dialog", "3", "#") + Xml("Spool", "2", "#") + Xml("RPC Th", "5", "#") +
-                Xml("HTTP", "1500", "#") + Xml("RFC", "4000", "#") + "\n</Prtg>\n");
+  EXPECT_EQ(doc, "\n<Prtg>\n\n<Text>(PRD) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
+                 "Update=1, Spool=2 </Text>\n" +
+                     Xml("Dialog", "3", "#") + Xml("Spool", "2", "#") + Xml("RPC Th", "5", "#") +
+                     Xml("HTTP", "1500", "#") + Xml("RFC", "4000", "#") + "\n</Prtg>\n");
 }
 
 TEST_F(ReportTest, TransactionKeepsItsXmlHeadInTextModes) {
   mode = OutputMode::Kelbrun;
   destination = "R&D";
   Write(ReportKind::Transaction, MixedDay(), std::nullopt);
-  EXPECT_EQ(doc,
-            "\n<Prtg>\n\n<Text>(R&D) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
-            "Update=1, Spool=2 </Text>\n" +
-                Kelbrun("Dialog", "3", "#") + Kelbrun("Spool", "2", "#") +
-                Kelbrun("RPC Th", "5", "#") + Kelbrun("HTTP", "1500", "#") +
-                Kelbrun("RFC", "4000", "#") + "\n");
+  EXPECT_EQ(doc, "\n<Prtg>\n\n<Text>(R&D) Transaction:  Dialog=3, Batch=0, HTTP=1.500, RFC=4.000, "
+                 "Update=1, Spool=2 </Text>\n" +
+                     Kelbrun("Dialog", "3", "#") + Kelbrun("Spool", "2", "#") +
+                     Kelbrun("RPC Th", "5", "#") + Kelbrun("HTTP", "1500", "#") +
+                     Kelbrun("RFC", "4000", "#") + "\n");
 }
 
 TEST_F(ReportTest, AnExcludedTypeAddsNothingAndHasNoChannel) {
@@ -205,9 +200,9 @@ TEST(ItemReport, OneChannelNamedByTheSystemLabel) {
 
 TEST(ItemReport, FollowsTheOutputMode) {
   Renderer kelbrun(OutputFormat{OutputMode::Kelbrun, std::nullopt});
-  EXPECT_EQ(kelbrun.Channels({ItemChannel(ReportKind::Responses, MixedDay(), "Avg Dialog",
-                                          "PRD.P00")}),
-            "\n> PRD.P00: 333 mSec");
+  EXPECT_EQ(
+      kelbrun.Channels({ItemChannel(ReportKind::Responses, MixedDay(), "Avg Dialog", "PRD.P00")}),
+      "\n> PRD.P00: 333 mSec");
 }
 
 TEST(Averages, TheRemainderIsDroppedAndZeroDividesByOne) {

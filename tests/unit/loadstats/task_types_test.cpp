@@ -28,7 +28,8 @@ TEST(TaskTypes, KeysAreSevenCharactersInTheirFixedOrder) {
 TEST(TaskTypes, TheReportTextsShowSixTypesInTheirOrder) {
   std::vector<std::string> shown;
   for (std::size_t type : TextTypes()) shown.push_back(TaskTypes()[type].key);
-  EXPECT_EQ(shown, (std::vector<std::string>{"DIALOG ", "BCKGRD ", "HTTP   ", "RFC    ", "UPDATE ", "SPOOL  "}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"DIALOG ", "BCKGRD ", "HTTP   ", "RFC    ", "UPDATE ",
+                                             "SPOOL  "}));
   std::size_t labelled = 0;
   for (const TaskType &type : TaskTypes()) {
     EXPECT_EQ(type.text_label != nullptr, type.text_place != 0) << type.key;

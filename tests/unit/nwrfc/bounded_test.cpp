@@ -19,8 +19,9 @@ long long Elapsed(Clock::time_point since) {
 TEST(NwrfcBounded, WorkThatEndsInTimeIsNotCancelled) {
   auto cancelled = std::make_shared<std::atomic<bool>>(false);
   auto done = std::make_shared<std::atomic<bool>>(false);
-  const BoundedOutcome outcome = RunBounded([done] { *done = true; }, Clock::now() + milliseconds(2000),
-                                            [cancelled] { *cancelled = true; }, milliseconds(100));
+  const BoundedOutcome outcome =
+      RunBounded([done] { *done = true; }, Clock::now() + milliseconds(2000),
+                 [cancelled] { *cancelled = true; }, milliseconds(100));
   EXPECT_EQ(outcome, BoundedOutcome::Finished);
   EXPECT_TRUE(*done);
   EXPECT_FALSE(*cancelled);
@@ -58,7 +59,8 @@ TEST(NwrfcBounded, WorkThatEndedHasLeftItsThreadWhenControlReturns) {
           exit_mark.ended = thread_ended;
           while (hangs && !*cancelled) std::this_thread::sleep_for(milliseconds(5));
         },
-        Clock::now() + milliseconds(hangs ? 100 : 5000), [cancelled] { *cancelled = true; }, milliseconds(2000));
+        Clock::now() + milliseconds(hangs ? 100 : 5000), [cancelled] { *cancelled = true; },
+        milliseconds(2000));
     EXPECT_EQ(outcome, c.expected);
     EXPECT_TRUE(*thread_ended);
   }
@@ -137,11 +139,12 @@ TEST(NwrfcBoundedWorker, OneThreadRunsEveryOperationOfAConnection) {
     BoundedWorker worker;
     for (int i = 0; i < 5; ++i) {
       std::thread::id ran_on;
-      EXPECT_EQ(worker.Run([&ran_on, ended] {
-                  ran_on = std::this_thread::get_id();
-                  exit_mark.ended = ended;
-                },
-                           Clock::now() + milliseconds(5000), [] {}, milliseconds(100)),
+      EXPECT_EQ(worker.Run(
+                    [&ran_on, ended] {
+                      ran_on = std::this_thread::get_id();
+                      exit_mark.ended = ended;
+                    },
+                    Clock::now() + milliseconds(5000), [] {}, milliseconds(100)),
                 BoundedOutcome::Finished);
       threads.insert(ran_on);
     }
@@ -159,10 +162,12 @@ TEST(NwrfcBoundedWorker, ACancelledOperationLeavesTheWorkerUsable) {
                 [cancelled] {
                   while (!*cancelled) std::this_thread::sleep_for(milliseconds(5));
                 },
-                Clock::now() + milliseconds(100), [cancelled] { *cancelled = true; }, milliseconds(2000)),
+                Clock::now() + milliseconds(100), [cancelled] { *cancelled = true; },
+                milliseconds(2000)),
             BoundedOutcome::Cancelled);
   bool ran = false;
-  EXPECT_EQ(worker.Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr, milliseconds(0)),
+  EXPECT_EQ(worker.Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr,
+                       milliseconds(0)),
             BoundedOutcome::Finished);
   EXPECT_TRUE(ran);
 }
@@ -180,7 +185,8 @@ TEST(NwrfcBoundedWorker, AWorkerLeftBehindTakesNoMoreWorkAndEndsWithItsWork) {
                 start + milliseconds(100), [] {}, milliseconds(100)),
             BoundedOutcome::Abandoned);
   bool ran = false;
-  EXPECT_EQ(worker->Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr, milliseconds(0)),
+  EXPECT_EQ(worker->Run([&ran] { ran = true; }, Clock::now() + milliseconds(5000), nullptr,
+                        milliseconds(0)),
             BoundedOutcome::Abandoned);
   EXPECT_FALSE(ran);
   worker.reset(); // the connection is closed while its call still runs

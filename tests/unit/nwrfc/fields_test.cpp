@@ -20,10 +20,12 @@ SdkValue Integer(std::int64_t number) {
   return value;
 }
 
-std::string Written(const SdkValue &value, RFC_TYPEHANDLE type, unsigned length, unsigned decimals = 0) {
+std::string Written(const SdkValue &value, RFC_TYPEHANDLE type, unsigned length,
+                    unsigned decimals = 0) {
   std::string out(length, '\x55');
   std::string error;
-  if (!WriteField(value, type, length, decimals, reinterpret_cast<unsigned char *>(&out[0]), &error))
+  if (!WriteField(value, type, length, decimals, reinterpret_cast<unsigned char *>(&out[0]),
+                  &error))
     return "error: " + error;
   return out;
 }
@@ -51,7 +53,8 @@ TEST(NwrfcFields, IntegersInNativeByteOrderWithRangeChecks) {
   out = Written(Text(u" 513 "), RFCTYPE_INT2, 2);
   std::memcpy(&two, out.data(), 2);
   EXPECT_EQ(two, 513);
-  EXPECT_EQ(Written(Integer(40000), RFCTYPE_INT2, 2), "error: value 40000 does not fit a two-byte integer");
+  EXPECT_EQ(Written(Integer(40000), RFCTYPE_INT2, 2),
+            "error: value 40000 does not fit a two-byte integer");
   EXPECT_EQ(Written(Integer(4294967296LL), RFCTYPE_INT, 4),
             "error: value 4294967296 does not fit a four-byte integer");
   EXPECT_EQ(Written(Text(u"abc"), RFCTYPE_INT, 4), "error: value \"abc\" is not a whole number");
@@ -60,7 +63,8 @@ TEST(NwrfcFields, IntegersInNativeByteOrderWithRangeChecks) {
 TEST(NwrfcFields, PackedNumbersAreRepacked) {
   EXPECT_EQ(Written(Text(u"1234"), RFCTYPE_BCD, 4), std::string("\x00\x01\x23\x4C", 4));
   EXPECT_EQ(Written(Integer(-5), RFCTYPE_BCD, 2), std::string("\x00\x5D", 2));
-  EXPECT_EQ(Written(Text(u"123456"), RFCTYPE_BCD, 3), "error: value \"123456\" does not fit a packed field of 3 bytes");
+  EXPECT_EQ(Written(Text(u"123456"), RFCTYPE_BCD, 3),
+            "error: value \"123456\" does not fit a packed field of 3 bytes");
   EXPECT_EQ(Written(Text(u"12x"), RFCTYPE_BCD, 3), "error: value \"12x\" is not a number");
 }
 
@@ -69,7 +73,11 @@ TEST(NwrfcFields, SentValuesAsTheSdkTakesThem) {
   EXPECT_EQ(ReadSentField(RFCTYPE_BCD, 4, 0, packed).text, u"-12345");
   EXPECT_EQ(ReadSentField(RFCTYPE_BCD, 4, 2, packed).text, u"-123.45");
   EXPECT_EQ(ReadSentField(RFCTYPE_CHAR, 8, 0, "TOTAL   ").text, u"TOTAL");
-  EXPECT_EQ(ReadSentField(RFCTYPE_CHAR, 6, 0, "Gr\xFC\xDF" "e ").text, u"Gr\u00FC\u00DFe");
+  EXPECT_EQ(ReadSentField(RFCTYPE_CHAR, 6, 0,
+                          "Gr\xFC\xDF"
+                          "e ")
+                .text,
+            u"Gr\u00FC\u00DFe");
   const std::int32_t number = -7;
   const SdkValue sent = ReadSentField(RFCTYPE_INT, 4, 0, &number);
   EXPECT_TRUE(sent.is_integer);

@@ -53,14 +53,17 @@ protected:
 
 TEST_F(NwrfcLibrary, GatewayRecordIsAFailureNamingR2) {
   Library library;
-  char destination[] = "OLDR2", client[] = "000", user[] = "MONITOR     ", password[] = "Secret01  ", lang[] = "E";
+  char destination[] = "OLDR2", client[] = "000", user[] = "MONITOR     ",
+       password[] = "Secret01  ", lang[] = "E";
   char gwhost[] = "is0001", gwserv[] = "sapgw00";
   RFC_CONNOPT_GATEWAY gateway{gwhost, gwserv};
   RFC_OPTIONS options{destination, 1, &gateway, client, user, password, lang, 0};
   EXPECT_EQ(Open(library, &options), 0u);
   const RFC_ERROR_INFO info = LastErrorOf(library);
-  EXPECT_NE(std::string(info.message).find("R/2 systems cannot be reached"), std::string::npos) << info.message;
-  EXPECT_NE(LastMessageLine(Trace()).find("R/2 systems cannot be reached"), std::string::npos) << Trace();
+  EXPECT_NE(std::string(info.message).find("R/2 systems cannot be reached"), std::string::npos)
+      << info.message;
+  EXPECT_NE(LastMessageLine(Trace()).find("R/2 systems cannot be reached"), std::string::npos)
+      << Trace();
 
   // The bridge signs its trace as its own: the header line and each block's opening line.
   std::istringstream lines(Trace());
@@ -74,12 +77,14 @@ TEST_F(NwrfcLibrary, GatewayRecordIsAFailureNamingR2) {
   EXPECT_EQ(header.substr(header.size() - 38), " by librfc32, the NetWeaver RFC bridge") << header;
   EXPECT_EQ(empty, "");
   EXPECT_EQ(opening.rfind("**** ERROR  ", 0), 0u) << opening;
-  EXPECT_EQ(opening.substr(opening.size() - 42), "  RfcOpen  (librfc32 NetWeaver RFC bridge)") << opening;
+  EXPECT_EQ(opening.substr(opening.size() - 42), "  RfcOpen  (librfc32 NetWeaver RFC bridge)")
+      << opening;
 }
 
 TEST_F(NwrfcLibrary, MissingSdkIsAFailureNamingTheFileAndTheReadme) {
   Library library;
-  char destination[] = "PRD", client[] = "100", user[] = "MONITOR     ", password[] = "Secret01  ", lang[] = "E";
+  char destination[] = "PRD", client[] = "100", user[] = "MONITOR     ", password[] = "Secret01  ",
+       lang[] = "E";
   char host[] = "sapprd01";
   RFC_CONNOPT_HOST record{host, 0, nullptr, nullptr};
   RFC_OPTIONS options{destination, 0, &record, client, user, password, lang, 0};
@@ -173,7 +178,8 @@ TEST(NwrfcSdkWords, AConnectionIsClosedByCodeOrByErrorGroup) {
       {nw::RFC_TIMEOUT, nw::EXTERNAL_AUTHORIZATION_FAILURE, false},
       {nw::RFC_CANCELED, nw::OK, true},
   };
-  for (const Case &c : cases) EXPECT_EQ(SdkClosed(c.code, c.group), c.closed) << RcName(c.code) << " " << c.group;
+  for (const Case &c : cases)
+    EXPECT_EQ(SdkClosed(c.code, c.group), c.closed) << RcName(c.code) << " " << c.group;
 }
 
 } // namespace

@@ -7,7 +7,8 @@ namespace {
 
 std::string Parameters(const Logon &logon) {
   std::string text;
-  for (const LogonParameter &parameter : logon.parameters) text += parameter.name + "=" + parameter.value + " ";
+  for (const LogonParameter &parameter : logon.parameters)
+    text += parameter.name + "=" + parameter.value + " ";
   return text;
 }
 
@@ -28,7 +29,8 @@ TEST(NwrfcLogon, HostRecordGivesApplicationServerParameters) {
   LogonProblem problem;
   ASSERT_TRUE(LogonFromHostRecord(PrdRecord(), &logon, &problem));
   EXPECT_EQ(logon.destination, "PRD");
-  EXPECT_EQ(Parameters(logon), "client=100 user=MONITOR passwd=Secret01 lang=E ashost=sapprd01 sysnr=00 ");
+  EXPECT_EQ(Parameters(logon),
+            "client=100 user=MONITOR passwd=Secret01 lang=E ashost=sapprd01 sysnr=00 ");
 
   HostRecord record = PrdRecord();
   record.sysnr = 7;
@@ -54,33 +56,33 @@ TEST(NwrfcLogon, HostRecordProblems) {
   EXPECT_FALSE(LogonFromHostRecord(record, &logon, &problem));
   EXPECT_EQ(problem.message, "system number 100 is not 00 to 99");
   const LogonProblem r2 = GatewayRecordProblem("OLDR2");
-  EXPECT_NE(r2.message.find("R/2 systems cannot be reached through the SAP NetWeaver RFC SDK"), std::string::npos);
+  EXPECT_NE(r2.message.find("R/2 systems cannot be reached through the SAP NetWeaver RFC SDK"),
+            std::string::npos);
   EXPECT_NE(r2.message.find("OLDR2"), std::string::npos);
 }
 
-const char kDestinations[] =
-    "* classic saprfc.ini\r\n"
-    "DEST=PRD\r\n"
-    "TYPE=A\r\n"
-    "ASHOST=sapprd01\r\n"
-    "SYSNR=0\r\n"
-    "GWHOST = sapgw01\r\n"
-    "\r\n"
-    "DEST=GRP\n"
-    "TYPE=B\n"
-    "MSHOST=msprd\n"
-    "MSSERV=3600\n"
-    "R3NAME=PRD\n"
-    "GROUP=SPACE\n"
-    "DEST=R2\n"
-    "TYPE=2\n"
-    "GWHOST=old\n"
-    "DEST=NOHOST\n"
-    "TYPE=A\n"
-    "SYSNR=00\n"
-    "DEST=NOGROUPHOST\n"
-    "TYPE=B\n"
-    "R3NAME=PRD\n";
+const char kDestinations[] = "* classic saprfc.ini\r\n"
+                             "DEST=PRD\r\n"
+                             "TYPE=A\r\n"
+                             "ASHOST=sapprd01\r\n"
+                             "SYSNR=0\r\n"
+                             "GWHOST = sapgw01\r\n"
+                             "\r\n"
+                             "DEST=GRP\n"
+                             "TYPE=B\n"
+                             "MSHOST=msprd\n"
+                             "MSSERV=3600\n"
+                             "R3NAME=PRD\n"
+                             "GROUP=SPACE\n"
+                             "DEST=R2\n"
+                             "TYPE=2\n"
+                             "GWHOST=old\n"
+                             "DEST=NOHOST\n"
+                             "TYPE=A\n"
+                             "SYSNR=00\n"
+                             "DEST=NOGROUPHOST\n"
+                             "TYPE=B\n"
+                             "R3NAME=PRD\n";
 
 TEST(NwrfcLogon, DestinationsOfTypeAAndB) {
   struct Case {
@@ -89,9 +91,12 @@ TEST(NwrfcLogon, DestinationsOfTypeAAndB) {
     const char *problem;
   } cases[] = {
       {"CLIENT=100 USER=MONITOR PASSWD=Secret01 LANG=D DEST=PRD",
-       "client=100 user=MONITOR passwd=Secret01 lang=D ashost=sapprd01 sysnr=00 gwhost=sapgw01 ", nullptr},
+       "client=100 user=MONITOR passwd=Secret01 lang=D ashost=sapprd01 sysnr=00 gwhost=sapgw01 ",
+       nullptr},
       {"CLIENT=100 USER=MONITOR PASSWD=Secret01 LANG=D DEST=grp",
-       "client=100 user=MONITOR passwd=Secret01 lang=D mshost=msprd msserv=3600 sysid=PRD group=SPACE ", nullptr},
+       "client=100 user=MONITOR passwd=Secret01 lang=D mshost=msprd msserv=3600 sysid=PRD "
+       "group=SPACE ",
+       nullptr},
       {"CLIENT=100 DEST=R2", nullptr, "has TYPE=2; the NetWeaver RFC bridge reaches TYPE=A"},
       {"CLIENT=100 DEST=NOHOST", nullptr, "(TYPE=A) needs ASHOST= and SYSNR="},
       {"CLIENT=100 DEST=NOGROUPHOST", nullptr, "(TYPE=B, logon group) needs MSHOST= and R3NAME="},
@@ -120,9 +125,11 @@ TEST(NwrfcLogon, DestinationsOfTypeAAndB) {
 TEST(NwrfcLogon, ConnectionSettingsJoinTheLogonInLowerCase) {
   Logon logon;
   logon.parameters = {{"mshost", "sapms01"}, {"msserv", "sapmsPRD"}, {"sysid", "PRD"}};
-  AddConnectionSettings({{"MSSERV", "3600", 4}, {"SNC_MODE", "1", 5}, {"SNC_LIB", "/usr/sap/libsapcrypto.so", 1}},
-                        &logon);
-  EXPECT_EQ(Parameters(logon), "mshost=sapms01 msserv=3600 sysid=PRD snc_mode=1 snc_lib=/usr/sap/libsapcrypto.so ");
+  AddConnectionSettings(
+      {{"MSSERV", "3600", 4}, {"SNC_MODE", "1", 5}, {"SNC_LIB", "/usr/sap/libsapcrypto.so", 1}},
+      &logon);
+  EXPECT_EQ(Parameters(logon),
+            "mshost=sapms01 msserv=3600 sysid=PRD snc_mode=1 snc_lib=/usr/sap/libsapcrypto.so ");
 }
 
 } // namespace

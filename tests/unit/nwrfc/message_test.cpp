@@ -9,13 +9,12 @@
 namespace quarlane::nwrfc {
 namespace {
 
-const char kUnreachable[] =
-    "LOCATION    CPIC (TCP/IP) on local host with Unicode\n"
-    "ERROR       partner 'srv01:3300' not reached\n"
-    "TIME        Thu Mar  5 09:04:00 2026\n"
-    "RELEASE     753\n"
-    "SYSTEM CALL connect\n"
-    "ERRNO TEXT  Connection refused";
+const char kUnreachable[] = "LOCATION    CPIC (TCP/IP) on local host with Unicode\n"
+                            "ERROR       partner 'srv01:3300' not reached\n"
+                            "TIME        Thu Mar  5 09:04:00 2026\n"
+                            "RELEASE     753\n"
+                            "SYSTEM CALL connect\n"
+                            "ERRNO TEXT  Connection refused";
 
 TEST(NwrfcMessage, TheLineThatSaysWhatHappenedIsTheFinding) {
   struct Case {
@@ -25,8 +24,8 @@ TEST(NwrfcMessage, TheLineThatSaysWhatHappenedIsTheFinding) {
     std::size_t lines; // kept as lines of their own
   } cases[] = {
       {"the SDK's network message", kUnreachable, "partner 'srv01:3300' not reached", 6},
-      {"CR LF and tabs", "LOCATION\tCPIC\r\nERROR       partner 'a:3300' not reached  \r\n", "partner 'a:3300' not reached",
-       2},
+      {"CR LF and tabs", "LOCATION\tCPIC\r\nERROR       partner 'a:3300' not reached  \r\n",
+       "partner 'a:3300' not reached", 2},
       {"one line stays as it is", "Name or password is incorrect (repeat logon)",
        "Name or password is incorrect (repeat logon)", 0},
       {"one line with its line end", "connection reset by peer\n", "connection reset by peer", 0},
@@ -45,7 +44,8 @@ TEST(NwrfcMessage, TheLineThatSaysWhatHappenedIsTheFinding) {
     const MessageLines split = SplitMessage(c.message);
     EXPECT_EQ(split.finding, c.finding);
     EXPECT_EQ(split.lines.size(), c.lines);
-    for (const std::string &line : split.lines) EXPECT_EQ(line.find_first_of("\r\n\t"), std::string::npos) << line;
+    for (const std::string &line : split.lines)
+      EXPECT_EQ(line.find_first_of("\r\n\t"), std::string::npos) << line;
   }
 }
 
@@ -55,14 +55,19 @@ TEST(NwrfcMessage, TheTraceBlockKeepsEveryLineAndEndsWithTheFinding) {
   units.copy(info.message, sizeof info.message / sizeof info.message[0] - 1);
   ErrorEntry entry{"RfcOpenEx", "RFC_COMMUNICATION_FAILURE", "CONNECT to SRV failed", "", "", {}};
   TakeSdkMessage(info, &entry);
-  rfcshared::TraceSignature signature{[](std::time_t) { return std::string("T"); }, "bridge", "bridge"};
+  rfcshared::TraceSignature signature{[](std::time_t) { return std::string("T"); }, "bridge",
+                                      "bridge"};
   const std::string block = rfcshared::FormatErrorBlock(entry, signature, 0, 1);
   EXPECT_EQ(block.find('?'), std::string::npos) << block;
-  EXPECT_NE(block.find("     problem..: SDK: LOCATION    CPIC (TCP/IP) on local host with Unicode\n"), std::string::npos)
+  EXPECT_NE(
+      block.find("     problem..: SDK: LOCATION    CPIC (TCP/IP) on local host with Unicode\n"),
+      std::string::npos)
       << block;
-  EXPECT_NE(block.find("     problem..: SDK: ERRNO TEXT  Connection refused\n"), std::string::npos) << block;
+  EXPECT_NE(block.find("     problem..: SDK: ERRNO TEXT  Connection refused\n"), std::string::npos)
+      << block;
   // The block's last text, the one a reader of the trace reports.
-  EXPECT_NE(block.find("\n       ======> partner 'srv01:3300' not reached\n\n"), std::string::npos) << block;
+  EXPECT_NE(block.find("\n       ======> partner 'srv01:3300' not reached\n\n"), std::string::npos)
+      << block;
 }
 
 TEST(NwrfcMessage, AMessageBeyondWindows1252IsWholeInTheTrace) {
@@ -74,9 +79,13 @@ TEST(NwrfcMessage, AMessageBeyondWindows1252IsWholeInTheTrace) {
     std::string finding;
     std::vector<std::string> utf8;
   } cases[] = {
-      {"one line", u"\u63A5\u7D9A\u304C\u5207\u65AD (sap01)", "????? (sap01)",
+      {"one line",
+       u"\u63A5\u7D9A\u304C\u5207\u65AD (sap01)",
+       "????? (sap01)",
        {"SDK, UTF-8: \xE6\x8E\xA5\xE7\xB6\x9A\xE3\x81\x8C\xE5\x88\x87\xE6\x96\xAD (sap01)"}},
-      {"labelled lines", u"LOCATION    CPIC\nERROR       \u03A9 gone\n", "? gone",
+      {"labelled lines",
+       u"LOCATION    CPIC\nERROR       \u03A9 gone\n",
+       "? gone",
        {"SDK, UTF-8: LOCATION    CPIC", "SDK, UTF-8: ERROR       \xCE\xA9 gone"}},
       {"Windows-1252 only", u"Kennwort f\u00FCr \u20AC", "Kennwort f\xFCr \x80", {}},
   };

@@ -82,8 +82,7 @@ TEST(GroupThousands, AtMostTwoSeparators) {
       {"4294967295", "4294.967.295"},
       {"12345678901", "12345.678.901"},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(GroupThousands(c.first), c.second) << c.first;
+  for (const auto &c : cases) EXPECT_EQ(GroupThousands(c.first), c.second) << c.first;
 }
 
 TEST(EscapeXml, EachSpecialCharacterOnce) {
@@ -97,8 +96,7 @@ TEST(EscapeXml, EachSpecialCharacterOnce) {
       {"&amp;", "&amp;amp;"},
       {"\"quoted\" 'x'", "\"quoted\" 'x'"},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(EscapeXml(c.first), c.second) << c.first;
+  for (const auto &c : cases) EXPECT_EQ(EscapeXml(c.first), c.second) << c.first;
 }
 
 } // namespace

@@ -23,13 +23,14 @@ TEST(JsonDocument, ReportWithCountsAndAverages) {
   average.unit = "mSec";
   average.exact = "600.33";
   report.channels = {Count("TransActions", "1500", 10), average};
-  EXPECT_EQ(JsonReportDocument(report),
-            "{\"version\": 2, \"status\": \"ok\", \"message\": \"(PRD) Summary:  Trans=1.500\", "
-            "\"channels\": [\n"
-            "  {\"id\": 10, \"name\": \"TransActions\", \"type\": \"integer\", \"kind\": \"count\", "
-            "\"value\": 1500},\n"
-            "  {\"id\": 12, \"name\": \"Avg Rsp-Time\", \"type\": \"float\", \"kind\": "
-            "\"time_response\", \"value\": 600.33}\n]}\n");
+  EXPECT_EQ(
+      JsonReportDocument(report),
+      "{\"version\": 2, \"status\": \"ok\", \"message\": \"(PRD) Summary:  Trans=1.500\", "
+      "\"channels\": [\n"
+      "  {\"id\": 10, \"name\": \"TransActions\", \"type\": \"integer\", \"kind\": \"count\", "
+      "\"value\": 1500},\n"
+      "  {\"id\": 12, \"name\": \"Avg Rsp-Time\", \"type\": \"float\", \"kind\": "
+      "\"time_response\", \"value\": 600.33}\n]}\n");
 }
 
 TEST(JsonDocument, StatesFromProblemsLimitsAndEmptyDays) {
@@ -41,7 +42,8 @@ TEST(JsonDocument, StatesFromProblemsLimitsAndEmptyDays) {
   };
   Report failed;
   failed.text = "(***) X: NoSystems=2, Processed=1, Failed=1";
-  failed.problems = {"DEV.P00: Error 1011: RFC-Open for DEV failed ! - Name or password is incorrect"};
+  failed.problems = {
+      "DEV.P00: Error 1011: RFC-Open for DEV failed ! - Name or password is incorrect"};
   Report all_failed = failed;
   all_failed.every_system_failed = true;
   Report empty;
@@ -56,7 +58,8 @@ TEST(JsonDocument, StatesFromProblemsLimitsAndEmptyDays) {
   errored.channels[0].limit_error = "1499.5";
   const Case cases[] = {
       {"a failed system", failed, "warning",
-       "(***) X: NoSystems=2, Processed=1, Failed=1 - DEV.P00: Error 1011: RFC-Open for DEV failed ! "
+       "(***) X: NoSystems=2, Processed=1, Failed=1 - DEV.P00: Error 1011: RFC-Open for DEV failed "
+       "! "
        "- Name or password is incorrect"},
       {"every system failed", all_failed, "error", nullptr},
       {"no figures yet", empty, "warning", "(PRD) Summary: - no figures for today yet"},
@@ -108,7 +111,8 @@ TEST(JsonDocument, ErrorDocumentAndTheRenderersChoice) {
             "Profile-Name is missing !\"}\n");
   EXPECT_EQ(Renderer(OutputFormat{OutputMode::Json, {}}).Error("x"), JsonErrorDocument("x"));
   EXPECT_EQ(Renderer(OutputFormat{OutputMode::ExeXml, {}}).Error("x"), RenderError("x"));
-  EXPECT_EQ(OutputModeFromProgramName("/opt/paessler/share/scripts/quarlane-json"), OutputMode::Json);
+  EXPECT_EQ(OutputModeFromProgramName("/opt/paessler/share/scripts/quarlane-json"),
+            OutputMode::Json);
   EXPECT_EQ(OutputModeFromProgramName("C:\\x\\QUARLANE-JSON.EXE"), OutputMode::Json);
 }
 
@@ -119,9 +123,12 @@ TEST(JsonDocument, LimitTagsOnlyWhereALimitIsSet) {
   report.channels[1].limit_error = "5";
   Renderer renderer(OutputFormat{OutputMode::ExeXml, {}});
   const std::string document = renderer.Document(report);
-  EXPECT_NE(document.find("<CustomUnit>#</CustomUnit>\n<Value>1</Value></Result>"), std::string::npos);
-  EXPECT_NE(document.find("<Value>2</Value>\n<LimitMaxError>5</LimitMaxError>\n<LimitMode>1</LimitMode></Result>"),
-            std::string::npos)
+  EXPECT_NE(document.find("<CustomUnit>#</CustomUnit>\n<Value>1</Value></Result>"),
+            std::string::npos);
+  EXPECT_NE(
+      document.find(
+          "<Value>2</Value>\n<LimitMaxError>5</LimitMaxError>\n<LimitMode>1</LimitMode></Result>"),
+      std::string::npos)
       << document;
 }
 

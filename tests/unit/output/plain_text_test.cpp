@@ -16,7 +16,9 @@ TEST(PrintableText, ControlCharactersBecomeQuestionMarksOtherBytesStay) {
       {"tab\there\rCR", "tab?here?CR"},
       {"DEL\x7f", "DEL?"},
       {std::string("N\0L", 3), "N?L"},
-      {"C1 \xc2\x9b" "2J \xc2\x80", "C1 ?2J ?"},
+      {"C1 \xc2\x9b"
+       "2J \xc2\x80",
+       "C1 ?2J ?"},
       {"Windows-1252 \xe4 and \x80 stay", "Windows-1252 \xe4 and \x80 stay"},
       {"UTF-8 \xc3\xa4 \xe2\x82\xac stays", "UTF-8 \xc3\xa4 \xe2\x82\xac stays"},
       {"\xc2", "\xc2"},
@@ -25,7 +27,8 @@ TEST(PrintableText, ControlCharactersBecomeQuestionMarksOtherBytesStay) {
 }
 
 TEST(PrintableText, Utf8ForTheCheckToolsConsole) {
-  EXPECT_EQ(PrintableUtf8Text("Benutzer gesperrt \xe4\x80\x1b"), "Benutzer gesperrt \xc3\xa4\xe2\x82\xac?");
+  EXPECT_EQ(PrintableUtf8Text("Benutzer gesperrt \xe4\x80\x1b"),
+            "Benutzer gesperrt \xc3\xa4\xe2\x82\xac?");
   EXPECT_EQ(PrintableUtf8Text("\xe2\x82\xac\t"), "\xe2\x82\xac?");
 }
 

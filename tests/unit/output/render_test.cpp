@@ -15,8 +15,8 @@ const OutputMode kXmlModes[] = {OutputMode::ExeXml, OutputMode::Dornvik, OutputM
 Report ThreeChannels(std::string text = "Today 1.234 steps") {
   Report report;
   report.text = std::move(text);
-  report.channels = {{"TransActions", "1234", "#"}, {"Avg Dialog", "640", "mSec"},
-                     {"Avg Del.Th", "7", ""}};
+  report.channels = {
+      {"TransActions", "1234", "#"}, {"Avg Dialog", "640", "mSec"}, {"Avg Del.Th", "7", ""}};
   return report;
 }
 
@@ -35,17 +35,16 @@ TEST(OutputMode, NamesAndForms) {
   EXPECT_STREQ(OutputModeName(OutputMode::Mistrane), "Mistrane");
   EXPECT_STREQ(OutputModeName(OutputMode::Kelbrun), "Kelbrun");
   EXPECT_STREQ(OutputModeName(OutputMode::Pallvex), "Pallvex");
-  for (OutputMode mode : kXmlModes)
-    EXPECT_TRUE(IsXmlMode(mode)) << OutputModeName(mode);
+  for (OutputMode mode : kXmlModes) EXPECT_TRUE(IsXmlMode(mode)) << OutputModeName(mode);
   EXPECT_FALSE(IsXmlMode(OutputMode::Mistrane));
   EXPECT_FALSE(IsXmlMode(OutputMode::Kelbrun));
   EXPECT_EQ(OutputFormat{}.mode, OutputMode::ExeXml);
   // A mode without its own row would silently be written as EXEXML.
-  for (OutputMode mode : kAllModes)
-    EXPECT_EQ(FormsOf(mode).mode, mode) << OutputModeName(mode);
+  for (OutputMode mode : kAllModes) EXPECT_EQ(FormsOf(mode).mode, mode) << OutputModeName(mode);
   // Only the default mode searches PRTG's folders for its profile.
   for (OutputMode mode : kAllModes)
-    EXPECT_EQ(FormsOf(mode).searches_prtg_folders, mode == OutputMode::ExeXml) << OutputModeName(mode);
+    EXPECT_EQ(FormsOf(mode).searches_prtg_folders, mode == OutputMode::ExeXml)
+        << OutputModeName(mode);
 }
 
 TEST(OutputModeFromProgramName, WordsInTheProgramName) {
@@ -61,11 +60,10 @@ TEST(OutputModeFromProgramName, WordsInTheProgramName) {
       {"pallvex", OutputMode::Pallvex},
       {"quarlane-pallvex-dornvik", OutputMode::Pallvex}, // the later in the test order wins
       {"kelbrun_mistrane", OutputMode::Kelbrun},
-      {"/opt/dornvik/quarlane", OutputMode::ExeXml},   // the folder does not count
+      {"/opt/dornvik/quarlane", OutputMode::ExeXml}, // the folder does not count
       {"", OutputMode::ExeXml},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(OutputModeFromProgramName(c.argv0), c.mode) << c.argv0;
+  for (const auto &c : cases) EXPECT_EQ(OutputModeFromProgramName(c.argv0), c.mode) << c.argv0;
 }
 
 TEST(ChannelKey, SeparatorsAndFirstDotBecomeUnderscores) {
@@ -80,8 +78,7 @@ TEST(ChannelKey, SeparatorsAndFirstDotBecomeUnderscores) {
       {"TransActions", "TransActions"},
       {"", ""},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(ChannelKey(c.first), c.second) << c.first;
+  for (const auto &c : cases) EXPECT_EQ(ChannelKey(c.first), c.second) << c.first;
 }
 
 // The one table across the modes: every piece and the whole document.
@@ -115,7 +112,8 @@ TEST(Render, EachModeInOneTable) {
        "\n<Prtg>\n\n<Text>Today 1.234 steps</Text>\n" + xml_channels + "\n</Prtg>\n"},
       {OutputMode::Mistrane, std::nullopt, "", "\n# Sum\n",
        "\n# Today 1.234 steps" + mistrane_channels + "\n"},
-      {OutputMode::Mistrane, 2, "", "\n# Sum\n", "\n# Today 1.234 steps" + mistrane_channels + "\n"},
+      {OutputMode::Mistrane, 2, "", "\n# Sum\n",
+       "\n# Today 1.234 steps" + mistrane_channels + "\n"},
       {OutputMode::Kelbrun, std::nullopt, "", "\n# Sum\n",
        "\n# Today 1.234 steps" + kelbrun_channels + "\n"},
       // A Kelbrun selection prints the bare value: head and report text go.
@@ -163,7 +161,8 @@ TEST(Render, WorkedChannelInEveryMode) {
       {OutputMode::ExeXml, 1, xml},
       {OutputMode::Mistrane, std::nullopt,
        "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 640"},
-      {OutputMode::Mistrane, 2, "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 640"},
+      {OutputMode::Mistrane, 2,
+       "\n\nMessage.Avg_Dialog: Avg Dialog (mSec)\nStatistic.Avg_Dialog: 640"},
       {OutputMode::Kelbrun, std::nullopt, "\n> Avg Dialog: 640 mSec"},
       {OutputMode::Kelbrun, 1, "640"},
       {OutputMode::Kelbrun, 2, ""},
@@ -194,9 +193,8 @@ TEST(Render, UnitsInXmlAreWrittenUnchangedOrLeftOut) {
 
 TEST(Render, TextModesSubstituteUnits) {
   const std::pair<std::string, std::string> units[] = {
-      {"", "#"},          {"PerCent", "%"},         {"TimeResponse", "mSec"},
-      {"mSec", "mSec"},   {"#", "#"},               {"percent", "percent"},
-      {"PerCent ", "PerCent "},
+      {"", "#"},  {"PerCent", "%"},       {"TimeResponse", "mSec"}, {"mSec", "mSec"},
+      {"#", "#"}, {"percent", "percent"}, {"PerCent ", "PerCent "},
   };
   for (const auto &u : units) {
     EXPECT_EQ(One(OutputMode::Mistrane, {"N", "5", u.first}),
@@ -244,8 +242,7 @@ TEST(Kelbrun, ChannelSelection) {
     int selected;
     std::string document; // after a report of three channels: 1234, 640, 7
   };
-  const Case cases[] = {{1, "1234\n"}, {2, "640\n"}, {3, "7\n"},
-                        {0, "\n"},     {4, "\n"},    {-1, "\n"}};
+  const Case cases[] = {{1, "1234\n"}, {2, "640\n"}, {3, "7\n"}, {0, "\n"}, {4, "\n"}, {-1, "\n"}};
   for (const Case &c : cases)
     EXPECT_EQ(In(OutputMode::Kelbrun, c.selected).Document(ThreeChannels()), c.document)
         << c.selected;
@@ -299,9 +296,13 @@ const ByteCase kByteCases[] = {
      "Benutzer gesperrt \xe4\xf6\xfc"},
     {"already \xc3\xa4", "already \xc3\xa4", "already \xc3\xa4"},
     {std::string("PR\0D", 4), "PR?D", "PR?D"},
-    {"EXC\x01" "EPTION\x7f\x1b", "EXC?EPTION??", "EXC?EPTION??"},
+    {"EXC\x01"
+     "EPTION\x7f\x1b",
+     "EXC?EPTION??", "EXC?EPTION??"},
     {"tab\tand\r\nline", "tab\tand\r\nline", "tab?and?\nline"},
-    {"C1 \xc2\x9b" "2J", "C1 ?2J", "C1 ?2J"},
+    {"C1 \xc2\x9b"
+     "2J",
+     "C1 ?2J", "C1 ?2J"},
 };
 
 TEST(Bytes, XmlModesCarryEveryByteAsWellFormedUtf8) {
@@ -320,8 +321,7 @@ TEST(Bytes, XmlModesCarryEveryByteAsWellFormedUtf8) {
                 "\n<Result><Channel>" + c.xml + "</Channel>\n<Value>1</Value></Result>\n");
       EXPECT_EQ(items.Closing(c.in), "\n<Text>" + c.xml + "</Text>\n\n</Prtg>\n");
     }
-    EXPECT_EQ(RenderError(c.in),
-              "<Prtg>\n<Error>1</Error>\n<Text>" + c.xml + "</Text>\n</Prtg>\n")
+    EXPECT_EQ(RenderError(c.in), "<Prtg>\n<Error>1</Error>\n<Text>" + c.xml + "</Text>\n</Prtg>\n")
         << c.in;
   }
 }
@@ -331,7 +331,8 @@ TEST(Bytes, TextModesKeepTheBytesButControlCharacters) {
     Report report;
     report.text = c.in;
     report.channels = {{"A", c.in, ""}};
-    EXPECT_EQ(In(OutputMode::Kelbrun).Document(report), "\n# " + c.text + "\n> A: " + c.text + " #\n");
+    EXPECT_EQ(In(OutputMode::Kelbrun).Document(report),
+              "\n# " + c.text + "\n> A: " + c.text + " #\n");
     EXPECT_EQ(In(OutputMode::Mistrane).Closing(c.in), "\n# " + c.text + "\n");
   }
 }

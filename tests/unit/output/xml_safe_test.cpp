@@ -18,11 +18,16 @@ bool IsCleanXmlUtf8(const std::string &text) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     unsigned long code;
     std::size_t n;
-    if (c < 0x80) code = c, n = 1;
-    else if ((c & 0xE0) == 0xC0) code = c & 0x1F, n = 2;
-    else if ((c & 0xF0) == 0xE0) code = c & 0x0F, n = 3;
-    else if ((c & 0xF8) == 0xF0) code = c & 0x07, n = 4;
-    else return false;
+    if (c < 0x80)
+      code = c, n = 1;
+    else if ((c & 0xE0) == 0xC0)
+      code = c & 0x1F, n = 2;
+    else if ((c & 0xF0) == 0xE0)
+      code = c & 0x0F, n = 3;
+    else if ((c & 0xF8) == 0xF0)
+      code = c & 0x07, n = 4;
+    else
+      return false;
     if (i + n > text.size()) return false;
     for (std::size_t k = 1; k < n; ++k) {
       unsigned char d = static_cast<unsigned char>(text[i + k]);
@@ -52,7 +57,11 @@ TEST(XmlSafeText, ConvertsWhatIsNotCleanUtf8) {
       // undefined in Windows-1252
       {"\x81\x8D\x8F\x90\x9D", "?????"},
       // control characters, also in their UTF-8 form
-      {std::string("PRD\x01" "A\0B\x7F" "C", 9), "PRD?A?B?C"},
+      {std::string("PRD\x01"
+                   "A\0B\x7F"
+                   "C",
+                   9),
+       "PRD?A?B?C"},
       {"\x1B[31m", "?[31m"},
       {"\xC2\x85 \xC2\x9F", "? ?"},
       {"\xEF\xBF\xBE\xEF\xBF\xBF", "??"},

@@ -30,9 +30,10 @@ namespace fs = std::filesystem;
 class FilesTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("quarlane-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        fs::temp_directory_path() /
+        ("quarlane-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     previous_ = fs::current_path();
@@ -53,7 +54,8 @@ protected:
   static std::string Get(const std::string &name) { return ReadBytes(name).value_or("<missing>"); }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+    for (const auto &entry : fs::directory_iterator(folder_))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -66,11 +68,11 @@ TEST_F(FilesTest, ReadLinesTakesWholeLinesWithoutTheirEnds) {
     std::vector<std::string> lines;
   } cases[] = {
       {"", {}},
-      {"a\n", {"a"}},                       // no repeated or empty last line
-      {"a\r\nb\r\n", {"a", "b"}},           // Windows line ends
-      {"a\nb", {"a", "b"}},                 // last line without line end
+      {"a\n", {"a"}},             // no repeated or empty last line
+      {"a\r\nb\r\n", {"a", "b"}}, // Windows line ends
+      {"a\nb", {"a", "b"}},       // last line without line end
       {"\n\n", {"", ""}},
-      {"x\ry\n", {"x\ry"}},                 // a carriage return inside stays
+      {"x\ry\n", {"x\ry"}}, // a carriage return inside stays
       {std::string(5000, 'z') + "\n", {std::string(5000, 'z')}},
       {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
   };
@@ -125,7 +127,8 @@ TEST_F(FilesTest, FilesUnderTemporaryNamesThatThisRunDidNotCreateAreNeverTouched
   EXPECT_EQ(Get("p.P00"), "new\n");
   EXPECT_EQ(Get("p.P00." + pid + ".tmp"), "half of a profile");
   EXPECT_EQ(Get("p.P00.0000000000000000.tmp"), "another run's new profile");
-  std::vector<std::string> expected = {"p.P00", "p.P00." + pid + ".tmp", "p.P00.0000000000000000.tmp"};
+  std::vector<std::string> expected = {"p.P00", "p.P00." + pid + ".tmp",
+                                       "p.P00.0000000000000000.tmp"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(Entries(), expected);
 }
@@ -217,7 +220,8 @@ TEST_F(FilesTest, ARewriteLargerThanTheReadCapIsRefused) {
     fits.clear();
     fits.shrink_to_fit();
     Put("p.P00", start + "old\n");
-    EXPECT_FALSE(ReplaceTextAtomically("p.P00", std::string(kMaxReadBytes - start.size() + 1, 'x')));
+    EXPECT_FALSE(
+        ReplaceTextAtomically("p.P00", std::string(kMaxReadBytes - start.size() + 1, 'x')));
     EXPECT_FALSE(ReplaceFileAtomically("p.P00", std::string(kMaxReadBytes + 1, 'x')));
     EXPECT_EQ(Get("p.P00"), start + "old\n");
     EXPECT_EQ(Entries(), std::vector<std::string>{"p.P00"});
@@ -241,10 +245,10 @@ TEST_F(FilesTest, StaleTemporaryFilesOfTheProfileAreRemovedAndNothingElse) {
   const auto old_time = fs::file_time_type::clock::now() - std::chrono::minutes(30);
   const std::string stale = "p.P00.0123456789abcdef.tmp";
   std::vector<std::string> kept = {
-      "p.P00.fedcba9876543210.tmp",  // young: a run may still be writing it
-      "p.P00.0123456789abcde.tmp",   // 15 digits
-      "p.P00.12345.tmp",             // an earlier version's name
-      "q.P00.0123456789abcdef.tmp",  // another profile's
+      "p.P00.fedcba9876543210.tmp", // young: a run may still be writing it
+      "p.P00.0123456789abcde.tmp",  // 15 digits
+      "p.P00.12345.tmp",            // an earlier version's name
+      "q.P00.0123456789abcdef.tmp", // another profile's
       "xp.P00.0123456789abcdef.tmp",
       "p.P00.0123456789abcdef.tmp.bak",
   };
@@ -257,7 +261,7 @@ TEST_F(FilesTest, StaleTemporaryFilesOfTheProfileAreRemovedAndNothingElse) {
     if (name != "p.P00.fedcba9876543210.tmp") fs::last_write_time(name, old_time);
   fs::last_write_time(stale, old_time);
   fs::create_directory("p.P00.1111111111111111.tmp"); // a folder of that name
-  std::error_code not_on_every_system;                 // (Wine sets no folder times)
+  std::error_code not_on_every_system;                // (Wine sets no folder times)
   fs::last_write_time("p.P00.1111111111111111.tmp", old_time, not_on_every_system);
 #if !defined(_WIN32)
   ASSERT_EQ(symlink("p.P00", "p.P00.2222222222222222.tmp"), 0); // a link of that name
@@ -340,7 +344,8 @@ TEST_F(FilesTest, ReplaceOfALinkRewritesItsTargetAndKeepsTheLink) {
 TEST_F(FilesTest, ReplaceKeepsExtendedAttributes) {
   Put("p.P00", "old\n");
   if (setxattr("p.P00", "user.quarlane.note", "kept", 4, 0) != 0)
-    GTEST_SKIP() << "this file system takes no user extended attributes (" << std::strerror(errno) << ")";
+    GTEST_SKIP() << "this file system takes no user extended attributes (" << std::strerror(errno)
+                 << ")";
   ASSERT_EQ(setxattr("p.P00", "user.empty", "", 0, 0), 0);
   ASSERT_TRUE(ReplaceFileAtomically("p.P00", "new\n"));
   char value[16] = {};
@@ -425,8 +430,12 @@ TEST_F(FilesTest, AOneNameFileIsReadOnlyWhenItIsNotALink) {
 #if !defined(_WIN32)
 TEST_F(FilesTest, ACopyIsNoMoreReadableThanItsOriginal) {
   const mode_t old_mask = umask(022);
-  for (const auto &[original, copy] : {std::pair<unsigned, unsigned>{0600, 0600}, {0640, 0640},
-                                       {0644, 0644}, {0666, 0644}, {0400, 0600}, {0755, 0644}}) {
+  for (const auto &[original, copy] : {std::pair<unsigned, unsigned>{0600, 0600},
+                                       {0640, 0640},
+                                       {0644, 0644},
+                                       {0666, 0644},
+                                       {0400, 0600},
+                                       {0755, 0644}}) {
     Put("SapRfc.PRD", "DEST=PRD\n");
     ASSERT_EQ(chmod("SapRfc.PRD", original), 0);
     const std::optional<FileWithPermissions> file = ReadOneNameFile("SapRfc.PRD");

@@ -25,9 +25,10 @@ using Clock = std::chrono::steady_clock;
 class LockFileTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("quarlane-lock-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        fs::temp_directory_path() /
+        ("quarlane-lock-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     previous_ = fs::current_path();
@@ -53,8 +54,8 @@ TEST_F(LockFileTest, ASecondHolderWaitsUntilTheFirstReleases) {
   FileLock second = LockExclusively("PRD.P00", milliseconds(150));
   const auto waited = Clock::now() - start;
   EXPECT_FALSE(second.held());
-  EXPECT_GE(waited, milliseconds(150));    // waited the whole time given
-  EXPECT_LT(waited, milliseconds(5000));   // and not much longer
+  EXPECT_GE(waited, milliseconds(150));  // waited the whole time given
+  EXPECT_LT(waited, milliseconds(5000)); // and not much longer
 
   FileLock other = LockExclusively("QAS.P00", milliseconds(0)); // another file, another lock
   EXPECT_TRUE(other.held());
@@ -71,7 +72,10 @@ TEST_F(LockFileTest, ASecondHolderWaitsUntilTheFirstReleases) {
 }
 
 TEST_F(LockFileTest, TheLockIsReleasedWhenTheObjectEnds) {
-  { FileLock held = LockExclusively("PRD.P00", milliseconds(0)); ASSERT_TRUE(held); }
+  {
+    FileLock held = LockExclusively("PRD.P00", milliseconds(0));
+    ASSERT_TRUE(held);
+  }
   EXPECT_TRUE(LockExclusively("PRD.P00", milliseconds(0)).held());
 }
 
@@ -84,8 +88,12 @@ TEST_F(LockFileTest, ALockFileThatMayOnlyBeReadStillLocks) {
   // Another account's lock file, or one marked read-only: locking needs no
   // write access (on Windows the read-only attribute refuses a writer even
   // to an administrator, on Linux the mode refuses every account but root).
-  { FileLock made = LockExclusively("PRD.P00", milliseconds(0)); ASSERT_TRUE(made); }
-  fs::permissions("PRD.P00.lck", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  {
+    FileLock made = LockExclusively("PRD.P00", milliseconds(0));
+    ASSERT_TRUE(made);
+  }
+  fs::permissions("PRD.P00.lck",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   FileLock held = LockExclusively("PRD.P00", milliseconds(0));
   EXPECT_TRUE(held.held());
   EXPECT_FALSE(LockExclusively("PRD.P00", milliseconds(0)).held());

@@ -32,8 +32,8 @@ protected:
   }
   // The handle, 0 when the open failed (its failure then kept).
   RFC_HANDLE Open(std::chrono::milliseconds lock_wait = kDestinationLockWait) {
-    const Result<RFC_HANDLE> opened =
-        OpenRfcConnection(session, profile, ReadDestinationFile(Disk(), profile), overrides, log, lock_wait);
+    const Result<RFC_HANDLE> opened = OpenRfcConnection(
+        session, profile, ReadDestinationFile(Disk(), profile), overrides, log, lock_wait);
     if (opened) return *opened;
     failure = opened.failure().text;
     return 0;
@@ -106,8 +106,14 @@ TEST_F(OpenRfcConnectionTest, HostRecordCarriesHostNumberAndGateway) {
 
 TEST_F(OpenRfcConnectionTest, SystemNumberConvertsLikeTheCLibrary) {
   const std::pair<std::string, int> cases[] = {
-      {"12", 12}, {" 3", 3}, {"5x", 5}, {"x5", 0}, {"-1", -1}, {"99999999999999", 2147483647},
-      {"-99999999999999", -2147483647 - 1}, {"99999999999999999999999", 2147483647},
+      {"12", 12},
+      {" 3", 3},
+      {"5x", 5},
+      {"x5", 0},
+      {"-1", -1},
+      {"99999999999999", 2147483647},
+      {"-99999999999999", -2147483647 - 1},
+      {"99999999999999999999999", 2147483647},
   };
   for (const auto &c : cases) {
     fake::Reset();
@@ -143,10 +149,10 @@ TEST_F(OpenRfcConnectionTest, HostAndNumberOverridesTakeThePlaceOfTheProfiles) {
   };
   const Case cases[] = {
       {{std::string("MyHost"), std::string("12")}, std::string("MyHost"), 12},
-      {{std::string(""), std::nullopt}, std::nullopt, 0},        // an empty host: none
-      {{std::string(""), std::string("")}, std::nullopt, 0},     // both empty
+      {{std::string(""), std::nullopt}, std::nullopt, 0},    // an empty host: none
+      {{std::string(""), std::string("")}, std::nullopt, 0}, // both empty
       {{std::nullopt, std::string("")}, std::string("sapprd"), 0},
-      {{std::nullopt, std::nullopt}, std::string("sapprd"), 0},  // the profile's own
+      {{std::nullopt, std::nullopt}, std::string("sapprd"), 0}, // the profile's own
   };
   for (const Case &c : cases) {
     fake::Reset();
@@ -178,8 +184,8 @@ TEST_F(OpenRfcConnectionTest, DestinationFileIsCopiedAndOpenedByConnectString) {
 TEST(DestinationIsOneWord, NothingThatCouldAddAWordToTheConnectString) {
   for (const char *one_word : {"PRD", "PRD  ", "", "P-R_D.1"})
     EXPECT_TRUE(DestinationIsOneWord(one_word)) << one_word;
-  for (const char *more : {"PRD USER=DDIC", " PRD", "PRD\tX", "PRD\nX", "PRD=X", "PRD\"", "PRD'",
-                           "PRD\t"})
+  for (const char *more :
+       {"PRD USER=DDIC", " PRD", "PRD\tX", "PRD\nX", "PRD=X", "PRD\"", "PRD'", "PRD\t"})
     EXPECT_FALSE(DestinationIsOneWord(more)) << more;
 }
 

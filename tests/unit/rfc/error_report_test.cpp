@@ -71,12 +71,20 @@ TEST_F(RfcErrorBlockTest, FieldsWithoutTerminatorStayInsideTheirArrays) {
   std::memset(lib.last_error.message, 'M', sizeof lib.last_error.message);
   std::memset(lib.last_error.intstat, 'I', sizeof lib.last_error.intstat);
   EXPECT_EQ(Block("RfcCall"), "RFC error\n"
-                      "operation/code  : RfcCall\n"
-                      "key             : " + std::string(33, 'K') + "\n"
-                      "status          : " + std::string(128, 'S') + "\n"
-                      "message         : " + std::string(256, 'M') + "\n"
-                      "internal status : " + std::string(128, 'I') + "\n"
-                      "\n* Programm aborted...\n* Error at EoXput-File...\n");
+                              "operation/code  : RfcCall\n"
+                              "key             : " +
+                                  std::string(33, 'K') +
+                                  "\n"
+                                  "status          : " +
+                                  std::string(128, 'S') +
+                                  "\n"
+                                  "message         : " +
+                                  std::string(256, 'M') +
+                                  "\n"
+                                  "internal status : " +
+                                  std::string(128, 'I') +
+                                  "\n"
+                                  "\n* Programm aborted...\n* Error at EoXput-File...\n");
 }
 
 TEST_F(RfcErrorBlockTest, RegistersAHandlerWithoutAllocator) {

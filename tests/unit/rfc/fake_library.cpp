@@ -158,7 +158,8 @@ std::vector<std::string> *ScriptedRows() {
 
 unsigned RFC_CALL FakeItFill(ITAB_H) {
   g_state.calls.push_back("ItFill");
-  if (const std::vector<std::string> *rows = ScriptedRows()) return static_cast<unsigned>(rows->size());
+  if (const std::vector<std::string> *rows = ScriptedRows())
+    return static_cast<unsigned>(rows->size());
   return g_state.rows.empty() ? g_state.fill : static_cast<unsigned>(g_state.rows.size());
 }
 
@@ -167,7 +168,8 @@ void *RFC_CALL FakeItGetLine(ITAB_H, unsigned line) {
   if (std::vector<std::string> *rows = ScriptedRows())
     return line == 0 || line > rows->size() ? nullptr : &(*rows)[line - 1][0];
   if (line == g_state.null_line || line == 0) return nullptr;
-  if (!g_state.rows.empty()) return line > g_state.rows.size() ? nullptr : &g_state.rows[line - 1][0];
+  if (!g_state.rows.empty())
+    return line > g_state.rows.size() ? nullptr : &g_state.rows[line - 1][0];
   if (line > g_state.fill) return nullptr;
   return g_row;
 }

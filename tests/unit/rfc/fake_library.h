@@ -52,7 +52,8 @@ struct State {
   // ItFill answers their count and ItGetLine each row (not `fill`).
   std::vector<std::string> rows;
   int delete_result = 0;
-  std::map<std::string, std::string> received; // importing name -> bytes written (blank-filled to leng)
+  std::map<std::string, std::string>
+      received; // importing name -> bytes written (blank-filled to leng)
   RFC_ERROR_INFO last_error{};
   std::function<void()> during_open_ex; // called inside RfcOpenEx, before it answers
   std::function<void()> during_open;    // called inside RfcOpen, before it answers

@@ -21,15 +21,24 @@ constexpr int kCount = static_cast<int>(sizeof kFunctions / sizeof kFunctions[0]
 char g_exports[kCount];
 
 // Bytes of arguments of each, as a 32-bit stdcall library decorates them.
-const std::map<std::string, std::string> kDecorations = {
-    {"RfcEnvironment", "@4"}, {"RfcOpen", "@4"},       {"RfcOpenEx", "@8"},    {"RfcClose", "@4"},
-    {"RfcInstallStructure", "@16"}, {"RfcCall", "@16"}, {"RfcReceive", "@16"}, {"RfcLastError", "@4"},
-    {"ItCreate", "@16"},      {"ItFill", "@4"},        {"ItGetLine", "@8"},    {"ItDelete", "@4"}};
+const std::map<std::string, std::string> kDecorations = {{"RfcEnvironment", "@4"},
+                                                         {"RfcOpen", "@4"},
+                                                         {"RfcOpenEx", "@8"},
+                                                         {"RfcClose", "@4"},
+                                                         {"RfcInstallStructure", "@16"},
+                                                         {"RfcCall", "@16"},
+                                                         {"RfcReceive", "@16"},
+                                                         {"RfcLastError", "@4"},
+                                                         {"ItCreate", "@16"},
+                                                         {"ItFill", "@4"},
+                                                         {"ItGetLine", "@8"},
+                                                         {"ItDelete", "@4"}};
 
 std::map<std::string, void *> Exports(const std::string &prefix, bool decorated) {
   std::map<std::string, void *> exports;
   for (int i = 0; i < kCount; ++i)
-    exports[prefix + kFunctions[i] + (decorated ? kDecorations.at(kFunctions[i]) : "")] = &g_exports[i];
+    exports[prefix + kFunctions[i] + (decorated ? kDecorations.at(kFunctions[i]) : "")] =
+        &g_exports[i];
   return exports;
 }
 

@@ -160,10 +160,9 @@ TEST_F(RemoteCallTest, CallAndReceiveLogWithSyslog) {
 // GET_CPU_ALL
 
 const std::vector<Descriptor> kCpuImporting = {
-    {"ACTIVEFLAG", 8, 4},  {"DETAILSCOLL", 8, 4},     {"DETAILSMODE", 8, 4},
-    {"DETAILSREQI", 8, 4}, {"F_CPU_ALL_READ", 0, 3},  {"INTERVAL", 8, 4},
-    {"LASTCOLLINT", 8, 4}, {"LASTCOLLWRT", 0, 25},    {"NORMCOLLINT", 8, 4},
-    {"OP_SYSTEM", 0, 52},
+    {"ACTIVEFLAG", 8, 4},     {"DETAILSCOLL", 8, 4}, {"DETAILSMODE", 8, 4}, {"DETAILSREQI", 8, 4},
+    {"F_CPU_ALL_READ", 0, 3}, {"INTERVAL", 8, 4},    {"LASTCOLLINT", 8, 4}, {"LASTCOLLWRT", 0, 25},
+    {"NORMCOLLINT", 8, 4},    {"OP_SYSTEM", 0, 52},
 };
 
 TEST_F(RemoteCallTest, CpuDataCallPassesItsListsAndSetsDateAndTime) {
@@ -176,9 +175,9 @@ TEST_F(RemoteCallTest, CpuDataCallPassesItsListsAndSetsDateAndTime) {
   const Result<SystemClock> clock = FetchCpuData(session, log);
   ASSERT_TRUE(clock.ok());
 
-  EXPECT_EQ(lib.calls, (std::vector<std::string>{"RfcInstallStructure CPU_ALL", "ItCreate",
-                                                  "RfcCall GET_CPU_ALL", "RfcReceive", "ItFill",
-                                                  "ItDelete"}));
+  EXPECT_EQ(lib.calls,
+            (std::vector<std::string>{"RfcInstallStructure CPU_ALL", "ItCreate",
+                                      "RfcCall GET_CPU_ALL", "RfcReceive", "ItFill", "ItDelete"}));
   EXPECT_EQ(lib.created_table, "TF_CPU_ALL");
   EXPECT_EQ(lib.created_leng, 48u);
   EXPECT_EQ(lib.created_occu, 0u);
@@ -258,9 +257,9 @@ TEST_F(RemoteCallTest, StructuresAreInstalledOncePerProcess) {
   const fake::Install &cpu = lib.installs[0];
   EXPECT_EQ(cpu.name, "CPU_ALL");
   ASSERT_EQ(cpu.elements.size(), 13u);
-  const char *cpu_names[] = {"TYPE",      "SUBTYPE",   "SERIALNR",   "NBR_CPU", "LOAD1_AVG",
+  const char *cpu_names[] = {"TYPE",      "SUBTYPE",    "SERIALNR",  "NBR_CPU",  "LOAD1_AVG",
                              "LOAD5_AVG", "LOAD15_AVG", "INT_SEC",   "SYSC_SEC", "CS_SEC",
-                             "USR_TOTAL", "SYS_TOTAL", "IDLE_TOTAL"};
+                             "USR_TOTAL", "SYS_TOTAL",  "IDLE_TOTAL"};
   for (std::size_t i = 0; i < 13; ++i) {
     EXPECT_EQ(cpu.elements[i].name, cpu_names[i]);
     EXPECT_EQ(cpu.elements[i].type, i < 3 ? 9u : 8u) << cpu_names[i];
@@ -305,10 +304,11 @@ TEST_F(RemoteCallTest, SystemInfoTakesHostInstanceAndRelease) {
   std::string zero_host = RfcsiRow("sapprd_PRD_00", "", "740");
   std::memcpy(&zero_host[45], "ab\0cdefg", 8);
   const Case cases[] = {
-      {RfcsiRow("sapprd_PRD_00", "sapprd01", "740"), "sapprd01", "sapprd_PRD_00" + std::string(19, ' '),
-       "740 "},
+      {RfcsiRow("sapprd_PRD_00", "sapprd01", "740"), "sapprd01",
+       "sapprd_PRD_00" + std::string(19, ' '), "740 "},
       {zero_host, "ab", "sapprd_PRD_00" + std::string(19, ' '), "740 "},
-      {RfcsiRow(std::string(32, 'D'), "hostname", "7.5X"), "hostname", std::string(32, 'D'), "7.5X"},
+      {RfcsiRow(std::string(32, 'D'), "hostname", "7.5X"), "hostname", std::string(32, 'D'),
+       "7.5X"},
   };
   for (const Case &c : cases) {
     fake::Reset();
@@ -340,15 +340,15 @@ TEST_F(RemoteCallTest, FailedSystemInfoYieldsItsFailureOnly) {
 }
 
 TEST(StructureDescription, PlacesFieldsInNaturalAlignment) {
-  const ElementLayout layout[] = {{"C", RFCTYPE_CHAR, 3},  {"I2", RFCTYPE_INT2, 2},
-                                  {"I", RFCTYPE_INT, 4},   {"P", RFCTYPE_BCD, 5},
-                                  {"D", RFCTYPE_DATE, 8},  {"J", RFCTYPE_INT, 4}};
+  const ElementLayout layout[] = {{"C", RFCTYPE_CHAR, 3}, {"I2", RFCTYPE_INT2, 2},
+                                  {"I", RFCTYPE_INT, 4},  {"P", RFCTYPE_BCD, 5},
+                                  {"D", RFCTYPE_DATE, 8}, {"J", RFCTYPE_INT, 4}};
   const StructureDescription structure("S", layout);
   EXPECT_EQ(structure.name(), "S");
   ASSERT_EQ(structure.elements().size(), 6u);
   EXPECT_STREQ(structure.elements()[3].name, "P");
   EXPECT_EQ(structure.elements()[3].offset, 0u) << "the library lays the row out";
-  const std::pair<const char *, std::size_t> places[] = {{"C", 0}, {"I2", 4}, {"I", 8},
+  const std::pair<const char *, std::size_t> places[] = {{"C", 0},  {"I2", 4}, {"I", 8},
                                                          {"P", 12}, {"D", 17}, {"J", 28}};
   for (const auto &place : places) EXPECT_EQ(structure.Place(place.first).offset, place.second);
   EXPECT_EQ(structure.Place("D").length, 8u);
@@ -365,7 +365,7 @@ TEST(ClockOfCollectorStamp, ReadsTheCollectionStamp) {
       {"Sat Jan 10 00:00:01 2015 trailing", "20150110", "00:00:01"},
       {"Fri Xyz 12 10:00:00 2026 ", "2026yz12", "10:00:00"}, // unknown month keeps its letters
       {"Wed mar 11 10:00:00 2026 ", "2026ar11", "10:00:00"}, // names compare with case
-      {"Thu Mar  5", "20  0305", "        "},                 // short: read as blank-filled
+      {"Thu Mar  5", "20  0305", "        "},                // short: read as blank-filled
       {"", "20    0 ", "        "},
   };
   for (const StampCase &c : cases) {
@@ -388,13 +388,20 @@ TEST_F(RemoteCallTest, LibraryFailuresAreValuesNamingTheOperation) {
   } cases[] = {
       {"failed install", [](fake::State &f) { f.install_result = 1; }, false, "RfcInstallStructure",
        "RfcInstallStructure CPU_ALL"},
-      {"failed ItCreate", [](fake::State &f) { f.create_fails = true; }, false, "ItCreate TF_CPU_ALL",
-       "ItCreate"},
-      {"missing line", [](fake::State &f) { f.fill = 4; f.null_line = 3; }, false,
-       "ItGetLine TF_CPU_ALL", "ItFill"},
+      {"failed ItCreate", [](fake::State &f) { f.create_fails = true; }, false,
+       "ItCreate TF_CPU_ALL", "ItCreate"},
+      {"missing line",
+       [](fake::State &f) {
+         f.fill = 4;
+         f.null_line = 3;
+       },
+       false, "ItGetLine TF_CPU_ALL", "ItFill"},
       {"failed ItDelete after a failed call",
-       [](fake::State &f) { f.call_result = RFC_FAILURE; f.delete_result = 1; }, false,
-       "ItDelete TF_CPU_ALL", "ItDelete"},
+       [](fake::State &f) {
+         f.call_result = RFC_FAILURE;
+         f.delete_result = 1;
+       },
+       false, "ItDelete TF_CPU_ALL", "ItDelete"},
       {"failed install of RFCSI", [](fake::State &f) { f.install_result = 3; }, true,
        "RfcInstallStructure", "RfcInstallStructure RFCSI"},
   };

@@ -67,14 +67,11 @@ TEST(ExportingValues, StartDateIsTheSystemDateFilledWithZeros) {
 std::size_t OffsetOf(const std::string &name, std::size_t *row_length = nullptr) {
   std::size_t offset = 0, found = 0;
   for (const RFC_TYPE_ELEMENT &element : SummaryStructure().elements()) {
-    if (element.type == RFCTYPE_INT)
-      offset = (offset + 3) / 4 * 4;
-    if (name == element.name)
-      found = offset;
+    if (element.type == RFCTYPE_INT) offset = (offset + 3) / 4 * 4;
+    if (name == element.name) found = offset;
     offset += element.length;
   }
-  if (row_length)
-    *row_length = offset;
+  if (row_length) *row_length = offset;
   return found;
 }
 

@@ -40,20 +40,31 @@ TEST(DestinationFile, ReadsEntriesAndSkipsCommentsMarksAndLineEnds) {
     std::string text;
     const char *expected;
   } cases[] = {
-      {"plain", "DEST=PRD\nTYPE=A\nASHOST=sapprd01\nSYSNR=00\n", "PRD:ASHOST=sapprd01,SYSNR=00,TYPE=A;"},
+      {"plain", "DEST=PRD\nTYPE=A\nASHOST=sapprd01\nSYSNR=00\n",
+       "PRD:ASHOST=sapprd01,SYSNR=00,TYPE=A;"},
       {"blanks around '=' and keys in any case", "  dest = PRD \n\tashost\t=\tsapprd01\n",
        "PRD:ASHOST=sapprd01;"},
-      {"carriage returns", "DEST=PRD\r\nTYPE=A\r\n\r\nDEST=QAS\r\nTYPE=B\r\n", "PRD:TYPE=A;QAS:TYPE=B;"},
-      {"byte order mark", "\xEF\xBB\xBF" "DEST=PRD\r\nTYPE=A\r\n", "PRD:TYPE=A;"},
-      {"byte order mark only at the start", "DEST=PRD\n\xEF\xBB\xBF" "DEST=QAS\n", "PRD:\xEF\xBB\xBF" "DEST=QAS;"},
+      {"carriage returns", "DEST=PRD\r\nTYPE=A\r\n\r\nDEST=QAS\r\nTYPE=B\r\n",
+       "PRD:TYPE=A;QAS:TYPE=B;"},
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "DEST=PRD\r\nTYPE=A\r\n",
+       "PRD:TYPE=A;"},
+      {"byte order mark only at the start",
+       "DEST=PRD\n\xEF\xBB\xBF"
+       "DEST=QAS\n",
+       "PRD:\xEF\xBB\xBF"
+       "DEST=QAS;"},
       {"comments", "* star\n# hash\n; semicolon\nDEST=PRD\n  ; indented\n;ASHOST=old\nASHOST=new\n",
        "PRD:ASHOST=new;"},
       {"commented-out entry", "DEST=PRD\n;DEST=QAS\nTYPE=A\n", "PRD:TYPE=A;"},
-      {"lines before the first entry and without '='", "TYPE=A\nno equals sign\nDEST=PRD\nnoise\n", "PRD:;"},
+      {"lines before the first entry and without '='", "TYPE=A\nno equals sign\nDEST=PRD\nnoise\n",
+       "PRD:;"},
       {"a later value wins", "DEST=PRD\nSYSNR=00\nSYSNR=01\n", "PRD:SYSNR=01;"},
       {"empty", "", ""},
   };
-  for (const Case &c : cases) EXPECT_EQ(Summary(ParseDestinationFile(c.text)), c.expected) << c.name;
+  for (const Case &c : cases)
+    EXPECT_EQ(Summary(ParseDestinationFile(c.text)), c.expected) << c.name;
 }
 
 TEST(DestinationFile, FindsTheFirstEntryOfTheNameIgnoringCaseAndBlanks) {

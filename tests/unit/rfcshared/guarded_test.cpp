@@ -31,14 +31,15 @@ TEST(Guarded, WhatAnOperationThrowsIsRecordedAndAnsweredByItsResultType) {
   EXPECT_EQ(Guarded(library, "ItGetLine", []() -> void * { throw 7; }), nullptr);
   EXPECT_EQ(Guarded(library, "ItDelete", []() -> int { throw std::bad_alloc(); }), 1);
   Guarded(library, "RfcClose", []() -> void { throw std::bad_alloc(); });
-  EXPECT_EQ(library.failures, (std::vector<std::string>{"RfcCall", "RfcOpen", "ItFill", "ItCreate", "ItGetLine",
-                                                        "ItDelete", "RfcClose"}));
+  EXPECT_EQ(library.failures, (std::vector<std::string>{"RfcCall", "RfcOpen", "ItFill", "ItCreate",
+                                                        "ItGetLine", "ItDelete", "RfcClose"}));
 }
 
 TEST(Guarded, AnOperationThatEndsIsAnsweredAsItAnswersAndNothingIsRecorded) {
   RecordingLibrary library;
   int row = 0;
-  EXPECT_EQ(Guarded(library, "RfcReceive", []() -> RFC_RC { return RFC_EXCEPTION; }), RFC_EXCEPTION);
+  EXPECT_EQ(Guarded(library, "RfcReceive", []() -> RFC_RC { return RFC_EXCEPTION; }),
+            RFC_EXCEPTION);
   EXPECT_EQ(Guarded(library, "RfcOpen", []() -> RFC_HANDLE { return 5; }), 5u);
   EXPECT_EQ(Guarded(library, "ItGetLine", [&row]() -> void * { return &row; }), &row);
   bool ran = false;

@@ -15,7 +15,8 @@ RFC_ERROR_INFO Filled() {
 }
 
 TEST(LastError, FillsEachFieldWithOneLineCutToItsSize) {
-  ErrorEntry error{"RfcOpen", "RFC_ERROR_LOGON_FAILURE", "Logon\nrefused", std::string(600, 'm'), "intstat", {}};
+  ErrorEntry error{
+      "RfcOpen", "RFC_ERROR_LOGON_FAILURE", "Logon\nrefused", std::string(600, 'm'), "intstat", {}};
   RFC_ERROR_INFO info = Filled();
   EXPECT_EQ(FillErrorInfo(true, error, &info), 0);
   EXPECT_STREQ(info.key, "RFC_ERROR_LOGON_FAILURE");

@@ -24,7 +24,10 @@ TEST(SharedText, CaseBlanksAndControlCharacters) {
   EXPECT_EQ(TrimRight(" x \t"), " x");
   EXPECT_EQ(PadRight("abc", 5), "abc  ");
   EXPECT_EQ(PadRight("abcdef", 3), "abc");
-  EXPECT_EQ(OneLine(std::string("a\nb\r\tc\x7f" "d\xE4", 9)), "a?b??c?d\xE4");
+  EXPECT_EQ(OneLine(std::string("a\nb\r\tc\x7f"
+                                "d\xE4",
+                                9)),
+            "a?b??c?d\xE4");
   EXPECT_EQ(FromCString(nullptr), "");
   EXPECT_EQ(FromCString("x"), "x");
 }

@@ -22,7 +22,9 @@ const TraceSignature &Simulator() {
 
 bool OpensBlock(const std::string &line) { return line.compare(0, 11, "**** ERROR ") == 0; }
 bool IsErrorLine(const std::string &line) { return line.compare(0, 6, "ERROR ") == 0; }
-bool IsArrowLine(const std::string &line) { return line.size() >= 15 && line.compare(7, 8, "======> ") == 0; }
+bool IsArrowLine(const std::string &line) {
+  return line.size() >= 15 && line.compare(7, 8, "======> ") == 0;
+}
 
 TEST(TraceBlock, HasTheThreeLineFormsAndNoOtherLineLooksLikeThem) {
   ErrorEntry entry;
@@ -32,7 +34,8 @@ TEST(TraceBlock, HasTheThreeLineFormsAndNoOtherLineLooksLikeThem) {
   entry.message = "Name or password is incorrect (repeat logon)";
   entry.intstat = "ERROR  ======> not a form";
   entry.problems = {"ERROR       nor this", "  ======> nor this"};
-  const std::vector<std::string> lines = Lines(FormatErrorBlock(entry, Simulator(), FixedNow(), 4711));
+  const std::vector<std::string> lines =
+      Lines(FormatErrorBlock(entry, Simulator(), FixedNow(), 4711));
 
   ASSERT_FALSE(lines.empty());
   EXPECT_TRUE(OpensBlock(lines[0])) << lines[0];
@@ -45,8 +48,9 @@ TEST(TraceBlock, HasTheThreeLineFormsAndNoOtherLineLooksLikeThem) {
     if (IsErrorLine(lines[i])) texts.push_back("ERROR:" + lines[i].substr(12));
     if (IsArrowLine(lines[i])) texts.push_back("ARROW:" + lines[i].substr(15));
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"ERROR:Logon to PRD refused",
-                                             "ARROW:Name or password is incorrect (repeat logon)"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"ERROR:Logon to PRD refused",
+                                      "ARROW:Name or password is incorrect (repeat logon)"}));
   EXPECT_EQ(lines[lines.size() - 2], "       ======> Name or password is incorrect (repeat logon)");
 }
 
@@ -59,22 +63,29 @@ TEST(TraceBlock, KeepsEachTextOnItsOwnLine) {
   int blocks = 0;
   for (const std::string &line : lines) blocks += OpensBlock(line) ? 1 : 0;
   EXPECT_EQ(blocks, 1);
-  EXPECT_EQ(RetainedTraceText(FormatErrorBlock(entry, Simulator(), FixedNow(), 1)), "second??**** ERROR forged");
+  EXPECT_EQ(RetainedTraceText(FormatErrorBlock(entry, Simulator(), FixedNow(), 1)),
+            "second??**** ERROR forged");
 }
 
 // The whole block as both libraries write it; only the signature's parts differ.
 TEST(TraceBlock, IsSignedWithTheCallersTimeStampAndOrigin) {
   const TraceSignature bridge{[](std::time_t) { return std::string("Thu Mar 05 09:04:00 2026"); },
-                              "librfc32 NetWeaver RFC bridge", "librfc32, the NetWeaver RFC bridge"};
-  const ErrorEntry entry{"RfcOpen", "RFC_ERROR_COMMUNICATION", "CONNECT to PRD failed", "partner not reached",
-                         "CPIC-CALL", {}};
-  EXPECT_EQ(FormatErrorBlock(entry, bridge, FixedNow(), 42),
-            "**** ERROR  Thu Mar 05 09:04:00 2026  pid 42  RfcOpen  (librfc32 NetWeaver RFC bridge)\n"
-            "     key......: RFC_ERROR_COMMUNICATION\n"
-            "     intstat..: CPIC-CALL\n"
-            "ERROR       CONNECT to PRD failed\n"
-            "       ======> partner not reached\n"
-            "\n");
+                              "librfc32 NetWeaver RFC bridge",
+                              "librfc32, the NetWeaver RFC bridge"};
+  const ErrorEntry entry{"RfcOpen",
+                         "RFC_ERROR_COMMUNICATION",
+                         "CONNECT to PRD failed",
+                         "partner not reached",
+                         "CPIC-CALL",
+                         {}};
+  EXPECT_EQ(
+      FormatErrorBlock(entry, bridge, FixedNow(), 42),
+      "**** ERROR  Thu Mar 05 09:04:00 2026  pid 42  RfcOpen  (librfc32 NetWeaver RFC bridge)\n"
+      "     key......: RFC_ERROR_COMMUNICATION\n"
+      "     intstat..: CPIC-CALL\n"
+      "ERROR       CONNECT to PRD failed\n"
+      "       ======> partner not reached\n"
+      "\n");
 }
 
 TEST(TraceTimeStamp, IsTheFixedWidthEnglishForm) {
@@ -86,7 +97,8 @@ class TraceFile : public ::testing::Test {
 protected:
   void SetUp() override {
     folder_ = std::filesystem::temp_directory_path() /
-              ("rfcshared_trace_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("rfcshared_trace_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     path_ = (folder_ / kTraceFileName).string();
@@ -110,10 +122,10 @@ TEST_F(TraceFile, ANewFileGetsOneHeaderLineThenEveryBlockIsAppended) {
   const ErrorEntry second{"ItCreate", "K2", "second status", "second message", "", {"one problem"}};
   AppendErrorBlock(path_, first, Simulator(), FixedNow());
   AppendErrorBlock(path_, second, Simulator(), FixedNow());
-  const std::string expected =
-      "**** Trace file opened at Thu Mar  5 09:04:00 2026 by librfc32, the simulated RFC library\n\n" +
-      FormatErrorBlock(first, Simulator(), FixedNow(), ProcessId()) +
-      FormatErrorBlock(second, Simulator(), FixedNow(), ProcessId());
+  const std::string expected = "**** Trace file opened at Thu Mar  5 09:04:00 2026 by librfc32, "
+                               "the simulated RFC library\n\n" +
+                               FormatErrorBlock(first, Simulator(), FixedNow(), ProcessId()) +
+                               FormatErrorBlock(second, Simulator(), FixedNow(), ProcessId());
   // Line by line: on Windows the file is written in text mode, each line ending "\r\n".
   EXPECT_EQ(Lines(Read()), Lines(expected));
 #if !defined(_WIN32)
@@ -125,8 +137,8 @@ TEST_F(TraceFile, ANewFileGetsOneHeaderLineThenEveryBlockIsAppended) {
 
 TEST_F(TraceFile, ATraceThatCannotBeWrittenStopsNothing) {
   const std::string inside_missing_folder = (folder_ / "missing" / kTraceFileName).string();
-  AppendErrorBlock(inside_missing_folder, ErrorEntry{"RfcOpen", "K", "status", "message", "", {}}, Simulator(),
-                   FixedNow());
+  AppendErrorBlock(inside_missing_folder, ErrorEntry{"RfcOpen", "K", "status", "message", "", {}},
+                   Simulator(), FixedNow());
   EXPECT_FALSE(std::filesystem::exists(inside_missing_folder));
 }
 

@@ -22,7 +22,8 @@ TEST_F(CallLog, ShowsEveryArgumentAsReceivedWithItsPadding) {
   ASSERT_NE(OpenEx(library_, connect, nullptr), 0u);
 
   RFC_TYPE_ELEMENT elements[57];
-  for (RFC_TYPE_ELEMENT &element : elements) element = RFC_TYPE_ELEMENT{const_cast<char *>("F"), RFCTYPE_BCD, 8, 0, 0};
+  for (RFC_TYPE_ELEMENT &element : elements)
+    element = RFC_TYPE_ELEMENT{const_cast<char *>("F"), RFCTYPE_BCD, 8, 0, 0};
   elements[0] = RFC_TYPE_ELEMENT{const_cast<char *>("TASKTYPE"), RFCTYPE_CHAR, 7, 0, 0};
   RFC_TYPEHANDLE type = 0;
   ASSERT_EQ(InstallStructure(library_, const_cast<char *>("SAPWLSUMRY"), elements, 57, &type), 0);
@@ -55,15 +56,19 @@ TEST_F(CallLog, ShowsEveryArgumentAsReceivedWithItsPadding) {
   const std::vector<std::string> lines = Lines(Read("SimCalls.log"));
   const std::vector<std::string> expected = {
       "RfcEnvironment errorhandler=set allocate=(null)",
-      "RfcOpen destination=[PRD] mode=0 client=[100] user=[MONITOR     ] password=[secret    ] language=[E] "
+      "RfcOpen destination=[PRD] mode=0 client=[100] user=[MONITOR     ] password=[secret    ] "
+      "language=[E] "
       "trace=0 hostname=(null) sysnr=0 gateway_host=(null) gateway_service=(null) -> 1",
-      "RfcOpenEx connect=[CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD] error_info=(null) -> 2",
+      "RfcOpenEx connect=[CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD] error_info=(null) "
+      "-> 2",
       "RfcInstallStructure name=[SAPWLSUMRY] entries=57 size=455 handle=101 -> 0",
       "ItCreate name=[SUMMARY] leng=416 occu=0 memo=0 -> #1",
       "RfcCall handle=1 function=[SAPWL_WORKLOAD_GET_SUMMARY] exporting: HOSTID:0:8=[        ] "
-      "INSTANCE:0:39=[sapprd01_PRD_00                        ] PERIODTYPE:0:1=[D] STARTDATE:1:8=[20260305] "
+      "INSTANCE:0:39=[sapprd01_PRD_00                        ] PERIODTYPE:0:1=[D] "
+      "STARTDATE:1:8=[20260305] "
       "ODD:0:4=[a\\x5db\\x01] NUMBER:8:4=[-12] MISSING:0:3=(null) tables: SUMMARY:101:0=#1 -> 0",
-      "RfcReceive handle=1 importing: (none) tables: SUMMARY:101:0=#1 function=[SAPWL_WORKLOAD_GET_SUMMARY] -> 0",
+      "RfcReceive handle=1 importing: (none) tables: SUMMARY:101:0=#1 "
+      "function=[SAPWL_WORKLOAD_GET_SUMMARY] -> 0",
       "ItGetLine table=#1 line=1 -> line",
       "ItDelete table=#1 -> 0",
       "RfcClose handle=0",

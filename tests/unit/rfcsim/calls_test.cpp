@@ -22,9 +22,11 @@ protected:
   }
 
   RFC_TYPEHANDLE Install(const char *name, unsigned entries) {
-    std::vector<RFC_TYPE_ELEMENT> elements(entries, RFC_TYPE_ELEMENT{const_cast<char *>("F"), RFCTYPE_CHAR, 1, 0, 0});
+    std::vector<RFC_TYPE_ELEMENT> elements(
+        entries, RFC_TYPE_ELEMENT{const_cast<char *>("F"), RFCTYPE_CHAR, 1, 0, 0});
     RFC_TYPEHANDLE type = 0;
-    EXPECT_EQ(InstallStructure(library_, const_cast<char *>(name), elements.data(), entries, &type), 0);
+    EXPECT_EQ(InstallStructure(library_, const_cast<char *>(name), elements.data(), entries, &type),
+              0);
     EXPECT_NE(type, 0u);
     return type;
   }
@@ -74,7 +76,8 @@ protected:
   }
 
   std::vector<unsigned char> Field(std::size_t row, unsigned offset) const {
-    return std::vector<unsigned char>(rows_.at(row).begin() + offset, rows_.at(row).begin() + offset + 8);
+    return std::vector<unsigned char>(rows_.at(row).begin() + offset,
+                                      rows_.at(row).begin() + offset + 8);
   }
 
   RFC_HANDLE handle_ = 0;
@@ -89,7 +92,8 @@ TEST_F(CallsTest, CpuCallDeliversRowsAndImportingValuesOfExactLength) {
   char local_remote[] = "LOCAL ";
   char logical[33] = "                                ";
   ParameterList exporting;
-  exporting.Add("LOCAL_REMOTE", RFCTYPE_CHAR, 6, local_remote).Add("LOGICAL_DESTINATION", RFCTYPE_CHAR, 32, logical);
+  exporting.Add("LOCAL_REMOTE", RFCTYPE_CHAR, 6, local_remote)
+      .Add("LOGICAL_DESTINATION", RFCTYPE_CHAR, 32, logical);
   TableList tables;
   tables.Add("TF_CPU_ALL", cpu_type, table);
 
@@ -147,9 +151,9 @@ TEST_F(CallsTest, SystemInfoFillsTheRfcsiStructure) {
   ASSERT_EQ(Receive(library_, handle_, importing.Get(), nullptr, &exception), RFC_OK);
   const std::string text(rfcsi, 201);
   EXPECT_EQ(text.substr(13, 32), PadTo("sapprd01_PRD_00", 32)); // RFCDEST
-  EXPECT_EQ(text.substr(45, 8), "sapprd01");                  // RFCHOST
-  EXPECT_EQ(text.substr(53, 8), PadTo("PRD", 8));             // RFCSYSID
-  EXPECT_EQ(text.substr(111, 4), "700 ");                     // RFCSAPRL
+  EXPECT_EQ(text.substr(45, 8), "sapprd01");                    // RFCHOST
+  EXPECT_EQ(text.substr(53, 8), PadTo("PRD", 8));               // RFCSYSID
+  EXPECT_EQ(text.substr(111, 4), "700 ");                       // RFCSAPRL
   EXPECT_EQ(text[200], '#');
   EXPECT_EQ(resources, 5);
   EXPECT_EQ(login[0], 'X');
@@ -162,15 +166,18 @@ TEST_F(CallsTest, SummarySelectsInstanceAndDayAsTheSystemWould) {
     std::vector<std::string> task_types;
   };
   const Case cases[] = {
-      {"", "sapprd01_PRD_00", "20260305", {"DIALOG ", "BCKGRD "}},       // newer form
-      {"", "SAPPRD02_prd_01", "20260305", {"DIALOG ", "ALE    "}},       // case ignored
-      {"sapprd01", "", "20260305", {"DIALOG ", "BCKGRD "}},              // older form: first 8 characters
-      {"SAPPRD01", "TOTAL", "20260305", {"DIALOG ", "BCKGRD ", "ALE    "}}, // all instances added up
+      {"", "sapprd01_PRD_00", "20260305", {"DIALOG ", "BCKGRD "}}, // newer form
+      {"", "SAPPRD02_prd_01", "20260305", {"DIALOG ", "ALE    "}}, // case ignored
+      {"sapprd01", "", "20260305", {"DIALOG ", "BCKGRD "}},        // older form: first 8 characters
+      {"SAPPRD01",
+       "TOTAL",
+       "20260305",
+       {"DIALOG ", "BCKGRD ", "ALE    "}}, // all instances added up
       {"", "TOTAL", "20260305", {"DIALOG ", "BCKGRD ", "ALE    "}},
-      {"OTHERHST", "TOTAL", "20260305", {}},                             // not this system's host
-      {"", "sapprd01_PRD_00", "20260304", {"DIALOG "}},                  // the day before
-      {"", "sapprd01_PRD_00", "20260303", {}},                           // a day without rows
-      {"", "sapprd03_PRD_02", "20260305", {}},                           // no such instance
+      {"OTHERHST", "TOTAL", "20260305", {}},            // not this system's host
+      {"", "sapprd01_PRD_00", "20260304", {"DIALOG "}}, // the day before
+      {"", "sapprd01_PRD_00", "20260303", {}},          // a day without rows
+      {"", "sapprd03_PRD_02", "20260305", {}},          // no such instance
       {"", "", "20260305", {}},
   };
   for (const Case &c : cases)
@@ -230,7 +237,8 @@ TEST_F(CallsTest, NamesAreReadAsExactlyNlenBytes) {
                                {names + 24, 9, RFCTYPE_DATE, 8, date},
                                {nullptr, 0, 0, 0, nullptr}};
   ITAB_H table = ItCreate(library_, const_cast<char *>("SUMMARY"), 416, 0, 0);
-  RFC_TABLE tables[] = {{names + 33, 7, summary_type_, 0, table, 0, 0}, {nullptr, 0, 0, 0, nullptr, 0, 0}};
+  RFC_TABLE tables[] = {{names + 33, 7, summary_type_, 0, table, 0, 0},
+                        {nullptr, 0, 0, 0, nullptr, 0, 0}};
   RFC_PARAMETER importing[] = {{nullptr, 0, 0, 0, nullptr}};
   char function[] = "SAPWL_WORKLOAD_GET_SUMMARY";
   char *exception = nullptr;
@@ -272,7 +280,8 @@ TEST_F(CallsTest, UnknownFunctionHandleOrOrderFailLikeARealSystem) {
   ASSERT_NE(exception, nullptr);
   EXPECT_STREQ(exception, "FUNCTION_NOT_FOUND");
 
-  EXPECT_EQ(Receive(library_, handle_, nullptr, nullptr, &exception), RFC_FAILURE) << "nothing called";
+  EXPECT_EQ(Receive(library_, handle_, nullptr, nullptr, &exception), RFC_FAILURE)
+      << "nothing called";
   EXPECT_STREQ(LastErrorInfo().key, "RFC_ERROR_PROTOCOL");
 
   char function[] = "RFC_SYSTEM_INFO";

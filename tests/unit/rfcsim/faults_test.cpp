@@ -13,9 +13,10 @@ class FaultsTest : public SimTest {
 protected:
   // A landscape with global faults in [sim] and faults of system PRD; QAS has none.
   void Landscape(const std::string &global_faults, const std::string &prd_faults) {
-    Write("SapLandscape.ini", "[sim]\n" + global_faults + "\n[system PRD]\nclient=100\nuser=U\npassword=P\n" +
-                                  "cpu = NBR_CPU=1\ncpu = NBR_CPU=2\ncpu = NBR_CPU=3\n" + prd_faults +
-                                  "\n[system QAS]\nclient=100\nuser=U\npassword=P\n");
+    Write("SapLandscape.ini", "[sim]\n" + global_faults +
+                                  "\n[system PRD]\nclient=100\nuser=U\npassword=P\n" +
+                                  "cpu = NBR_CPU=1\ncpu = NBR_CPU=2\ncpu = NBR_CPU=3\n" +
+                                  prd_faults + "\n[system QAS]\nclient=100\nuser=U\npassword=P\n");
     RFC_ENV env{RecordingHandler, nullptr};
     Environment(library_, &env);
   }
@@ -41,14 +42,15 @@ struct OpenFaultCase {
 
 TEST_F(FaultsTest, OpenFailsAsWrittenGloballyOrForTheSystem) {
   const OpenFaultCase cases[] = {
-      {"", "fault = open logon", "RFC_ERROR_LOGON_FAILURE", "Name or password is incorrect (repeat logon)", ""},
+      {"", "fault = open logon", "RFC_ERROR_LOGON_FAILURE",
+       "Name or password is incorrect (repeat logon)", ""},
       {"", "fault = open communication message=\"partner 'sapprd01:sapgw00' not reached\"",
        "RFC_ERROR_COMMUNICATION", "partner 'sapprd01:sapgw00' not reached", ""},
       {"fault = open communication", "", "RFC_ERROR_COMMUNICATION", "partner PRD not reached", ""},
-      {"", "fault = open logon handler", "RFC_ERROR_LOGON_FAILURE", "Name or password is incorrect (repeat logon)",
-       "RfcOpen"},
-      {"", "fault = open handler=\"RfcOpen failed\"", "RFC_ERROR_PROGRAM", "internal error in RfcOpen",
-       "RfcOpen failed"},
+      {"", "fault = open logon handler", "RFC_ERROR_LOGON_FAILURE",
+       "Name or password is incorrect (repeat logon)", "RfcOpen"},
+      {"", "fault = open handler=\"RfcOpen failed\"", "RFC_ERROR_PROGRAM",
+       "internal error in RfcOpen", "RfcOpen failed"},
   };
   for (const OpenFaultCase &c : cases) {
     Landscape(c.global, c.system);
@@ -57,9 +59,11 @@ TEST_F(FaultsTest, OpenFailsAsWrittenGloballyOrForTheSystem) {
     const RFC_ERROR_INFO info = LastErrorInfo();
     EXPECT_STREQ(info.key, c.key) << c.system;
     EXPECT_STREQ(info.message, c.message) << c.system;
-    EXPECT_NE(std::string(info.intstat).find("SapLandscape.ini line"), std::string::npos) << info.intstat;
+    EXPECT_NE(std::string(info.intstat).find("SapLandscape.ini line"), std::string::npos)
+        << info.intstat;
     EXPECT_EQ(RetainedTraceText(Read("Dev_Rfc.Trc")), c.message);
-    EXPECT_EQ(HandledOperations(), c.handled[0] ? std::vector<std::string>{c.handled} : std::vector<std::string>{});
+    EXPECT_EQ(HandledOperations(),
+              c.handled[0] ? std::vector<std::string>{c.handled} : std::vector<std::string>{});
     const bool global = c.global[0] != '\0';
     EXPECT_EQ(OpenSystem("QAS") == 0, global) << "QAS is only hit by a global fault";
   }
@@ -75,7 +79,8 @@ struct CallFaultCase {
 TEST_F(FaultsTest, CallAndReceiveReturnTheWrittenCode) {
   const CallFaultCase cases[] = {
       {"fault = call GET_CPU_ALL rc=1", 1, nullptr, ""},
-      {"fault = call get_cpu_all rc=2 exception=NOT_AUTHORIZED", 2, nullptr, ""}, // RfcCall has no exception
+      {"fault = call get_cpu_all rc=2 exception=NOT_AUTHORIZED", 2, nullptr,
+       ""}, // RfcCall has no exception
       {"fault = receive GET_CPU_ALL rc=2 exception=NOT_AUTHORIZED", 2, "NOT_AUTHORIZED", ""},
       {"fault = receive GET_CPU_ALL rc=2", 2, "SIMULATED_EXCEPTION", ""},
       {"fault = receive GET_CPU_ALL rc=3", 3, "SYSTEM_FAILURE", ""},
@@ -83,7 +88,8 @@ TEST_F(FaultsTest, CallAndReceiveReturnTheWrittenCode) {
       {"fault = receive * rc=1", 1, nullptr, ""},
       {"fault = receive RFC_SYSTEM_INFO rc=1", 0, nullptr, ""},
       {"fault = call GET_CPU_ALL handler", 1, nullptr, "RfcCall GET_CPU_ALL"},
-      {"fault = receive GET_CPU_ALL handler=\"RfcReceive failed\"", 1, nullptr, "RfcReceive failed"},
+      {"fault = receive GET_CPU_ALL handler=\"RfcReceive failed\"", 1, nullptr,
+       "RfcReceive failed"},
       {"fault = receive GET_CPU_ALL rc=3 handler=boom", 3, "SYSTEM_FAILURE", "boom"},
   };
   for (const CallFaultCase &c : cases) {
@@ -101,7 +107,8 @@ TEST_F(FaultsTest, CallAndReceiveReturnTheWrittenCode) {
       EXPECT_STREQ(exception, c.exception) << c.fault;
     }
     EXPECT_EQ(ItFill(library_, table), c.rc == 0 ? 3u : 0u) << c.fault;
-    EXPECT_EQ(HandledOperations(), c.handled[0] ? std::vector<std::string>{c.handled} : std::vector<std::string>{});
+    EXPECT_EQ(HandledOperations(),
+              c.handled[0] ? std::vector<std::string>{c.handled} : std::vector<std::string>{});
     if (c.rc != 0) {
       EXPECT_FALSE(RetainedTraceText(Read("Dev_Rfc.Trc")).empty());
     }
@@ -112,7 +119,8 @@ TEST_F(FaultsTest, CallAndReceiveReturnTheWrittenCode) {
 
 TEST_F(FaultsTest, StructureAndTableFaultsHitTheirNameOnly) {
   Landscape("", "fault = install SAPWLSUMRY\nfault = itcreate SUMMARY\n"
-                "fault = itgetline TF_CPU_ALL from=2\nfault = itdelete TF_CPU_ALL message=\"table locked\"\n");
+                "fault = itgetline TF_CPU_ALL from=2\nfault = itdelete TF_CPU_ALL message=\"table "
+                "locked\"\n");
   const RFC_HANDLE handle = OpenSystem();
   ASSERT_NE(handle, 0u);
   RFC_TYPE_ELEMENT element{const_cast<char *>("X"), RFCTYPE_CHAR, 1, 0, 0};

@@ -46,10 +46,11 @@ TEST(Landscape, ReadsSystemsValuesRowsAndTheirDefaults) {
 }
 
 TEST(Landscape, TakesLargeNegativeValuesAndTodayLessDays) {
-  const Landscape landscape = ParseLandscape("[system X]\nclient=1\nuser=U\npassword=P\n"
-                                             "workload = day=today-2 COUNT=-999999999999999 CNT001=4294967295 "
-                                             "GUITIME=123456789012345 FIRSTRECTI=99999999999\n",
-                                             "SapLandscape.ini");
+  const Landscape landscape =
+      ParseLandscape("[system X]\nclient=1\nuser=U\npassword=P\n"
+                     "workload = day=today-2 COUNT=-999999999999999 CNT001=4294967295 "
+                     "GUITIME=123456789012345 FIRSTRECTI=99999999999\n",
+                     "SapLandscape.ini");
   ASSERT_TRUE(landscape.problems.empty()) << landscape.problems.front();
   const WorkloadRow &row = landscape.systems.at(0).workload.at(0);
   EXPECT_EQ(row.day.days_back, 2);
@@ -59,8 +60,8 @@ TEST(Landscape, TakesLargeNegativeValuesAndTodayLessDays) {
 }
 
 TEST(Landscape, ToleratesByteOrderMarkAndWindowsLineEnds) {
-  const Landscape landscape =
-      ParseLandscape("\xEF\xBB\xBF[system X]\r\nclient = 1\r\nuser = U\r\npassword = P\r\n", "SapLandscape.ini");
+  const Landscape landscape = ParseLandscape(
+      "\xEF\xBB\xBF[system X]\r\nclient = 1\r\nuser = U\r\npassword = P\r\n", "SapLandscape.ini");
   ASSERT_TRUE(landscape.problems.empty()) << landscape.problems.front();
   EXPECT_EQ(landscape.systems.at(0).password, "P");
 }
@@ -103,25 +104,32 @@ TEST(Landscape, ReportsEveryBadLineWithItsNumber) {
       {"[system X]", "system X is described twice"},
   };
   for (const BadLine &c : cases) {
-    const std::string text = std::string("[system X]\nclient = 1\nuser = U\npassword = P\n") + c.line + "\n";
+    const std::string text =
+        std::string("[system X]\nclient = 1\nuser = U\npassword = P\n") + c.line + "\n";
     const Landscape landscape = ParseLandscape(text, "SapLandscape.ini");
     ASSERT_EQ(landscape.problems.size(), 1u) << c.line;
-    EXPECT_EQ(landscape.problems[0].rfind("SapLandscape.ini line 5: ", 0), 0u) << landscape.problems[0];
+    EXPECT_EQ(landscape.problems[0].rfind("SapLandscape.ini line 5: ", 0), 0u)
+        << landscape.problems[0];
     EXPECT_NE(landscape.problems[0].find(c.problem), std::string::npos) << landscape.problems[0];
   }
 }
 
 TEST(Landscape, ReportsMisplacedLinesAndMissingLogonData) {
-  const Landscape landscape = ParseLandscape("client = 1\n[sim]\ncolour = red\n[system X]\nuser = U\n", "L.ini");
+  const Landscape landscape =
+      ParseLandscape("client = 1\n[sim]\ncolour = red\n[system X]\nuser = U\n", "L.ini");
   ASSERT_EQ(landscape.problems.size(), 4u);
-  EXPECT_NE(landscape.problems[0].find("line 1: 'CLIENT' stands before any section"), std::string::npos);
-  EXPECT_NE(landscape.problems[1].find("line 3: unknown key 'COLOUR' in the [sim] section"), std::string::npos);
+  EXPECT_NE(landscape.problems[0].find("line 1: 'CLIENT' stands before any section"),
+            std::string::npos);
+  EXPECT_NE(landscape.problems[1].find("line 3: unknown key 'COLOUR' in the [sim] section"),
+            std::string::npos);
   EXPECT_NE(landscape.problems[2].find("line 4: system X has no client"), std::string::npos);
   EXPECT_NE(landscape.problems[3].find("line 4: system X has no password"), std::string::npos);
 }
 
 TEST(Landscape, SurvivesVeryLongLinesAndBinaryJunk) {
-  std::string text = "[system X]\nclient=1\nuser=U\npassword=P\nworkload = TASKTYPE=" + std::string(100000, 'A') + "\n";
+  std::string text =
+      "[system X]\nclient=1\nuser=U\npassword=P\nworkload = TASKTYPE=" + std::string(100000, 'A') +
+      "\n";
   text += std::string("\0\x01\x02[\xff=\n", 7);
   const Landscape landscape = ParseLandscape(text, "SapLandscape.ini");
   EXPECT_EQ(landscape.problems.size(), 2u);

@@ -15,9 +15,11 @@ TEST_F(OpenTest, WithoutLandscapeEveryOpenFailsAndSaysItIsASimulator) {
   const RFC_ERROR_INFO info = LastErrorInfo();
   EXPECT_STREQ(info.key, "RFC_ERROR_NO_LANDSCAPE");
   EXPECT_NE(std::string(info.message).find("simulator"), std::string::npos) << info.message;
-  EXPECT_NE(std::string(info.message).find("SapLandscape.ini not found in the working folder"), std::string::npos)
+  EXPECT_NE(std::string(info.message).find("SapLandscape.ini not found in the working folder"),
+            std::string::npos)
       << info.message;
-  EXPECT_NE(std::string(info.message).find(folder_.filename().string()), std::string::npos) << info.message;
+  EXPECT_NE(std::string(info.message).find(folder_.filename().string()), std::string::npos)
+      << info.message;
 
   char connect[] = "CLIENT=100 USER=MONITOR PASSWD=secret LANG=D DEST=PRD";
   RFC_ERROR_INFO_EX extended{};
@@ -26,7 +28,8 @@ TEST_F(OpenTest, WithoutLandscapeEveryOpenFailsAndSaysItIsASimulator) {
 
   const std::string trace = Read("Dev_Rfc.Trc");
   EXPECT_NE(trace.find("simulator"), std::string::npos);
-  EXPECT_NE(RetainedTraceText(trace).find("SapLandscape.ini not found"), std::string::npos) << trace;
+  EXPECT_NE(RetainedTraceText(trace).find("SapLandscape.ini not found"), std::string::npos)
+      << trace;
 }
 
 TEST_F(OpenTest, ALandscapeWithAProblemServesNothingAndNamesTheLine) {
@@ -34,7 +37,8 @@ TEST_F(OpenTest, ALandscapeWithAProblemServesNothingAndNamesTheLine) {
   EXPECT_EQ(OpenHost("PRD", "100", "MONITOR", "secret"), 0u);
   const RFC_ERROR_INFO info = LastErrorInfo();
   EXPECT_STREQ(info.key, "RFC_ERROR_LANDSCAPE");
-  EXPECT_NE(std::string(info.message).find("SapLandscape.ini line 28: unknown key 'COLOUR'"), std::string::npos)
+  EXPECT_NE(std::string(info.message).find("SapLandscape.ini line 28: unknown key 'COLOUR'"),
+            std::string::npos)
       << info.message;
   EXPECT_NE(Read("Dev_Rfc.Trc").find("problem..: SapLandscape.ini line 28"), std::string::npos);
 }
@@ -50,7 +54,7 @@ TEST_F(OpenTest, ChoosesTheSystemByDestinationAndChecksAddressAndLogon) {
   const LogonCase cases[] = {
       {"PRD", "100", "MONITOR", "secret", "sapprd01", 0, ""},
       {"PRD", "100", "MONITOR     ", "secret    ", "sapprd01", 0, ""}, // padded to 12 and 10
-      {"prd", "100", "monitor", "secret", nullptr, 0, ""},              // no host: any
+      {"prd", "100", "monitor", "secret", nullptr, 0, ""},             // no host: any
       {"PRD", "100", "MONITOR", "Secret", "sapprd01", 0, "RFC_ERROR_LOGON_FAILURE"},
       {"PRD", "100", "OTHER", "secret", "sapprd01", 0, "RFC_ERROR_LOGON_FAILURE"},
       {"PRD", "100", "MONITOR", "", "sapprd01", 0, "RFC_ERROR_LOGON_FAILURE"},
@@ -63,9 +67,11 @@ TEST_F(OpenTest, ChoosesTheSystemByDestinationAndChecksAddressAndLogon) {
       {nullptr, "100", "MONITOR", "secret", nullptr, 0, "RFC_ERROR_PROGRAM"},
   };
   for (const LogonCase &c : cases) {
-    const RFC_HANDLE handle = OpenHost(c.destination, c.client, c.user, c.password, c.hostname, c.sysnr);
-    const std::string what = std::string(c.destination ? c.destination : "(null)") + "/" + c.client + "/" + c.user +
-                             "/" + (c.password ? c.password : "(null)") + "/" + (c.hostname ? c.hostname : "(null)");
+    const RFC_HANDLE handle =
+        OpenHost(c.destination, c.client, c.user, c.password, c.hostname, c.sysnr);
+    const std::string what = std::string(c.destination ? c.destination : "(null)") + "/" +
+                             c.client + "/" + c.user + "/" + (c.password ? c.password : "(null)") +
+                             "/" + (c.hostname ? c.hostname : "(null)");
     if (c.key[0] == '\0') {
       EXPECT_NE(handle, 0u) << what << ": " << LastErrorInfo().message;
       Close(library_, handle);
@@ -83,8 +89,14 @@ TEST_F(OpenTest, GatewayAddressingReachesOnlyTheSystemsGateway) {
   Write("SapLandscape.ini", kTestLandscape);
   const auto open_gateway = [&](const char *host, const char *service) {
     RFC_CONNOPT_GATEWAY gateway{const_cast<char *>(host), const_cast<char *>(service)};
-    RFC_OPTIONS options{const_cast<char *>("QAS"), 1, &gateway, const_cast<char *>("200"),
-                        const_cast<char *>("RFCUSER"), const_cast<char *>("pass word"), const_cast<char *>("D"), 0};
+    RFC_OPTIONS options{const_cast<char *>("QAS"),
+                        1,
+                        &gateway,
+                        const_cast<char *>("200"),
+                        const_cast<char *>("RFCUSER"),
+                        const_cast<char *>("pass word"),
+                        const_cast<char *>("D"),
+                        0};
     return Open(library_, &options);
   };
   EXPECT_NE(open_gateway("gwqas", "sapgw10"), 0u);
@@ -100,10 +112,12 @@ TEST_F(OpenTest, ConnectStringFindsItsDestinationInSapRfcIni) {
   RFC_ERROR_INFO_EX extended{};
 
   EXPECT_EQ(OpenEx(library_, connect, &extended), 0u) << "no SapRfc.ini yet";
-  EXPECT_NE(std::string(extended.message).find("SapRfc.ini not found"), std::string::npos) << extended.message;
+  EXPECT_NE(std::string(extended.message).find("SapRfc.ini not found"), std::string::npos)
+      << extended.message;
 
-  Write("SapRfc.ini", "* destinations\r\nDEST=QAS\r\nASHOST=sapqas\r\nSYSNR=10\r\nDEST=PRD\r\nTYPE=A\r\n"
-                      "ASHOST = sapprd01\r\nSYSNR=00\r\n");
+  Write("SapRfc.ini",
+        "* destinations\r\nDEST=QAS\r\nASHOST=sapqas\r\nSYSNR=10\r\nDEST=PRD\r\nTYPE=A\r\n"
+        "ASHOST = sapprd01\r\nSYSNR=00\r\n");
   const RFC_HANDLE handle = OpenEx(library_, connect, &extended);
   EXPECT_NE(handle, 0u) << LastErrorInfo().message;
   EXPECT_EQ(extended.group, 0);
@@ -130,7 +144,8 @@ TEST_F(OpenTest, ConnectStringFindsItsDestinationInSapRfcIni) {
 // one sensor differently.
 TEST_F(OpenTest, ReadsSapRfcIniWithAByteOrderMarkAndSemicolonComments) {
   Write("SapLandscape.ini", kTestLandscape);
-  Write("SapRfc.ini", "\xEF\xBB\xBF" "DEST=PRD\r\n"
+  Write("SapRfc.ini", "\xEF\xBB\xBF"
+                      "DEST=PRD\r\n"
                       "; saved by an editor that writes a byte order mark\r\n"
                       "TYPE=A\r\nASHOST=sapprd01\r\nSYSNR=00\r\n"
                       ";DEST=QAS\r\n");
@@ -165,8 +180,9 @@ TEST_F(OpenTest, LastErrorFitsLongTextsIntoItsFieldsAndSaysWhenThereIsNone) {
   EXPECT_EQ(LastError(library_, &info), 1);
   EXPECT_STREQ(info.key, "");
 
-  Write("SapLandscape.ini", "[system PRD]\nclient=1\nuser=U\npassword=P\nfault = open logon message=\"" +
-                                std::string(1000, 'm') + "\"\n");
+  Write("SapLandscape.ini",
+        "[system PRD]\nclient=1\nuser=U\npassword=P\nfault = open logon message=\"" +
+            std::string(1000, 'm') + "\"\n");
   EXPECT_EQ(OpenHost("PRD", "1", "U", "P"), 0u);
   std::memset(&info, 'x', sizeof info);
   EXPECT_EQ(LastError(library_, &info), 0);

@@ -33,11 +33,11 @@ TEST(Packed, EncodesDigitsHighHalfFirstWithTheSignLast) {
       {-7, 1, "7d"},
       {12345, 8, "000000000012345c"},
       {-12345, 8, "000000000012345d"},
-      {4294967296LL, 8, "000004294967296c"},        // wider than 32 bits
+      {4294967296LL, 8, "000004294967296c"}, // wider than 32 bits
       {-4294967297LL, 8, "000004294967297d"},
-      {999999999999999LL, 8, "999999999999999c"},   // all 15 digits
+      {999999999999999LL, 8, "999999999999999c"}, // all 15 digits
       {-999999999999999LL, 8, "999999999999999d"},
-      {12345678901LL, 6, "12345678901c"},           // a 6-byte field: 11 digits
+      {12345678901LL, 6, "12345678901c"}, // a 6-byte field: 11 digits
       {std::numeric_limits<std::int64_t>::min(), 10, "9223372036854775808d"},
   };
   for (const PackedCase &c : cases) {
@@ -49,8 +49,12 @@ TEST(Packed, EncodesDigitsHighHalfFirstWithTheSignLast) {
 
 TEST(Packed, RefusesMoreDigitsThanTheFieldHoldsAndWritesNothing) {
   const PackedCase cases[] = {
-      {10, 1, ""}, {-10, 1, ""}, {1000000000000000LL, 8, ""}, {-1000000000000000LL, 8, ""},
-      {100000000000LL, 6, ""}, {1, 0, ""},
+      {10, 1, ""},
+      {-10, 1, ""},
+      {1000000000000000LL, 8, ""},
+      {-1000000000000000LL, 8, ""},
+      {100000000000LL, 6, ""},
+      {1, 0, ""},
   };
   for (const PackedCase &c : cases) {
     std::vector<unsigned char> out(c.length + 1, 0xEE);

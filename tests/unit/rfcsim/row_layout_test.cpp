@@ -23,7 +23,8 @@ TEST(RowBuilding, SummaryRowCarriesTextsPackedValuesAndIntegersAtTheirOffsets) {
 
   EXPECT_EQ(std::string(row.begin(), row.begin() + 7), "DIALOG ");
   EXPECT_EQ(std::string(row.begin() + 27, row.begin() + 35), "20260305");
-  EXPECT_EQ(std::string(row.begin() + 13, row.begin() + 21), std::string(8, ' ')); // FIRSTRECDY unset: blanks
+  EXPECT_EQ(std::string(row.begin() + 13, row.begin() + 21),
+            std::string(8, ' ')); // FIRSTRECDY unset: blanks
   const unsigned char count[] = {0, 0, 0, 0, 0, 0x01, 0x23, 0x4C};
   EXPECT_EQ(0, std::memcmp(row.data() + 35, count, 8));
   const unsigned char respti[] = {0, 0, 0, 0, 0, 0, 0, 0x5D};

@@ -71,7 +71,8 @@ class ParameterList {
 public:
   ParameterList &Add(const std::string &name, RFC_TYPEHANDLE type, unsigned leng, void *addr) {
     names_.push_back(name);
-    entries_.push_back(RFC_PARAMETER{nullptr, static_cast<unsigned>(name.size()), type, leng, addr});
+    entries_.push_back(
+        RFC_PARAMETER{nullptr, static_cast<unsigned>(name.size()), type, leng, addr});
     return *this;
   }
   RFC_PARAMETER *Get() {
@@ -91,7 +92,8 @@ class TableList {
 public:
   TableList &Add(const std::string &name, RFC_TYPEHANDLE type, ITAB_H table) {
     names_.push_back(name);
-    entries_.push_back(RFC_TABLE{nullptr, static_cast<unsigned>(name.size()), type, 0, table, 0, 0});
+    entries_.push_back(
+        RFC_TABLE{nullptr, static_cast<unsigned>(name.size()), type, 0, table, 0, 0});
     return *this;
   }
   RFC_TABLE *Get() {
@@ -141,11 +143,17 @@ protected:
   std::string Read(const std::string &name) const { return ReadAll(folder_ / name); }
   bool Exists(const std::string &name) const { return std::filesystem::exists(folder_ / name); }
 
-  RFC_HANDLE OpenHost(const char *destination, const char *client, const char *user, const char *password,
-                      const char *hostname = nullptr, int sysnr = 0) {
+  RFC_HANDLE OpenHost(const char *destination, const char *client, const char *user,
+                      const char *password, const char *hostname = nullptr, int sysnr = 0) {
     RFC_CONNOPT_HOST host{const_cast<char *>(hostname), sysnr, nullptr, nullptr};
-    RFC_OPTIONS options{const_cast<char *>(destination), 0, &host, const_cast<char *>(client),
-                        const_cast<char *>(user), const_cast<char *>(password), const_cast<char *>("E"), 0};
+    RFC_OPTIONS options{const_cast<char *>(destination),
+                        0,
+                        &host,
+                        const_cast<char *>(client),
+                        const_cast<char *>(user),
+                        const_cast<char *>(password),
+                        const_cast<char *>("E"),
+                        0};
     return Open(library_, &options);
   }
 

@@ -20,10 +20,12 @@ TEST_F(TraceFile, EveryFailureAppendsABlockAndTheLastOneIsWhatAReaderKeeps) {
   const std::string trace = Read("Dev_Rfc.Trc");
   const std::vector<std::string> lines = Lines(trace);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0].rfind("**** Trace file opened at Thu Mar  5 09:04:00 2026", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[0].rfind("**** Trace file opened at Thu Mar  5 09:04:00 2026", 0), 0u)
+      << lines[0];
   // The simulator signs its trace as its own.
-  EXPECT_EQ(lines[0], "**** Trace file opened at Thu Mar  5 09:04:00 2026 by librfc32, the simulated RFC "
-                      "library (landscape file SapLandscape.ini)");
+  EXPECT_EQ(lines[0],
+            "**** Trace file opened at Thu Mar  5 09:04:00 2026 by librfc32, the simulated RFC "
+            "library (landscape file SapLandscape.ini)");
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines[1], "");
   EXPECT_EQ(lines[2].rfind("**** ERROR  Thu Mar  5 09:04:00 2026  pid ", 0), 0u) << lines[2];

@@ -30,14 +30,31 @@ TEST(ReadCommandLine, ParameterStringFromSecondAndThirdArgument) {
       {{"quarlane", ""}, false, "", "", "", false},
       {{"quarlane", "PRD"}, true, "PRD", "", "", false},
       {{"quarlane", "PRD", "Dialog"}, true, "PRD", "Dialog", "Dialog", false},
-      {{"quarlane", "C:\\x\\PRD", "item=Avg:Dialog"}, true, "C:\\x\\PRD", "item=Avg:Dialog",
-       "item=Avg:Dialog", false},
+      {{"quarlane", "C:\\x\\PRD", "item=Avg:Dialog"},
+       true,
+       "C:\\x\\PRD",
+       "item=Avg:Dialog",
+       "item=Avg:Dialog",
+       false},
       // The fourth and later arguments are ignored.
-      {{"quarlane", "PRD", "Dialog", "-Spool", "Rfc"}, true, "PRD", "Dialog -Spool", "Dialog", false},
+      {{"quarlane", "PRD", "Dialog", "-Spool", "Rfc"},
+       true,
+       "PRD",
+       "Dialog -Spool",
+       "Dialog",
+       false},
       {{"quarlane", "GLOBAL", "", "ch=2"}, true, "GLOBAL", " ch=2", "", false},
       // The parameters keep their letters; the options are searched in upper case.
-      {{"quarlane", "PRD", "m\xfc" "de,host=sap-01"}, true, "PRD", "m\xfc" "de,host=sap-01",
-       "m\xfc" "de,host=sap-01", false},
+      {{"quarlane", "PRD",
+        "m\xfc"
+        "de,host=sap-01"},
+       true,
+       "PRD",
+       "m\xfc"
+       "de,host=sap-01",
+       "m\xfc"
+       "de,host=sap-01",
+       false},
   };
   for (const CommandLineCase &c : cases) {
     const CommandLine line = Read(c.args);
@@ -56,8 +73,12 @@ TEST(ReadCommandLine, VerboseWhenAnyMarkStandsAnywhere) {
     std::string second, third;
     bool verbose;
   } cases[] = {
-      {"#", "", true},         {"@", "", true},        {"$", "", true},
-      {"a%b", "", true},       {"Dialog", "x#", true}, {"Dialog", "Spool", false},
+      {"#", "", true},
+      {"@", "", true},
+      {"$", "", true},
+      {"a%b", "", true},
+      {"Dialog", "x#", true},
+      {"Dialog", "Spool", false},
       {"ch=3,host=a", "", false},
   };
   for (const auto &c : cases) {
@@ -100,7 +121,8 @@ TEST(RequestOf, HelpAndVersionWords) {
     EXPECT_EQ(RequestOf(static_cast<int>(args.size()), argv.data()), c.request)
         << (args.size() > 1 ? args[1] : "(none)");
   }
-  EXPECT_EQ(VersionLine(), std::string("quarlane ") + BuildVersion() + " (start banner: SAP Quarlane " + kVersionText + ")\n");
+  EXPECT_EQ(VersionLine(), std::string("quarlane ") + BuildVersion() +
+                               " (start banner: SAP Quarlane " + kVersionText + ")\n");
 }
 
 } // namespace

@@ -29,10 +29,11 @@ TEST(ReadLimitLines, TakesTheLimitsAndNamesTheFaultyLinesByNumber) {
   EXPECT_EQ(reading.limits.at("Avg Rsp-Time").warning, "900"); // the last line for a name wins
   EXPECT_EQ(reading.limits.at("Avg Rsp-Time").error, "");
   EXPECT_EQ(reading.limits.at("TransActions").error, "250000");
-  EXPECT_EQ(reading.problems,
-            (std::vector<std::string>{"line 4: no \"=\" after the channel's name",
-                                      "line 6: no \"=\" after the channel's name",
-                                      "line 8: the limits of CPU are not decimal numbers (e.g. 800,1500)"}));
+  EXPECT_EQ(
+      reading.problems,
+      (std::vector<std::string>{
+          "line 4: no \"=\" after the channel's name", "line 6: no \"=\" after the channel's name",
+          "line 8: the limits of CPU are not decimal numbers (e.g. 800,1500)"}));
 }
 
 TEST(ReadLimitLines, TheProfilesBytesReadAsItsLines) {

@@ -14,9 +14,7 @@ std::string Text(const std::optional<std::string> &value) {
   return value ? "\"" + *value + "\"" : "none";
 }
 
-std::string TypeName(std::optional<std::size_t> type) {
-  return type ? TrimmedKey(*type) : "none";
-}
+std::string TypeName(std::optional<std::size_t> type) { return type ? TrimmedKey(*type) : "none"; }
 
 std::string Excluded(const ExcludedTypes &excluded) {
   std::string names;
@@ -134,8 +132,8 @@ TEST(ParseOptions, EveryOptionWithItsQuirks) {
       // A task type's selection word; the last in table order wins.
       {"", "type", "none"},
       {"DIALOG", "type", "DIALOG"},
-      {"BATCH", "type", "BCKGRD"},   // the batch type's key is BCKGRD
-      {"UPDATE", "type", "none"},    // the update type wants "UPDATE." with its full stop
+      {"BATCH", "type", "BCKGRD"}, // the batch type's key is BCKGRD
+      {"UPDATE", "type", "none"},  // the update type wants "UPDATE." with its full stop
       {"UPDATE.", "type", "UPDATE"},
       {"UPDATE2", "type", "UPDATE2"},
       {"HTTP", "type", "none"},

@@ -23,7 +23,7 @@ struct ToolResult {
 };
 
 ToolResult Tool(const std::vector<std::string> &args, const std::string &input = "",
-               PasswordPrompt *prompt = nullptr) {
+                PasswordPrompt *prompt = nullptr) {
   std::istringstream in(input);
   std::ostringstream out, err;
   int status = RunPasswdTool(args, in, out, err, prompt);
@@ -132,8 +132,15 @@ TEST(PasswdTool, RefusesPasswordsItCannotStore) {
 
 TEST(PasswdTool, WrongUsage) {
   const std::vector<std::string> cases[] = {
-      {}, {"two", "words"}, {"-secret"}, {"--check"}, {"--check", "a", "b"},
-      {"--check-profile"}, {"--stdin", "x"}, {"--", "a", "b"}, {"--verbose"},
+      {},
+      {"two", "words"},
+      {"-secret"},
+      {"--check"},
+      {"--check", "a", "b"},
+      {"--check-profile"},
+      {"--stdin", "x"},
+      {"--", "a", "b"},
+      {"--verbose"},
   };
   for (const auto &args : cases) {
     ToolResult r = Tool(args);
@@ -191,7 +198,8 @@ TEST(PasswdTool, ChecksAStoredValue) {
       {wrong, 1, "Error 1005: wrong stored value"},
       {ScramblePassword(""), 1, "Error 1007: the stored value unscrambles to an empty password"},
       {"", 1, "Error 1007: an empty stored value"},
-      {ScramblePassword("a"), 1, "Error 1003: the stored value unscrambles to a password of 1 character"},
+      {ScramblePassword("a"), 1,
+       "Error 1003: the stored value unscrambles to a password of 1 character"},
   };
   for (const auto &c : cases) {
     ToolResult r = Tool({"--check", c.stored});
@@ -204,9 +212,11 @@ class PasswdToolProfile : public WorkingFolderTest {
 protected:
   static std::string Profile(const std::string &password_line, const std::string &gwhost_line) {
     return "Extcompany.: ACME\r\nDestination: PRD\r\nClient.....: 100\r\n"
-           "User.......: sapadm\r\n" + password_line + "\r\nLanguage...: EN\r\n"
-           "Mode.......: CPIC\r\nHostname...: sap01\r\nSysnr......: 00\r\n" + gwhost_line +
-           "\r\nGwservice..: sapgw00\r\n# Rsp history\r\n";
+           "User.......: sapadm\r\n" +
+           password_line +
+           "\r\nLanguage...: EN\r\n"
+           "Mode.......: CPIC\r\nHostname...: sap01\r\nSysnr......: 00\r\n" +
+           gwhost_line + "\r\nGwservice..: sapgw00\r\n# Rsp history\r\n";
   }
 };
 
@@ -268,8 +278,10 @@ TEST_F(PasswdToolProfile, ChecksLimitLines) {
       {"Limit......: Avg Rsp-Time=1500,800", 1,
        "Fault: the warning limit of Avg Rsp-Time is above its error limit\n"},
       {"Limit......: Avg Rsp-Time=8OO,", 1,
-       "Fault: limit line 13: the limits of Avg Rsp-Time are not decimal numbers (e.g. 800,1500)\n"},
-      {"Limit......: Avg Rsp-Time 800", 1, "Fault: limit line 13: no \"=\" after the channel's name\n"},
+       "Fault: limit line 13: the limits of Avg Rsp-Time are not decimal numbers (e.g. "
+       "800,1500)\n"},
+      {"Limit......: Avg Rsp-Time 800", 1,
+       "Fault: limit line 13: no \"=\" after the channel's name\n"},
       {"Limit......: Avg Rsp-Time=,", 1,
        "Fault: limit line 13: neither a warning nor an error limit for Avg Rsp-Time\n"},
   };
@@ -290,7 +302,8 @@ TEST_F(PasswdToolProfile, AMissingLineIsMissingAShortValueTooShort) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out.rfind("Error 1006: Username in Profile PRD.P00 is missing...\n"
                         "  User.......: is missing\n"
-                        "  Sysnr......: is shorter than the sensor accepts\n", 0),
+                        "  Sysnr......: is shorter than the sensor accepts\n",
+                        0),
             0u)
       << r.out;
 }
@@ -319,12 +332,13 @@ using PasswdToolSearch = DriveTreeTest;
 TEST_F(PasswdToolSearch, FindsTheProfileAsTheSensorDoes) {
   const std::string exexml = "\\Program Files\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
   const std::string good = "Extcompany.: ACME\nDestination: PRD\nClient.....: 100\n"
-                           "User.......: sapadm\nPassword...: " + ScramblePassword("Secret99") +
+                           "User.......: sapadm\nPassword...: " +
+                           ScramblePassword("Secret99") +
                            "\nLanguage...: EN\nMode.......: CPIC\nHostname...: sap01\n"
                            "Sysnr......: 00\nGwhost.....: gw01\nGwservice..: sapgw00\n";
   Put(exexml + "PRD.P00", good);
-  for (const std::string &name : {std::string("PRD"), std::string("prd/../PRD"),
-                                  std::string("C:\\Elsewhere\\PRD")}) {
+  for (const std::string &name :
+       {std::string("PRD"), std::string("prd/../PRD"), std::string("C:\\Elsewhere\\PRD")}) {
     ToolResult r = Tool({"--check-profile", name});
     EXPECT_EQ(r.status, 0) << name << ": " << r.out << r.err;
     EXPECT_EQ(r.out.rfind("OK: the sensor accepts the connection parameters of PRD.P00\n", 0), 0u)

@@ -17,8 +17,7 @@ using Body = std::array<unsigned char, 20>;
 std::string Stored(int check_digit, int key_offset, int length, const Body &plain) {
   const int digits[4] = {check_digit, key_offset, length / 10, length % 10};
   std::string stored;
-  for (int i = 0; i < 4; ++i)
-    stored += static_cast<char>(('0' + digits[i]) ^ kPasswordKeyTable[i]);
+  for (int i = 0; i < 4; ++i) stored += static_cast<char>(('0' + digits[i]) ^ kPasswordKeyTable[i]);
   for (int i = 0; i < 20; ++i)
     stored += static_cast<char>(plain[i] ^ kPasswordKeyTable[key_offset + i]);
   return stored;
@@ -168,7 +167,7 @@ TEST(ScramblePassword, RefusesWhatCannotBeStored) {
   EXPECT_EQ(ScramblePassword(std::string(21, 'A')), "");
   EXPECT_EQ(ScramblePasswordWithOffset("AB", 10), "");
   EXPECT_EQ(ScramblePasswordWithOffset("AB", -1), "");
-  EXPECT_EQ(ScramblePassword("ab\tcd"), "");        // a control character
+  EXPECT_EQ(ScramblePassword("ab\tcd"), "");             // a control character
   EXPECT_EQ(ScramblePassword("gr\xc3\xbc\xc3\x9f"), ""); // not ASCII
   EXPECT_EQ(ScramblePassword(std::string("a\0b", 3)), "");
 

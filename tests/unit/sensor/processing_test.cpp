@@ -30,7 +30,8 @@ std::string SummaryRow(const char *type, std::uint64_t count, std::uint64_t resp
     row[offset + 7] = static_cast<char>((digits % 10) << 4 | 0xC);
     digits /= 10;
     for (int i = 6; i >= 0; --i) {
-      row[offset + static_cast<std::size_t>(i)] = static_cast<char>((digits / 10 % 10) << 4 | digits % 10);
+      row[offset + static_cast<std::size_t>(i)] =
+          static_cast<char>((digits / 10 % 10) << 4 | digits % 10);
       digits /= 100;
     }
   };
@@ -95,9 +96,10 @@ protected:
 };
 
 TEST_F(ProcessingTest, ASingleSystemRunReportsTheIntervalAndRewritesTheHistoryUnderTheLock) {
-  files.Put(kProfile, ProfileText("PRD") + "# Rsp Date=20260305 08:04:00 Trns=107\n"
-                      "# Rsp DIALOG          100          0      50000          0          0"
-                      "          0          0\n");
+  files.Put(kProfile, ProfileText("PRD") +
+                          "# Rsp Date=20260305 08:04:00 Trns=107\n"
+                          "# Rsp DIALOG          100          0      50000          0          0"
+                          "          0          0\n");
   files.Put("Dev_Rfc.Trc", "**** ERROR of an earlier run\n");
   bool locked_during_logon = false;
   fake::Script().during_open = [&] { locked_during_logon = files.Locked(kProfile); };
@@ -140,7 +142,8 @@ TEST_F(ProcessingTest, AFailedLogonLeavesTheProfileAndTheTraceAsTheyWere) {
 TEST_F(ProcessingTest, AProfileLockedByAnotherRunEndsAsAFailedRewriteBeforeTheLogon) {
   files.Put(kProfile, ProfileText("PRD"));
   files.Put("Dev_Rfc.Trc", "ERROR       partner not reached\n");
-  const std::unique_ptr<HeldLock> other = files.LockExclusively(kProfile, std::chrono::milliseconds(0));
+  const std::unique_ptr<HeldLock> other =
+      files.LockExclusively(kProfile, std::chrono::milliseconds(0));
   ASSERT_TRUE(other);
 
   const Result<Report> report = ProcessSingleSystem(run, single, sink);
@@ -214,9 +217,11 @@ TEST_F(ProcessingTest, AnItemRunCountsEachListedSystemAndGoesOnPastAFailedOne) {
   ASSERT_EQ(sink.channels.size(), 1u); // PRD only
   EXPECT_EQ(sink.channels[0].name, "PRD.P00");
   EXPECT_EQ(sink.channels[0].value, "137");
-  EXPECT_NE(report->text.find("NoSystems=3, Processed=1, Failed=1"), std::string::npos) << report->text;
+  EXPECT_NE(report->text.find("NoSystems=3, Processed=1, Failed=1"), std::string::npos)
+      << report->text;
   ASSERT_EQ(report->problems.size(), 2u);
-  EXPECT_EQ(report->problems[0], "QAS.P00: Error 1011: RFC-Open for QAS failed ! - partner not reached");
+  EXPECT_EQ(report->problems[0],
+            "QAS.P00: Error 1011: RFC-Open for QAS failed ! - partner not reached");
   EXPECT_EQ(report->problems[1], "GONE.P00: no profile, skipped");
   // An item run reads the profiles and never rewrites them.
   EXPECT_EQ(files.ReadBytes("D:\\Sensors\\PRD.P00"), ProfileText("PRD"));

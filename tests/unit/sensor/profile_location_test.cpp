@@ -20,10 +20,16 @@ const std::string kMark = "Sensor=\"SAP Quarlane\"";
 
 TEST(ProfileNameRules, DefaultExtension) {
   const std::pair<std::string, std::string> cases[] = {
-      {"PRD", "PRD.P00"},       {"PRD.P01", "PRD.P01"},   {"PRD.TXT", "PRD.TXT"},
-      {"AB", "AB.P00"},         {"A.B", "A.B.P00"},       {"global", "global.P00"},
-      {"D:\\x\\PRD", "D:\\x\\PRD.P00"},                   {"", ".P00"},
-      {"Corvanta.Prf", "Corvanta.Prf"},                   {"PRD.P0", "PRD.P0.P00"},
+      {"PRD", "PRD.P00"},
+      {"PRD.P01", "PRD.P01"},
+      {"PRD.TXT", "PRD.TXT"},
+      {"AB", "AB.P00"},
+      {"A.B", "A.B.P00"},
+      {"global", "global.P00"},
+      {"D:\\x\\PRD", "D:\\x\\PRD.P00"},
+      {"", ".P00"},
+      {"Corvanta.Prf", "Corvanta.Prf"},
+      {"PRD.P0", "PRD.P0.P00"},
   };
   for (const auto &c : cases) EXPECT_EQ(WithDefaultExtension(c.first), c.second) << c.first;
 }
@@ -61,13 +67,12 @@ TEST(ProfileNameRules, FolderLinesOfPrtgPathFile) {
       {{"D:\\Tools"}, "D:\\Tools"},
       {{"D:"}, "D:"},
       {{"\\\\server\\prtg"}, "\\\\server\\prtg"},
-      {{"ab\\cd"}, "ab\\cd"},                                  // third character a backslash
+      {{"ab\\cd"}, "ab\\cd"},                                       // third character a backslash
       {{"C:\\First", "; comment", "E:\\Last", "note"}, "E:\\Last"}, // the last that counts
-      {{"D:\\Tools  "}, "D:\\Tools  "},                        // taken whole, blanks stay
+      {{"D:\\Tools  "}, "D:\\Tools  "},                             // taken whole, blanks stay
       {{"x"}, ""},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(FolderFromPrtgPathLines(c.lines), c.folder) << c.folder;
+  for (const auto &c : cases) EXPECT_EQ(FolderFromPrtgPathLines(c.lines), c.folder) << c.folder;
 }
 
 TEST(ProfileNameRules, PathCheck) {
@@ -118,7 +123,9 @@ const ItemRunLocation &Item(const LocatedRun &run) {
   return item ? *item : kNone;
 }
 
-bool IsItemRun(const LocatedRun &run) { return std::holds_alternative<ItemRunLocation>(run.location); }
+bool IsItemRun(const LocatedRun &run) {
+  return std::holds_alternative<ItemRunLocation>(run.location);
+}
 
 // The listed systems as the listing wrote them.
 std::string Listing(const LocatedRun &run) {
@@ -136,7 +143,8 @@ using DiskFolderSearch = DriveTreeTest;
 TEST_F(DiskFolderSearch, AFolderIsNoProfile) {
   MakeFolder(kProgramFiles + "PRD.P00");
   WorkingFolderTest::Put("\\Program Files (x86)\\" + kExeXml + "PRD.P00", "");
-  const Result<LocatedRun> run = LocateProfile(Disk(), "PRD", OutputMode::ExeXml, ParseOptions(""), "");
+  const Result<LocatedRun> run =
+      LocateProfile(Disk(), "PRD", OutputMode::ExeXml, ParseOptions(""), "");
   ASSERT_TRUE(run.ok()) << run.failure().text;
   EXPECT_EQ(FileOf(run->location).folder, "\\Program Files (x86)\\" + kExeXml);
 }
@@ -178,7 +186,8 @@ TEST_F(PrtgFolderSearch, SlashesSeparateFoldersAsBackslashesDo) {
   for (const char *name : {"../../../../secret/victim", "..\\..\\..\\..\\secret\\victim",
                            "../../../../secret/victim.txt", "..\\..\\..\\..\\secret/victim"}) {
     const std::string failure = FailureOf(name, "");
-    EXPECT_NE(failure.find("Error 1002: Profile victim."), std::string::npos) << name << ": " << failure;
+    EXPECT_NE(failure.find("Error 1002: Profile victim."), std::string::npos)
+        << name << ": " << failure;
   }
   Put(kProgramFiles + "victim.P00", "");
   EXPECT_EQ(FileOf(Locate("../../../../secret/victim", "").location).path,
@@ -288,12 +297,15 @@ TEST_F(PrtgFolderSearch, GlobalModeReadsTheGlobalSensorFile) {
 }
 
 TEST_F(PrtgFolderSearch, GlobalModeFailures) {
-  Put(kProgramFiles + "SAP Corvanta.Gbl",
-      "# GSNG: PROD1     --PRD.P00#\n"
-      "# GSNX: PROD2     -Item=X," + kMark + "\n"
-      "# GSNX: PROD3     -Item=X,Sensor=\"SAP Other\"\n"
-      "# GSNX: PROD4     -CH=2," + kMark + "\n"
-      "# GSNG: PROD4     --PRD.P00#\n");
+  Put(kProgramFiles + "SAP Corvanta.Gbl", "# GSNG: PROD1     --PRD.P00#\n"
+                                          "# GSNX: PROD2     -Item=X," +
+                                              kMark +
+                                              "\n"
+                                              "# GSNX: PROD3     -Item=X,Sensor=\"SAP Other\"\n"
+                                              "# GSNX: PROD4     -CH=2," +
+                                              kMark +
+                                              "\n"
+                                              "# GSNG: PROD4     --PRD.P00#\n");
   const std::pair<std::string, std::string> cases[] = {
       {"Prod1", "Error 1030: Global Sensor Prod1 not found..."},
       {"", "Error 1030: Global Sensor  not found..."},
@@ -309,9 +321,9 @@ TEST_F(PrtgFolderSearch, GlobalModeFailures) {
 }
 
 TEST_F(PrtgFolderSearch, GlobalModeWithEmptyKey) {
-  Put(kProgramFiles + "SAP Corvanta.Gbl",
-      "# GSNG:           --PRD.P00#\n"
-      "# GSNX:           -Item=Steps," + kMark + "\n");
+  Put(kProgramFiles + "SAP Corvanta.Gbl", "# GSNG:           --PRD.P00#\n"
+                                          "# GSNX:           -Item=Steps," +
+                                              kMark + "\n");
   const LocatedRun run = Locate("GLOBAL", "");
   EXPECT_EQ(Listing(run), "PRD.P00#");
   EXPECT_EQ(Item(run).item_name, "Steps");
@@ -330,7 +342,8 @@ TEST_F(FolderFromName, VariantModeUsesTheGivenFolder) {
     EXPECT_EQ(FileOf(run.location).path, "Sensors\\PRD.P00");
   }
   Put("PRD.P00", "");
-  const LocatedRun working = Locate("PRD", "", OutputMode::Kelbrun); // no path check in a variant mode
+  const LocatedRun working =
+      Locate("PRD", "", OutputMode::Kelbrun); // no path check in a variant mode
   EXPECT_EQ(FileOf(working.location).path, "PRD.P00");
 
   EXPECT_EQ(FailureOf("Sensors\\QAS.P01", "", OutputMode::Kelbrun),
@@ -339,7 +352,8 @@ TEST_F(FolderFromName, VariantModeUsesTheGivenFolder) {
 
 TEST_F(FolderFromName, ItemAndGlobalModeInAVariantMode) {
   Put("G\\SAP Corvanta.Gbl", "# GSNG: K         --PRD.P00#\n"
-                             "# GSNX: K         -Item=Steps,Sid," + kMark + "\n");
+                             "# GSNX: K         -Item=Steps,Sid," +
+                                 kMark + "\n");
   const LocatedRun global = Locate("G\\GLOBAL", "k", OutputMode::Pallvex);
   EXPECT_EQ(FileOf(global.location).folder, "G\\");
   EXPECT_EQ(Listing(global), "PRD.P00#");
@@ -351,7 +365,8 @@ TEST_F(FolderFromName, ItemAndGlobalModeInAVariantMode) {
   // Item mode drops the folder given with the name: "Corvanta.Prf" is
   // looked for in the working folder.
   Put("G\\Corvanta.Prf", "# Gsng: ------------PRD.P00#\n");
-  EXPECT_EQ(FailureOf("G\\PRD", "ITEM=Steps", OutputMode::Mistrane), "Error 1002: Profile Corvanta.Prf is missing...");
+  EXPECT_EQ(FailureOf("G\\PRD", "ITEM=Steps", OutputMode::Mistrane),
+            "Error 1002: Profile Corvanta.Prf is missing...");
   Put("Corvanta.Prf", "# Gsng: ------------QAS.P00#\n");
   const LocatedRun item_here = Locate("G\\PRD", "ITEM=Steps", OutputMode::Mistrane);
   EXPECT_EQ(FileOf(item_here.location).folder, "");

@@ -59,12 +59,12 @@ TEST(ItemNameAt, StopsAtBlankCommaOrEndAndTurnsColonsIntoBlanks) {
 TEST(ServerListingFromItemProfile, TakesExactGsngLinesFromColumnTwenty) {
   const std::vector<std::string> lines = {
       "# Gsng: ------------PRD.P00#QAS.P00#",
-      "# GSNG: ------------NOT.P00#",   // item mode compares the case exactly
-      "# Gsng:-------------NOT.P00#",   // ": " must follow
+      "# GSNG: ------------NOT.P00#", // item mode compares the case exactly
+      "# Gsng:-------------NOT.P00#", // ": " must follow
       "Destination: PRD",
-      "# Gsng: ------------DEV",        // not ended by "#": runs into the next
+      "# Gsng: ------------DEV", // not ended by "#": runs into the next
       "# Gsng: xxxxxxxxxxxx.P00#",
-      "# Gsng: ------------",            // nothing from column 20 on
+      "# Gsng: ------------", // nothing from column 20 on
       "# Gsng: short",
   };
   EXPECT_EQ(ServerListingFromItemProfile(lines), "PRD.P00#QAS.P00#DEV.P00#");
@@ -105,7 +105,9 @@ TEST(ReadGlobalSensorFile, ListingItemAndIdentificationForTheKey) {
   EXPECT_EQ(a.server_listing, "PRD.P00#QAS.P00#DEV.P00#");
   EXPECT_EQ(a.allocation_text, "Item=Avg Dialog,Alias,Sid,CH=2");
   EXPECT_EQ(a.item_name, "Avg Dialog");
-  EXPECT_EQ(a.label_kind, SystemLabelKind::Destination); // ",Alias" and ",Sid": the later in the search order wins
+  EXPECT_EQ(
+      a.label_kind,
+      SystemLabelKind::Destination); // ",Alias" and ",Sid": the later in the search order wins
 }
 
 TEST(ReadGlobalSensorFile, IdentificationMarkers) {
@@ -120,16 +122,16 @@ TEST(ReadGlobalSensorFile, IdentificationMarkers) {
       {{"Item=X,Sid," + kMark}, SystemLabelKind::Destination},
       {{"Item=X,Host,Alias," + kMark}, SystemLabelKind::Host},
       {{"Item=X,Sid,Profile," + kMark}, SystemLabelKind::Destination},
-      {{"Item=X,alias," + kMark}, SystemLabelKind::Profile},                 // exact case only
-      {{"Item=X," + kMark + ",Host"}, SystemLabelKind::Host},             // the whole line is searched
-      {{"Item=X,Host," + kMark, "Item=Y," + kMark}, SystemLabelKind::Host}, // no marker leaves it as it was
+      {{"Item=X,alias," + kMark}, SystemLabelKind::Profile},  // exact case only
+      {{"Item=X," + kMark + ",Host"}, SystemLabelKind::Host}, // the whole line is searched
+      {{"Item=X,Host," + kMark, "Item=Y," + kMark},
+       SystemLabelKind::Host}, // no marker leaves it as it was
       {{"Item=X,Sid," + kMark, "Item=Y,Alias," + kMark}, SystemLabelKind::Alias},
   };
   for (const auto &c : cases) {
     std::vector<std::string> lines = {ListingLine("K", "A.P00#")};
     for (const std::string &a : c.allocations) lines.push_back(AllocationLine("K", a));
-    EXPECT_EQ(Read(lines, GlobalSensorKey("K")).label_kind, c.label_kind)
-        << c.allocations.back();
+    EXPECT_EQ(Read(lines, GlobalSensorKey("K")).label_kind, c.label_kind) << c.allocations.back();
   }
 }
 
@@ -142,7 +144,7 @@ TEST(ReadGlobalSensorFile, AllocationTextAndItemName) {
       {{"Item=Steps,Sensor=\"SAP Quarlane\",Item=Later"}, "Item=Steps", "Steps"},
       {{"Response Item=Avg:Dialog " + kMark}, "Response Item=Avg Dialog " + kMark, "Avg Dialog"},
       {{"CH=3," + kMark}, "CH=3", ""},
-      {{"item=Steps," + kMark}, "item=Steps", ""},      // "Item=" is exact case
+      {{"item=Steps," + kMark}, "item=Steps", ""}, // "Item=" is exact case
       {{"Item=First," + kMark, "Item=Second,Host:x," + kMark}, "Item=Second,Host x", "Second"},
   };
   for (const auto &c : cases) {
@@ -171,9 +173,8 @@ TEST(ReadGlobalSensorFile, OnlyTheFirstTenCharactersOfTheKeyDecide) {
 
 TEST(ReadGlobalSensorFile, KeyOnlyInListingLinesFindsNoAllocation) {
   const std::vector<std::string> lines = {
-      ListingLine("PROD1", "PRD.P00#"),
-      AllocationLine("PROD2", "Item=X," + kMark),
-      "# GSNX: PROD1",  // shorter than the 18 columns compared
+      ListingLine("PROD1", "PRD.P00#"), AllocationLine("PROD2", "Item=X," + kMark),
+      "# GSNX: PROD1", // shorter than the 18 columns compared
   };
   GlobalAllocation a = Read(lines, GlobalSensorKey("PROD1"));
   EXPECT_FALSE(a.allocation_found);

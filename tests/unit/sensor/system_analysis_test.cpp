@@ -91,9 +91,8 @@ protected:
   // the printed document, or the failure's text.
   bool Analyse() {
     const std::optional<std::string> bytes = files.ReadBytes(profile_path);
-    const Result<Report> report =
-        AnalyseSingleSystem(session, log, files, system, options, "PRD", profile_path,
-                            TextLines(bytes.value_or("")));
+    const Result<Report> report = AnalyseSingleSystem(session, log, files, system, options, "PRD",
+                                                      profile_path, TextLines(bytes.value_or("")));
     doc = report ? Renderer().Document(*report) : report.failure().text;
     return report.ok();
   }
@@ -137,7 +136,7 @@ TEST_F(LoadAnalysisTest, CallsTheSummaryWithItsParametersAndTable) {
 TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
   WriteProfile("Destination=PRD\nClient=100\n");
   Script().rows = {SummaryRowBytes("DIALOG ", 100, 50000, 8000, 12000),
-                 SummaryRowBytes("ALE    ", 7, 700)};
+                   SummaryRowBytes("ALE    ", 7, 700)};
   ASSERT_TRUE(Analyse()) << doc;
   EXPECT_NE(doc.find("<Text>(PRD) Summary:  Trans=100, DBase=200, Rsp=500 ms, CPU=80 ms, "
                      "DBTime=120 ms, Roll=0 ms, GUI=0 ms </Text>"),
@@ -152,7 +151,7 @@ TEST_F(LoadAnalysisTest, SingleSystemRunsReportTheIntervalAndKeepTheHistory) {
 
   system.clock.time = "10:00:00";
   Script().rows = {SummaryRowBytes("DIALOG ", 130, 65000, 10400, 15600),
-                 SummaryRowBytes("ALE    ", 7, 700)};
+                   SummaryRowBytes("ALE    ", 7, 700)};
   ASSERT_TRUE(Analyse()) << doc;
   EXPECT_NE(doc.find("(PRD) Summary:  Trans=30, DBase=60, Rsp=500 ms, CPU=80 ms, "
                      "DBTime=120 ms"),
@@ -167,8 +166,9 @@ TEST_F(LoadAnalysisTest, TheRunGoesOnWithTheHistoryTheFileNowHolds) {
   DayCounts day;
   day.types[0].count = 100;
   day.total_count = 107;
-  const HistoryPlan plan = PlanHistoryUpdate(TextLines(*files.ReadBytes(profile_path)), system.clock.date,
-                                             system.clock.time, day, PlatformLineEnd());
+  const HistoryPlan plan =
+      PlanHistoryUpdate(TextLines(*files.ReadBytes(profile_path)), system.clock.date,
+                        system.clock.time, day, PlatformLineEnd());
   ASSERT_TRUE(WriteProfileHistory(files, profile_path, plan).ok());
   EXPECT_EQ(plan.carried_total, 0u);
   // The interval pass measures against the history the planned content
@@ -258,7 +258,7 @@ TEST_F(LoadAnalysisTest, AFailedCallIsReportedAndEvaluatesNothing) {
 TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport) {
   WriteProfile("Destination=PRD\n");
   Script().rows = {SummaryRowBytes("DIALOG ", 100, 500), SummaryRowBytes("RFC    ", 1, 10),
-                 SummaryRowBytes("ALE    ", 4, 10)};
+                   SummaryRowBytes("ALE    ", 4, 10)};
   // "ITEM=TransActions" chooses no report: the summary's item.
   Renderer renderer;
   std::string written;
@@ -280,10 +280,9 @@ TEST_F(LoadAnalysisTest, TheTransActionsItemIsTheSummarysNotTheTransactionReport
 
   Script().call_result = RFC_FAILURE;
   written.clear();
-  const Status failed = AnalyseItemSystem(session, log, system, options, "TransActions", "PRD",
-                                          [&](const Channel &channel) {
-                                            written += renderer.Channels({channel});
-                                          });
+  const Status failed =
+      AnalyseItemSystem(session, log, system, options, "TransActions", "PRD",
+                        [&](const Channel &channel) { written += renderer.Channels({channel}); });
   ASSERT_FALSE(failed.ok());
   EXPECT_EQ(failed.failure().text, "Error 1014: RFC-Failure raised !");
   EXPECT_EQ(written, "");

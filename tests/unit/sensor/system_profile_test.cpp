@@ -58,7 +58,8 @@ std::vector<std::string> Without(const std::vector<std::string> &labels) {
   std::vector<std::string> lines;
   for (const std::string &l : GoodProfile()) {
     bool dropped = false;
-    for (const std::string &label : labels) dropped = dropped || l.compare(0, label.size(), label) == 0;
+    for (const std::string &label : labels)
+      dropped = dropped || l.compare(0, label.size(), label) == 0;
     if (!dropped) lines.push_back(l);
   }
   return lines;
@@ -92,13 +93,13 @@ TEST(ReadSystemProfile, ValueRules) {
     std::string destination;
   } cases[] = {
       {"Destination: QAS", "QAS"},
-      {"Destination:\tQAS", "QAS"},            // column 13 is not examined
+      {"Destination:\tQAS", "QAS"}, // column 13 is not examined
       {"Destination:QQAS", "QAS"},
-      {"Destination:  QAS  ", " QAS  "},       // no trimming
+      {"Destination:  QAS  ", " QAS  "}, // no trimming
       {"Destination: " + seventy, seventy.substr(0, 60)},
       {"Destination:", ""},
       {"Destination: ", ""},
-      {"destination: QAS", "PRD"},             // labels are case-sensitive
+      {"destination: QAS", "PRD"}, // labels are case-sensitive
       {"Destination QAS", "PRD"},
       {" Destination: QAS", "PRD"},
       {std::string("Destination: QA\0S", 17), "QA"}, // a NUL ends the value
@@ -114,7 +115,9 @@ TEST(ReadSystemProfile, ValueRules) {
 TEST(ReadSystemProfile, ANulEndsEveryValueAndItsLengthCheck) {
   std::vector<std::string> lines = GoodProfile();
   lines.push_back(std::string("Hostname...: sapprd01\0tail", 26));
-  lines.push_back(std::string("Client.....: 10\0" "0", 17));
+  lines.push_back(std::string("Client.....: 10\0"
+                              "0",
+                              17));
   const SystemProfileReading reading = Read(lines);
   EXPECT_EQ(reading.parameters.hostname, "sapprd01");
   EXPECT_EQ(reading.parameters.client, "10");
@@ -123,7 +126,7 @@ TEST(ReadSystemProfile, ANulEndsEveryValueAndItsLengthCheck) {
 
 TEST(ReadSystemProfile, UserUpperCaseAndLastOccurrenceWins) {
   std::vector<std::string> lines = GoodProfile();
-  lines.push_back("user.......: other");       // ignored
+  lines.push_back("user.......: other");         // ignored
   lines.push_back("User.......: rfc_m\xfcller"); // only a-z change
   lines.push_back("Hostname...: sap-prd-02");
   const SystemProfileReading reading = Read(lines);
@@ -172,10 +175,12 @@ TEST(CheckConnectionParameters, SingleSystemFailures) {
        "Error 1005: Wrong Password in Profile PRD.P00 found..."},
       {Without({"Gwhost"}), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
       {With("Destination", "Destination:"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
-      {With("Destination", "Destination: PR"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
+      {With("Destination", "Destination: PR"),
+       "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
       {With("Language", "Language...: E"), "(no failure)"},
       {With("Language", "Language...:"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
-      {With("Extcompany", "Extcompany.: A"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
+      {With("Extcompany", "Extcompany.: A"),
+       "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
       {With("Mode", "Mode.......: 3"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
       {With("Sysnr", "Sysnr......: 0"), "Error 1003: Invalid Parameter(s) at PRD.P00 found..."},
   };

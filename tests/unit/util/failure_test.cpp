@@ -16,9 +16,11 @@ TEST(Failure, TheMessageCarriesTheDetailWhereTheTableSays) {
     std::string detail, text;
   } cases[] = {
       {FailureCode::ProfileNameMissing, "", "Error 1001: Parameter for Profile-Name is missing !"},
-      {FailureCode::ProfileMissing, "C:\\x\\PRD.P00", "Error 1002: Profile C:\\x\\PRD.P00 is missing..."},
+      {FailureCode::ProfileMissing, "C:\\x\\PRD.P00",
+       "Error 1002: Profile C:\\x\\PRD.P00 is missing..."},
       {FailureCode::CallException, "NO_DATA_FOUND", "Error 1012: Exception.: NO_DATA_FOUND"},
-      {FailureCode::GlobalFileMissing, "SAP Corvanta.Gbl", "Error 10x1: ProFile SAP Corvanta.Gbl is missing..."},
+      {FailureCode::GlobalFileMissing, "SAP Corvanta.Gbl",
+       "Error 10x1: ProFile SAP Corvanta.Gbl is missing..."},
       {FailureCode::InvalidPathUsage, "", "Sorry, invalid Path-Usage..."},
   };
   for (const auto &c : cases) {

@@ -89,7 +89,8 @@ TEST(TextLines, SplitsAsReadLinesDoes) {
 
   const TextLines lines = TextLines::FromLines({"# Rsp Date=1", "Client=100", "# Rsp Date=2"});
   EXPECT_EQ(lines.bytes(), "# Rsp Date=1\nClient=100\n# Rsp Date=2\n");
-  EXPECT_EQ(lines.FirstStartingWith("# Rsp Date="), std::optional<std::string_view>("# Rsp Date=1"));
+  EXPECT_EQ(lines.FirstStartingWith("# Rsp Date="),
+            std::optional<std::string_view>("# Rsp Date=1"));
   EXPECT_FALSE(lines.FirstStartingWith("Client=1000").has_value());
 }
 
@@ -125,8 +126,7 @@ TEST(DecimalToU32, LeadingSignConversionWrapsTo32Bits) {
       {"+-5", 0u},
       {"- 5", 0u},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(DecimalToU32(c.first), c.second) << '"' << c.first << '"';
+  for (const auto &c : cases) EXPECT_EQ(DecimalToU32(c.first), c.second) << '"' << c.first << '"';
 }
 
 } // namespace
