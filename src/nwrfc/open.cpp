@@ -12,6 +12,7 @@
 #include "nwrfc/settings.h"
 #include "nwrfc/text.h"
 #include "platform/bounded_read.h"
+#include "rfcshared/last_error.h"
 
 namespace quarlane::nwrfc {
 
@@ -98,8 +99,7 @@ OpenOutcome SdkFailure(const std::string &operation, const Logon &logon,
 
 OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const Logon &logon) {
   std::string problem;
-  std::optional<std::string> settings_text;
-  if (!ReadSettingsFile(BridgeFolder() + kSettingsFileName, &settings_text, &problem))
+  const auto settings_unusable = [&] {
     return Failed(kGroupLibrary,
                   ErrorEntry{operation,
                              "RFC_ERROR_PROGRAM",
@@ -107,19 +107,17 @@ OpenOutcome OpenThroughSdk(Library &library, const std::string &operation, const
                              problem,
                              "NetWeaver RFC bridge settings",
                              {}});
+  };
+  std::optional<std::string> settings_text;
+  if (!ReadSettingsFile(BridgeFolder() + kSettingsFileName, &settings_text, &problem))
+    return settings_unusable();
   const char *environment = std::getenv(kTimeoutVariable);
   Settings settings;
   if (!ResolveSettings(settings_text,
                        environment ? std::optional<std::string>(environment) : std::nullopt,
                        logon.destination, &settings, &problem) ||
       !CheckConnectionFiles(settings, &problem))
-    return Failed(kGroupLibrary,
-                  ErrorEntry{operation,
-                             "RFC_ERROR_PROGRAM",
-                             operation + " " + logon.destination + ": settings not usable",
-                             problem,
-                             "NetWeaver RFC bridge settings",
-                             {}});
+    return settings_unusable();
 
   Logon full = logon;
   AddConnectionSettings(settings.connection, &full);
@@ -282,13 +280,7 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
       outcome = OpenThroughSdk(library, "RfcOpenEx", logon);
     }
   }
-  if (error_info != nullptr) {
-    error_info->group = outcome.handle == 0 ? outcome.group : 0;
-    CopyToField(error_info->key, sizeof error_info->key,
-                outcome.handle == 0 ? OneLine(outcome.error.key) : "");
-    CopyToField(error_info->message, sizeof error_info->message,
-                outcome.handle == 0 ? OneLine(outcome.error.message) : "");
-  }
+  rfcshared::FillOpenErrorInfo(outcome.handle, outcome.group, outcome.error, error_info);
   return Finish(library, outcome);
 }
 

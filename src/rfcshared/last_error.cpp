@@ -6,6 +6,15 @@ namespace quarlane::rfcshared {
 
 using namespace boundary_text;
 
+void FillOpenErrorInfo(RFC_HANDLE handle, int group, const ErrorEntry &error,
+                       RFC_ERROR_INFO_EX *info) {
+  if (info == nullptr) return;
+  const bool failed = handle == 0;
+  info->group = failed ? group : 0;
+  CopyToField(info->key, sizeof info->key, failed ? OneLine(error.key) : "");
+  CopyToField(info->message, sizeof info->message, failed ? OneLine(error.message) : "");
+}
+
 int FillErrorInfo(bool has_error, const ErrorEntry &last_error, RFC_ERROR_INFO *info) noexcept {
   try {
     if (info == nullptr) return 1;

@@ -12,6 +12,11 @@ namespace quarlane::rfcshared {
 // emptied) or info is NULL.
 int FillErrorInfo(bool has_error, const ErrorEntry &last_error, RFC_ERROR_INFO *info) noexcept;
 
+// Fills RfcOpenEx's *info (when given): the failure's group, key and
+// message when the open failed (handle 0), all emptied when it succeeded.
+void FillOpenErrorInfo(RFC_HANDLE handle, int group, const ErrorEntry &error,
+                       RFC_ERROR_INFO_EX *info);
+
 // The failure of an operation that met an exception of its own (memory
 // exhausted); `library` names the library in the message ("the librfc32
 // simulator").

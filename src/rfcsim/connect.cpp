@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "rfcshared/last_error.h"
 #include "rfcsim/call_log.h"
 #include "rfcsim/destinations.h"
 #include "rfcsim/library.h"
@@ -279,13 +280,7 @@ RFC_HANDLE OpenEx(Library &library, char *connect_string, RFC_ERROR_INFO_EX *err
     request.via_destination_file = true;
     outcome = TryOpen(library, request);
   }
-  if (error_info != nullptr) {
-    error_info->group = outcome.handle == 0 ? outcome.group : 0;
-    CopyToField(error_info->key, sizeof error_info->key,
-                outcome.handle == 0 ? OneLine(outcome.error.key) : "");
-    CopyToField(error_info->message, sizeof error_info->message,
-                outcome.handle == 0 ? OneLine(outcome.error.message) : "");
-  }
+  rfcshared::FillOpenErrorInfo(outcome.handle, outcome.group, outcome.error, error_info);
   return Finish(library, outcome, log_line);
 }
 
